@@ -1,0 +1,76 @@
+// The analog conversion: one .flh record into a BINARY and an ASCII COMTRADE
+// pair with the analog channels of its device type and no digital channels.
+#include "analog/flh_header.h"
+#include "app/comtrade_form.h"
+#include "app/texts.h"
+#include "comtrade/ascii_pair.h"
+#include "comtrade/file_io.h"
+#include "comtrade/number_format.h"
+#include "comtrade/pair_paths.h"
+
+namespace velk {
+namespace {
+
+// The station name as a COMTRADE field: a comma or a control character would
+// split the field or the line, so each becomes a space.
+std::string StationField(std::string name) {
+  for (char& c : name)
+    if (c == ',' || static_cast<unsigned char>(c) < 32) c = ' ';
+  return name;
+}
+
+}  // namespace
+
+std::string TFComtrade::StationLine() const {
+  return StationField(analog.StationNameANL) + ",,1999";
+}
+
+std::string TFComtrade::TimeLine(std::string_view fraction) const {
+  return start.day + "/" + start.month + "/" + start.year + "," + start.hour + ":" + start.minute +
+         ":" + start.second + std::string(fraction);
+}
+
+void TFComtrade::ConvertANL() {
+  InFile flh;
+  if (!flh.Open(controls.FileListBox1.SelectedFile())) return ui_.ErrorBox(text::kFileNotFound);
+  if (ParseHeaderANL(flh) != 0) return ui_.ErrorBox(text::kFileDamaged);
+
+  const PairPaths pair = PairPathsFor(paths.OutPathANL);
+  OutFile cfg;
+  if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
+  const std::int64_t samples = SampleCountOf(flh.Size());
+  const std::string count = Decimal(analog.AnalogCountANL);
+  cfg.Line(StationLine());
+  cfg.Line(count + "," + count + "A,0D");
+  if (!WriteChannelsANL(flh, cfg)) {
+    cfg.Abandon();
+    return ui_.ErrorBox(text::kFileDamaged);
+  }
+  cfg.Line("50.0");
+  cfg.Line("1");
+  cfg.Line("800.0," + Decimal(samples));
+  cfg.Line(TimeLine(".000000"));
+  cfg.Line(TimeLine(".100000"));
+  cfg.Line("BINARY");
+  cfg.Line("1");
+  if (!FinishWritten(ui_, cfg)) return;
+
+  OutFile dat;
+  if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
+  flh.Seek(kHeaderSize);
+  for (std::int64_t n = 1; n <= samples && dat.ok(); ++n) {
+    dat.I32(static_cast<std::int32_t>(n));
+    if (!WriteSampleANL(flh, dat)) {  // the record was cut short while being read
+      dat.Abandon();
+      return ui_.ErrorBox(text::kFileDamaged);
+    }
+  }
+  if (!FinishWritten(ui_, dat)) return;
+  flh.Close();
+
+  if (!MakeAsciiConfig(ui_, pair, nullptr)) return;
+  MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog.AnalogCountANL},
+                [this](InFile& binary, OutFile& ascii) { WriteValuesANL(binary, ascii); });
+}
+
+}  // namespace velk

@@ -1,0 +1,111 @@
+// TFComtrade: the converter's main window as a plain object, without a toolkit.
+//
+// It holds what the window shows (captions, enabled flags, the selections of the
+// two file lists), the conversion state (remembered folders, output paths) and
+// the state the readers share between operations (analog header, start moment,
+// discrete tables, status words). Its operations are the window's handlers, the
+// header checks and the conversions; each is defined in its subsystem's folder.
+// Message boxes go through UiServices, the operating system through
+// SystemServices. Every operation runs to its end and reports failures itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/system_services.h"
+#include "app/ui_services.h"
+
+namespace velk {
+
+class InFile;
+class OutFile;
+
+// A file list of the window: the folder it shows and the name selected in it.
+struct FileList {
+  std::string folder;         // ends with the path separator
+  std::string selected_name;  // empty when nothing is selected
+  // Full path of the selected file, or empty when nothing is selected.
+  std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
+};
+
+// Captions (code page 1251) and enabled flags of the window's controls.
+struct WindowControls {
+  std::string NameLabel;
+  std::string DateLabel;
+  std::string TipLabel = "--";
+  std::string DateLabelDIS;
+  bool ConvertANLButton = false;
+  bool ConvertDISButton = false;
+  bool SovmestButton = false;
+  FileList FileListBox1;  // analog records (*.flh)
+  FileList FileListBox2;  // discrete records (*.txt)
+};
+
+// Folders and output paths that the window remembers for the conversions.
+struct ConversionPaths {
+  std::string LastFoldersPath;
+  std::string FolderANL;
+  std::string FolderDIS;
+  std::string OutPathANL;
+  std::string OutPathDIS;
+  std::string OutPathUNI;
+};
+
+// What the header parser read from the analog record last parsed.
+struct AnalogHeader {
+  std::string StationNameANL;  // decoded, code page 1251
+  int DeviceTypeANL = 0;       // the device type code, 99 for an unknown one
+  int AnalogCountANL = 0;      // analog channels of the device type
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The start moment as text, shared by both readers: whichever ran last wrote it.
+struct StartMoment {
+  std::string day, month, year, hour, minute, second;
+};
+
+class TFComtrade {
+ public:
+  TFComtrade(UiServices& ui, SystemServices& system);
+
+  // ---- analog record (analog/) ----
+  // Reads the header of an open .flh file into `analog` and the start moment;
+  // sets TipLabel. Returns 0 for a valid file, 1 for a damaged one.
+  int ParseHeaderANL(InFile& flh);
+  // Header check of the record selected in FileListBox1: fills NameLabel,
+  // DateLabel and TipLabel and enables ConvertANLButton iff the record is valid.
+  void ReadHeaderANL();
+  // Copies the next sample of flh into a data record: time stamp 0, then the
+  // device type's channels. Returns false when the sample is cut short.
+  bool WriteSampleANL(InFile& flh, OutFile& dat);
+  // Appends "," and each of the AnalogCountANL values of a BINARY record.
+  void WriteValuesANL(InFile& dat, OutFile& text);
+  // Appends the analog channel lines of the device type, scaled from the
+  // calibration block at the start of flh. Returns false when it is cut short.
+  bool WriteChannelsANL(InFile& flh, OutFile& cfg);
+  // Converts the selected analog record into the pair at OutPathANL.
+  void ConvertANL();
+
+  // Line 1 of a configuration file with the analog record's station:
+  // the name (commas and control characters as spaces) followed by ",,1999".
+  std::string StationLine() const;
+  // A time line of a configuration file: day/month/year,hour:minute:second and
+  // the fraction, such as ".000000", from the start moment.
+  std::string TimeLine(std::string_view fraction) const;
+
+  UiServices& ui() { return ui_; }
+  SystemServices& system() { return system_; }
+
+  WindowControls controls;
+  ConversionPaths paths;
+  AnalogHeader analog;
+  StartMoment start;
+
+ private:
+  UiServices& ui_;
+  SystemServices& system_;
+};
+
+}  // namespace velk

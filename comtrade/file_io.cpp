@@ -1,0 +1,219 @@
+#include "comtrade/file_io.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include <sys/stat.h>
+
+namespace velk {
+namespace {
+
+#ifdef _WIN32
+std::FILE* OpenFile(const std::string& path, const wchar_t* mode) {
+  return _wfopen(FsPath(path).c_str(), mode);
+}
+constexpr const wchar_t* kReadMode = L"rb";
+constexpr const wchar_t* kWriteMode = L"wb";
+int SeekTo(std::FILE* f, std::int64_t offset, int whence) {
+  return _fseeki64(f, offset, whence);
+}
+std::int64_t TellOf(std::FILE* f) {
+  return _ftelli64(f);
+}
+bool IsFolder(std::FILE*) {
+  return false;
+}  // Windows refuses to open a folder as a file
+#else
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+constexpr const char* kReadMode = "rb";
+constexpr const char* kWriteMode = "wb";
+int SeekTo(std::FILE* f, std::int64_t offset, int whence) {
+  return fseeko(f, static_cast<off_t>(offset), whence);
+}
+bool IsFolder(std::FILE* f) {
+  struct stat info {};
+  return fstat(fileno(f), &info) == 0 && S_ISDIR(info.st_mode);
+}
+#endif
+
+}  // namespace
+
+std::filesystem::path FsPath(const std::string& path) {
+#ifdef _WIN32
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+#else
+  return std::filesystem::path(path);
+#endif
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(FsPath(path), error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+// ---- InFile ----
+
+bool InFile::Open(const std::string& path) {
+  Close();
+  file_ = OpenFile(path, kReadMode);
+  if (file_ == nullptr) return false;
+  if (IsFolder(file_)) {
+    Close();
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IONBF, 0);  // our own block buffer does the buffering
+  buffer_.resize(kBlockSize);
+  next_ = filled_ = 0;
+  buffer_start_ = 0;
+  failed_ = false;
+  return true;
+}
+
+void InFile::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+std::int64_t InFile::Size() {
+  if (file_ == nullptr) return -1;
+#ifdef _WIN32
+  const std::int64_t here = TellOf(file_);
+  if (SeekTo(file_, 0, SEEK_END) != 0) return -1;
+  const std::int64_t size = TellOf(file_);
+  SeekTo(file_, here, SEEK_SET);
+  return size;
+#else
+  struct stat info {};
+  if (fstat(fileno(file_), &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+#endif
+}
+
+bool InFile::Seek(std::int64_t offset) {
+  if (file_ == nullptr || offset < 0) return false;
+  // Within the block already read: just move inside it.
+  if (offset >= buffer_start_ && offset <= buffer_start_ + static_cast<std::int64_t>(filled_)) {
+    next_ = static_cast<std::size_t>(offset - buffer_start_);
+    return true;
+  }
+  if (SeekTo(file_, offset, SEEK_SET) != 0) return false;
+  buffer_start_ = offset;
+  next_ = filled_ = 0;
+  return true;
+}
+
+bool InFile::Refill() {
+  if (file_ == nullptr || failed_) return false;
+  buffer_start_ += static_cast<std::int64_t>(filled_);
+  next_ = 0;
+  filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (filled_ == 0 && std::ferror(file_)) failed_ = true;
+  return filled_ > 0;
+}
+
+std::size_t InFile::Read(void* dst, std::size_t n) {
+  auto* out = static_cast<char*>(dst);
+  std::size_t copied = 0;
+  while (copied < n) {
+    if (next_ == filled_ && !Refill()) break;
+    const std::size_t step = std::min(n - copied, filled_ - next_);
+    std::copy_n(buffer_.data() + next_, step, out + copied);
+    next_ += step;
+    copied += step;
+  }
+  return copied;
+}
+
+bool InFile::ReadI32(std::int32_t& value) {
+  unsigned char bytes[4] = {};
+  const bool whole = ReadExact(bytes, 4);
+  value = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+  return whole;
+}
+
+bool InFile::ReadU16(std::uint16_t& value) {
+  unsigned char bytes[2] = {};
+  const bool whole = ReadExact(bytes, 2);
+  value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+  return whole;
+}
+
+// ---- OutFile ----
+
+bool OutFile::Create(const std::string& path) {
+  Close();
+  file_ = OpenFile(path, kWriteMode);
+  if (file_ == nullptr) return false;
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  path_ = path;
+  buffer_.resize(kBlockSize);
+  used_ = 0;
+  failed_ = false;
+  return true;
+}
+
+void OutFile::Flush() {
+  if (used_ == 0) return;
+  if (!failed_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+  used_ = 0;
+}
+
+void OutFile::WriteSlow(const void* data, std::size_t n) {
+  const auto* in = static_cast<const char*>(data);
+  while (n > 0) {
+    if (used_ == buffer_.size()) Flush();
+    const std::size_t step = std::min(n, buffer_.size() - used_);
+    std::copy_n(in, step, buffer_.data() + used_);
+    used_ += step;
+    in += step;
+    n -= step;
+  }
+}
+
+void OutFile::I32(std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
+                         static_cast<char>((bits >> 16) & 0xFF),
+                         static_cast<char>((bits >> 24) & 0xFF)};
+  Write(bytes, 4);
+}
+
+void OutFile::U16(std::uint16_t value) {
+  const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+  Write(bytes, 2);
+}
+
+void OutFile::Decimal(std::int64_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  Write(digits, static_cast<std::size_t>(end - digits));
+}
+
+bool OutFile::Close() {
+  if (file_ == nullptr) return !failed_;
+  Flush();
+  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  return !failed_;
+}
+
+void OutFile::Abandon() {
+  used_ = 0;
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  // Only an ordinary file is removed: never a device such as /dev/null, nor a link.
+  std::error_code error;
+  const auto target = FsPath(path_);
+  if (!path_.empty() &&
+      std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error)))
+    std::filesystem::remove(target, error);
+}
+
+}  // namespace velk

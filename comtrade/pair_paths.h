@@ -1,0 +1,20 @@
+// The four files of a COMTRADE pair written beside the chosen .cfg path.
+#pragma once
+
+#include <string>
+
+namespace velk {
+
+struct PairPaths {
+  std::string binary_cfg;  // the chosen path itself
+  std::string binary_dat;
+  std::string ascii_cfg;
+  std::string ascii_dat;
+};
+
+// The base of every name is the chosen path less its last four characters,
+// whatever they are: D:\rec\a1.cfg gives a1.dat, a1ASCII.cfg and a1ASCII.dat,
+// and rec.txt1 gives rec..dat, rec.ASCII.cfg and rec.ASCII.dat.
+PairPaths PairPathsFor(const std::string& chosen_cfg);
+
+}  // namespace velk

@@ -1,0 +1,31 @@
+// Reads a text file line by line the way a Windows program reads a file opened
+// in text mode: a CR directly before an LF is dropped, a lone CR stays in the
+// line, and a byte 26 (Ctrl-Z) ends the file. Lines are read whole, of any length.
+#pragma once
+
+#include <string>
+
+#include "comtrade/file_io.h"
+
+namespace velk {
+
+class TextReader {
+ public:
+  explicit TextReader(InFile& file) : file_(file) {}
+
+  // Reads the next line into line, without its line end. Afterwards ended() is
+  // true iff the end of the file was met during this read: the line was the
+  // file's last one and had no line end, or nothing was left to read.
+  void ReadLine(std::string& line);
+  bool ended() const { return ended_; }
+
+ private:
+  int Next();
+
+  InFile& file_;
+  bool ended_ = false;
+  int pending_ = 0;  // a byte looked at after a CR and not yet used
+  bool has_pending_ = false;
+};
+
+}  // namespace velk

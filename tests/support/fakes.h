@@ -1,0 +1,70 @@
+// Test doubles for what the converter's logic asks of the window and the
+// machine, and a private folder per test.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/comtrade_form.h"
+#include "app/system_services.h"
+#include "app/ui_services.h"
+
+namespace velk::testing {
+
+// Records every message box in order (as UTF-8, for readable assertions) and
+// answers questions from a script; an unscripted question is answered Yes.
+class RecordingUi : public UiServices {
+ public:
+  void ErrorBox(std::string_view text) override;
+  Answer QuestionBox(std::string_view text) override;
+
+  std::vector<std::string> errors;     // error boxes, UTF-8
+  std::vector<std::string> questions;  // question boxes, UTF-8
+  std::deque<Answer> answers;
+};
+
+class FakeSystem : public SystemServices {
+ public:
+  std::string ExecutableFolder() const override { return executable_folder; }
+  int CurrentYear() const override { return year; }
+
+  std::string executable_folder;
+  int year = 2026;
+};
+
+// A fresh folder for one test, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // path of name inside the folder
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  std::string Folder() const { return path_.string() + "/"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A TFComtrade with recording fakes and a folder; the executable's folder is it.
+struct FormFixture {
+  FormFixture();
+  // Writes bytes to a file in the folder and returns its path.
+  std::string Put(const std::string& name, const std::string& bytes) const;
+
+  TempDir dir;
+  RecordingUi ui;
+  FakeSystem system;
+  TFComtrade form;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool Exists(const std::string& path);
+// Selects path in a window list as a click would.
+void Select(FileList& list, const std::string& path);
+
+}  // namespace velk::testing
