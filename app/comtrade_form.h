@@ -66,6 +66,28 @@ struct StartMoment {
   std::string day, month, year, hour, minute, second;
 };
 
+// One change of one discrete signal: at which entry of the time table, which
+// channel (its index, 0 for the start pair's signal), and whether it dropped out.
+struct DiscreteEvent {
+  std::int32_t time_index = 0;
+  std::int32_t channel = 0;
+  bool drop_out = false;
+};
+
+// A discrete record as the reader holds it.
+struct DiscreteTables {
+  std::vector<std::string> names;      // channel c + 1 is names[c]; a "~" marks a first drop-out
+  std::string pending_name;            // the name the start search stored last, not yet a channel
+  std::vector<DiscreteEvent> events;   // entry 0 is the start event
+  std::vector<std::int32_t> times{0};  // milliseconds after the start; entry 0 is the start
+  std::vector<std::int32_t> initially_active;  // channels whose first event is a drop-out
+  std::int64_t line_counter = 1;  // lines read by the start search and the check, plus 1
+  // The start moment of the last discrete record that passed its header check.
+  int month = 0, day = 0, hour = 0, minute = 0, second = 0;
+
+  std::int32_t TimeCount() const { return static_cast<std::int32_t>(times.size()) - 1; }
+};
+
 class TFComtrade {
  public:
   TFComtrade(UiServices& ui, SystemServices& system);
@@ -88,6 +110,18 @@ class TFComtrade {
   // Converts the selected analog record into the pair at OutPathANL.
   void ConvertANL();
 
+  // ---- discrete record (discrete/) ----
+  // Header check of the record selected in FileListBox2: fills DateLabelDIS and
+  // enables ConvertDISButton iff the record is sound; on success sets the
+  // start-moment numbers of `discrete`.
+  void ReadHeaderDIS();
+  // Converts the selected discrete record into the pair at OutPathDIS.
+  void ConvertDIS();
+
+  // ---- combined record (combined/) ----
+  // Converts the selected analog and discrete records into one pair at OutPathUNI.
+  void ConvertUNI();
+
   // Line 1 of a configuration file with the analog record's station:
   // the name (commas and control characters as spaces) followed by ",,1999".
   std::string StationLine() const;
@@ -102,6 +136,7 @@ class TFComtrade {
   ConversionPaths paths;
   AnalogHeader analog;
   StartMoment start;
+  DiscreteTables discrete;
 
  private:
   UiServices& ui_;
