@@ -86,7 +86,16 @@ struct DiscreteTables {
   int month = 0, day = 0, hour = 0, minute = 0, second = 0;
 
   std::int32_t TimeCount() const { return static_cast<std::int32_t>(times.size()) - 1; }
+  std::int32_t NameCount() const { return static_cast<std::int32_t>(names.size()); }
 };
+
+// The states of the digital channels in one data record: channel index c is
+// bit c mod 16 of word c div 16 (1 = active).
+struct StatusWords {
+  std::vector<std::uint16_t> words;
+};
+
+class TextReader;
 
 class TFComtrade {
  public:
@@ -111,12 +120,40 @@ class TFComtrade {
   void ConvertANL();
 
   // ---- discrete record (discrete/) ----
+  // Empties the discrete tables and sets the line counter to 1.
+  void ResetDIS();
+  // Reads a discrete record from its beginning up to and including the start
+  // pair, taking the start moment. Returns 0, or the line counter where the
+  // record is damaged.
+  std::int64_t FindStartDIS(TextReader& record);
+  // Checks a whole discrete record: the start pair, then every event pair up to
+  // the end section. Returns 0, or the line counter where it is damaged.
+  std::int64_t CheckEventsDIS(TextReader& record);
+  // Reads the record selected in FileListBox2 into the discrete tables (the
+  // caller runs ResetDIS first). When the record cannot be opened or its start
+  // is damaged, shows "Не найден" or "Поврежден" with the line number and
+  // returns false.
+  bool ReadEventsDIS();
   // Header check of the record selected in FileListBox2: fills DateLabelDIS and
   // enables ConvertDISButton iff the record is sound; on success sets the
   // start-moment numbers of `discrete`.
   void ReadHeaderDIS();
   // Converts the selected discrete record into the pair at OutPathDIS.
   void ConvertDIS();
+  // Appends one digital channel line per name, numbered from first.
+  void WriteChannelsDIS(OutFile& cfg, std::int32_t first);
+  // Writes one BINARY data record per group of events at one time into a new
+  // file at path: sample number, time in milliseconds, status words.
+  enum class DatResult { kWritten, kNotCreated, kWriteFailed };
+  DatResult WriteDatDIS(const std::string& path);
+  // Applies the count events in front of position end, last to first.
+  void ApplyEventsDIS(std::size_t count, std::size_t end);
+  // Sets (state 1) or clears (state 0) the bit of a channel index.
+  void SetStatusBit(std::int32_t channel, int state);
+  // Sets the bits of the channels active from the start of the record.
+  void SetInitialBits();
+  // Appends the status words of one data record.
+  void WriteStatusWords(OutFile& dat);
 
   // ---- combined record (combined/) ----
   // Converts the selected analog and discrete records into one pair at OutPathUNI.
@@ -137,6 +174,7 @@ class TFComtrade {
   AnalogHeader analog;
   StartMoment start;
   DiscreteTables discrete;
+  StatusWords status;
 
  private:
   UiServices& ui_;

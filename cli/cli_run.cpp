@@ -68,6 +68,16 @@ int Analog(TFComtrade& form, StreamUi& ui, const std::string& record, const std:
   return Outcome(ui);
 }
 
+int Discrete(TFComtrade& form, StreamUi& ui, const std::string& record, const std::string& out,
+             std::ostream& err) {
+  Select(form.controls.FileListBox2, record);
+  form.ReadHeaderDIS();
+  if (!form.controls.ConvertDISButton) return Rejected(err, form.controls.DateLabelDIS);
+  form.paths.OutPathDIS = FullPath(out);
+  form.ConvertDIS();
+  return Outcome(ui);
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
@@ -80,6 +90,7 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& exec
   CommandLineSystem system(executable_folder);
   TFComtrade form(ui, system);
   if (args.size() == 3 && args[0] == "analog") return Analog(form, ui, args[1], args[2], err);
+  if (args.size() == 3 && args[0] == "discrete") return Discrete(form, ui, args[1], args[2], err);
   err << kHelp;
   return kExitUsage;
 }

@@ -6,8 +6,10 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
 mkdir -p out
-for record in examples/*.flh; do
-  name=$(basename "$record" .flh)
-  build/velk-convert analog "$record" "out/$name.cfg"
+for record in examples/*.flh examples/*.txt; do
+  case "$record" in *.flh) kind=analog ;; *) kind=discrete ;; esac
+  name=$(basename "$record")
+  name=${name%.*}_$kind
+  build/velk-convert "$kind" "$record" "out/$name.cfg"
   echo "$record -> out/$name.cfg, out/$name.dat, out/${name}ASCII.cfg, out/${name}ASCII.dat"
 done

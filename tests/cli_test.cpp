@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "tests/support/discrete_builder.h"
 #include "tests/support/examples.h"
 #include "tests/support/fakes.h"
 #include "tests/support/record_builder.h"
@@ -54,6 +55,27 @@ TEST(CommandLineAnalog, ReportsConversionFailuresWithStatus1) {
   EXPECT_EQ(full.err, "Ошибка записи файла\n");
 }
 
+TEST(CommandLineDiscrete, ChecksThenConverts) {
+  TempDir dir;
+  WriteFile(dir / "rec.txt", DiscreteRecord().Start().Event("0001.500", "П", "Реле").Bytes());
+  const auto result = RunConvert({"discrete", dir / "rec.txt", dir / "out.cfg"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(ReadFile(dir / "outASCII.dat"), "1,0,1,0\r\n2,1500,1,1\r\n");
+
+  WriteFile(dir / "empty.txt", "");
+  const auto empty = RunConvert({"discrete", dir / "empty.txt", dir / "e.cfg"});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_EQ(empty.err, "Поврежден1\n");
+  EXPECT_FALSE(Exists(dir / "e.cfg"));
+  const auto missing = RunConvert({"discrete", dir / "none.txt", dir / "e.cfg"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "Не найден\n");
+  const auto unwritable = RunConvert({"discrete", dir / "rec.txt", dir / "none/out.cfg"});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_EQ(unwritable.err, "Ошибка открытия файла\n");
+}
+
 TEST(CommandLine, ExplainsItselfAndRefusesWrongUsage) {
   auto help = RunConvert({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -82,9 +104,9 @@ TEST(Examples, ShippedRecordsAreWhatTheGeneratorMakesAndConvert) {
   for (const auto& [name, bytes] : ExampleRecords()) {
     const std::string shipped = std::string(VELK_SOURCE_DIR) + "/examples/" + name;
     EXPECT_EQ(ReadFile(shipped), bytes) << name << ": run make-examples examples";
-    if (name.ends_with(".flh")) {
-      EXPECT_EQ(RunConvert({"analog", shipped, dir / "out.cfg"}).status, 0) << name;
-    }
+    const char* kind = name.ends_with(".flh") ? "analog" : "discrete";
+    const auto result = RunConvert({kind, shipped, dir / "out.cfg"});
+    EXPECT_EQ(result.status, 0) << name << result.err;
   }
 }
 

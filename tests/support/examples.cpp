@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "tests/support/discrete_builder.h"
 #include "tests/support/record_builder.h"
 
 namespace velk::testing {
@@ -97,10 +98,33 @@ std::string Unknown() {
       .Bytes();
 }
 
+// The discrete record of the feeder's fault, started at the same moment as the
+// analog record: pick-ups and drop-outs of the protection's signals.
+std::string FeederDiscrete() {
+  return DiscreteRecord()
+      .Pair("Запись № 17 дискретного регистратора", "ВЕЛК-60 ПС Северная")
+      .Pair("===================================================", "-")
+      .Pair("12 03 14:27:05", "Пуск регистратора")
+      .Event("0000.125", "П", "Пуск МТЗ")
+      .Event("0000.125", "П", "Пуск ЗНЗ")
+      .Event("0000.310", "П", "МТЗ 1 ступень")
+      .Event("0000.312", "П", "Отключение выключателя")
+      .Event("0000.355", "У", "РПВ")  // breaker closed: active until it opens
+      .Event("0000.355", "П", "РПО")
+      .Event("0000.410", "У", "Пуск МТЗ")
+      .Event("0000.410", "У", "Пуск ЗНЗ")
+      .Event("0000.415", "У", "МТЗ 1 ступень")
+      .Event("0000.480", "У", "Отключение выключателя")
+      .Pair("===================================================", "-")
+      .Pair("Частота 50.0 Гц", "-")
+      .Bytes();
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> ExampleRecords() {
   return {{"feeder_type60.flh", Feeder60()},
+          {"feeder_type60.txt", FeederDiscrete()},
           {"transformer_type14.flh", Transformer14()},
           {"line_type31.flh", Line31()},
           {"unknown_type33.flh", Unknown()}};

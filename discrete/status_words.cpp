@@ -1,0 +1,69 @@
+#include "discrete/status_words.h"
+
+#include <limits>
+
+#include "app/comtrade_form.h"
+#include "comtrade/file_io.h"
+
+namespace velk {
+
+std::int64_t StatusWordCount(std::int64_t n) {
+  if (n < 16) return 1;
+  return n / 16 + (n % 16 != 0 ? 1 : 0);
+}
+
+std::int64_t ReadDigitalCount(std::string_view second_line) {
+  const auto first_comma = second_line.find(',');
+  if (first_comma == std::string_view::npos) return 0;
+  const auto second_comma = second_line.find(',', first_comma + 1);
+  if (second_comma == std::string_view::npos) return 0;
+  constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
+  std::int64_t count = 0;
+  for (std::size_t i = second_comma + 1;
+       i < second_line.size() && second_line[i] >= '0' && second_line[i] <= '9'; ++i) {
+    count = std::min(kLimit, count * 10 + (second_line[i] - '0'));
+  }
+  return count;
+}
+
+void WriteBitsASCII(InFile& dat, OutFile& text, std::int64_t n) {
+  const std::int64_t words = StatusWordCount(n);
+  for (std::int64_t w = 0; w < words; ++w) {
+    std::uint16_t word = 0;
+    dat.ReadU16(word);
+    const std::int64_t bits = w < words - 1 ? 16 : n - 16 * (words - 1);
+    for (std::int64_t b = 0; b < bits; ++b) text.Write((word >> b) & 1 ? ",1" : ",0", 2);
+  }
+}
+
+void TFComtrade::SetStatusBit(std::int32_t channel, int state) {
+  const auto word = static_cast<std::size_t>(channel / 16);
+  if (word >= status.words.size()) status.words.resize(word + 1);
+  const auto bit = static_cast<std::uint16_t>(1u << (channel % 16));
+  if (state != 0) {
+    status.words[word] |= bit;
+  } else {
+    status.words[word] &= static_cast<std::uint16_t>(~bit);
+  }
+}
+
+void TFComtrade::SetInitialBits() {
+  for (std::int32_t channel : discrete.initially_active) SetStatusBit(channel, 1);
+}
+
+void TFComtrade::ApplyEventsDIS(std::size_t count, std::size_t end) {
+  // From the group's last event back to its first: when one channel changes
+  // twice at one time, the change listed first in the record decides.
+  for (std::size_t i = end; i > end - count; --i) {
+    const DiscreteEvent& event = discrete.events[i - 1];
+    SetStatusBit(event.channel, event.drop_out ? 0 : 1);
+  }
+}
+
+void TFComtrade::WriteStatusWords(OutFile& dat) {
+  const auto words = static_cast<std::size_t>(StatusWordCount(discrete.NameCount()));
+  if (status.words.size() < words) status.words.resize(words);
+  for (std::size_t w = 0; w < words; ++w) dat.U16(status.words[w]);
+}
+
+}  // namespace velk

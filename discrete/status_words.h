@@ -1,0 +1,25 @@
+// Digital channel states in COMTRADE data records: 16 channels to a 16-bit
+// status word, channel 1 in bit 0 of the first word.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace velk {
+
+class InFile;
+class OutFile;
+
+// W, the status words of a record with n digital channels: 1 below 16 channels,
+// otherwise n / 16 rounded up.
+std::int64_t StatusWordCount(std::int64_t n);
+
+// The digital channel count of a configuration file's line 2 ("TT,##A,##D"):
+// the number after its second comma; 0 when there is none.
+std::int64_t ReadDigitalCount(std::string_view second_line);
+
+// Reads the W status words of one BINARY record and appends "," and "1" or "0"
+// for each of the n channels, in channel order.
+void WriteBitsASCII(InFile& dat, OutFile& text, std::int64_t n);
+
+}  // namespace velk
