@@ -158,6 +158,12 @@ class TFComtrade {
   // ---- combined record (combined/) ----
   // Converts the selected analog and discrete records into one pair at OutPathUNI.
   void ConvertUNI();
+  // Reads the status words of the next state record of the state file into the
+  // current status words, then the following record's time. Returns that time in
+  // milliseconds, or -1 when the state file ends.
+  std::int32_t ReadStateUNI(InFile& states);
+  // Appends the current status words to a data record.
+  void WriteStateUNI(OutFile& dat);
 
   // Line 1 of a configuration file with the analog record's station:
   // the name (commas and control characters as spaces) followed by ",,1999".

@@ -78,6 +78,32 @@ int Discrete(TFComtrade& form, StreamUi& ui, const std::string& record, const st
   return Outcome(ui);
 }
 
+// The two records start at one moment: month, day, hour, minute and second
+// agree (the discrete record names no year).
+bool SameStart(const TFComtrade& form) {
+  const AnalogHeader& a = form.analog;
+  const DiscreteTables& d = form.discrete;
+  return a.month == d.month && a.day == d.day && a.hour == d.hour && a.minute == d.minute &&
+         a.second == d.second;
+}
+
+int Combined(TFComtrade& form, StreamUi& ui, const std::string& analog_record,
+             const std::string& discrete_record, const std::string& out, std::ostream& err) {
+  Select(form.controls.FileListBox1, analog_record);
+  Select(form.controls.FileListBox2, discrete_record);
+  form.ReadHeaderANL();
+  if (!form.controls.ConvertANLButton) return Rejected(err, form.controls.DateLabel);
+  form.ReadHeaderDIS();
+  if (!form.controls.ConvertDISButton) return Rejected(err, form.controls.DateLabelDIS);
+  if (!SameStart(form)) {
+    err << kMomentsDiffer << '\n';
+    return kExitHeaderRejected;
+  }
+  form.paths.OutPathUNI = FullPath(out);
+  form.ConvertUNI();
+  return Outcome(ui);
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
@@ -91,6 +117,8 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& exec
   TFComtrade form(ui, system);
   if (args.size() == 3 && args[0] == "analog") return Analog(form, ui, args[1], args[2], err);
   if (args.size() == 3 && args[0] == "discrete") return Discrete(form, ui, args[1], args[2], err);
+  if (args.size() == 4 && args[0] == "combined")
+    return Combined(form, ui, args[1], args[2], args[3], err);
   err << kHelp;
   return kExitUsage;
 }

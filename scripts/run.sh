@@ -13,3 +13,6 @@ for record in examples/*.flh examples/*.txt; do
   build/velk-convert "$kind" "$record" "out/$name.cfg"
   echo "$record -> out/$name.cfg, out/$name.dat, out/${name}ASCII.cfg, out/${name}ASCII.dat"
 done
+build/velk-convert combined examples/feeder_type60.flh examples/feeder_type60.txt out/feeder_combined.cfg
+echo "examples/feeder_type60.flh + examples/feeder_type60.txt -> out/feeder_combined.cfg, ..."
+

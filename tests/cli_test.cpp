@@ -76,6 +76,44 @@ TEST(CommandLineDiscrete, ChecksThenConverts) {
   EXPECT_EQ(unwritable.err, "Ошибка открытия файла\n");
 }
 
+TEST(CommandLineCombined, ConvertsRecordsOfOneStartMomentWithAPrivateStateFile) {
+  TempDir dir, temp;
+  FlhRecord analog = SmallRecord().Ramp(100);
+  analog.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};  // 13.02.2019 16:33:45
+  WriteFile(dir / "rec.flh", analog.Bytes());
+  WriteFile(dir / "rec.txt", DiscreteRecord().Start().Event("0000.010", "П", "A").Bytes());
+  const auto result = RunConvert({"combined", dir / "rec.flh", dir / "rec.txt", dir / "u.cfg"},
+                                 "TMPDIR=" + temp.Folder());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_NE(ReadFile(dir / "u.cfg").find("\r\n800.0,87\r\n13/02/2019,16:33:45.000000\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(temp.Folder()));  // the state file is gone
+  EXPECT_FALSE(Exists(dir / "tmp.tmp"));
+}
+
+TEST(CommandLineCombined, RefusesWhatTheWindowWouldNotAllow) {
+  TempDir dir;
+  FlhRecord analog = SmallRecord().Ramp(100);
+  analog.moment_bcd = {0x24, 0x02, 0x13, 0x16, 0x33, 0x46};  // one second later
+  WriteFile(dir / "later.flh", analog.Bytes());
+  WriteFile(dir / "bad.flh", "short");
+  WriteFile(dir / "rec.txt", DiscreteRecord().Start().Bytes());
+  WriteFile(dir / "bad.txt", "");
+  const auto differ = RunConvert({"combined", dir / "later.flh", dir / "rec.txt", dir / "u.cfg"});
+  EXPECT_EQ(differ.status, 2);
+  EXPECT_NE(differ.err.find("не совпадают"), std::string::npos);
+  const auto bad_analog = RunConvert({"combined", dir / "bad.flh", dir / "rec.txt", dir / "u.cfg"});
+  EXPECT_EQ(bad_analog.status, 2);
+  EXPECT_EQ(bad_analog.err, "Поврежден\n");
+  const auto bad_discrete =
+      RunConvert({"combined", dir / "later.flh", dir / "bad.txt", dir / "u.cfg"});
+  EXPECT_EQ(bad_discrete.status, 2);
+  EXPECT_EQ(bad_discrete.err, "Поврежден1\n");
+  EXPECT_FALSE(Exists(dir / "u.cfg"));
+  EXPECT_FALSE(Exists(dir / "u.dat"));
+}
+
 TEST(CommandLine, ExplainsItselfAndRefusesWrongUsage) {
   auto help = RunConvert({"--help"});
   EXPECT_EQ(help.status, 0);
@@ -101,6 +139,10 @@ TEST(CommandLine, WritesTheSameBytesUnderADecimalCommaLocale) {
 
 TEST(Examples, ShippedRecordsAreWhatTheGeneratorMakesAndConvert) {
   TempDir dir;
+  const std::string examples = std::string(VELK_SOURCE_DIR) + "/examples/";
+  const auto combined = RunConvert(
+      {"combined", examples + "feeder_type60.flh", examples + "feeder_type60.txt", dir / "u.cfg"});
+  EXPECT_EQ(combined.status, 0) << combined.err;
   for (const auto& [name, bytes] : ExampleRecords()) {
     const std::string shipped = std::string(VELK_SOURCE_DIR) + "/examples/" + name;
     EXPECT_EQ(ReadFile(shipped), bytes) << name << ": run make-examples examples";

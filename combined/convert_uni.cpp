@@ -1,0 +1,130 @@
+// The combined conversion: an analog and a discrete record of one start moment
+// merged into one COMTRADE pair, the discrete states laid onto the analog
+// sample grid (800 a second, 1.25 ms apart) after a lead-in of 78 samples.
+#include <algorithm>
+
+#include "analog/flh_header.h"
+#include "app/comtrade_form.h"
+#include "app/texts.h"
+#include "comtrade/ascii_pair.h"
+#include "comtrade/file_io.h"
+#include "comtrade/number_format.h"
+#include "comtrade/pair_paths.h"
+#include "discrete/status_words.h"
+
+namespace velk {
+namespace {
+
+// Samples before the first discrete state: 97.5 ms, all digital channels 0.
+constexpr std::int64_t kLeadIn = 78;
+constexpr float kSamplePeriodMs = 1.25f;
+// A state whose remaining time falls below this covers no further sample.
+constexpr double kRemainderMs = 0.6;
+
+}  // namespace
+
+std::int32_t TFComtrade::ReadStateUNI(InFile& states) {
+  bool whole = true;
+  for (std::uint16_t& word : status.words) whole = states.ReadU16(word) && whole;
+  std::int32_t sample = 0, time = 0;
+  whole = states.ReadI32(sample) && whole;
+  whole = states.ReadI32(time) && whole;
+  return whole ? time : -1;
+}
+
+void TFComtrade::WriteStateUNI(OutFile& dat) {
+  for (std::uint16_t word : status.words) dat.U16(word);
+}
+
+void TFComtrade::ConvertUNI() {
+  ResetDIS();
+  InFile flh;
+  if (!flh.Open(controls.FileListBox1.SelectedFile())) return ui_.ErrorBox(text::kFileNotFound);
+  if (ParseHeaderANL(flh) != 0) return ui_.ErrorBox(text::kFileDamaged);
+  if (!ReadEventsDIS()) return;  // the reader has shown why
+
+  const std::string state_path = system_.StateFilePath();
+  if (WriteDatDIS(state_path) != DatResult::kWritten) return;
+  InFile states;
+  if (!OpenOrReport(ui_, states, state_path)) return;
+  std::int32_t first_sample = 0, first_time = 0;
+  states.ReadI32(first_sample);
+  states.ReadI32(first_time);
+
+  const std::int64_t analog_samples = SampleCountOf(flh.Size());
+  const PairPaths pair = PairPathsFor(paths.OutPathUNI);
+  OutFile dat;
+  if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
+  flh.Seek(kHeaderSize);
+  const auto words = static_cast<std::size_t>(StatusWordCount(discrete.NameCount()));
+
+  // Writes data record n: the analog sample, then the given status words.
+  std::int64_t written = 0;
+  const auto write_sample = [&](std::int64_t n) {
+    dat.I32(static_cast<std::int32_t>(n));
+    if (!WriteSampleANL(flh, dat)) return false;
+    WriteStateUNI(dat);
+    written = n;
+    return dat.ok();
+  };
+  bool sound = true;
+  status.words.assign(words, 0);
+  for (std::int64_t n = 1; sound && n <= std::min(kLeadIn, analog_samples); ++n)
+    sound = write_sample(n);
+
+  // Each state holds for the samples its duration covers, at least one; the last
+  // state covers one sample and ends the record.
+  float previous = static_cast<float>(first_time), hold = -1, next = -1;
+  for (std::int64_t n = kLeadIn + 1; sound && n <= analog_samples; ++n) {
+    if (hold < 0) {
+      next = static_cast<float>(ReadStateUNI(states));
+      if (next < 0) {
+        sound = write_sample(n);
+        break;
+      }
+    }
+    sound = write_sample(n);
+    if (hold < 0) {
+      hold = next - previous;
+      previous = next;
+    }
+    hold -= kSamplePeriodMs;
+    if (hold < kRemainderMs) hold = -1;
+  }
+  states.Close();
+  if (!sound && dat.ok()) {  // the analog record was cut short while being read
+    dat.Abandon();
+    return ui_.ErrorBox(text::kFileDamaged);
+  }
+  if (!FinishWritten(ui_, dat)) return;
+
+  OutFile cfg;
+  if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
+  const std::int32_t analog_count = analog.AnalogCountANL;
+  const std::int32_t digital_count = discrete.NameCount();
+  cfg.Line(StationLine());
+  cfg.Line(Decimal(analog_count + digital_count) + "," + Decimal(analog_count) + "A," +
+           Decimal(digital_count) + "D");
+  WriteChannelsANL(flh, cfg);
+  WriteChannelsDIS(cfg, analog_count + 1);
+  cfg.Line("50.0");
+  cfg.Line("1");
+  cfg.Line("800.0," + Decimal(written));
+  cfg.Line(TimeLine(".000000"));
+  cfg.Line(TimeLine(".100000"));
+  cfg.Line("BINARY");
+  cfg.Line("1");
+  if (!FinishWritten(ui_, cfg)) return;
+  flh.Close();
+
+  std::string counts;
+  if (!MakeAsciiConfig(ui_, pair, &counts)) return;
+  const std::int64_t channels = ReadDigitalCount(counts);
+  MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels),
+                [this, channels](InFile& binary, OutFile& ascii) {
+                  WriteValuesANL(binary, ascii);
+                  WriteBitsASCII(binary, ascii, channels);
+                });
+}
+
+}  // namespace velk
