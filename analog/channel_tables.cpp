@@ -183,14 +183,14 @@ long double ResidualMultiplier(float k) {
 std::vector<std::string> AnalogChannelLines(ChannelTable table, const Calibration& calibration) {
   std::vector<std::string> lines;
   int number = 0;
-  for (const ChannelSpec& spec : SpecsOf(table)) {
+  for (const ChannelSpec& channel : SpecsOf(table)) {
     std::string line = Decimal(++number);
     line += ',';
-    line += spec.name;
-    line += spec.unit == Unit::kMilliampere ? ",,,mA," : ",,,mV,";
-    line += MultiplierText(spec.scale, calibration);
+    line += channel.name;
+    line += channel.unit == Unit::kMilliampere ? ",,,mA," : ",,,mV,";
+    line += MultiplierText(channel.scale, calibration);
     line += ",0.0,0,-32767,32767,";
-    line += PrimaryText(spec.primary, calibration);
+    line += PrimaryText(channel.primary, calibration);
     line += ",1,S";
     lines.push_back(std::move(line));
   }

@@ -30,6 +30,16 @@ std::string TFComtrade::TimeLine(std::string_view fraction) const {
          ":" + start.second + std::string(fraction);
 }
 
+void TFComtrade::WriteSampledTail(OutFile& cfg, std::int64_t samples) const {
+  cfg.Line("50.0");
+  cfg.Line("1");  // one sample rate
+  cfg.Line("800.0," + Decimal(samples));
+  cfg.Line(TimeLine(".000000"));
+  cfg.Line(TimeLine(".100000"));  // the trigger, 80 samples after the first
+  cfg.Line("BINARY");
+  cfg.Line("1");
+}
+
 void TFComtrade::ConvertANL() {
   InFile flh;
   if (!flh.Open(controls.FileListBox1.SelectedFile())) return ui_.ErrorBox(text::kFileNotFound);
@@ -46,13 +56,7 @@ void TFComtrade::ConvertANL() {
     cfg.Abandon();
     return ui_.ErrorBox(text::kFileDamaged);
   }
-  cfg.Line("50.0");
-  cfg.Line("1");
-  cfg.Line("800.0," + Decimal(samples));
-  cfg.Line(TimeLine(".000000"));
-  cfg.Line(TimeLine(".100000"));
-  cfg.Line("BINARY");
-  cfg.Line("1");
+  WriteSampledTail(cfg, samples);
   if (!FinishWritten(ui_, cfg)) return;
 
   OutFile dat;

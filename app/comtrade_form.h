@@ -171,6 +171,10 @@ class TFComtrade {
   // A time line of a configuration file: day/month/year,hour:minute:second and
   // the fraction, such as ".000000", from the start moment.
   std::string TimeLine(std::string_view fraction) const;
+  // The configuration lines after the channels of a pair sampled 800 times a
+  // second: frequency, rates with the sample count, start and trigger times,
+  // file type and time multiplier.
+  void WriteSampledTail(OutFile& cfg, std::int64_t samples) const;
 
   UiServices& ui() { return ui_; }
   SystemServices& system() { return system_; }

@@ -107,13 +107,7 @@ void TFComtrade::ConvertUNI() {
            Decimal(digital_count) + "D");
   WriteChannelsANL(flh, cfg);
   WriteChannelsDIS(cfg, analog_count + 1);
-  cfg.Line("50.0");
-  cfg.Line("1");
-  cfg.Line("800.0," + Decimal(written));
-  cfg.Line(TimeLine(".000000"));
-  cfg.Line(TimeLine(".100000"));
-  cfg.Line("BINARY");
-  cfg.Line("1");
+  WriteSampledTail(cfg, written);
   if (!FinishWritten(ui_, cfg)) return;
   flh.Close();
 
