@@ -26,11 +26,13 @@ class OutFile;
 struct FileList {
   std::string folder;         // ends with the path separator
   std::string selected_name;  // empty when nothing is selected
-  std::string mask;           // the names it shows, such as "*.flh", in any case
-  int reads = 0;              // times the list was told to read its folder again
   // Full path of the selected file, or empty when nothing is selected.
   std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
 };
+
+// The names that the two file lists show, in any case.
+inline constexpr std::string_view kAnalogRecordMask = "*.flh";
+inline constexpr std::string_view kDiscreteRecordMask = "*.txt";
 
 // The names of the ordinary files of folder that match mask ('*' and '?',
 // letters in any case), sorted by name: what a file list shows.
@@ -54,10 +56,11 @@ struct WindowControls {
   bool ConvertANLButton = false;
   bool ConvertDISButton = false;
   bool SovmestButton = false;
-  FileList FileListBox1{"", "", "*.flh", 0};  // analog records
-  FileList FileListBox2{"", "", "*.txt", 0};  // discrete records
-  std::string RestoreMsg;                     // the request MainWindowHook answers
-  bool hooked = false;                        // MainWindowHook is installed
+  FileList FileListBox1;  // analog records (*.flh)
+  FileList FileListBox2;  // discrete records (*.txt)
+
+  std::string RestoreMsg;  // the request MainWindowHook answers
+  bool hooked = false;     // MainWindowHook is installed
 };
 
 // Folders and output paths that the window remembers for the conversions.

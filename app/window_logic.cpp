@@ -104,7 +104,6 @@ void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std
   folder = FolderOf(full);
   FileList& list = box == ListBox::kFileListBox1 ? controls.FileListBox1 : controls.FileListBox2;
   if (!SetListFolder(list, folder)) return;  // the folder vanished after the dialog
-  ++list.reads;
   list.selected_name = NameOf(full);
   ui_.FocusList(box);
   WriteLastFolders();

@@ -190,10 +190,10 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   connect(sovmest_button_, &QPushButton::clicked, this,
           [this] { Run(&TFComtrade::SovmestButtonClick); });
   connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
-    Selected(form_.controls.FileListBox1, row, &TFComtrade::FileListBox1Click);
+    Selected(list1_, form_.controls.FileListBox1, row, &TFComtrade::FileListBox1Click);
   });
   connect(list2_, &QListWidget::currentRowChanged, this, [this](int row) {
-    Selected(form_.controls.FileListBox2, row, &TFComtrade::FileListBox2Click);
+    Selected(list2_, form_.controls.FileListBox2, row, &TFComtrade::FileListBox2Click);
   });
   list1_->installEventFilter(this);
   list2_->installEventFilter(this);
@@ -206,8 +206,8 @@ void ComtradeWindow::Run(void (TFComtrade::*handler)()) {
   ShowState();
 }
 
-void ComtradeWindow::Selected(FileList& state, int row, void (TFComtrade::*click)()) {
-  QListWidget* list = &state == &form_.controls.FileListBox1 ? list1_ : list2_;
+void ComtradeWindow::Selected(QListWidget* list, FileList& state, int row,
+                              void (TFComtrade::*click)()) {
   const QListWidgetItem* item = list->item(row);
   state.selected_name = item ? item->data(Qt::UserRole).toByteArray().toStdString() : "";
   Run(click);
@@ -234,15 +234,21 @@ bool ComtradeWindow::eventFilter(QObject* watched, QEvent* event) {
   return key == 0;  // a key replaced by 0 is swallowed
 }
 
-void ComtradeWindow::ShowList(const FileList& state, QListWidget* list, Shown& shown) {
+// The list is filled again only when its folder holds other records than it
+// shows, so that the user's place in a list that has not changed stays.
+void ComtradeWindow::ShowList(const FileList& state, std::string_view mask, QListWidget* list) {
   const QSignalBlocker quiet(list);  // showing the state is no choice of the user
-  if (state.folder != shown.folder || state.reads != shown.reads) {
+  const std::vector<std::string> names = ListFolder(state.folder, mask);
+  bool same = static_cast<qsizetype>(names.size()) == list->count();
+  for (int row = 0; same && row < list->count(); ++row)
+    same = list->item(row)->data(Qt::UserRole).toByteArray().toStdString() ==
+           names[static_cast<std::size_t>(row)];
+  if (!same) {
     list->clear();
-    for (const std::string& name : ListFolder(state.folder, state.mask)) {
+    for (const std::string& name : names) {
       auto* item = new QListWidgetItem(FromPath(name), list);
       item->setData(Qt::UserRole, QByteArray::fromStdString(name));
     }
-    shown = {state.folder, state.reads};
   }
   int selected = -1;
   for (int row = 0; row < list->count() && !state.selected_name.empty(); ++row) {
@@ -261,8 +267,8 @@ void ComtradeWindow::ShowState() {
   convert_anl_button_->setEnabled(c.ConvertANLButton);
   convert_dis_button_->setEnabled(c.ConvertDISButton);
   sovmest_button_->setEnabled(c.SovmestButton);
-  ShowList(c.FileListBox1, list1_, shown1_);
-  ShowList(c.FileListBox2, list2_, shown2_);
+  ShowList(c.FileListBox1, kAnalogRecordMask, list1_);
+  ShowList(c.FileListBox2, kDiscreteRecordMask, list2_);
 }
 
 void ComtradeWindow::RestoreAndRaise() {

@@ -3,8 +3,8 @@
 // It builds the window's components with their captions, positions, fonts and
 // tab order, forwards every click, list selection and key press to the
 // matching handler of the logic object, and afterwards copies the logic's
-// captions, enabled flags and list contents back into the widgets. It decides
-// nothing itself.
+// captions, enabled flags and list selections back into the widgets, reading
+// the lists' folders again each time. It decides nothing itself.
 #pragma once
 
 #include <QLabel>
@@ -39,15 +39,9 @@ class ComtradeWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // What a list widget shows now, to read its folder again only when told.
-  struct Shown {
-    std::string folder;
-    int reads = -1;
-  };
-
   void Run(void (TFComtrade::*handler)());
-  void Selected(FileList& state, int row, void (TFComtrade::*click)());
-  void ShowList(const FileList& state, QListWidget* list, Shown& shown);
+  void Selected(QListWidget* list, FileList& state, int row, void (TFComtrade::*click)());
+  static void ShowList(const FileList& state, std::string_view mask, QListWidget* list);
 
   TFComtrade& form_;
   QPushButton* close_button_;
@@ -62,7 +56,6 @@ class ComtradeWindow : public QWidget {
   QLabel* date_label_dis_;
   QListWidget* list1_;
   QListWidget* list2_;
-  Shown shown1_, shown2_;
 };
 
 }  // namespace velk

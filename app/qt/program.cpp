@@ -60,6 +60,7 @@ void RunWindow(SingleInstance& instance) {
   instance.Listen([&form](std::string_view message) { return form.MainWindowHook(message); });
   window.show();
   QApplication::exec();
+  instance.StopListening();
   form.FormDestroy();
 }
 

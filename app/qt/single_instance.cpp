@@ -37,7 +37,7 @@ SingleInstance::SingleInstance(const QString& runtime_folder)
 }
 
 SingleInstance::~SingleInstance() {
-  server_.reset();  // closes the channel before the lock is released
+  StopListening();  // the channel closes before the lock is released
 }
 
 bool SingleInstance::Acquire() {

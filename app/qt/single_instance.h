@@ -33,6 +33,8 @@ class SingleInstance {
   // For the program that holds the lock: answers each request on the channel
   // with what hook returns for it. Returns false when it cannot listen.
   bool Listen(std::function<bool(std::string_view)> hook);
+  // Closes the channel: later starts no longer reach this program.
+  void StopListening() { server_.reset(); }
   // For a later start: sends message to the running program and waits for its
   // answer, retrying the connection while the running program is still
   // starting. Returns true iff it answered that it handled the message;
