@@ -375,18 +375,6 @@ TEST(ConvertClick, OnlyTheCfgFileIsAskedAbout) {
   EXPECT_NE(ReadFile(f.dir / "out.dat"), "old data");
 }
 
-TEST(ConvertClick, CancelChangesNothing) {
-  WindowFixture f;
-  const ConversionPaths before = f.form.paths;
-  f.form.ConvertANLButtonClick();
-  f.form.FLHButtonClick();
-  EXPECT_EQ(f.form.paths.OutPathANL, before.OutPathANL);
-  EXPECT_EQ(f.form.paths.FolderANL, before.FolderANL);
-  EXPECT_EQ(f.form.controls.FileListBox1.folder, f.system.current_directory);
-  EXPECT_TRUE(f.ui.actions.empty());
-  EXPECT_TRUE(f.ui.errors.empty());
-}
-
 // ---- the window itself ----
 
 TEST(MainWindow, AnswersOnlyTheRaiseRequestAndOnlyWhileHooked) {
