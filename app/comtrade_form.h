@@ -30,6 +30,23 @@ struct FileList {
   std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
 };
 
+// The names that the two file lists show, in any case.
+inline constexpr std::string_view kAnalogRecordMask = "*.flh";
+inline constexpr std::string_view kDiscreteRecordMask = "*.txt";
+
+// The names of the ordinary files of folder that match mask ('*' and '?',
+// letters in any case), sorted by name: what a file list shows.
+std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask);
+// True iff name matches mask ('*' any run, '?' any one byte, ASCII letters in any case).
+bool MatchesMask(std::string_view name, std::string_view mask);
+// The text without its leading and trailing blanks and control characters.
+std::string TrimBlanks(std::string_view text);
+
+// The single-instance names: the lock the running program holds, and the
+// request a second start sends it to come to the front.
+inline constexpr std::string_view kInstanceLockName = "OneIKalvenor";
+inline constexpr std::string_view kRestoreMessageName = "OnlyOneKalvenor";
+
 // Captions (code page 1251) and enabled flags of the window's controls.
 struct WindowControls {
   std::string NameLabel;
@@ -41,6 +58,9 @@ struct WindowControls {
   bool SovmestButton = false;
   FileList FileListBox1;  // analog records (*.flh)
   FileList FileListBox2;  // discrete records (*.txt)
+
+  std::string RestoreMsg;  // the request MainWindowHook answers
+  bool hooked = false;     // MainWindowHook is installed
 };
 
 // Folders and output paths that the window remembers for the conversions.
@@ -165,6 +185,33 @@ class TFComtrade {
   // Appends the current status words to a data record.
   void WriteStateUNI(OutFile& dat);
 
+  // ---- the window (app/) ----
+  // The constructor's last step, run by the window program only: the lists
+  // show the working directory, then a last-folders file, when present, gives
+  // both remembered folders and the lists show them.
+  void RestoreLastFolders();
+  // Line n (0 or 1) of the last-folders file without its line end, at most 199
+  // characters; empty when the line is missing. Reports a file it cannot open.
+  std::string ReadLastFolder(int n);
+  // Writes FolderANL and FolderDIS into the last-folders file; reports failure.
+  void WriteLastFolders();
+  void FormCreate();
+  void FormDestroy();
+  // Answers the request to come to the front; false for any other message.
+  bool MainWindowHook(std::string_view message);
+  void CloseButtonClick();
+  void FLHButtonClick();
+  void DISButtonClick();
+  void FileListBox1Click();
+  void FileListBox2Click();
+  // Enter (13) is swallowed (key becomes 0) and runs the list's convert click
+  // when that button is enabled.
+  void FileListBox1KeyPress(char& key);
+  void FileListBox2KeyPress(char& key);
+  void ConvertANLButtonClick();
+  void ConvertDISButtonClick();
+  void SovmestButtonClick();
+
   // Line 1 of a configuration file with the analog record's station:
   // the name (commas and control characters as spaces) followed by ",,1999".
   std::string StationLine() const;
@@ -187,6 +234,12 @@ class TFComtrade {
   StatusWords status;
 
  private:
+  bool SetListFolder(FileList& list, const std::string& folder);
+  void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
+                    void (TFComtrade::*check)());
+  void ChooseOutput(std::string& out_path, void (TFComtrade::*convert)());
+  void DecideSovmest();
+
   UiServices& ui_;
   SystemServices& system_;
 };

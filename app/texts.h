@@ -12,6 +12,24 @@ inline constexpr auto kOpenError = Cp1251("Ошибка открытия фай�
 inline constexpr auto kWriteError = Cp1251("Ошибка записи файла");
 inline constexpr auto kOverwriteQuestion = Cp1251("Файл уже существует. Перезаписать?");
 
+// File dialogs: "description|pattern".
+inline constexpr auto kAnalogFilter = Cp1251("Аналог файлы (*.flh)|*.FLH");
+inline constexpr auto kDiscreteFilter = Cp1251("Дискр файлы (*.txt)|*.TXT");
+inline constexpr auto kComtradeFilter = Cp1251("COMTRADE файлы (*.cfg)|*.CFG");
+
+// The main window and the titles of its message boxes.
+inline constexpr auto kWindowCaption = Cp1251("COMTRADE конвертер для ВЕЛК");
+inline constexpr auto kCloseButton = Cp1251("Завершить");
+inline constexpr auto kDISGroupBox = Cp1251(" Дискретный регистратор ");
+inline constexpr auto kDISButton = Cp1251("Дискр файл");
+inline constexpr auto kANLGroupBox = Cp1251(" Аналоговый регистратор ");
+inline constexpr auto kFLHButton = Cp1251("FLH файл");
+inline constexpr auto kConvertButton = Cp1251("Конвертировать");
+inline constexpr auto kSovmestButton = Cp1251("Совместить");
+inline constexpr auto kTipVELKLabel = Cp1251("Тип ВЕЛК");
+inline constexpr auto kErrorTitle = Cp1251("Ошибка");
+inline constexpr auto kInformationTitle = Cp1251("Информация");
+
 // Header-check labels; the discrete record's damage text is followed by a line number.
 inline constexpr auto kNotFound = Cp1251("Не найден");
 inline constexpr auto kDamaged = Cp1251("Поврежден");

@@ -17,6 +17,9 @@ class StreamUi : public UiServices {
   void ErrorBox(std::string_view text) override;
   // The command line replaces files without asking.
   Answer QuestionBox(std::string_view) override { return Answer::kYes; }
+  // The command line takes its paths from its arguments: no dialog is shown.
+  std::optional<std::string> OpenDialog(const FileDialogOptions&) override { return {}; }
+  std::optional<std::string> SaveDialog(const FileDialogOptions&) override { return {}; }
   int messages() const { return messages_; }
 
  private:

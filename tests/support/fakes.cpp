@@ -10,14 +10,45 @@ namespace velk::testing {
 
 void RecordingUi::ErrorBox(std::string_view text) {
   errors.push_back(Cp1251ToUtf8(text));
+  log.push_back("error");
 }
 
 Answer RecordingUi::QuestionBox(std::string_view text) {
   questions.push_back(Cp1251ToUtf8(text));
+  log.push_back("question");
   if (answers.empty()) return Answer::kYes;
   const Answer answer = answers.front();
   answers.pop_front();
   return answer;
+}
+
+namespace {
+std::optional<std::string> Next(std::deque<std::optional<std::string>>& script) {
+  if (script.empty()) return std::nullopt;
+  auto answer = script.front();
+  script.pop_front();
+  return answer;
+}
+}  // namespace
+
+std::optional<std::string> RecordingUi::OpenDialog(const FileDialogOptions& options) {
+  open_dialogs.push_back(options);
+  log.push_back("open");
+  return Next(open_answers);
+}
+
+std::optional<std::string> RecordingUi::SaveDialog(const FileDialogOptions& options) {
+  save_dialogs.push_back(options);
+  log.push_back("save");
+  return Next(save_answers);
+}
+
+bool FakeSystem::SetCurrentDir(const std::string& folder) {
+  entered.push_back(folder);
+  std::error_code error;
+  if (folder.empty() || !std::filesystem::is_directory(folder, error)) return false;
+  current_directory = folder.back() == '/' ? folder : folder + "/";
+  return true;
 }
 
 TempDir::TempDir() {
@@ -33,7 +64,10 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-FormFixture::FormFixture() : form((system.executable_folder = dir.Folder(), ui), system) {}
+FormFixture::FormFixture() : form((system.executable_folder = dir.Folder(), ui), system) {
+  system.current_directory = dir.Folder() + "working/";
+  std::filesystem::create_directories(system.current_directory);
+}
 
 std::string FormFixture::Put(const std::string& name, const std::string& bytes) const {
   const std::string path = dir / name;

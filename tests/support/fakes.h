@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,22 +16,44 @@ namespace velk::testing {
 
 // Records every message box in order (as UTF-8, for readable assertions) and
 // answers questions from a script; an unscripted question is answered Yes.
+// Dialogs are answered from their own scripts (nothing = cancel); an
+// unscripted dialog is cancelled. Every dialog's options are kept.
 class RecordingUi : public UiServices {
  public:
   void ErrorBox(std::string_view text) override;
   Answer QuestionBox(std::string_view text) override;
+  std::optional<std::string> OpenDialog(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveDialog(const FileDialogOptions& options) override;
+  void CloseWindow() override { actions.push_back("close"); }
+  void RestoreAndRaise() override { actions.push_back("raise"); }
+  void FocusList(ListBox box) override {
+    actions.push_back(box == ListBox::kFileListBox1 ? "focus 1" : "focus 2");
+  }
 
   std::vector<std::string> errors;     // error boxes, UTF-8
   std::vector<std::string> questions;  // question boxes, UTF-8
   std::deque<Answer> answers;
+  std::vector<FileDialogOptions> open_dialogs, save_dialogs;
+  std::deque<std::optional<std::string>> open_answers, save_answers;
+  std::vector<std::string> actions;  // window actions: "close", "raise", "focus 1", "focus 2"
+  std::vector<std::string> log;      // every box and dialog in order: "error", "question", ...
 };
 
+// The machine with a current directory of its own: entering a folder checks
+// that it exists but never moves the test process.
 class FakeSystem : public SystemServices {
  public:
   std::string ExecutableFolder() const override { return executable_folder; }
   int CurrentYear() const override { return year; }
+  std::string CurrentDirectory() const override { return current_directory; }
+  bool SetCurrentDir(const std::string& folder) override;
+  std::string ExpandFileName(const std::string& path) const override {
+    return ExpandPath(current_directory, path);
+  }
 
   std::string executable_folder;
+  std::string current_directory;
+  std::vector<std::string> entered;  // every folder asked to be entered, in order
   int year = 2026;
 };
 
@@ -49,7 +72,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// A TFComtrade with recording fakes and a folder; the executable's folder is it.
+// A TFComtrade with recording fakes and a folder; the executable's folder is
+// it, and the current directory is its subfolder "working/".
 struct FormFixture {
   FormFixture();
   // Writes bytes to a file in the folder and returns its path.

@@ -1,0 +1,74 @@
+// The last-folders file "cmtrd.ddt" beside the executable: the folder in which
+// the user last chose an analog record and the one of the last discrete record,
+// one per line ended by CR LF, as the file system names them.
+#include "app/comtrade_form.h"
+#include "app/texts.h"
+#include "comtrade/file_io.h"
+#include "comtrade/text_reader.h"
+
+namespace velk {
+namespace {
+
+constexpr std::size_t kMaxLineLength = 199;
+
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+}  // namespace
+
+std::string TrimBlanks(std::string_view text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return std::string(text.substr(first, last - first));
+}
+
+// Lines are read whole and then cut, so a first line longer than the limit
+// never shifts what the second line yields.
+std::string TFComtrade::ReadLastFolder(int n) {
+  InFile file;
+  if (!file.Open(paths.LastFoldersPath)) {
+    ui_.ErrorBox(text::kFileNotFound);
+    return "";
+  }
+  TextReader reader(file);
+  std::string line;
+  reader.ReadLine(line);
+  if (n >= 1) reader.ReadLine(line);
+  if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+  return line;
+}
+
+void TFComtrade::WriteLastFolders() {
+  OutFile file;
+  if (!file.Create(paths.LastFoldersPath)) {
+    ui_.ErrorBox(text::kWriteError);
+    return;
+  }
+  file.Line(paths.FolderANL);
+  file.Line(paths.FolderDIS);
+  if (!file.Close()) ui_.ErrorBox(text::kWriteError);
+}
+
+void TFComtrade::RestoreLastFolders() {
+  // Before the file is read, both lists show the working directory.
+  const std::string working = system_.CurrentDirectory();
+  controls.FileListBox1.folder = working;
+  controls.FileListBox2.folder = working;
+  if (!FileExists(paths.LastFoldersPath)) return;
+
+  // A line without a closing separator loses its last component here.
+  paths.FolderANL = TrimBlanks(FolderOf(ReadLastFolder(0)));
+  paths.FolderDIS = TrimBlanks(FolderOf(ReadLastFolder(1)));
+  const std::string executable_folder = system_.ExecutableFolder();
+  if (paths.FolderANL.empty()) paths.FolderANL = executable_folder;
+  if (paths.FolderDIS.empty()) paths.FolderDIS = executable_folder;
+  // A folder that can no longer be entered falls back without a message.
+  if (!system_.SetCurrentDir(paths.FolderANL)) paths.FolderANL = executable_folder;
+  if (!system_.SetCurrentDir(paths.FolderDIS)) paths.FolderDIS = executable_folder;
+  SetListFolder(controls.FileListBox1, paths.FolderANL);
+  SetListFolder(controls.FileListBox2, paths.FolderDIS);
+}
+
+}  // namespace velk

@@ -1,0 +1,409 @@
+// The main window's logic without a toolkit: the last-folders file, choosing
+// records, the combined conversion's enabling rule, Enter in a list, the save
+// dialog with its overwrite question, and the answer to a second start.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/cp1251.h"
+#include "app/texts.h"
+#include "tests/support/fakes.h"
+#include "tests/support/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An analog record whose start moment is the given BCD bytes: y m d h m s.
+std::string Analog(std::array<std::uint8_t, 6> moment) {
+  FlhRecord r;
+  r.moment_bcd = moment;
+  r.device_type = 60;
+  return r.Ramp(3).Bytes();
+}
+
+// A discrete record that starts on 15.07 at 09:05:30, in code page 1251.
+const std::string kDiscrete = Cp("// 15 07 09:05:30\r\n\\\\ Пуск\r\n");
+
+struct WindowFixture : FormFixture {
+  WindowFixture() { form.RestoreLastFolders(); }
+  std::string Folder(const std::string& name) const {
+    fs::create_directories(dir / name);
+    return dir / name + "/";
+  }
+  // A click in a list on the file at path.
+  void ClickAnalog(const std::string& path) {
+    Select(form.controls.FileListBox1, path);
+    form.FileListBox1Click();
+  }
+  void ClickDiscrete(const std::string& path) {
+    Select(form.controls.FileListBox2, path);
+    form.FileListBox2Click();
+  }
+  // A discrete record that passed its check at 15.07 09:05:30, set up
+  // directly as its header check leaves it.
+  void DiscreteChecked() {
+    form.controls.ConvertDISButton = true;
+    form.discrete.month = 7;
+    form.discrete.day = 15;
+    form.discrete.hour = 9;
+    form.discrete.minute = 5;
+    form.discrete.second = 30;
+  }
+};
+
+// A form whose executable's folder holds a last-folders file with the given
+// bytes, started the way the window program starts it.
+struct StartFixture : FormFixture {
+  explicit StartFixture(const std::string& file) {
+    WriteFile(dir / "cmtrd.ddt", file);
+    form.RestoreLastFolders();
+  }
+};
+
+// ---- last-folders file at start ----
+
+TEST(LastFoldersAtStart, NoFileLeavesListsOnWorkingDirectoryAndDialogsInExecutableFolder) {
+  WindowFixture f;
+  const std::string working = f.system.current_directory;
+  EXPECT_EQ(f.form.controls.FileListBox1.folder, working);
+  EXPECT_EQ(f.form.controls.FileListBox2.folder, working);
+  EXPECT_EQ(f.form.paths.FolderANL, f.dir.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, f.dir.Folder());
+  EXPECT_TRUE(f.system.entered.empty());
+
+  f.form.FLHButtonClick();
+  f.form.DISButtonClick();
+  ASSERT_EQ(f.ui.open_dialogs.size(), 2u);
+  EXPECT_EQ(f.ui.open_dialogs[0].initial_folder, f.dir.Folder());
+  EXPECT_EQ(f.ui.open_dialogs[1].initial_folder, f.dir.Folder());
+  EXPECT_FALSE(Exists(f.dir / "cmtrd.ddt"));  // cancelled dialogs write nothing
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
+TEST(LastFoldersAtStart, PlainConstructorNeverReadsTheFile) {
+  TempDir exe;
+  const std::string rec = exe.Folder() + "rec/";
+  fs::create_directories(rec);
+  WriteFile(exe / "cmtrd.ddt", rec + "\r\n" + rec + "\r\n");
+  RecordingUi ui;
+  FakeSystem system;
+  system.executable_folder = exe.Folder();
+  TFComtrade form(ui, system);
+  EXPECT_EQ(form.paths.FolderANL, exe.Folder());
+  EXPECT_EQ(form.paths.FolderDIS, exe.Folder());
+  EXPECT_EQ(form.paths.OutPathANL, exe.Folder() + "comtrade_anl/sample_anl.cfg");
+  EXPECT_EQ(form.paths.OutPathUNI, exe.Folder() + "comtrade_uni/sample_uni.cfg");
+  EXPECT_TRUE(system.entered.empty());
+}
+
+TEST(LastFoldersAtStart, BothLinesBecomeTheFoldersAndTheListsShowThem) {
+  TempDir other;
+  const std::string anl = other.Folder() + "анализ/";  // a Cyrillic folder name
+  const std::string dis = other.Folder() + "dis/";
+  fs::create_directories(anl);
+  fs::create_directories(dis);
+  StartFixture f(anl + "\r\n" + dis + "\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, anl);
+  EXPECT_EQ(f.form.paths.FolderDIS, dis);
+  EXPECT_EQ(f.form.controls.FileListBox1.folder, anl);
+  EXPECT_EQ(f.form.controls.FileListBox2.folder, dis);
+  EXPECT_EQ(f.system.current_directory, dis);  // the last folder entered
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
+TEST(LastFoldersAtStart, OneLineSetsTheAnalogFolderOnly) {
+  TempDir other;
+  StartFixture f(other.Folder() + "\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, other.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, f.dir.Folder());
+  EXPECT_EQ(f.form.controls.FileListBox2.folder, f.dir.Folder());
+}
+
+TEST(LastFoldersAtStart, BlanksAndControlCharactersAroundAFolderAreTrimmed) {
+  TempDir other;
+  StartFixture f("  " + other.Folder() + "  \r\n\t" + other.Folder() + "\x01\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, other.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, other.Folder());
+}
+
+TEST(LastFoldersAtStart, FolderWithoutClosingSeparatorLosesItsLastComponent) {
+  TempDir other;
+  fs::create_directories(other / "rec");
+  StartFixture f(other / "rec" + "\r\n" + other / "rec/" + "\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, other.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, other / "rec/");
+}
+
+TEST(LastFoldersAtStart, FolderThatNoLongerExistsFallsBackSilently) {
+  TempDir other;
+  StartFixture f(other / "gone/" + "\r\n" + "\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, f.dir.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, f.dir.Folder());
+  EXPECT_EQ(f.form.controls.FileListBox1.folder, f.dir.Folder());
+  EXPECT_TRUE(f.ui.errors.empty());
+  // Each folder is checked by entering it, the analog one first.
+  ASSERT_GE(f.system.entered.size(), 2u);
+  EXPECT_EQ(f.system.entered[0], other / "gone/");
+  EXPECT_EQ(f.system.entered[1], f.dir.Folder());
+}
+
+TEST(LastFoldersFile, ReadsLinesAsATextModeFileAndCutsThemAt199Characters) {
+  FormFixture f;
+  const std::string long_line(250, 'a');
+  f.Put("cmtrd.ddt", long_line + "\r\nsecond\rstill\r\n");
+  EXPECT_EQ(f.form.ReadLastFolder(0), long_line.substr(0, 199));
+  EXPECT_EQ(f.form.ReadLastFolder(1), "second\rstill");  // a lone CR stays in the line
+
+  f.Put("cmtrd.ddt", "first\r\n\x1Asecond\r\n");  // Ctrl-Z ends the file
+  EXPECT_EQ(f.form.ReadLastFolder(1), "");
+  f.Put("cmtrd.ddt", "only");
+  EXPECT_EQ(f.form.ReadLastFolder(0), "only");
+  EXPECT_EQ(f.form.ReadLastFolder(1), "");
+  EXPECT_TRUE(f.ui.errors.empty());
+
+  f.form.paths.LastFoldersPath = f.dir / "missing.ddt";
+  EXPECT_EQ(f.form.ReadLastFolder(0), "");
+  EXPECT_EQ(f.ui.errors, std::vector<std::string>{"Файл не найден"});
+}
+
+// ---- choosing records through the open dialogs ----
+
+TEST(ChooseRecord, DiscreteRecordIsShownCheckedAndItsFolderRemembered) {
+  WindowFixture f;
+  const std::string dis = f.Folder("dis");
+  const std::string record = dis + "rec.txt";
+  WriteFile(record, kDiscrete);
+  f.ui.open_answers.push_back(record);
+  f.form.DISButtonClick();
+
+  ASSERT_EQ(f.ui.open_dialogs.size(), 1u);
+  EXPECT_EQ(Cp1251ToUtf8(f.ui.open_dialogs[0].filter), "Дискр файлы (*.txt)|*.TXT");
+  EXPECT_EQ(f.ui.open_dialogs[0].default_extension, "txt");
+  EXPECT_EQ(f.ui.open_dialogs[0].file_name, "");
+  EXPECT_EQ(f.form.paths.FolderDIS, dis);
+  EXPECT_EQ(f.form.controls.FileListBox2.folder, dis);
+  EXPECT_EQ(f.form.controls.FileListBox2.selected_name, "rec.txt");
+  EXPECT_EQ(f.system.current_directory, dis);
+  EXPECT_EQ(f.ui.actions, std::vector<std::string>{"focus 2"});
+  // The analog line keeps its current value: the executable's folder.
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), f.dir.Folder() + "\r\n" + dis + "\r\n");
+  EXPECT_EQ(f.form.controls.DateLabelDIS, "15.07.???? 09:05:30");
+  EXPECT_TRUE(f.form.controls.ConvertDISButton);
+}
+
+TEST(ChooseRecord, AnalogRecordChosenByARelativePathIsExpandedAndChecked) {
+  WindowFixture f;
+  const std::string anl = f.Folder("working/anl");
+  WriteFile(anl + "a.flh", Analog({0x12, 0x02, 0x13, 0x16, 0x33, 0x45}));
+  f.ui.open_answers.push_back("anl/../anl/a.flh");
+  f.form.FLHButtonClick();
+  EXPECT_EQ(Cp1251ToUtf8(f.ui.open_dialogs[0].filter), "Аналог файлы (*.flh)|*.FLH");
+  EXPECT_EQ(f.ui.open_dialogs[0].default_extension, "flh");
+  EXPECT_EQ(f.form.paths.FolderANL, anl);
+  EXPECT_EQ(f.form.controls.FileListBox1.SelectedFile(), anl + "a.flh");
+  EXPECT_EQ(f.form.controls.DateLabel, "13.02.2012 16:33:45");
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), anl + "\r\n" + f.dir.Folder() + "\r\n");
+
+  // The next start of the program finds both folders again.
+  FormFixture next;
+  next.form.paths.LastFoldersPath = f.dir / "cmtrd.ddt";
+  next.form.RestoreLastFolders();
+  EXPECT_EQ(next.form.paths.FolderANL, anl);
+  EXPECT_EQ(next.form.paths.FolderDIS, f.dir.Folder());
+}
+
+TEST(ChooseRecord, UnwritableLastFoldersFileIsReportedAndTheCheckStillRuns) {
+  WindowFixture f;
+  f.form.paths.LastFoldersPath = f.dir / "no-such-folder/cmtrd.ddt";
+  WriteFile(f.dir / "a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30}));
+  f.ui.open_answers.push_back(f.dir / "a.flh");
+  f.form.FLHButtonClick();
+  EXPECT_EQ(f.ui.errors, std::vector<std::string>{"Ошибка записи файла"});
+  EXPECT_EQ(f.form.paths.FolderANL, f.dir.Folder());
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+}
+
+// ---- the combined conversion's button ----
+
+TEST(SovmestButton, EnabledWhenMonthDayAndTimeAgreeWhateverTheYear) {
+  for (std::uint8_t year : std::array<std::uint8_t, 4>{0x24, 0x12, 0x99, 0x00}) {
+    WindowFixture f;
+    f.DiscreteChecked();
+    f.ClickAnalog(f.Put("a.flh", Analog({year, 0x07, 0x15, 0x09, 0x05, 0x30})));
+    EXPECT_TRUE(f.form.controls.SovmestButton) << "year byte " << int{year};
+  }
+}
+
+TEST(SovmestButton, DisabledWhenAnyOfTheFiveFieldsDiffers) {
+  const std::array<std::array<std::uint8_t, 6>, 5> differing = {{
+      {0x24, 0x08, 0x15, 0x09, 0x05, 0x30},
+      {0x24, 0x07, 0x16, 0x09, 0x05, 0x30},
+      {0x24, 0x07, 0x15, 0x10, 0x05, 0x30},
+      {0x24, 0x07, 0x15, 0x09, 0x06, 0x30},
+      {0x24, 0x07, 0x15, 0x09, 0x05, 0x31},
+  }};
+  for (const auto& moment : differing) {
+    WindowFixture f;
+    f.DiscreteChecked();
+    f.ClickAnalog(f.Put("a.flh", Analog(moment)));
+    EXPECT_TRUE(f.form.controls.ConvertANLButton);
+    EXPECT_FALSE(f.form.controls.SovmestButton);
+  }
+}
+
+TEST(SovmestButton, NeedsBothChecksToHaveSucceeded) {
+  WindowFixture f;
+  f.ClickDiscrete(f.Put("rec.txt", kDiscrete));
+  EXPECT_TRUE(f.form.controls.ConvertDISButton);
+  EXPECT_FALSE(f.form.controls.SovmestButton);  // no analog record yet
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  EXPECT_TRUE(f.form.controls.SovmestButton);
+  f.ClickAnalog(f.Put("bad.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30}) + "x"));
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+  EXPECT_FALSE(f.form.controls.SovmestButton);
+}
+
+TEST(SovmestButton, DialogChoiceLeavesItAsItWasUntilTheNextListChange) {
+  WindowFixture f;
+  f.DiscreteChecked();
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  ASSERT_TRUE(f.form.controls.SovmestButton);
+
+  f.ui.open_answers.push_back(f.Put("other.flh", Analog({0x24, 0x01, 0x01, 0x00, 0x00, 0x00})));
+  f.form.FLHButtonClick();
+  EXPECT_EQ(f.form.controls.DateLabel, "01.01.2024 00:00:00");
+  EXPECT_TRUE(f.form.controls.SovmestButton);  // still enabled: a dialog decides nothing
+
+  f.ClickDiscrete(f.Put("rec.txt", kDiscrete));
+  EXPECT_FALSE(f.form.controls.SovmestButton);
+}
+
+// ---- Enter in a list ----
+
+TEST(EnterInList, IsSwallowedAndDoesNothingWhileTheButtonIsDisabled) {
+  WindowFixture f;
+  char key = 13;
+  f.form.FileListBox1KeyPress(key);
+  EXPECT_EQ(key, 0);
+  key = 13;
+  f.form.FileListBox2KeyPress(key);
+  EXPECT_EQ(key, 0);
+  EXPECT_TRUE(f.ui.save_dialogs.empty());
+}
+
+TEST(EnterInList, RunsTheConvertClickWhenEnabledAndLeavesOtherKeysAlone) {
+  WindowFixture f;
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  char key = 'a';
+  f.form.FileListBox1KeyPress(key);
+  EXPECT_EQ(key, 'a');
+  EXPECT_TRUE(f.ui.save_dialogs.empty());
+  f.ui.save_answers.push_back(f.dir / "out.cfg");
+  key = 13;
+  f.form.FileListBox1KeyPress(key);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(f.ui.save_dialogs.size(), 1u);
+  EXPECT_TRUE(Exists(f.dir / "out.dat"));
+}
+
+// ---- the save dialog of a convert button ----
+
+TEST(ConvertClick, OffersTheDefaultPathAndConvertsIntoTheChosenOne) {
+  WindowFixture f;
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  f.Folder("working/out");
+  f.ui.save_answers.push_back("out/x.cfg");  // relative to the current directory
+  f.form.ConvertANLButtonClick();
+  ASSERT_EQ(f.ui.save_dialogs.size(), 1u);
+  const FileDialogOptions& offered = f.ui.save_dialogs[0];
+  EXPECT_EQ(Cp1251ToUtf8(offered.filter), "COMTRADE файлы (*.cfg)|*.CFG");
+  EXPECT_EQ(offered.default_extension, "cfg");
+  EXPECT_EQ(offered.initial_folder, f.dir / "comtrade_anl/");
+  EXPECT_EQ(offered.file_name, "sample_anl.cfg");
+  EXPECT_EQ(f.form.paths.OutPathANL, f.dir / "working/out/x.cfg");
+  EXPECT_TRUE(Exists(f.dir / "working/out/xASCII.dat"));
+  EXPECT_TRUE(f.ui.questions.empty());
+
+  f.form.ConvertDISButtonClick();
+  f.form.SovmestButtonClick();
+  EXPECT_EQ(f.ui.save_dialogs[1].file_name, "sample_dis.cfg");
+  EXPECT_EQ(f.ui.save_dialogs[2].initial_folder, f.dir / "comtrade_uni/");
+  EXPECT_EQ(f.ui.save_dialogs[2].file_name, "sample_uni.cfg");
+}
+
+TEST(ConvertClick, NoShowsTheDialogAgainAndCancelKeepsTheRefusedPathForNextTime) {
+  WindowFixture f;
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  const std::string refused = f.Put("old.cfg", "keep");
+  f.ui.save_answers = {refused, std::nullopt};
+  f.ui.answers = {Answer::kNo};
+  f.form.ConvertANLButtonClick();
+  EXPECT_EQ(f.ui.log, (std::vector<std::string>{"save", "question", "save"}));
+  EXPECT_EQ(f.ui.questions, std::vector<std::string>{"Файл уже существует. Перезаписать?"});
+  EXPECT_EQ(ReadFile(refused), "keep");
+  EXPECT_FALSE(Exists(f.dir / "old.dat"));
+  EXPECT_EQ(f.ui.save_dialogs[1].file_name, "old.cfg");  // shown again with the refused name
+
+  f.form.ConvertANLButtonClick();
+  EXPECT_EQ(f.ui.save_dialogs[2].initial_folder, f.dir.Folder());
+  EXPECT_EQ(f.ui.save_dialogs[2].file_name, "old.cfg");
+}
+
+TEST(ConvertClick, YesReplacesTheExistingPair) {
+  WindowFixture f;
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  f.Put("old.cfg", "keep");
+  f.ui.save_answers = {f.dir / "old.cfg"};
+  f.ui.answers = {Answer::kYes};
+  f.form.ConvertANLButtonClick();
+  EXPECT_EQ(f.ui.questions.size(), 1u);
+  EXPECT_NE(ReadFile(f.dir / "old.cfg"), "keep");
+  EXPECT_TRUE(Exists(f.dir / "oldASCII.cfg"));
+}
+
+TEST(ConvertClick, OnlyTheCfgFileIsAskedAbout) {
+  WindowFixture f;
+  f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  f.Put("out.dat", "old data");
+  f.ui.save_answers = {f.dir / "out.cfg"};
+  f.form.ConvertANLButtonClick();
+  EXPECT_TRUE(f.ui.questions.empty());
+  EXPECT_TRUE(Exists(f.dir / "out.cfg"));
+  EXPECT_NE(ReadFile(f.dir / "out.dat"), "old data");
+}
+
+// ---- the window itself ----
+
+TEST(MainWindow, AnswersOnlyTheRaiseRequestAndOnlyWhileHooked) {
+  WindowFixture f;
+  EXPECT_FALSE(f.form.MainWindowHook("OnlyOneKalvenor"));  // before FormCreate
+  f.form.FormCreate();
+  EXPECT_FALSE(f.form.MainWindowHook("something else"));
+  EXPECT_TRUE(f.form.MainWindowHook("OnlyOneKalvenor"));
+  f.form.FormDestroy();
+  EXPECT_FALSE(f.form.MainWindowHook("OnlyOneKalvenor"));
+  EXPECT_EQ(f.ui.actions, std::vector<std::string>{"raise"});
+  f.form.CloseButtonClick();
+  EXPECT_EQ(f.ui.actions.back(), "close");
+}
+
+TEST(MainWindow, ListsShowMatchingOrdinaryFilesInAnyCaseSortedByName) {
+  TempDir d;
+  for (const char* name : {"b.flh", "A.FLH", "c.Flh", "a.flh.bak", "x.txt", ".flh", "Запись.flh"})
+    WriteFile(d / name, "");
+  fs::create_directories(d / "folder.flh");
+  EXPECT_EQ(ListFolder(d.Folder(), "*.flh"),
+            (std::vector<std::string>{".flh", "A.FLH", "b.flh", "c.Flh", "Запись.flh"}));
+  EXPECT_EQ(ListFolder(d.Folder(), "*.txt"), std::vector<std::string>{"x.txt"});
+  EXPECT_TRUE(ListFolder(d / "missing/", "*.flh").empty());
+  EXPECT_TRUE(MatchesMask("rec.TXT", "*.txt"));
+  EXPECT_TRUE(MatchesMask("a.b.txt", "*.txt"));
+  EXPECT_FALSE(MatchesMask("rec.txt2", "*.txt"));
+  EXPECT_TRUE(MatchesMask("r1.flh", "r?.flh"));
+}
+
+}  // namespace
+}  // namespace velk::testing
