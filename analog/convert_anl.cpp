@@ -7,6 +7,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
+#include "comtrade/same_file.h"
 
 namespace velk {
 namespace {
@@ -36,6 +37,9 @@ void TFComtrade::ConvertANL() {
   if (ParseHeaderANL(flh) != 0) return ui_.ErrorBox(text::kFileDamaged);
 
   const PairPaths pair = PairPathsFor(paths.OutPathANL);
+  // A pair that would replace the record itself is refused before anything is written.
+  if (WritesOverRecord(pair.Files(), {controls.FileListBox1.SelectedFile()}))
+    return ui_.ErrorBox(text::kOpenError);
   OutFile cfg;
   if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
   const std::int64_t samples = SampleCountOf(flh.Size());
