@@ -60,7 +60,11 @@ void TFComtrade::ConvertUNI() {
   states.ReadI32(first_sample);
   states.ReadI32(first_time);
 
-  const std::int64_t analog_samples = SampleCountOf(flh.Size());
+  // The analog record is counted again: reading the discrete record and writing
+  // the state file took time, and the record may have changed meanwhile.
+  const std::int64_t analog_size = flh.Size();
+  if (!IsValidFlhSize(analog_size)) return ui_.ErrorBox(text::kFileDamaged);
+  const std::int64_t analog_samples = SampleCountOf(analog_size);
   OutFile dat;
   if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
   flh.Seek(kHeaderSize);
@@ -113,7 +117,10 @@ void TFComtrade::ConvertUNI() {
   cfg.Line(StationLine());
   cfg.Line(Decimal(analog_count + digital_count) + "," + Decimal(analog_count) + "A," +
            Decimal(digital_count) + "D");
-  WriteChannelsANL(flh, cfg);
+  if (!WriteChannelsANL(flh, cfg)) {  // the record was cut short while being read
+    cfg.Abandon();
+    return ui_.ErrorBox(text::kFileDamaged);
+  }
   WriteChannelsDIS(cfg, analog_count + 1);
   cfg.Line("50.0");
   cfg.Line("1");
