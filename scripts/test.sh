@@ -28,3 +28,6 @@ if compgen -G "$reports/*" > /dev/null; then
   exit 1
 fi
 [ "$status" -eq 0 ] || exit "$status"
+
+# A short run of every fuzz target; scripts/fuzz.sh SECONDS runs them longer.
+scripts/fuzz.sh 20
