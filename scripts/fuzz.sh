@@ -51,7 +51,7 @@ for target in "${targets[@]}"; do
 done
 wait
 
-failed=0
+failed_count=0
 printf '%-18s %12s %8s %8s %12s\n' target executions cov ft corpus
 for target in "${targets[@]}"; do
   log="$out/$target.log"
@@ -63,12 +63,13 @@ for target in "${targets[@]}"; do
   corpus=$(sed -n 's/.* corp: \([0-9]*\/[0-9a-zA-Z]*\).*/\1/p' <<< "$done_line")
   printf '%-18s %12s %8s %8s %12s\n' "$target" "${runs:--}" "${cov:--}" "${ft:--}" "${corpus:--}"
   if [ "$status" -ne 0 ]; then
-    failed=1
+    failed_count=$((failed_count + 1))
     echo "---- $target failed (status $status):" >&2
     grep -vE '^#[0-9]+[[:space:]]' "$log" | tail -40 >&2
   fi
 done
-if [ "$failed" -ne 0 ]; then
+echo "fuzz: $(( ${#targets[@]} - failed_count )) passed, $failed_count failed"
+if [ "$failed_count" -ne 0 ]; then
   echo "Fuzzing found faults; the inputs are in build-fuzz/findings/." >&2
   exit 1
 fi
