@@ -6,6 +6,10 @@
 // converted (by its own name, through a symbolic or a hard link, or by another
 // spelling of its folder), writing it would destroy the record. Files are
 // compared as the file system identifies them, so only paths that exist match.
+//
+// Each conversion asks after the checks of its records (so "Файл не найден",
+// "Файл поврежден" and the discrete reader's messages come first) and before
+// it writes its first file; a match shows "Ошибка открытия файла" alone.
 #pragma once
 
 #include <string>

@@ -144,6 +144,15 @@ struct Layout {
     Permit(dir / "exe", true);
     WriteFile(dir / "rec.flh", Analog(100).Bytes());
     WriteFile(dir / "rec.txt", Discrete());
+    for (const char* record : {"rec.flh", "rec.txt"})
+      fs::permissions(dir / record, fs::perms::others_read, fs::perm_options::add);
+    // The user nobody must reach the folder through every folder above it.
+    if (geteuid() == 0) {
+      for (fs::path p = dir.Folder(); p.has_relative_path(); p = p.parent_path()) {
+        if ((fs::status(p).permissions() & fs::perms::others_exec) == fs::perms::none)
+          ADD_FAILURE() << p << " may not be entered by other users: set TMPDIR to one they may";
+      }
+    }
   }
   ~Layout() {  // so that the folder can be removed also by a user who is not root
     Permit(dir / "out", true);
