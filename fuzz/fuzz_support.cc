@@ -25,17 +25,23 @@ namespace fs = std::filesystem;
 // one means the output exploded, and the operating system stops the target.
 constexpr std::uint64_t kFileSizeLimit = 64 << 20;
 
-// The folder where this process lays its inputs down, removed when it ends.
+// The folder where this process lays its inputs down, removed when it ends
+// normally (a crash leaves it: scripts/fuzz.sh removes the folder it is in).
 class PrivateFolder {
  public:
   PrivateFolder() {
     std::error_code error;
     const fs::path memory = "/dev/shm";
-    const fs::path base = fs::is_directory(memory, error) ? memory : fs::temp_directory_path();
+    const char* given = std::getenv("VELK_FUZZ_FOLDER");  // scripts/fuzz.sh gives one per run
+    const fs::path base = given != nullptr                  ? fs::path(given)
+                          : fs::is_directory(memory, error) ? memory
+                                                            : fs::temp_directory_path();
     std::random_device entropy;
-    do {
-      path_ = base / ("velk-fuzz-" + std::to_string(entropy()));
-    } while (!fs::create_directory(path_, error));
+    for (int attempt = 0; path_.empty(); ++attempt) {
+      if (attempt == 100) Fail("no private folder can be made in " + base.string());
+      const fs::path candidate = base / ("velk-fuzz-" + std::to_string(entropy()));
+      if (fs::create_directory(candidate, error)) path_ = candidate;
+    }
     text_ = path_.string() + "/";
 #ifdef __unix__
     const rlimit limit = {kFileSizeLimit, kFileSizeLimit};

@@ -25,6 +25,11 @@ scripts/build.sh build-fuzz -DVELK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DVELK_B
 out=build-fuzz/runs
 rm -rf "$out"
 mkdir -p "$out" build-fuzz/findings
+# The targets lay their inputs down in here, on a memory file system where there
+# is one; a target that crashes cannot clean up after itself.
+if [ -d /dev/shm ]; then scratch=$(mktemp -d /dev/shm/velk-fuzz.XXXXXX); else scratch=$(mktemp -d); fi
+trap 'rm -rf "$scratch"' EXIT
+export VELK_FUZZ_FOLDER=$scratch
 
 fuzz_one() {
   local target=$1
