@@ -7,27 +7,31 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
+#include "comtrade/same_file.h"
 
 namespace velk {
 namespace {
 
-// The station name as a COMTRADE field: a comma or a control character would
+// Text from a record as a COMTRADE field: a comma or a control character would
 // split the field or the line, so each becomes a space.
-std::string StationField(std::string name) {
-  for (char& c : name)
+std::string Field(std::string text) {
+  for (char& c : text)
     if (c == ',' || static_cast<unsigned char>(c) < 32) c = ' ';
-  return name;
+  return text;
 }
 
 }  // namespace
 
 std::string TFComtrade::StationLine() const {
-  return StationField(analog.StationNameANL) + ",,1999";
+  return Field(analog.StationNameANL) + ",,1999";
 }
 
 std::string TFComtrade::TimeLine(std::string_view fraction) const {
-  return start.day + "/" + start.month + "/" + start.year + "," + start.hour + ":" + start.minute +
-         ":" + start.second + std::string(fraction);
+  // A discrete record's start pair gives day, month and time of day as it wrote
+  // them, which need not be digits.
+  return Field(start.day) + "/" + Field(start.month) + "/" + Field(start.year) + "," +
+         Field(start.hour) + ":" + Field(start.minute) + ":" + Field(start.second) +
+         std::string(fraction);
 }
 
 void TFComtrade::WriteSampledTail(OutFile& cfg, std::int64_t samples) const {
@@ -46,6 +50,9 @@ void TFComtrade::ConvertANL() {
   if (ParseHeaderANL(flh) != 0) return ui_.ErrorBox(text::kFileDamaged);
 
   const PairPaths pair = PairPathsFor(paths.OutPathANL);
+  // A pair that would replace the record itself is refused before anything is written.
+  if (WritesOverRecord(pair.Files(), {controls.FileListBox1.SelectedFile()}))
+    return ui_.ErrorBox(text::kOpenError);
   OutFile cfg;
   if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
   const std::int64_t samples = SampleCountOf(flh.Size());

@@ -216,7 +216,8 @@ class TFComtrade {
   // the name (commas and control characters as spaces) followed by ",,1999".
   std::string StationLine() const;
   // A time line of a configuration file: day/month/year,hour:minute:second and
-  // the fraction, such as ".000000", from the start moment.
+  // the fraction, such as ".000000", from the start moment (commas and control
+  // characters as spaces).
   std::string TimeLine(std::string_view fraction) const;
   // The configuration lines after the channels of a pair sampled 800 times a
   // second: frequency, rates with the sample count, start and trigger times,

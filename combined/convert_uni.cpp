@@ -10,6 +10,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
+#include "comtrade/same_file.h"
 #include "discrete/status_words.h"
 
 namespace velk {
@@ -44,6 +45,14 @@ void TFComtrade::ConvertUNI() {
   if (!ReadEventsDIS()) return;  // the reader has shown why
 
   const std::string state_path = system_.StateFilePath();
+  const PairPaths pair = PairPathsFor(paths.OutPathUNI);
+  // Neither the pair nor the state file may replace one of the two records:
+  // refused before anything is written.
+  std::vector<std::string> outputs = pair.Files();
+  outputs.push_back(state_path);
+  if (WritesOverRecord(
+          outputs, {controls.FileListBox1.SelectedFile(), controls.FileListBox2.SelectedFile()}))
+    return ui_.ErrorBox(text::kOpenError);
   if (WriteDatDIS(state_path) != DatResult::kWritten) return;
   InFile states;
   if (!OpenOrReport(ui_, states, state_path)) return;
@@ -51,8 +60,11 @@ void TFComtrade::ConvertUNI() {
   states.ReadI32(first_sample);
   states.ReadI32(first_time);
 
-  const std::int64_t analog_samples = SampleCountOf(flh.Size());
-  const PairPaths pair = PairPathsFor(paths.OutPathUNI);
+  // The analog record is counted again: reading the discrete record and writing
+  // the state file took time, and the record may have changed meanwhile.
+  const std::int64_t analog_size = flh.Size();
+  if (!IsValidFlhSize(analog_size)) return ui_.ErrorBox(text::kFileDamaged);
+  const std::int64_t analog_samples = SampleCountOf(analog_size);
   OutFile dat;
   if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
   flh.Seek(kHeaderSize);
@@ -105,7 +117,10 @@ void TFComtrade::ConvertUNI() {
   cfg.Line(StationLine());
   cfg.Line(Decimal(analog_count + digital_count) + "," + Decimal(analog_count) + "A," +
            Decimal(digital_count) + "D");
-  WriteChannelsANL(flh, cfg);
+  if (!WriteChannelsANL(flh, cfg)) {  // the record was cut short while being read
+    cfg.Abandon();
+    return ui_.ErrorBox(text::kFileDamaged);
+  }
   WriteChannelsDIS(cfg, analog_count + 1);
   WriteSampledTail(cfg, written);
   if (!FinishWritten(ui_, cfg)) return;

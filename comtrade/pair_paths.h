@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velk {
 
@@ -10,6 +11,9 @@ struct PairPaths {
   std::string binary_dat;
   std::string ascii_cfg;
   std::string ascii_dat;
+
+  // The four files in the order the analog conversion writes them.
+  std::vector<std::string> Files() const { return {binary_cfg, binary_dat, ascii_cfg, ascii_dat}; }
 };
 
 // The base of every name is the chosen path less its last four characters,

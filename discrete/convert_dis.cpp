@@ -6,6 +6,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
+#include "comtrade/same_file.h"
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
 
@@ -66,6 +67,9 @@ void TFComtrade::ConvertDIS() {
   if (!ReadEventsDIS()) return;  // the reader has shown why
 
   const PairPaths pair = PairPathsFor(paths.OutPathDIS);
+  // A pair that would replace the record itself is refused before anything is written.
+  if (WritesOverRecord(pair.Files(), {controls.FileListBox2.SelectedFile()}))
+    return ui_.ErrorBox(text::kOpenError);
   OutFile cfg;
   if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
   const std::string count = Decimal(discrete.NameCount());

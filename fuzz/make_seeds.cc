@@ -1,0 +1,135 @@
+// make-fuzz-seeds FOLDER: writes the seed corpus of every fuzz target into
+// FOLDER/TARGET/ (fuzz/corpus is made by it): the sample records of examples/
+// and records like those the tests build, and for the ASCII derivation the
+// BINARY pairs that the conversions make of them.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+
+#include "fuzz/fuzz_support.h"
+#include "tests/support/discrete_builder.h"
+#include "tests/support/examples.h"
+#include "tests/support/fakes.h"
+#include "tests/support/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+using Seeds = std::map<std::string, std::string>;  // file name -> bytes
+
+Seeds AnalogRecords() {
+  Seeds seeds;
+  for (const auto& [name, bytes] : ExampleRecords())
+    if (name.ends_with(".flh")) seeds[name] = bytes;
+  for (int type : {5, 14, 31, 32, 51, 60, 33}) {
+    FlhRecord r;
+    r.device_type = static_cast<std::int8_t>(type);
+    r.Name("ПС, Север").Factor(0, 1, 0x4000).Factor(4, 0, 0x6C00).Number(12, 1005);
+    seeds["type" + std::to_string(type) + ".flh"] = r.Ramp(3).Bytes();
+  }
+  seeds["header_only.flh"] = FlhRecord().Bytes();
+  seeds["cut_short.flh"] = FlhRecord().Ramp(1).Bytes().substr(0, 89);
+  return seeds;
+}
+
+Seeds DiscreteRecords() {
+  Seeds seeds;
+  seeds["feeder_type60.txt"] = ExampleRecords()[1].second;
+  seeds["worked.txt"] = DiscreteRecord()
+                            .Start()
+                            .Event("0000.010", "П", "A")
+                            .Event("0000.012", "П", "B")
+                            .Event("0000.013", "У", "A")
+                            .Bytes();
+  DiscreteRecord many;
+  many.Start();
+  for (int c = 1; c <= 17; ++c) many.Event(TimeWord(c), "П", "K" + std::to_string(c));
+  seeds["seventeen.txt"] = many.Bytes();
+  seeds["forms.txt"] = DiscreteRecord()
+                           .Line("; a comment line")
+                           .Pair("Сопрот 12", "info")
+                           .Pair("=====================", "-")
+                           .Start("Пуск; comment")
+                           .Event("0012.345", "У", "РПВ")
+                           .Event("12345", "П", "a,b")
+                           .Event("0012.345", "П", "РПВ")
+                           .Pair("16:33:46 П", "Пуск")
+                           .Pair("Частота 50", "-")
+                           .Bytes("\n");
+  seeds["damaged_day.txt"] = DiscreteRecord().Pair("3 02 16:33:45", "Пуск").Bytes();
+  seeds["no_end.txt"] = DiscreteRecord().Start().Bytes().substr(0, 25);
+  return seeds;
+}
+
+// The BINARY pair of a conversion, as the ascii_pair target reads it: the
+// analog channel count, then the configuration and the data file.
+std::string BinaryPair(const FormFixture& f, int analog_channels) {
+  return std::string(1, static_cast<char>(analog_channels)) +
+         fuzz::JoinTwo(ReadFile(f.dir / "out.cfg"), ReadFile(f.dir / "out.dat"));
+}
+
+Seeds BinaryPairs(const Seeds& analog, const Seeds& discrete) {
+  Seeds seeds;
+  for (const auto& [name, bytes] : analog) {
+    FormFixture f;
+    Select(f.form.controls.FileListBox1, f.Put("rec.flh", bytes));
+    f.form.paths.OutPathANL = f.dir / "out.cfg";
+    f.form.ConvertANL();
+    if (f.ui.errors.empty()) seeds[name + ".pair"] = BinaryPair(f, f.form.analog.AnalogCountANL);
+  }
+  for (const auto& [name, bytes] : discrete) {
+    FormFixture f;
+    Select(f.form.controls.FileListBox2, f.Put("rec.txt", bytes));
+    f.form.paths.OutPathDIS = f.dir / "out.cfg";
+    f.form.ConvertDIS();
+    if (f.ui.errors.empty()) seeds[name + ".pair"] = BinaryPair(f, 0);
+  }
+  seeds["count_not_a_number.pair"] =
+      std::string(1, '\0') + fuzz::JoinTwo(CrLf({"x,,1999", "1,0A,xD", "BINARY"}), I32(1) + I32(0));
+  return seeds;
+}
+
+Seeds CombinedPairs(const Seeds& analog, const Seeds& discrete) {
+  FlhRecord r;
+  r.device_type = 31;
+  r.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};
+  return {{"feeder.pair",
+           fuzz::JoinTwo(analog.at("feeder_type60.flh"), discrete.at("feeder_type60.txt"))},
+          {"worked.pair", fuzz::JoinTwo(r.Ramp(100).Bytes(), discrete.at("worked.txt"))},
+          {"short_lead_in.pair",
+           fuzz::JoinTwo(r.Bytes().substr(0, 72 + 18 * 10), discrete.at("seventeen.txt"))}};
+}
+
+bool WriteAll(const std::filesystem::path& folder, const Seeds& seeds) {
+  std::filesystem::create_directories(folder);
+  for (const auto& [name, bytes] : seeds) {
+    std::ofstream out(folder / name, std::ios::binary);
+    if (!(out << bytes).flush()) {
+      std::cerr << "cannot write " << (folder / name).string() << "\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+}  // namespace velk::testing
+
+int main(int argc, char** argv) {
+  using namespace velk::testing;
+  if (argc != 2) {
+    std::cerr << "usage: make-fuzz-seeds FOLDER\n";
+    return 64;
+  }
+  const std::filesystem::path root = argv[1];
+  const Seeds analog = AnalogRecords();
+  const Seeds discrete = DiscreteRecords();
+  const bool written = WriteAll(root / "analog_header", analog) &&
+                       WriteAll(root / "analog_convert", analog) &&
+                       WriteAll(root / "discrete_header", discrete) &&
+                       WriteAll(root / "discrete_convert", discrete) &&
+                       WriteAll(root / "combined_convert", CombinedPairs(analog, discrete)) &&
+                       WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete));
+  return written ? 0 : 1;
+}

@@ -1,0 +1,52 @@
+// Faults that fuzzing found, each kept as a test of the behaviour that mends it.
+// The inputs themselves stay in fuzz/regressions/ and replay in FuzzReplay.*.
+#include <gtest/gtest.h>
+
+#include "tests/support/discrete_builder.h"
+#include "tests/support/fakes.h"
+#include "tests/support/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines SplitLines(std::string text) {
+  Lines lines;
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
+    lines.push_back(text.substr(0, at));
+  return lines;
+}
+
+// The start pair gives day, month and time of day as the device wrote them; a
+// comma or a control character there split the time lines of the configuration
+// file (found by discrete_convert and combined_convert: a zero byte in the hour).
+TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
+  const std::string record =
+      DiscreteRecord().Pair("1, 02 1\x01:3\x1f:45", "Пуск").Event("0000.010", "П", "A").Bytes();
+
+  FormFixture discrete;
+  Select(discrete.form.controls.FileListBox2, discrete.Put("rec.txt", record));
+  discrete.form.paths.OutPathDIS = discrete.dir / "out.cfg";
+  discrete.form.ConvertDIS();
+  EXPECT_EQ(discrete.ui.errors, Lines{});
+  const Lines cfg = SplitLines(ReadFile(discrete.dir / "out.cfg"));
+  ASSERT_EQ(cfg.size(), 11u);
+  EXPECT_EQ(cfg[7], "1 /02/2026,1 :3 :45.000000");
+  EXPECT_EQ(cfg[8], "1 /02/2026,1 :3 :45.000000");
+
+  FormFixture combined;
+  FlhRecord analog;
+  Select(combined.form.controls.FileListBox1, combined.Put("rec.flh", analog.Ramp(80).Bytes()));
+  Select(combined.form.controls.FileListBox2, combined.Put("rec.txt", record));
+  combined.form.paths.OutPathUNI = combined.dir / "out.cfg";
+  combined.form.ConvertUNI();
+  EXPECT_EQ(combined.ui.errors, Lines{});
+  const Lines both = SplitLines(ReadFile(combined.dir / "out.cfg"));
+  ASSERT_EQ(both.size(), 19u);  // 8 analog and 2 digital channels
+  EXPECT_EQ(both[15], "1 /02/2024,1 :3 :45.000000");
+  EXPECT_EQ(both[16], "1 /02/2024,1 :3 :45.100000");
+}
+
+}  // namespace
+}  // namespace velk::testing

@@ -1,0 +1,184 @@
+// A conversion never writes over the records it converts: when a file it would
+// write is one of them (by name, link or another spelling of its folder), it
+// shows "Ошибка открытия файла" and writes nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "comtrade/same_file.h"
+#include "tests/support/discrete_builder.h"
+#include "tests/support/fakes.h"
+#include "tests/support/record_builder.h"
+#include "tests/support/run_program.h"
+
+namespace velk::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+const Lines kOpenError = {"Ошибка открытия файла"};
+
+std::string AnalogBytes() {
+  FlhRecord r;
+  r.device_type = 31;
+  return r.Ramp(90).Bytes();
+}
+
+std::string DiscreteBytes() {
+  return DiscreteRecord().Start().Event("0000.010", "П", "A").Bytes();
+}
+
+// The regular files of the folder, sorted, each with its size.
+Lines FolderListing(const TempDir& dir) {
+  Lines listing;
+  for (const auto& entry : fs::directory_iterator(dir.Folder())) {
+    if (entry.is_symlink()) {
+      listing.push_back(entry.path().filename().string() + " -> link");
+    } else if (entry.is_regular_file()) {
+      listing.push_back(entry.path().filename().string() + " " + std::to_string(entry.file_size()));
+    } else {
+      listing.push_back(entry.path().filename().string() + "/");
+    }
+  }
+  std::sort(listing.begin(), listing.end());
+  return listing;
+}
+
+TEST(SameFile, FollowsLinksAndFolderSpellingsButNeedsAnExistingFile) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", "x");
+  WriteFile(dir / "copy.flh", "x");
+  fs::create_directory(dir / "sub");
+  fs::create_hard_link(dir / "rec.flh", dir / "hard.dat");
+  fs::create_symlink(dir / "rec.flh", dir / "soft.dat");
+  fs::create_symlink(dir / "none.flh", dir / "dangling.dat");
+  EXPECT_TRUE(SameFile(dir / "rec.flh", dir / "rec.flh"));
+  EXPECT_TRUE(SameFile(dir / "sub/../rec.flh", dir / "rec.flh"));
+  EXPECT_TRUE(SameFile(dir / "hard.dat", dir / "rec.flh"));
+  EXPECT_TRUE(SameFile(dir / "soft.dat", dir / "rec.flh"));
+  EXPECT_FALSE(SameFile(dir / "copy.flh", dir / "rec.flh"));  // equal bytes, another file
+  EXPECT_FALSE(SameFile(dir / "dangling.dat", dir / "none.flh"));
+  EXPECT_FALSE(SameFile(dir / "new.cfg", dir / "new.cfg"));  // nothing there yet
+  EXPECT_FALSE(SameFile("", dir / "rec.flh"));
+  EXPECT_TRUE(WritesOverRecord({dir / "a.cfg", dir / "soft.dat"}, {dir / "x", dir / "rec.flh"}));
+  EXPECT_FALSE(WritesOverRecord({dir / "a.cfg", dir / "copy.flh"}, {dir / "rec.flh"}));
+}
+
+// One way in which a file of the pair is the record: the record's name, the
+// chosen output path, and what is laid down beside them first.
+struct Clash {
+  std::string what;
+  std::string record;
+  std::string out;
+  std::function<void(const TempDir&)> arrange = [](const TempDir&) {};
+};
+
+// For each conversion the record may be reached as any file of the pair.
+std::vector<Clash> Clashes(const std::string& record) {
+  return {
+      {"chosen path is the record", record, record},
+      {"data file is the record", "out.dat", "out.cfg"},
+      {"data file is a hard link to the record", record, "out.cfg",
+       [record](const TempDir& d) { fs::create_hard_link(d / record, d / "out.dat"); }},
+      {"ASCII configuration is a symbolic link to the record", record, "out.cfg",
+       [record](const TempDir& d) { fs::create_symlink(d / record, d / "outASCII.cfg"); }},
+      {"ASCII data file is the record by another folder spelling", "outASCII.dat", "sub/../out.cfg",
+       [](const TempDir& d) { fs::create_directory(d / "sub"); }},
+  };
+}
+
+TEST(RecordOverwrite, AnalogConversionRefusesEveryFileOfThePairThatIsTheRecord) {
+  for (const Clash& c : Clashes("rec.flh")) {
+    FormFixture f;
+    const std::string record = f.Put(c.record, AnalogBytes());
+    c.arrange(f.dir);
+    const Lines before = FolderListing(f.dir);
+    Select(f.form.controls.FileListBox1, record);
+    f.form.paths.OutPathANL = f.dir / c.out;
+    f.form.ConvertANL();
+    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    EXPECT_EQ(ReadFile(record), AnalogBytes()) << c.what;
+    EXPECT_EQ(FolderListing(f.dir), before) << c.what;
+  }
+}
+
+TEST(RecordOverwrite, DiscreteConversionRefusesEveryFileOfThePairThatIsTheRecord) {
+  for (const Clash& c : Clashes("rec.txt")) {
+    FormFixture f;
+    const std::string record = f.Put(c.record, DiscreteBytes());
+    c.arrange(f.dir);
+    const Lines before = FolderListing(f.dir);
+    Select(f.form.controls.FileListBox2, record);
+    f.form.paths.OutPathDIS = f.dir / c.out;
+    f.form.ConvertDIS();
+    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    EXPECT_EQ(ReadFile(record), DiscreteBytes()) << c.what;
+    EXPECT_EQ(FolderListing(f.dir), before) << c.what;
+  }
+}
+
+TEST(RecordOverwrite, CombinedConversionRefusesPairAndStateFileOverEitherRecord) {
+  struct Case {
+    const char* what;
+    const char* out;
+    std::function<void(const TempDir&)> arrange;
+  };
+  const std::vector<Case> cases = {
+      {"chosen path is the analog record", "rec.flh", [](const TempDir&) {}},
+      {"chosen path is the discrete record", "rec.txt", [](const TempDir&) {}},
+      {"data file is a hard link to the discrete record", "out.cfg",
+       [](const TempDir& d) { fs::create_hard_link(d / "rec.txt", d / "out.dat"); }},
+      {"ASCII data file is a symbolic link to the analog record", "out.cfg",
+       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "outASCII.dat"); }},
+      {"state file is a hard link to the discrete record", "out.cfg",
+       [](const TempDir& d) { fs::create_hard_link(d / "rec.txt", d / "tmp.tmp"); }},
+      {"state file is a symbolic link to the analog record", "out.cfg",
+       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "tmp.tmp"); }},
+  };
+  for (const Case& c : cases) {
+    FormFixture f;
+    Select(f.form.controls.FileListBox1, f.Put("rec.flh", AnalogBytes()));
+    Select(f.form.controls.FileListBox2, f.Put("rec.txt", DiscreteBytes()));
+    c.arrange(f.dir);
+    const Lines before = FolderListing(f.dir);
+    f.form.paths.OutPathUNI = f.dir / c.out;
+    f.form.ConvertUNI();
+    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    EXPECT_EQ(ReadFile(f.dir / "rec.flh"), AnalogBytes()) << c.what;
+    EXPECT_EQ(ReadFile(f.dir / "rec.txt"), DiscreteBytes()) << c.what;
+    EXPECT_EQ(FolderListing(f.dir), before) << c.what;
+  }
+}
+
+TEST(RecordOverwrite, RecordsOwnFailuresComeFirstAndCommandLineStopsWithStatus1) {
+  // A damaged record named as its own output is reported as damaged, and kept.
+  FormFixture f;
+  const std::string damaged = f.Put("rec.flh", AnalogBytes() + "x");
+  Select(f.form.controls.FileListBox1, damaged);
+  f.form.paths.OutPathANL = damaged;
+  f.form.ConvertANL();
+  EXPECT_EQ(f.ui.errors, Lines{"Файл поврежден"});
+  EXPECT_EQ(ReadFile(damaged), AnalogBytes() + "x");
+
+  // The discrete reader's message comes before the refusal, which is then not needed.
+  FormFixture g;
+  const std::string broken = g.Put("rec.txt", "");
+  Select(g.form.controls.FileListBox2, broken);
+  g.form.paths.OutPathDIS = broken;
+  g.form.ConvertDIS();
+  EXPECT_EQ(g.ui.errors, Lines{"Поврежден1"});
+
+  // velk-convert passes the header check, then refuses to convert the record into itself.
+  TempDir dir;
+  WriteFile(dir / "rec.flh", AnalogBytes());
+  const auto result = RunConvert({"analog", dir / "rec.flh", dir / "rec.flh"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "Ошибка открытия файла\n");
+  EXPECT_EQ(ReadFile(dir / "rec.flh"), AnalogBytes());
+  EXPECT_EQ(FolderListing(dir), Lines{"rec.flh " + std::to_string(AnalogBytes().size())});
+}
+
+}  // namespace
+}  // namespace velk::testing
