@@ -17,6 +17,7 @@
 #include <functional>
 #include <sstream>
 
+#include "app/cp1251.h"
 #include "cli/cli_run.h"
 #include "tests/support/discrete_builder.h"
 #include "tests/support/fakes.h"
@@ -264,6 +265,27 @@ TEST(FileFaults, ChosenConfigurationNameThatIsAFolderWritesNothing) {
 }
 
 // ---- the executable's folder ----
+
+// The last-folders file beside the executable cannot be written: the error is
+// shown, the chosen folder is kept in memory and the record is still checked.
+TEST(FileFaults, ReadOnlyExecutableFolderKeepsChosenFolderWithoutItsFile) {
+  Layout l;
+  Permit(l.dir / "exe", false);
+  const Lines outcome = InChild({.unprivileged = true}, [&] {
+    RecordingUi ui;
+    FakeSystem system;
+    system.executable_folder = l.dir / "exe/";
+    TFComtrade form(ui, system);
+    ui.open_answers.push_back(l.dir / "rec.flh");
+    form.FLHButtonClick();
+    Lines lines = ui.errors;
+    lines.push_back(Cp1251ToUtf8(form.controls.DateLabel));
+    lines.push_back(form.paths.FolderANL);
+    return lines;
+  });
+  EXPECT_EQ(outcome, (Lines{"Ошибка записи файла", "13.02.2019 16:33:45", l.dir.Folder()}));
+  EXPECT_EQ(FilesIn(l.dir / "exe"), Lines{});
+}
 
 TEST(FileFaults, ReadOnlyExecutableFolderWithoutStateFileStopsTheCombinedConversion) {
   Layout l;
