@@ -128,19 +128,48 @@ std::size_t InFile::Read(void* dst, std::size_t n) {
   return copied;
 }
 
+const unsigned char* InFile::TakeSlow(std::size_t n) {
+  if (file_ == nullptr) return nullptr;
+  // Keep the bytes not yet read, moved to the front, and fill up behind them.
+  std::copy(buffer_.begin() + static_cast<std::ptrdiff_t>(next_),
+            buffer_.begin() + static_cast<std::ptrdiff_t>(filled_), buffer_.begin());
+  buffer_start_ += static_cast<std::int64_t>(next_);
+  filled_ -= next_;
+  next_ = 0;
+  if (buffer_.size() < n) buffer_.resize(n);
+  while (filled_ < n && !failed_) {
+    const std::size_t got =
+        std::fread(buffer_.data() + filled_, 1, buffer_.size() - filled_, file_);
+    if (got == 0) {
+      if (std::ferror(file_)) failed_ = true;
+      break;
+    }
+    filled_ += got;
+  }
+  if (filled_ < n) return nullptr;
+  next_ = n;
+  return reinterpret_cast<const unsigned char*>(buffer_.data());
+}
+
 bool InFile::ReadI32(std::int32_t& value) {
-  unsigned char bytes[4] = {};
+  if (const unsigned char* bytes = Take(4)) {
+    value = LittleI32(bytes);
+    return true;
+  }
+  unsigned char bytes[4] = {};  // cut short: the missing bytes read as zero
   const bool whole = ReadExact(bytes, 4);
-  value = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+  value = LittleI32(bytes);
   return whole;
 }
 
 bool InFile::ReadU16(std::uint16_t& value) {
+  if (const unsigned char* bytes = Take(2)) {
+    value = LittleU16(bytes);
+    return true;
+  }
   unsigned char bytes[2] = {};
   const bool whole = ReadExact(bytes, 2);
-  value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+  value = LittleU16(bytes);
   return whole;
 }
 
@@ -174,19 +203,6 @@ void OutFile::WriteSlow(const void* data, std::size_t n) {
     in += step;
     n -= step;
   }
-}
-
-void OutFile::I32(std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                         static_cast<char>((bits >> 16) & 0xFF),
-                         static_cast<char>((bits >> 24) & 0xFF)};
-  Write(bytes, 4);
-}
-
-void OutFile::U16(std::uint16_t value) {
-  const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-  Write(bytes, 2);
 }
 
 void OutFile::Decimal(std::int64_t value) {

@@ -50,6 +50,16 @@ class InFile {
   // Copies up to n bytes to dst; returns how many were copied (fewer only at the
   // end of the file or on a read error).
   std::size_t Read(void* dst, std::size_t n);
+  // The next n bytes in one piece, read in place from the block buffer, and the
+  // position moved past them: a record is decoded without copying it. The bytes
+  // stay valid until the next read or seek. Returns nullptr, and leaves the
+  // position where it was, when fewer than n bytes are left.
+  const unsigned char* Take(std::size_t n) {
+    if (filled_ - next_ < n) return TakeSlow(n);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer_.data() + next_);
+    next_ += n;
+    return bytes;
+  }
   // Reads exactly n bytes; false when fewer could be read.
   bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
   // The next byte, or -1 at the end of the file.
@@ -66,14 +76,25 @@ class InFile {
 
  private:
   bool Refill();
+  const unsigned char* TakeSlow(std::size_t n);
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
-  std::size_t next_ = 0;
-  std::size_t filled_ = 0;
-  std::int64_t buffer_start_ = 0;
+  std::size_t next_ = 0;           // the next byte to read, in buffer_
+  std::size_t filled_ = 0;         // bytes of buffer_ that hold file data
+  std::int64_t buffer_start_ = 0;  // file offset of buffer_[0]
   bool failed_ = false;
 };
+
+// Little-endian two's complement values at bytes.
+inline std::uint16_t LittleU16(const unsigned char* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+inline std::int32_t LittleI32(const unsigned char* bytes) {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
 
 // Writes a new file through a block buffer. Text is written as given: callers
 // end their lines with CR LF themselves.
@@ -97,14 +118,41 @@ class OutFile {
     }
   }
   void Write(std::string_view text) { Write(text.data(), text.size()); }
+  // Room for up to n more bytes (at most kBlockSize) in the block buffer, made by
+  // writing the buffer out first if need be. Text and records are formatted
+  // straight into it; Commit then marks the end of what was put there.
+  char* Room(std::size_t n) {
+    if (buffer_.size() - used_ < n) Flush();
+    return buffer_.data() + used_;
+  }
+  void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
   // text followed by CR LF, the line end of every COMTRADE and VELK text file.
   void Line(std::string_view text) {
     Write(text);
     Write("\r\n", 2);
   }
   // Little-endian two's complement values.
-  void I32(std::int32_t value);
-  void U16(std::uint16_t value);
+  void I32(std::int32_t value) {
+    char* out = Room(4);
+    PutI32(out, value);
+    Commit(out + 4);
+  }
+  void U16(std::uint16_t value) {
+    char* out = Room(2);
+    PutU16(out, value);
+    Commit(out + 2);
+  }
+  static void PutI32(char* out, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    out[0] = static_cast<char>(bits & 0xFF);
+    out[1] = static_cast<char>((bits >> 8) & 0xFF);
+    out[2] = static_cast<char>((bits >> 16) & 0xFF);
+    out[3] = static_cast<char>(bits >> 24);
+  }
+  static void PutU16(char* out, std::uint16_t value) {
+    out[0] = static_cast<char>(value & 0xFF);
+    out[1] = static_cast<char>(value >> 8);
+  }
   // value in plain decimal, as "%d" writes it.
   void Decimal(std::int64_t value);
 

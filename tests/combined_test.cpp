@@ -202,6 +202,26 @@ TEST(CombinedConversion, SeventeenDigitalChannelsTakeTwoStatusWords) {
   }
 }
 
+TEST(CombinedConversion, LongRecordPrintsEveryBinaryRecordInAscii) {
+  // 40000 samples of 2 analog values and 2 status words: the data files span
+  // several blocks of file access. 20 channels change state once a second, past
+  // the end of the analog record.
+  DiscreteRecord record;
+  record.Start();
+  for (int e = 1; e <= 99; ++e)
+    record.Event(TimeWord(1000 * e), e <= 19 || e % 2 ? "П" : "У",
+                 "K" + std::to_string(e % 19 + 2));
+  CombinedFixture f;
+  f.Convert(Analog(40000).Bytes(), record.Bytes());
+  EXPECT_TRUE(f.ui.errors.empty());
+  const Lines cfg = f.Split("out.cfg");
+  EXPECT_EQ(cfg[1], "22,2A,20D");
+  EXPECT_EQ(RateLine(cfg), "800.0,40000");
+  const std::string dat = f.Read("out.dat");
+  EXPECT_EQ(dat.size(), 40000u * (12 + 2 * 2));
+  EXPECT_EQ(f.Read("outASCII.dat"), AsciiDataOf(dat, 2, 2, 20));
+}
+
 TEST(CombinedConversion, OnlyAWholeBinaryLineBecomesAscii) {
   CombinedFixture f;
   f.Convert(Analog(100).Bytes(), DiscreteRecord().Start("BINARY").Bytes(), "rec.txt1");

@@ -1,0 +1,32 @@
+// The fields of an ASCII data line, formatted straight into an output buffer.
+//
+// An ASCII data line prints one BINARY record: "sample,stamp", then "," and
+// each 16-bit analog value, then "," and "1" or "0" for each digital channel,
+// all numbers as "%d" writes them and under any locale. These functions run
+// once for every value of records that hold millions of samples, so they look
+// the text up in tables instead of converting digit by digit. Each writes at
+// `out`, which must have the room its constant names, and returns the end of
+// the text it put there (bytes beyond that end may have been overwritten).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velk {
+
+// Room for a 32-bit number in decimal: "-2147483648".
+inline constexpr std::size_t kDecimalRoom = 11;
+char* PutDecimal(char* out, std::int32_t value);
+
+// Room for "," and one 16-bit value: ",-32768" and one byte more.
+inline constexpr std::size_t kValueFieldRoom = 8;
+// "," and each of the count 16-bit signed little-endian values at values;
+// needs count * kValueFieldRoom bytes of room.
+char* PutValueFields(char* out, const unsigned char* values, std::size_t count);
+
+// Room for the digital channels of one status word: ",1" or ",0" sixteen times.
+inline constexpr std::size_t kBitFieldsRoom = 32;
+// "," and "1" or "0" for bits 0 .. bits-1 of a status word (bits at most 16).
+char* PutBitFields(char* out, std::uint16_t word, std::size_t bits);
+
+}  // namespace velk
