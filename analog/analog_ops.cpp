@@ -1,6 +1,7 @@
 // The analog record operations of the window: header parser, header check,
 // sample writer, ASCII value printer and channel lines.
 #include <array>
+#include <cstring>
 
 #include "analog/channel_tables.h"
 #include "analog/flh_header.h"
@@ -68,8 +69,8 @@ bool TFComtrade::WriteSampleANL(InFile& flh, OutFile& dat) {
   const auto count = static_cast<std::size_t>(type.analog_count);
   char* out = dat.Room(4 + 2 * count);
   OutFile::PutI32(out, 0);  // time stamp: the sample rate gives every sample's time
-  for (std::size_t channel = 0; channel < count; ++channel)
-    OutFile::PutU16(out + 4 + 2 * channel, LittleU16(sample + 2 * type.words[channel]));
+  for (std::size_t channel = 0; channel < count; ++channel)  // little-endian in and out
+    std::memcpy(out + 4 + 2 * channel, sample + 2 * type.words[channel], 2);
   dat.Commit(out + 4 + 2 * count);
   return true;
 }

@@ -47,13 +47,14 @@ bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_si
   InFile binary;
   if (!OpenAsciiData(ui, pair, ascii, binary)) return false;
   const auto size = static_cast<std::size_t>(record_size);
+  SampleNumberText numbers;
   for (std::int64_t left = binary.Size(); left >= record_size && ascii.ok(); left -= record_size) {
     const unsigned char* record = binary.Take(size);
     if (record == nullptr) break;  // the file shrank while being read
     const std::int32_t sample = LittleI32(record);
     if (sample == 0) break;
     char* out = ascii.Room(2 * kDecimalRoom + 1);
-    out = PutDecimal(out, sample);
+    out = numbers.Put(out, sample);
     *out++ = ',';
     ascii.Commit(PutDecimal(out, LittleI32(record + 4)));
     print_rest(record + 8, ascii);

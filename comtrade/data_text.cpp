@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "comtrade/file_io.h"
@@ -64,6 +65,24 @@ char* PutDecimal(char* out, std::int32_t value) {
     return out + 1;
   }
   return std::to_chars(out, out + kDecimalRoom, value).ptr;
+}
+
+char* SampleNumberText::Put(char* out, std::int32_t value) {
+  if (last_ >= 0 && last_ < INT32_MAX && value == last_ + 1) {
+    std::size_t at = size_;
+    while (at > 0 && digits_[at - 1] == '9') digits_[--at] = '0';
+    if (at > 0) {
+      ++digits_[at - 1];
+    } else {  // 9 becomes 10, 99 becomes 100, ...
+      std::memmove(digits_ + 1, digits_, size_++);
+      digits_[0] = '1';
+    }
+  } else {
+    size_ = static_cast<std::size_t>(PutDecimal(digits_, value) - digits_);
+  }
+  last_ = value < 0 ? -1 : value;
+  std::memcpy(out, digits_, kDecimalRoom);
+  return out + size_;
 }
 
 char* PutValueFields(char* out, const unsigned char* values, std::size_t count) {

@@ -18,6 +18,21 @@ namespace velk {
 inline constexpr std::size_t kDecimalRoom = 11;
 char* PutDecimal(char* out, std::int32_t value);
 
+// The sample numbers of consecutive records as text. A record numbered one
+// above the record before (all but the first, in every pair this system writes)
+// has the digits of the number before counted up by one instead of converted
+// anew.
+class SampleNumberText {
+ public:
+  // value in decimal; needs kDecimalRoom bytes of room.
+  char* Put(char* out, std::int32_t value);
+
+ private:
+  std::int32_t last_ = -1;  // the number in digits_; -1 while there is none
+  char digits_[kDecimalRoom] = {};
+  std::size_t size_ = 0;
+};
+
 // Room for "," and one 16-bit value: ",-32768" and one byte more.
 inline constexpr std::size_t kValueFieldRoom = 8;
 // "," and each of the count 16-bit signed little-endian values at values;

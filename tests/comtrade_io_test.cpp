@@ -8,6 +8,7 @@
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
+#include "tests/support/record_builder.h"
 
 namespace velk::testing {
 namespace {
@@ -56,6 +57,15 @@ TEST(DataText, DecimalsCoverTheWholeRange) {
     EXPECT_EQ(Text(text, PutDecimal(text, value)), std::to_string(value));
 }
 
+TEST(DataText, SampleNumbersCountUpAcrossEveryNewDigitAndFollowAnyJump) {
+  SampleNumberText numbers;
+  char text[kDecimalRoom];
+  for (std::int32_t n = 1; n <= 1'000'001; ++n)
+    ASSERT_EQ(Text(text, numbers.Put(text, n)), std::to_string(n));
+  for (std::int32_t n : {7, 5, 6, -3, -2, -1, 0, 1, 99, 100, INT_MAX - 1, INT_MAX, INT_MIN, 0})
+    EXPECT_EQ(Text(text, numbers.Put(text, n)), std::to_string(n));
+}
+
 TEST(InFile, TakeHandsOutWholeRecordsAcrossBlockBoundaries) {
   TempDir dir;
   const std::string bytes = Pattern(3 * kBlockSize + 5);
@@ -94,11 +104,7 @@ TEST(InFile, TakeServesARecordLargerThanABlockAndSeeksAfterward) {
   ASSERT_TRUE(file.Seek(3));
   std::int32_t value = 0;
   EXPECT_TRUE(file.ReadI32(value));
-  EXPECT_EQ(value,
-            static_cast<std::int32_t>(
-                static_cast<unsigned char>(bytes[3]) | static_cast<unsigned char>(bytes[4]) << 8 |
-                static_cast<unsigned char>(bytes[5]) << 16 |
-                static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[6])) << 24));
+  EXPECT_EQ(I32(value), bytes.substr(3, 4));
 }
 
 TEST(OutFile, ManyBlocksArriveWholeAndInOrder) {
