@@ -247,6 +247,15 @@ std::string Processor() {
   return "unknown";
 }
 
+// The load averages of the machine over 1, 5 and 15 minutes: other work running
+// alongside makes every figure worse.
+std::string LoadAverage() {
+  std::ifstream loadavg("/proc/loadavg");
+  std::string one, five, fifteen;
+  loadavg >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
 // The device and file system that hold path: the longest mount point above it.
 std::string FileSystemOf(const fs::path& path) {
   std::ifstream mounts("/proc/mounts");
@@ -314,6 +323,7 @@ int main(int argc, char** argv) {
   std::printf("processor:    %s\n", Processor().c_str());
   std::printf("scratch:      %s on %s\n", options.dir.c_str(), FileSystemOf(options.dir).c_str());
   std::printf("velk-convert: %s\n", options.convert.c_str());
+  std::printf("load average: %s\n", LoadAverage().c_str());
   std::printf("median of %d runs (10-hour records: 1 run); 1 MB = 10^6 bytes\n\n", options.runs);
   PrintHeading();
 
@@ -328,6 +338,7 @@ int main(int argc, char** argv) {
   bench.Combined(3600, "1 h");
   bench.Loop();
 
+  std::printf("\nload average: %s\n", LoadAverage().c_str());
   if (own_dir) std::filesystem::remove_all(options.dir);
   return 0;
 }
