@@ -11,13 +11,29 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velk {
 
-inline constexpr std::size_t kBlockSize = 256 * 1024;
+inline constexpr std::size_t kBlockSize = 1024 * 1024;
+
+// The bytes of a block buffer. They are left as they are when allocated: every
+// byte is written before it is read, and clearing a large block would cost a
+// small record's conversion more than its reading and writing do.
+struct BlockBuffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+
+  // Makes the buffer n bytes long; its contents are then undefined.
+  void Allocate(std::size_t n) {
+    if (size == n) return;
+    bytes = std::make_unique_for_overwrite<char[]>(n);
+    size = n;
+  }
+  char* data() const { return bytes.get(); }
+};
 
 // The file-system path of a path text.
 std::filesystem::path FsPath(const std::string& path);
@@ -65,7 +81,7 @@ class InFile {
   // The next byte, or -1 at the end of the file.
   int Get() {
     if (next_ == filled_ && !Refill()) return -1;
-    return static_cast<unsigned char>(buffer_[next_++]);
+    return static_cast<unsigned char>(buffer_.data()[next_++]);
   }
   // Little-endian values; a value cut short by the end of the file reads as if
   // its missing bytes were zero, and the result is false.
@@ -79,7 +95,7 @@ class InFile {
   const unsigned char* TakeSlow(std::size_t n);
 
   std::FILE* file_ = nullptr;
-  std::vector<char> buffer_;
+  BlockBuffer buffer_;
   std::size_t next_ = 0;           // the next byte to read, in buffer_
   std::size_t filled_ = 0;         // bytes of buffer_ that hold file data
   std::int64_t buffer_start_ = 0;  // file offset of buffer_[0]
@@ -96,21 +112,26 @@ inline std::int32_t LittleI32(const unsigned char* bytes) {
       static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
-// Writes a new file through a block buffer. Text is written as given: callers
-// end their lines with CR LF themselves.
+// Writes blocks to a file on a thread of its own (defined in file_io.cpp).
+class BlockWriter;
+
+// Writes a new file through a block buffer. A file larger than one block is
+// written out by a helper thread, one full block at a time, while the next block
+// is filled: the operating system copies one block as the conversion formats the
+// next. Text is written as given: callers end their lines with CR LF themselves.
 class OutFile {
  public:
-  OutFile() = default;
+  OutFile();
   OutFile(const OutFile&) = delete;
   OutFile& operator=(const OutFile&) = delete;
-  ~OutFile() { Close(); }
+  ~OutFile();
 
   // Creates path, or empties the file that is there. Returns false on failure.
   bool Create(const std::string& path);
   bool IsOpen() const { return file_ != nullptr; }
 
   void Write(const void* data, std::size_t n) {
-    if (n <= buffer_.size() - used_) {
+    if (n <= buffer_.size - used_) {
       std::copy_n(static_cast<const char*>(data), n, buffer_.data() + used_);
       used_ += n;
     } else {
@@ -122,7 +143,7 @@ class OutFile {
   // writing the buffer out first if need be. Text and records are formatted
   // straight into it; Commit then marks the end of what was put there.
   char* Room(std::size_t n) {
-    if (buffer_.size() - used_ < n) Flush();
+    if (buffer_.size - used_ < n) Flush();
     return buffer_.data() + used_;
   }
   void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
@@ -156,7 +177,8 @@ class OutFile {
   // value in plain decimal, as "%d" writes it.
   void Decimal(std::int64_t value);
 
-  // True iff every write so far reached the operating system.
+  // False once a write has failed. A full block is written out while the next
+  // one is filled, so a failure shows one block late; Close reports every one.
   bool ok() const { return !failed_; }
   // Writes out the buffer and closes the file. Returns false if any write, the
   // flush or the close failed.
@@ -167,11 +189,16 @@ class OutFile {
 
  private:
   void WriteSlow(const void* data, std::size_t n);
+  // Hands the full buffer to the block writer and goes on in the spare one.
   void Flush();
+  // Waits for the block writer and writes what the buffer holds.
+  void FlushLast();
 
   std::FILE* file_ = nullptr;
   std::string path_;
-  std::vector<char> buffer_;
+  BlockBuffer buffer_;
+  BlockBuffer spare_;                    // the block being written out meanwhile
+  std::unique_ptr<BlockWriter> writer_;  // started at the first full block
   std::size_t used_ = 0;
   bool failed_ = false;
 };

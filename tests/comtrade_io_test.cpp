@@ -99,8 +99,9 @@ TEST(InFile, TakeServesARecordLargerThanABlockAndSeeksAfterward) {
   ASSERT_NE(file.Take(10), nullptr);
   const unsigned char* big = file.Take(kBlockSize + 50);
   ASSERT_NE(big, nullptr);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(big), kBlockSize + 50),
-            bytes.substr(10, kBlockSize + 50));
+  EXPECT_EQ(Mismatch(std::string(reinterpret_cast<const char*>(big), kBlockSize + 50),
+                     bytes.substr(10, kBlockSize + 50)),
+            "");
   ASSERT_TRUE(file.Seek(3));
   std::int32_t value = 0;
   EXPECT_TRUE(file.ReadI32(value));
@@ -127,7 +128,7 @@ TEST(OutFile, ManyBlocksArriveWholeAndInOrder) {
   }
   file.Write(bytes.data(), 0);
   ASSERT_TRUE(file.Close());
-  EXPECT_EQ(ReadFile(dir / "out"), bytes);
+  EXPECT_EQ(Mismatch(ReadFile(dir / "out"), bytes), "");
 }
 
 TEST(OutFile, FailedWriteOfALargeFileShowsAtCloseAndAbandonLeavesNoFile) {

@@ -117,6 +117,14 @@ std::string I16(std::int16_t value) {
   return {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8)};
 }
 
+std::string Mismatch(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return "";
+  std::size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return "sizes " + std::to_string(actual.size()) + " and " + std::to_string(expected.size()) +
+         ", first difference at byte " + std::to_string(at);
+}
+
 std::string AsciiDataOf(const std::string& dat, int analog, int status_words, int digital) {
   const auto at = [&dat](std::size_t offset, int bytes) {
     std::uint32_t bits = 0;
