@@ -3,9 +3,10 @@
 //
 // It makes its own records in a scratch folder (removed case by case), runs
 // velk-convert as a child process per conversion and prints one table row per
-// case: output size, median wall time, MB/s of output written (1 MB = 10^6
-// bytes), the child's peak resident memory, and the median time of `cp` copying
-// the four output files into another folder in the same run.
+// case: output size, the median and best wall time of the conversion, MB/s of
+// output written at the median (1 MB = 10^6 bytes), the child's peak resident
+// memory, and the median and best time of `cp` copying the four output files
+// into another folder, run right after each conversion.
 //
 //   velk-bench [--convert PATH] [--dir FOLDER] [--runs N] [--skip-10h] [--only TEXT]
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -44,33 +44,24 @@ struct Options {
 };
 
 struct Figures {
-  double seconds = 0;
+  std::vector<double> times;  // seconds, one per run
   double peak_rss_mib = 0;
   int status = 0;  // the first non-zero exit status met, else 0
-};
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-// Runs the command `runs` times, preparing each run first; the median time, the
-// highest peak memory and the first failing exit status.
-Figures Measure(const std::vector<std::string>& argv, int runs,
-                const std::function<void()>& prepare) {
-  Figures figures;
-  std::vector<double> times;
-  for (int r = 0; r < runs; ++r) {
-    prepare();
-    const ChildRun run = RunChild(argv);
+  void Add(const ChildRun& run) {
     times.push_back(run.seconds);
-    figures.peak_rss_mib = std::max(figures.peak_rss_mib, run.peak_rss_mib);
-    if (run.status != 0 && figures.status == 0) figures.status = run.status;
+    peak_rss_mib = std::max(peak_rss_mib, run.peak_rss_mib);
+    if (run.status != 0 && status == 0) status = run.status;
   }
-  figures.seconds = Median(times);
-  return figures;
-}
+  double Best() const { return times.empty() ? 0 : *std::min_element(times.begin(), times.end()); }
+  double Median() const {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t mid = sorted.size() / 2;
+    if (sorted.empty()) return 0;
+    return sorted.size() % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+  }
+};
 
 // The four files of the pair written for OUT.cfg.
 std::vector<std::string> PairFiles(const std::string& cfg) {
@@ -94,15 +85,16 @@ std::uintmax_t TotalSize(const std::vector<std::string>& files) {
 }
 
 void PrintHeading() {
-  std::printf("%-34s %9s %9s %8s %9s %8s %8s %7s\n", "case", "input MB", "output MB", "conv s",
-              "MB/s", "RSS MiB", "cp s", "conv/cp");
+  std::printf("%-34s %8s %9s %8s %8s %8s %7s %8s %8s %7s %7s\n", "case", "input MB", "output MB",
+              "conv s", "best", "MB/s", "RSS MiB", "cp s", "best", "conv/cp", "best");
 }
 
 void PrintRow(const std::string& name, double input_mb, double output_mb, const Figures& convert,
               const Figures& copy) {
-  std::printf("%-34s %9.2f %9.2f %8.3f %9.1f %8.1f %8.3f %7.2f", name.c_str(), input_mb, output_mb,
-              convert.seconds, output_mb / convert.seconds, convert.peak_rss_mib, copy.seconds,
-              convert.seconds / copy.seconds);
+  std::printf("%-34s %8.2f %9.2f %8.3f %8.3f %8.1f %7.1f %8.3f %8.3f %7.2f %7.2f", name.c_str(),
+              input_mb, output_mb, convert.Median(), convert.Best(), output_mb / convert.Median(),
+              convert.peak_rss_mib, copy.Median(), copy.Best(), convert.Median() / copy.Median(),
+              convert.Best() / copy.Best());
   if (convert.status != 0) std::printf("  velk-convert FAILED: exit status %d", convert.status);
   if (copy.status != 0) std::printf("  cp FAILED: exit status %d", copy.status);
   std::printf("\n");
@@ -117,24 +109,27 @@ class Bench {
     return options_.only.empty() || name.find(options_.only) != std::string::npos;
   }
 
-  // Converts once per run, then copies the four output files once per run.
+  // Per run: converts, then copies the four output files, so that both meet
+  // the same conditions of the machine.
   void Case(const std::string& name, std::vector<std::string> args,
             const std::vector<std::string>& inputs, int runs) {
     const std::string cfg = args.back();
     const std::vector<std::string> outputs = PairFiles(cfg);
-    std::vector<std::string> argv = {options_.convert};
-    argv.insert(argv.end(), args.begin(), args.end());
-    const Figures convert = Measure(argv, runs, [&] { RemoveAll(outputs); });
-
+    std::vector<std::string> convert_argv = {options_.convert};
+    convert_argv.insert(convert_argv.end(), args.begin(), args.end());
     const fs::path copy_dir = fs::path(cfg).parent_path() / "copy";
-    std::vector<std::string> cp = {"cp"};
-    cp.insert(cp.end(), outputs.begin(), outputs.end());
-    cp.push_back(copy_dir.string());
-    const Figures copy = Measure(cp, runs, [&] {
+    std::vector<std::string> cp_argv = {"cp"};
+    cp_argv.insert(cp_argv.end(), outputs.begin(), outputs.end());
+    cp_argv.push_back(copy_dir.string());
+
+    Figures convert, copy;
+    for (int r = 0; r < runs; ++r) {
+      RemoveAll(outputs);
+      convert.Add(RunChild(convert_argv));
       fs::remove_all(copy_dir);
       fs::create_directories(copy_dir);
-    });
-
+      copy.Add(RunChild(cp_argv));
+    }
     PrintRow(name, static_cast<double>(TotalSize(inputs)) / 1e6,
              static_cast<double>(TotalSize(outputs)) / 1e6, convert, copy);
   }
@@ -191,15 +186,12 @@ class Bench {
     }
     Figures convert, copy;
     const auto begin_convert = Now();
-    for (int i = 0; i < kLoopRecords; ++i) {
-      const ChildRun run =
-          RunChild({options_.convert, "analog", records[static_cast<std::size_t>(i)],
-                    cfgs[static_cast<std::size_t>(i)]});
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      const ChildRun run = RunChild({options_.convert, "analog", records[i], cfgs[i]});
       convert.peak_rss_mib = std::max(convert.peak_rss_mib, run.peak_rss_mib);
       if (run.status != 0 && convert.status == 0) convert.status = run.status;
     }
-    convert.seconds = Seconds(begin_convert);
-    std::uintmax_t output = 0;
+    convert.times.push_back(Seconds(begin_convert));
     const fs::path copy_dir = dir / "copy";
     fs::create_directories(copy_dir);
     const auto begin_copy = Now();
@@ -210,11 +202,12 @@ class Bench {
       const ChildRun run = RunChild(cp);
       if (run.status != 0 && copy.status == 0) copy.status = run.status;
     }
-    copy.seconds = Seconds(begin_copy);
+    copy.times.push_back(Seconds(begin_copy));
+    std::uintmax_t output = 0;
     for (const std::string& cfg : cfgs) output += TotalSize(PairFiles(cfg));
     PrintRow(name, static_cast<double>(TotalSize(records)) / 1e6, static_cast<double>(output) / 1e6,
              convert, copy);
-    std::printf("%-34s %.0f records a second\n", "", kLoopRecords / convert.seconds);
+    std::printf("%-34s %.0f records a second\n", "", kLoopRecords / convert.Median());
     fs::remove_all(dir);
   }
 
@@ -324,7 +317,8 @@ int main(int argc, char** argv) {
   std::printf("scratch:      %s on %s\n", options.dir.c_str(), FileSystemOf(options.dir).c_str());
   std::printf("velk-convert: %s\n", options.convert.c_str());
   std::printf("load average: %s\n", LoadAverage().c_str());
-  std::printf("median of %d runs (10-hour records: 1 run); 1 MB = 10^6 bytes\n\n", options.runs);
+  std::printf("median and best of %d runs (10-hour records: 1 run); 1 MB = 10^6 bytes\n\n",
+              options.runs);
   PrintHeading();
 
   Bench bench(options);
