@@ -59,28 +59,25 @@ constexpr std::array<ByteBits, 256> kByteBits = MakeByteBits();
 
 }  // namespace
 
-char* PutDecimal(char* out, std::int32_t value) {
-  if (value >= 0 && value <= 9) {  // the time stamp 0 of every analog sample
-    *out = static_cast<char>('0' + value);
-    return out + 1;
-  }
+char* PutDecimalSlow(char* out, std::int32_t value) {
   return std::to_chars(out, out + kDecimalRoom, value).ptr;
 }
 
-char* SampleNumberText::Put(char* out, std::int32_t value) {
-  if (last_ >= 0 && last_ < INT32_MAX && value == last_ + 1) {
+char* SampleNumberText::PutSlow(char* out, std::int32_t value) {
+  if (value == expected_) {  // 9 becomes 10, 199 becomes 200, ...
     std::size_t at = size_;
     while (at > 0 && digits_[at - 1] == '9') digits_[--at] = '0';
     if (at > 0) {
       ++digits_[at - 1];
-    } else {  // 9 becomes 10, 99 becomes 100, ...
+    } else {
       std::memmove(digits_ + 1, digits_, size_++);
       digits_[0] = '1';
     }
   } else {
     size_ = static_cast<std::size_t>(PutDecimal(digits_, value) - digits_);
   }
-  last_ = value < 0 ? -1 : value;
+  // Counting up continues from a number of digits alone, not from a sign.
+  expected_ = value >= 0 ? std::int64_t{value} + 1 : kNone;
   std::memcpy(out, digits_, kDecimalRoom);
   return out + size_;
 }

@@ -11,12 +11,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace velk {
 
 // Room for a 32-bit number in decimal: "-2147483648".
 inline constexpr std::size_t kDecimalRoom = 11;
-char* PutDecimal(char* out, std::int32_t value);
+char* PutDecimalSlow(char* out, std::int32_t value);
+inline char* PutDecimal(char* out, std::int32_t value) {
+  if (value >= 0 && value <= 9) {  // the time stamp 0 of every analog sample
+    *out = static_cast<char>('0' + value);
+    return out + 1;
+  }
+  return PutDecimalSlow(out, value);
+}
 
 // The sample numbers of consecutive records as text. A record numbered one
 // above the record before (all but the first, in every pair this system writes)
@@ -25,16 +33,28 @@ char* PutDecimal(char* out, std::int32_t value);
 class SampleNumberText {
  public:
   // value in decimal; needs kDecimalRoom bytes of room.
-  char* Put(char* out, std::int32_t value);
+  char* Put(char* out, std::int32_t value) {
+    if (value == expected_ && digits_[size_ - 1] != '9') {  // only the last digit changes
+      ++digits_[size_ - 1];
+      ++expected_;
+      std::memcpy(out, digits_, kDecimalRoom);
+      return out + size_;
+    }
+    return PutSlow(out, value);
+  }
 
  private:
-  std::int32_t last_ = -1;  // the number in digits_; -1 while there is none
+  static constexpr std::int64_t kNone = INT64_MIN;  // equals no sample number
+  char* PutSlow(char* out, std::int32_t value);
+
+  std::int64_t expected_ = kNone;  // one above the number in digits_, when counting up
   char digits_[kDecimalRoom] = {};
   std::size_t size_ = 0;
 };
 
 // Room for "," and one 16-bit value: ",-32768" and one byte more.
 inline constexpr std::size_t kValueFieldRoom = 8;
+
 // "," and each of the count 16-bit signed little-endian values at values;
 // needs count * kValueFieldRoom bytes of room.
 char* PutValueFields(char* out, const unsigned char* values, std::size_t count);
