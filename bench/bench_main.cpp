@@ -6,7 +6,8 @@
 // case: output size, the median and best wall time of the conversion, MB/s of
 // output written at the median (1 MB = 10^6 bytes), the child's peak resident
 // memory, and the median and best time of `cp` copying the four output files
-// into another folder, run right after each conversion.
+// into another folder, run right after each conversion. Before each timed step
+// the page cache is written out (sync), so no step pays for the one before.
 //
 //   velk-bench [--convert PATH] [--dir FOLDER] [--runs N] [--skip-10h] [--only TEXT]
 #include <algorithm>
@@ -18,6 +19,8 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "bench/child.h"
 #include "bench/records.h"
@@ -62,6 +65,13 @@ struct Figures {
     return sorted.size() % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
   }
 };
+
+// Writes out every file waiting in the page cache, so that each timed step
+// starts from a clean cache and none pays for the one before: a 10-hour
+// record's 2.2 GB would otherwise still be going to the disk while cp runs.
+void Settle() {
+  sync();
+}
 
 // The four files of the pair written for OUT.cfg.
 std::vector<std::string> PairFiles(const std::string& cfg) {
@@ -125,9 +135,11 @@ class Bench {
     Figures convert, copy;
     for (int r = 0; r < runs; ++r) {
       RemoveAll(outputs);
+      Settle();
       convert.Add(RunChild(convert_argv));
       fs::remove_all(copy_dir);
       fs::create_directories(copy_dir);
+      Settle();
       copy.Add(RunChild(cp_argv));
     }
     PrintRow(name, static_cast<double>(TotalSize(inputs)) / 1e6,
@@ -185,6 +197,7 @@ class Bench {
       if (!WriteAnalogRecord(records.back(), 60, SamplesFor(kLoopSeconds))) return Fail(name);
     }
     Figures convert, copy;
+    Settle();
     const auto begin_convert = Now();
     for (std::size_t i = 0; i < records.size(); ++i) {
       const ChildRun run = RunChild({options_.convert, "analog", records[i], cfgs[i]});
@@ -194,6 +207,7 @@ class Bench {
     convert.times.push_back(Seconds(begin_convert));
     const fs::path copy_dir = dir / "copy";
     fs::create_directories(copy_dir);
+    Settle();
     const auto begin_copy = Now();
     for (const std::string& cfg : cfgs) {
       std::vector<std::string> cp = {"cp"};
