@@ -1,11 +1,13 @@
 // The analog record operations of the window: header parser, header check,
 // sample writer, ASCII value printer and channel lines.
 #include <array>
+#include <cstring>
 
 #include "analog/channel_tables.h"
 #include "analog/flh_header.h"
 #include "app/comtrade_form.h"
 #include "app/texts.h"
+#include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 
@@ -61,24 +63,21 @@ void TFComtrade::ReadHeaderANL() {
 }
 
 bool TFComtrade::WriteSampleANL(InFile& flh, OutFile& dat) {
-  std::array<std::uint8_t, kSampleSize> sample{};
-  if (!flh.ReadExact(sample.data(), sample.size())) return false;
-  dat.I32(0);  // time stamp: the sample rate gives every sample's time
+  const unsigned char* sample = flh.Take(kSampleSize);
+  if (sample == nullptr) return false;
   const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
-  for (int channel = 0; channel < type.analog_count; ++channel) {
-    const auto word = static_cast<std::size_t>(type.words[static_cast<std::size_t>(channel)]);
-    dat.Write(sample.data() + 2 * word, 2);
-  }
+  const auto count = static_cast<std::size_t>(type.analog_count);
+  char* out = dat.Room(4 + 2 * count);
+  OutFile::PutI32(out, 0);  // time stamp: the sample rate gives every sample's time
+  for (std::size_t channel = 0; channel < count; ++channel)  // little-endian in and out
+    std::memcpy(out + 4 + 2 * channel, sample + 2 * type.words[channel], 2);
+  dat.Commit(out + 4 + 2 * count);
   return true;
 }
 
-void TFComtrade::WriteValuesANL(InFile& dat, OutFile& text) {
-  for (int channel = 0; channel < analog.AnalogCountANL; ++channel) {
-    std::uint16_t word = 0;
-    dat.ReadU16(word);
-    text.Write(",", 1);
-    text.Decimal(static_cast<std::int16_t>(word));
-  }
+void TFComtrade::WriteValuesANL(const unsigned char* values, OutFile& text) {
+  const auto count = static_cast<std::size_t>(analog.AnalogCountANL);
+  text.Commit(PutValueFields(text.Room(count * kValueFieldRoom), values, count));
 }
 
 bool TFComtrade::WriteChannelsANL(InFile& flh, OutFile& cfg) {

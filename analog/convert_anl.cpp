@@ -81,7 +81,7 @@ void TFComtrade::ConvertANL() {
 
   if (!MakeAsciiConfig(ui_, pair, nullptr)) return;
   MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog.AnalogCountANL},
-                [this](InFile& binary, OutFile& ascii) { WriteValuesANL(binary, ascii); });
+                [this](const unsigned char* rest, OutFile& ascii) { WriteValuesANL(rest, ascii); });
 }
 
 }  // namespace velk

@@ -131,8 +131,9 @@ class TFComtrade {
   // Copies the next sample of flh into a data record: time stamp 0, then the
   // device type's channels. Returns false when the sample is cut short.
   bool WriteSampleANL(InFile& flh, OutFile& dat);
-  // Appends "," and each of the AnalogCountANL values of a BINARY record.
-  void WriteValuesANL(InFile& dat, OutFile& text);
+  // Appends "," and each of the AnalogCountANL values of a BINARY record, given
+  // the record's bytes from its first analog value on.
+  void WriteValuesANL(const unsigned char* values, OutFile& text);
   // Appends the analog channel lines of the device type, scaled from the
   // calibration block at the start of flh. Returns false when it is cut short.
   bool WriteChannelsANL(InFile& flh, OutFile& cfg);

@@ -130,9 +130,9 @@ void TFComtrade::ConvertUNI() {
   if (!MakeAsciiConfig(ui_, pair, &counts)) return;
   const std::int64_t channels = ReadDigitalCount(counts);
   MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels),
-                [this, channels](InFile& binary, OutFile& ascii) {
-                  WriteValuesANL(binary, ascii);
-                  WriteBitsASCII(binary, ascii, channels);
+                [this, channels, analog_count](const unsigned char* rest, OutFile& ascii) {
+                  WriteValuesANL(rest, ascii);
+                  WriteBitsASCII(rest + 2 * analog_count, ascii, channels);
                 });
 }
 

@@ -43,29 +43,12 @@ bool MakeAsciiConfig(UiServices& ui, const PairPaths& pair, std::string* second_
   return FinishWritten(ui, ascii);
 }
 
-bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
-                   const RecordPrinter& print_rest) {
-  OutFile ascii;
+bool OpenAsciiData(UiServices& ui, const PairPaths& pair, OutFile& ascii, InFile& binary) {
   if (!CreateOrReport(ui, ascii, pair.ascii_dat)) return false;
-  InFile binary;
-  if (!binary.Open(pair.binary_dat)) {
-    ascii.Abandon();
-    ui.ErrorBox(text::kOpenError);
-    return false;
-  }
-  const std::int64_t size = binary.Size();
-  for (std::int64_t at = 0; size - at >= record_size && ascii.ok(); at += record_size) {
-    std::int32_t sample = 0, stamp = 0;
-    binary.ReadI32(sample);
-    if (sample == 0) break;
-    binary.ReadI32(stamp);
-    ascii.Decimal(sample);
-    ascii.Write(",", 1);
-    ascii.Decimal(stamp);
-    print_rest(binary, ascii);
-    ascii.Write("\r\n", 2);
-  }
-  return FinishWritten(ui, ascii);
+  if (binary.Open(pair.binary_dat)) return true;
+  ascii.Abandon();
+  ui.ErrorBox(text::kOpenError);
+  return false;
 }
 
 }  // namespace velk

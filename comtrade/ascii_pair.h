@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "app/ui_services.h"
+#include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "comtrade/pair_paths.h"
 
@@ -29,15 +29,38 @@ bool FinishWritten(UiServices& ui, OutFile& file);
 // created or the BINARY one cannot be read.
 bool MakeAsciiConfig(UiServices& ui, const PairPaths& pair, std::string* second_line);
 
-// Prints the part of one BINARY record after its time stamp, reading it from
-// the data file: "," and each value.
-using RecordPrinter = std::function<void(InFile& binary, OutFile& text)>;
+// Creates the ASCII data file and opens the BINARY data file for reading back.
+// Shows "Ошибка открытия файла" and returns false when either fails (the ASCII
+// file is then removed again).
+bool OpenAsciiData(UiServices& ui, const PairPaths& pair, OutFile& ascii, InFile& binary);
 
 // Writes the ASCII data file: one line per BINARY record of record_size bytes,
-// "sample number,time stamp" followed by what print_rest prints. Stops at a
-// record whose sample number is 0 or that the file cannot hold whole. Shows
-// "Ошибка открытия файла" and returns false when a file cannot be opened.
+// "sample number,time stamp" followed by what print_rest prints for the rest of
+// the record. print_rest(rest, text) is given the record's bytes after its time
+// stamp and appends "," and each value to text. Stops at a record whose sample
+// number is 0 or that the file cannot hold whole. Shows "Ошибка открытия файла"
+// and returns false when a file cannot be opened.
+template <typename PrintRest>
 bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
-                   const RecordPrinter& print_rest);
+                   PrintRest&& print_rest) {
+  OutFile ascii;
+  InFile binary;
+  if (!OpenAsciiData(ui, pair, ascii, binary)) return false;
+  const auto size = static_cast<std::size_t>(record_size);
+  SampleNumberText numbers;
+  for (std::int64_t left = binary.Size(); left >= record_size && ascii.ok(); left -= record_size) {
+    const unsigned char* record = binary.Take(size);
+    if (record == nullptr) break;  // the file shrank while being read
+    const std::int32_t sample = LittleI32(record);
+    if (sample == 0) break;
+    char* out = ascii.Room(2 * kDecimalRoom + 1);
+    out = numbers.Put(out, sample);
+    *out++ = ',';
+    ascii.Commit(PutDecimal(out, LittleI32(record + 4)));
+    print_rest(record + 8, ascii);
+    ascii.Write("\r\n", 2);
+  }
+  return FinishWritten(ui, ascii);
+}
 
 }  // namespace velk

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -66,7 +69,7 @@ bool InFile::Open(const std::string& path) {
     return false;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);  // our own block buffer does the buffering
-  buffer_.resize(kBlockSize);
+  buffer_.Allocate(kBlockSize);
   next_ = filled_ = 0;
   buffer_start_ = 0;
   failed_ = false;
@@ -110,7 +113,7 @@ bool InFile::Refill() {
   if (file_ == nullptr || failed_) return false;
   buffer_start_ += static_cast<std::int64_t>(filled_);
   next_ = 0;
-  filled_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  filled_ = std::fread(buffer_.data(), 1, buffer_.size, file_);
   if (filled_ == 0 && std::ferror(file_)) failed_ = true;
   return filled_ > 0;
 }
@@ -128,23 +131,124 @@ std::size_t InFile::Read(void* dst, std::size_t n) {
   return copied;
 }
 
+const unsigned char* InFile::TakeSlow(std::size_t n) {
+  if (file_ == nullptr) return nullptr;
+  // Keep the bytes not yet read, moved to the front, and fill up behind them.
+  if (buffer_.size < n) {  // a record larger than a block: a larger buffer
+    BlockBuffer larger;
+    larger.Allocate(n);
+    std::copy_n(buffer_.data() + next_, filled_ - next_, larger.data());
+    buffer_ = std::move(larger);
+  } else {
+    std::copy(buffer_.data() + next_, buffer_.data() + filled_, buffer_.data());
+  }
+  buffer_start_ += static_cast<std::int64_t>(next_);
+  filled_ -= next_;
+  next_ = 0;
+  while (filled_ < n && !failed_) {
+    const std::size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size - filled_, file_);
+    if (got == 0) {
+      if (std::ferror(file_)) failed_ = true;
+      break;
+    }
+    filled_ += got;
+  }
+  if (filled_ < n) return nullptr;
+  next_ = n;
+  return reinterpret_cast<const unsigned char*>(buffer_.data());
+}
+
 bool InFile::ReadI32(std::int32_t& value) {
-  unsigned char bytes[4] = {};
+  if (const unsigned char* bytes = Take(4)) {
+    value = LittleI32(bytes);
+    return true;
+  }
+  unsigned char bytes[4] = {};  // cut short: the missing bytes read as zero
   const bool whole = ReadExact(bytes, 4);
-  value = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+  value = LittleI32(bytes);
   return whole;
 }
 
 bool InFile::ReadU16(std::uint16_t& value) {
+  if (const unsigned char* bytes = Take(2)) {
+    value = LittleU16(bytes);
+    return true;
+  }
   unsigned char bytes[2] = {};
   const bool whole = ReadExact(bytes, 2);
-  value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+  value = LittleU16(bytes);
   return whole;
 }
 
+// ---- BlockWriter ----
+
+// One thread that writes the blocks handed to it, one at a time, in order.
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::FILE* file) : file_(file), thread_([this] { Run(); }) {}
+  ~BlockWriter() {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // Starts writing n bytes at data, once the block before is written. The
+  // bytes must stay as they are until Wait returns.
+  void Submit(const char* data, std::size_t n) {
+    Wait();
+    {
+      std::lock_guard lock(mutex_);
+      data_ = data;
+      size_ = n;
+    }
+    changed_.notify_all();
+  }
+  // Waits until the block handed over last is written. Returns false iff any
+  // block failed to be written.
+  bool Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return data_ == nullptr; });
+    return !failed_;
+  }
+
+ private:
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return data_ != nullptr || quit_; });
+      if (data_ == nullptr) return;
+      const char* data = data_;
+      const std::size_t n = size_;
+      const bool failed = failed_;
+      lock.unlock();
+      const bool written = failed || std::fwrite(data, 1, n, file_) == n;
+      lock.lock();
+      if (!written) failed_ = true;
+      data_ = nullptr;
+      changed_.notify_all();
+    }
+  }
+
+  std::FILE* file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const char* data_ = nullptr;  // the block to write; nullptr when there is none
+  std::size_t size_ = 0;
+  bool failed_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: it starts once the members above exist
+};
+
 // ---- OutFile ----
+
+OutFile::OutFile() = default;
+
+OutFile::~OutFile() {
+  Close();
+}
 
 bool OutFile::Create(const std::string& path) {
   Close();
@@ -152,7 +256,7 @@ bool OutFile::Create(const std::string& path) {
   if (file_ == nullptr) return false;
   std::setvbuf(file_, nullptr, _IONBF, 0);
   path_ = path;
-  buffer_.resize(kBlockSize);
+  buffer_.Allocate(kBlockSize);
   used_ = 0;
   failed_ = false;
   return true;
@@ -160,33 +264,40 @@ bool OutFile::Create(const std::string& path) {
 
 void OutFile::Flush() {
   if (used_ == 0) return;
-  if (!failed_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_) failed_ = true;
+  if (failed_) {
+    used_ = 0;
+    return;
+  }
+  if (writer_ == nullptr) {
+    writer_ = std::make_unique<BlockWriter>(file_);
+    spare_.Allocate(buffer_.size);
+  }
+  if (!writer_->Wait()) failed_ = true;  // the writer is done with the spare buffer now
+  if (!failed_) writer_->Submit(buffer_.data(), used_);
+  std::swap(buffer_, spare_);
+  used_ = 0;
+}
+
+void OutFile::FlushLast() {
+  if (writer_ != nullptr) {
+    if (!writer_->Wait()) failed_ = true;
+    writer_.reset();
+  }
+  if (used_ > 0 && !failed_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_)
+    failed_ = true;
   used_ = 0;
 }
 
 void OutFile::WriteSlow(const void* data, std::size_t n) {
   const auto* in = static_cast<const char*>(data);
   while (n > 0) {
-    if (used_ == buffer_.size()) Flush();
-    const std::size_t step = std::min(n, buffer_.size() - used_);
+    if (used_ == buffer_.size) Flush();
+    const std::size_t step = std::min(n, buffer_.size - used_);
     std::copy_n(in, step, buffer_.data() + used_);
     used_ += step;
     in += step;
     n -= step;
   }
-}
-
-void OutFile::I32(std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                         static_cast<char>((bits >> 16) & 0xFF),
-                         static_cast<char>((bits >> 24) & 0xFF)};
-  Write(bytes, 4);
-}
-
-void OutFile::U16(std::uint16_t value) {
-  const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-  Write(bytes, 2);
 }
 
 void OutFile::Decimal(std::int64_t value) {
@@ -197,7 +308,7 @@ void OutFile::Decimal(std::int64_t value) {
 
 bool OutFile::Close() {
   if (file_ == nullptr) return !failed_;
-  Flush();
+  FlushLast();
   if (std::fflush(file_) != 0) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
@@ -206,6 +317,7 @@ bool OutFile::Close() {
 
 void OutFile::Abandon() {
   used_ = 0;
+  writer_.reset();  // lets the block being written finish first
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   // Only an ordinary file is removed: never a device such as /dev/null, nor a link.

@@ -11,13 +11,29 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velk {
 
-inline constexpr std::size_t kBlockSize = 256 * 1024;
+inline constexpr std::size_t kBlockSize = 1024 * 1024;
+
+// The bytes of a block buffer. They are left as they are when allocated: every
+// byte is written before it is read, and clearing a large block would cost a
+// small record's conversion more than its reading and writing do.
+struct BlockBuffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+
+  // Makes the buffer n bytes long; its contents are then undefined.
+  void Allocate(std::size_t n) {
+    if (size == n) return;
+    bytes = std::make_unique_for_overwrite<char[]>(n);
+    size = n;
+  }
+  char* data() const { return bytes.get(); }
+};
 
 // The file-system path of a path text.
 std::filesystem::path FsPath(const std::string& path);
@@ -50,12 +66,22 @@ class InFile {
   // Copies up to n bytes to dst; returns how many were copied (fewer only at the
   // end of the file or on a read error).
   std::size_t Read(void* dst, std::size_t n);
+  // The next n bytes in one piece, read in place from the block buffer, and the
+  // position moved past them: a record is decoded without copying it. The bytes
+  // stay valid until the next read or seek. Returns nullptr, and leaves the
+  // position where it was, when fewer than n bytes are left.
+  const unsigned char* Take(std::size_t n) {
+    if (filled_ - next_ < n) return TakeSlow(n);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer_.data() + next_);
+    next_ += n;
+    return bytes;
+  }
   // Reads exactly n bytes; false when fewer could be read.
   bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
   // The next byte, or -1 at the end of the file.
   int Get() {
     if (next_ == filled_ && !Refill()) return -1;
-    return static_cast<unsigned char>(buffer_[next_++]);
+    return static_cast<unsigned char>(buffer_.data()[next_++]);
   }
   // Little-endian values; a value cut short by the end of the file reads as if
   // its missing bytes were zero, and the result is false.
@@ -66,30 +92,46 @@ class InFile {
 
  private:
   bool Refill();
+  const unsigned char* TakeSlow(std::size_t n);
 
   std::FILE* file_ = nullptr;
-  std::vector<char> buffer_;
-  std::size_t next_ = 0;
-  std::size_t filled_ = 0;
-  std::int64_t buffer_start_ = 0;
+  BlockBuffer buffer_;
+  std::size_t next_ = 0;           // the next byte to read, in buffer_
+  std::size_t filled_ = 0;         // bytes of buffer_ that hold file data
+  std::int64_t buffer_start_ = 0;  // file offset of buffer_[0]
   bool failed_ = false;
 };
 
-// Writes a new file through a block buffer. Text is written as given: callers
-// end their lines with CR LF themselves.
+// Little-endian two's complement values at bytes.
+inline std::uint16_t LittleU16(const unsigned char* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+inline std::int32_t LittleI32(const unsigned char* bytes) {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// Writes blocks to a file on a thread of its own (defined in file_io.cpp).
+class BlockWriter;
+
+// Writes a new file through a block buffer. A file larger than one block is
+// written out by a helper thread, one full block at a time, while the next block
+// is filled: the operating system copies one block as the conversion formats the
+// next. Text is written as given: callers end their lines with CR LF themselves.
 class OutFile {
  public:
-  OutFile() = default;
+  OutFile();
   OutFile(const OutFile&) = delete;
   OutFile& operator=(const OutFile&) = delete;
-  ~OutFile() { Close(); }
+  ~OutFile();
 
   // Creates path, or empties the file that is there. Returns false on failure.
   bool Create(const std::string& path);
   bool IsOpen() const { return file_ != nullptr; }
 
   void Write(const void* data, std::size_t n) {
-    if (n <= buffer_.size() - used_) {
+    if (n <= buffer_.size - used_) {
       std::copy_n(static_cast<const char*>(data), n, buffer_.data() + used_);
       used_ += n;
     } else {
@@ -97,18 +139,46 @@ class OutFile {
     }
   }
   void Write(std::string_view text) { Write(text.data(), text.size()); }
+  // Room for up to n more bytes (at most kBlockSize) in the block buffer, made by
+  // writing the buffer out first if need be. Text and records are formatted
+  // straight into it; Commit then marks the end of what was put there.
+  char* Room(std::size_t n) {
+    if (buffer_.size - used_ < n) Flush();
+    return buffer_.data() + used_;
+  }
+  void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
   // text followed by CR LF, the line end of every COMTRADE and VELK text file.
   void Line(std::string_view text) {
     Write(text);
     Write("\r\n", 2);
   }
   // Little-endian two's complement values.
-  void I32(std::int32_t value);
-  void U16(std::uint16_t value);
+  void I32(std::int32_t value) {
+    char* out = Room(4);
+    PutI32(out, value);
+    Commit(out + 4);
+  }
+  void U16(std::uint16_t value) {
+    char* out = Room(2);
+    PutU16(out, value);
+    Commit(out + 2);
+  }
+  static void PutI32(char* out, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    out[0] = static_cast<char>(bits & 0xFF);
+    out[1] = static_cast<char>((bits >> 8) & 0xFF);
+    out[2] = static_cast<char>((bits >> 16) & 0xFF);
+    out[3] = static_cast<char>(bits >> 24);
+  }
+  static void PutU16(char* out, std::uint16_t value) {
+    out[0] = static_cast<char>(value & 0xFF);
+    out[1] = static_cast<char>(value >> 8);
+  }
   // value in plain decimal, as "%d" writes it.
   void Decimal(std::int64_t value);
 
-  // True iff every write so far reached the operating system.
+  // False once a write has failed. A full block is written out while the next
+  // one is filled, so a failure shows one block late; Close reports every one.
   bool ok() const { return !failed_; }
   // Writes out the buffer and closes the file. Returns false if any write, the
   // flush or the close failed.
@@ -119,11 +189,16 @@ class OutFile {
 
  private:
   void WriteSlow(const void* data, std::size_t n);
+  // Hands the full buffer to the block writer and goes on in the spare one.
   void Flush();
+  // Waits for the block writer and writes what the buffer holds.
+  void FlushLast();
 
   std::FILE* file_ = nullptr;
   std::string path_;
-  std::vector<char> buffer_;
+  BlockBuffer buffer_;
+  BlockBuffer spare_;                    // the block being written out meanwhile
+  std::unique_ptr<BlockWriter> writer_;  // started at the first full block
   std::size_t used_ = 0;
   bool failed_ = false;
 };

@@ -91,9 +91,10 @@ void TFComtrade::ConvertDIS() {
   std::string counts;
   if (!MakeAsciiConfig(ui_, pair, &counts)) return;
   const std::int64_t channels = ReadDigitalCount(counts);
-  MakeAsciiData(
-      ui_, pair, 8 + 2 * StatusWordCount(channels),
-      [channels](InFile& binary, OutFile& ascii) { WriteBitsASCII(binary, ascii, channels); });
+  MakeAsciiData(ui_, pair, 8 + 2 * StatusWordCount(channels),
+                [channels](const unsigned char* rest, OutFile& ascii) {
+                  WriteBitsASCII(rest, ascii, channels);
+                });
 }
 
 }  // namespace velk

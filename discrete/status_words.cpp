@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "app/comtrade_form.h"
+#include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 
 namespace velk {
@@ -26,13 +27,12 @@ std::int64_t ReadDigitalCount(std::string_view second_line) {
   return count;
 }
 
-void WriteBitsASCII(InFile& dat, OutFile& text, std::int64_t n) {
-  const std::int64_t words = StatusWordCount(n);
-  for (std::int64_t w = 0; w < words; ++w) {
-    std::uint16_t word = 0;
-    dat.ReadU16(word);
-    const std::int64_t bits = w < words - 1 ? 16 : n - 16 * (words - 1);
-    for (std::int64_t b = 0; b < bits; ++b) text.Write((word >> b) & 1 ? ",1" : ",0", 2);
+void WriteBitsASCII(const unsigned char* words, OutFile& text, std::int64_t n) {
+  const std::int64_t count = StatusWordCount(n);
+  for (std::int64_t w = 0; w < count; ++w) {
+    const auto bits = static_cast<std::size_t>(w < count - 1 ? 16 : n - 16 * (count - 1));
+    const std::uint16_t word = LittleU16(words + 2 * w);
+    text.Commit(PutBitFields(text.Room(kBitFieldsRoom), word, bits));
   }
 }
 

@@ -7,7 +7,6 @@
 
 namespace velk {
 
-class InFile;
 class OutFile;
 
 // W, the status words of a record with n digital channels: 1 below 16 channels,
@@ -18,8 +17,9 @@ std::int64_t StatusWordCount(std::int64_t n);
 // the number after its second comma; 0 when there is none.
 std::int64_t ReadDigitalCount(std::string_view second_line);
 
-// Reads the W status words of one BINARY record and appends "," and "1" or "0"
-// for each of the n channels, in channel order.
-void WriteBitsASCII(InFile& dat, OutFile& text, std::int64_t n);
+// Appends "," and "1" or "0" for each of the n channels of one BINARY record,
+// in channel order, given the record's bytes from its first status word on (W
+// words).
+void WriteBitsASCII(const unsigned char* words, OutFile& text, std::int64_t n);
 
 }  // namespace velk

@@ -5,6 +5,7 @@
 
 #include "analog/channel_tables.h"
 #include "analog/flh_header.h"
+#include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "tests/support/fakes.h"
 #include "tests/support/record_builder.h"
@@ -306,6 +307,25 @@ TEST(AnalogConversion, WritesWholePairOfType31) {
   ascii.push_back("");
   EXPECT_EQ(ReadFile(f.dir / "outASCII.cfg"), CrLf(ascii));
   EXPECT_EQ(ReadFile(f.dir / "outASCII.dat"), "1,0,1,2\r\n2,0,101,102\r\n3,0,201,-152\r\n");
+}
+
+TEST(AnalogConversion, LongRecordAcrossManyBlocksConvertsSampleForSample) {
+  // Every file of the pair spans several blocks of file access, and the ramp
+  // wraps around the whole 16-bit range many times.
+  const int samples = static_cast<int>(3 * kBlockSize / 18 + 7);
+  FlhRecord r = Example();
+  r.Ramp(samples, -32000);
+  AnalogFixture f;
+  f.Convert(r.Bytes());
+  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_EQ(f.CfgLines()[12], "800.0," + std::to_string(samples));
+  std::string dat;
+  for (std::size_t i = 0; i < r.samples.size(); ++i) {
+    dat += I32(static_cast<std::int32_t>(i + 1)) + I32(0);
+    for (std::size_t word : {0u, 2u, 4u, 6u, 1u, 3u, 5u, 7u}) dat += I16(r.samples[i][word]);
+  }
+  ASSERT_EQ(Mismatch(ReadFile(f.dir / "out.dat"), dat), "");
+  EXPECT_EQ(Mismatch(ReadFile(f.dir / "outASCII.dat"), AsciiDataOf(dat, 8, 0, 0)), "");
 }
 
 TEST(AnalogConversion, TenSamplesOfType31GiveTwelveByteRecords) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/cp1251.h"
+#include "comtrade/file_io.h"
 #include "tests/support/discrete_builder.h"
 #include "tests/support/fakes.h"
 #include "tests/support/record_builder.h"
@@ -200,6 +201,27 @@ TEST(CombinedConversion, SeventeenDigitalChannelsTakeTwoStatusWords) {
     for (std::size_t i = 0; i < all.size(); i += 2) all[i] = '1';
     EXPECT_EQ(f.DigitalColumns().back(), all);
   }
+}
+
+TEST(CombinedConversion, LongRecordPrintsEveryBinaryRecordInAscii) {
+  // Records of 2 analog values and 2 status words: the data files span several
+  // blocks of file access. 20 channels change state every 3 seconds, past the
+  // end of the analog record.
+  const int samples = static_cast<int>(3 * kBlockSize / 16 + 5);
+  DiscreteRecord record;
+  record.Start();
+  for (int e = 1; e <= 99; ++e)
+    record.Event(TimeWord(3000 * e), e <= 19 || e % 2 ? "П" : "У",
+                 "K" + std::to_string(e % 19 + 2));
+  CombinedFixture f;
+  f.Convert(Analog(samples).Bytes(), record.Bytes());
+  EXPECT_TRUE(f.ui.errors.empty());
+  const Lines cfg = f.Split("out.cfg");
+  EXPECT_EQ(cfg[1], "22,2A,20D");
+  EXPECT_EQ(RateLine(cfg), "800.0," + std::to_string(samples));
+  const std::string dat = f.Read("out.dat");
+  EXPECT_EQ(dat.size(), static_cast<std::size_t>(samples) * (12 + 2 * 2));
+  EXPECT_EQ(Mismatch(f.Read("outASCII.dat"), AsciiDataOf(dat, 2, 2, 20)), "");
 }
 
 TEST(CombinedConversion, OnlyAWholeBinaryLineBecomesAscii) {

@@ -117,11 +117,9 @@ TEST(AsciiConfig, ReplacesOnlyAWholeBinaryLineAndEndsWithAnEmptyLine) {
 
 TEST(AsciiData, StopsAtSampleNumberZeroAndAtAnIncompleteRecord) {
   AsciiFixture f;
-  const auto print = [](InFile& in, OutFile& out) {
-    std::uint16_t value = 0;
-    in.ReadU16(value);
+  const auto print = [](const unsigned char* rest, OutFile& out) {
     out.Write(",", 1);
-    out.Decimal(static_cast<std::int16_t>(value));
+    out.Decimal(static_cast<std::int16_t>(rest[0] | rest[1] << 8));
   };
   WriteFile(f.pair.binary_dat, "");
   ASSERT_TRUE(MakeAsciiData(f.ui, f.pair, 10, print));
@@ -142,15 +140,16 @@ TEST(AsciiData, AHugeDigitalCountCannotOutgrowTheData) {
   AsciiFixture f;
   WriteFile(f.pair.binary_dat, I32(1) + I32(0) + I16(1));
   const std::int64_t channels = ReadDigitalCount("1,0A,2000000000D");
-  ASSERT_TRUE(
-      MakeAsciiData(f.ui, f.pair, 8 + 2 * StatusWordCount(channels),
-                    [channels](InFile& in, OutFile& out) { WriteBitsASCII(in, out, channels); }));
+  ASSERT_TRUE(MakeAsciiData(f.ui, f.pair, 8 + 2 * StatusWordCount(channels),
+                            [channels](const unsigned char* rest, OutFile& out) {
+                              WriteBitsASCII(rest, out, channels);
+                            }));
   EXPECT_EQ(ReadFile(f.pair.ascii_dat), "");
 }
 
 TEST(AsciiData, EitherFileThatCannotBeOpenedIsReportedAndLeavesNoAsciiFile) {
   AsciiFixture f;
-  const auto nothing = [](InFile&, OutFile&) {};
+  const auto nothing = [](const unsigned char*, OutFile&) {};
   EXPECT_FALSE(MakeAsciiData(f.ui, f.pair, 8, nothing));  // no BINARY data file
   EXPECT_FALSE(Exists(f.pair.ascii_dat));
   EXPECT_FALSE(MakeAsciiConfig(f.ui, f.pair, nullptr));

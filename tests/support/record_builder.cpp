@@ -117,4 +117,37 @@ std::string I16(std::int16_t value) {
   return {static_cast<char>(bits & 0xFF), static_cast<char>(bits >> 8)};
 }
 
+std::string Mismatch(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return "";
+  std::size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return "sizes " + std::to_string(actual.size()) + " and " + std::to_string(expected.size()) +
+         ", first difference at byte " + std::to_string(at);
+}
+
+std::string AsciiDataOf(const std::string& dat, int analog, int status_words, int digital) {
+  const auto at = [&dat](std::size_t offset, int bytes) {
+    std::uint32_t bits = 0;
+    for (int i = 0; i < bytes; ++i)
+      bits |= static_cast<std::uint32_t>(
+                  static_cast<unsigned char>(dat[offset + static_cast<std::size_t>(i)]))
+              << (8 * i);
+    return bits;
+  };
+  const std::size_t size = 8 + 2 * static_cast<std::size_t>(analog + status_words);
+  std::string text;
+  for (std::size_t record = 0; record + size <= dat.size(); record += size) {
+    text += std::to_string(static_cast<std::int32_t>(at(record, 4))) + "," +
+            std::to_string(static_cast<std::int32_t>(at(record + 4, 4)));
+    for (int v = 0; v < analog; ++v)
+      text += "," + std::to_string(static_cast<std::int16_t>(
+                        at(record + 8 + 2 * static_cast<std::size_t>(v), 2)));
+    const std::size_t words = record + 8 + 2 * static_cast<std::size_t>(analog);
+    for (int c = 0; c < digital; ++c)
+      text += (at(words + 2 * static_cast<std::size_t>(c / 16), 2) >> (c % 16)) & 1 ? ",1" : ",0";
+    text += "\r\n";
+  }
+  return text;
+}
+
 }  // namespace velk::testing

@@ -42,4 +42,13 @@ struct FlhRecord {
 std::string I32(std::int32_t value);
 std::string I16(std::int16_t value);
 
+// "" when actual equals expected; otherwise where they first differ, so that a
+// failing comparison of files of megabytes prints a line, not the files.
+std::string Mismatch(const std::string& actual, const std::string& expected);
+
+// The ASCII data file that a BINARY data file prints as, worked out field by
+// field: records of sample number, time stamp, `analog` values and, when
+// `status_words` is not 0, that many status words carrying `digital` channels.
+std::string AsciiDataOf(const std::string& dat, int analog, int status_words, int digital);
+
 }  // namespace velk::testing

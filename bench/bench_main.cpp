@@ -1,0 +1,354 @@
+// velk-bench: how fast velk-convert turns records into COMTRADE pairs, and in how
+// much memory, next to the time `cp` takes to copy the same four output files.
+//
+// It makes its own records in a scratch folder (removed case by case), runs
+// velk-convert as a child process per conversion and prints one table row per
+// case: output size, the median and best wall time of the conversion, MB/s of
+// output written at the median (1 MB = 10^6 bytes), the child's peak resident
+// memory, and the median and best time of `cp` copying the four output files
+// into another folder, run right after each conversion. Before each timed step
+// the page cache is written out (sync), so no step pays for the one before.
+//
+//   velk-bench [--convert PATH] [--dir FOLDER] [--runs N] [--skip-10h] [--only TEXT]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "bench/child.h"
+#include "bench/records.h"
+
+namespace velk::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The discrete limits: the header check reads at most 10000 lines after the
+// start pair (so 4999 event pairs and the read that meets the end of the file),
+// and the device keeps at most 99 distinct times.
+constexpr int kMostEvents = 4999;
+constexpr int kMostTimes = 99;
+constexpr int kLoopRecords = 1000;
+constexpr std::int64_t kLoopSeconds = 2;
+
+struct Options {
+  std::string convert = VELK_CONVERT;
+  std::string dir;
+  int runs = 3;
+  bool skip_long = false;
+  std::string only;
+};
+
+struct Figures {
+  std::vector<double> times;  // seconds, one per run
+  double peak_rss_mib = 0;
+  int status = 0;  // the first non-zero exit status met, else 0
+
+  void Add(const ChildRun& run) {
+    times.push_back(run.seconds);
+    peak_rss_mib = std::max(peak_rss_mib, run.peak_rss_mib);
+    if (run.status != 0 && status == 0) status = run.status;
+  }
+  double Best() const { return times.empty() ? 0 : *std::min_element(times.begin(), times.end()); }
+  double Median() const {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t mid = sorted.size() / 2;
+    if (sorted.empty()) return 0;
+    return sorted.size() % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+  }
+};
+
+// Writes out every file waiting in the page cache, so that each timed step
+// starts from a clean cache and none pays for the one before: a 10-hour
+// record's 2.2 GB would otherwise still be going to the disk while cp runs.
+void Settle() {
+  sync();
+}
+
+// The four files of the pair written for OUT.cfg.
+std::vector<std::string> PairFiles(const std::string& cfg) {
+  const std::string base = cfg.substr(0, cfg.size() - 4);
+  return {cfg, base + ".dat", base + "ASCII.cfg", base + "ASCII.dat"};
+}
+
+void RemoveAll(const std::vector<std::string>& files) {
+  std::error_code ignored;
+  for (const std::string& f : files) fs::remove(f, ignored);
+}
+
+std::uintmax_t TotalSize(const std::vector<std::string>& files) {
+  std::uintmax_t total = 0;
+  std::error_code error;
+  for (const std::string& f : files) {
+    const auto size = fs::file_size(f, error);
+    if (!error) total += size;
+  }
+  return total;
+}
+
+void PrintHeading() {
+  std::printf("%-34s %8s %9s %8s %8s %8s %7s %8s %8s %7s %7s\n", "case", "input MB", "output MB",
+              "conv s", "best", "MB/s", "RSS MiB", "cp s", "best", "conv/cp", "best");
+}
+
+void PrintRow(const std::string& name, double input_mb, double output_mb, const Figures& convert,
+              const Figures& copy) {
+  std::printf("%-34s %8.2f %9.2f %8.3f %8.3f %8.1f %7.1f %8.3f %8.3f %7.2f %7.2f", name.c_str(),
+              input_mb, output_mb, convert.Median(), convert.Best(), output_mb / convert.Median(),
+              convert.peak_rss_mib, copy.Median(), copy.Best(), convert.Median() / copy.Median(),
+              convert.Best() / copy.Best());
+  if (convert.status != 0) std::printf("  velk-convert FAILED: exit status %d", convert.status);
+  if (copy.status != 0) std::printf("  cp FAILED: exit status %d", copy.status);
+  std::printf("\n");
+  std::fflush(stdout);
+}
+
+class Bench {
+ public:
+  explicit Bench(Options options) : options_(std::move(options)) {}
+
+  bool Wanted(const std::string& name) const {
+    return options_.only.empty() || name.find(options_.only) != std::string::npos;
+  }
+
+  // Per run: converts, then copies the four output files, so that both meet
+  // the same conditions of the machine.
+  void Case(const std::string& name, std::vector<std::string> args,
+            const std::vector<std::string>& inputs, int runs) {
+    const std::string cfg = args.back();
+    const std::vector<std::string> outputs = PairFiles(cfg);
+    std::vector<std::string> convert_argv = {options_.convert};
+    convert_argv.insert(convert_argv.end(), args.begin(), args.end());
+    const fs::path copy_dir = fs::path(cfg).parent_path() / "copy";
+    std::vector<std::string> cp_argv = {"cp"};
+    cp_argv.insert(cp_argv.end(), outputs.begin(), outputs.end());
+    cp_argv.push_back(copy_dir.string());
+
+    Figures convert, copy;
+    for (int r = 0; r < runs; ++r) {
+      RemoveAll(outputs);
+      Settle();
+      convert.Add(RunChild(convert_argv));
+      fs::remove_all(copy_dir);
+      fs::create_directories(copy_dir);
+      Settle();
+      copy.Add(RunChild(cp_argv));
+    }
+    PrintRow(name, static_cast<double>(TotalSize(inputs)) / 1e6,
+             static_cast<double>(TotalSize(outputs)) / 1e6, convert, copy);
+  }
+
+  void Analog(int type, std::int64_t seconds, const std::string& length) {
+    const std::string name = "analog type " + std::to_string(type) + ", " + length;
+    if (!Wanted(name) || (options_.skip_long && seconds >= 36000)) return;
+    const fs::path dir = Fresh("analog");
+    const std::string flh = (dir / "rec.flh").string();
+    if (!WriteAnalogRecord(flh, type, SamplesFor(seconds))) return Fail(name);
+    Case(name, {"analog", flh, (dir / "out.cfg").string()}, {flh}, Runs(seconds));
+    fs::remove_all(dir);
+  }
+
+  void Discrete(int channels) {
+    const std::string name = "discrete " + std::to_string(channels) + " channels, " +
+                             std::to_string(kMostEvents) + " events";
+    if (!Wanted(name)) return;
+    const fs::path dir = Fresh("discrete");
+    const std::string txt = (dir / "rec.txt").string();
+    if (!WriteBytes(txt, DiscreteRecordBytes(channels, kMostEvents, kMostTimes, 9900)))
+      return Fail(name);
+    Case(name, {"discrete", txt, (dir / "out.cfg").string()}, {txt}, std::max(options_.runs, 5));
+    fs::remove_all(dir);
+  }
+
+  // An analog record of type 60 and a discrete record of 16 signals whose
+  // states reach past its end, so that every analog sample is written.
+  void Combined(std::int64_t seconds, const std::string& length) {
+    const std::string name = "combined type 60 + 16 ch, " + length;
+    if (!Wanted(name)) return;
+    const fs::path dir = Fresh("combined");
+    const std::string flh = (dir / "rec.flh").string();
+    const std::string txt = (dir / "rec.txt").string();
+    const int last_ms = static_cast<int>(seconds * 1000 + 1000);
+    if (!WriteAnalogRecord(flh, 60, SamplesFor(seconds)) ||
+        !WriteBytes(txt, DiscreteRecordBytes(16, kMostEvents, kMostTimes, last_ms)))
+      return Fail(name);
+    Case(name, {"combined", flh, txt, (dir / "out.cfg").string()}, {flh, txt}, Runs(seconds));
+    fs::remove_all(dir);
+  }
+
+  // velk-convert started once per record, one record after another, like a
+  // script converting a device's archive; cp copies each record's four files.
+  void Loop() {
+    const std::string name = std::to_string(kLoopRecords) + " analog records of 2 s, type 60";
+    if (!Wanted(name)) return;
+    const fs::path dir = Fresh("loop");
+    std::vector<std::string> records, cfgs;
+    for (int i = 0; i < kLoopRecords; ++i) {
+      records.push_back((dir / ("rec" + std::to_string(i) + ".flh")).string());
+      cfgs.push_back((dir / ("out" + std::to_string(i) + ".cfg")).string());
+      if (!WriteAnalogRecord(records.back(), 60, SamplesFor(kLoopSeconds))) return Fail(name);
+    }
+    Figures convert, copy;
+    Settle();
+    const auto begin_convert = Now();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      const ChildRun run = RunChild({options_.convert, "analog", records[i], cfgs[i]});
+      convert.peak_rss_mib = std::max(convert.peak_rss_mib, run.peak_rss_mib);
+      if (run.status != 0 && convert.status == 0) convert.status = run.status;
+    }
+    convert.times.push_back(Seconds(begin_convert));
+    const fs::path copy_dir = dir / "copy";
+    fs::create_directories(copy_dir);
+    Settle();
+    const auto begin_copy = Now();
+    for (const std::string& cfg : cfgs) {
+      std::vector<std::string> cp = {"cp"};
+      for (const std::string& f : PairFiles(cfg)) cp.push_back(f);
+      cp.push_back(copy_dir.string());
+      const ChildRun run = RunChild(cp);
+      if (run.status != 0 && copy.status == 0) copy.status = run.status;
+    }
+    copy.times.push_back(Seconds(begin_copy));
+    std::uintmax_t output = 0;
+    for (const std::string& cfg : cfgs) output += TotalSize(PairFiles(cfg));
+    PrintRow(name, static_cast<double>(TotalSize(records)) / 1e6, static_cast<double>(output) / 1e6,
+             convert, copy);
+    std::printf("%-34s %.0f records a second\n", "", kLoopRecords / convert.Median());
+    fs::remove_all(dir);
+  }
+
+ private:
+  static std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
+  static double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(Now() - since).count();
+  }
+  // Long records run once: one 10-hour conversion writes some 2.4 GB.
+  int Runs(std::int64_t seconds) const { return seconds >= 36000 ? 1 : options_.runs; }
+
+  fs::path Fresh(const std::string& name) const {
+    const fs::path dir = fs::path(options_.dir) / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+  }
+  static void Fail(const std::string& name) {
+    std::printf("%-34s could not write the record\n", name.c_str());
+  }
+
+  Options options_;
+};
+
+// The processor's model name.
+std::string Processor() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  for (std::string line; std::getline(cpuinfo, line);)
+    if (line.starts_with("model name")) return line.substr(line.find(':') + 2);
+  return "unknown";
+}
+
+// The load averages of the machine over 1, 5 and 15 minutes: other work running
+// alongside makes every figure worse.
+std::string LoadAverage() {
+  std::ifstream loadavg("/proc/loadavg");
+  std::string one, five, fifteen;
+  loadavg >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
+// The device and file system that hold path: the longest mount point above it.
+std::string FileSystemOf(const fs::path& path) {
+  std::ifstream mounts("/proc/mounts");
+  const std::string where = fs::weakly_canonical(path).string();
+  std::string best, best_point;
+  std::string device, point, type, rest;
+  while (mounts >> device >> point >> type && std::getline(mounts, rest)) {
+    const bool above = where == point || where.starts_with(point == "/" ? point : point + "/");
+    if (above && point.size() >= best_point.size()) {
+      best_point = point;
+      best = device + " (" + type + ", mounted on " + point + ")";
+    }
+  }
+  return best.empty() ? "unknown" : best;
+}
+
+int Usage(std::ostream& out, int status) {
+  out << "velk-bench [--convert PATH] [--dir FOLDER] [--runs N] [--skip-10h] [--only TEXT]\n"
+         "  --convert  the velk-convert to measure (default: the one built beside)\n"
+         "  --dir      scratch folder for records and output (default: a new folder\n"
+         "             under $TMPDIR or /tmp, removed at the end)\n"
+         "  --runs     runs per case, the median and the best reported (default 3;\n"
+         "             10-hour records run once, discrete records at least 5 times)\n"
+         "  --skip-10h leave out the 10-hour records (some 12 GB of writing)\n"
+         "  --only     run only the cases whose name contains TEXT\n";
+  return status;
+}
+
+}  // namespace
+}  // namespace velk::bench
+
+int main(int argc, char** argv) {
+  using namespace velk::bench;
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--convert" && has_value) {
+      options.convert = argv[++i];
+    } else if (arg == "--dir" && has_value) {
+      options.dir = argv[++i];
+    } else if (arg == "--runs" && has_value) {
+      options.runs = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--skip-10h") {
+      options.skip_long = true;
+    } else if (arg == "--only" && has_value) {
+      options.only = argv[++i];
+    } else if (arg == "--help" || arg == "-h") {
+      return Usage(std::cout, 0);
+    } else {
+      return Usage(std::cerr, 64);
+    }
+  }
+  bool own_dir = false;
+  if (options.dir.empty()) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp ? tmp : "/tmp") + "/velk-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+      std::perror("velk-bench: scratch folder");
+      return 1;
+    }
+    options.dir = pattern;
+    own_dir = true;
+  }
+  std::filesystem::create_directories(options.dir);
+
+  std::printf("processor:    %s\n", Processor().c_str());
+  std::printf("scratch:      %s on %s\n", options.dir.c_str(), FileSystemOf(options.dir).c_str());
+  std::printf("velk-convert: %s\n", options.convert.c_str());
+  std::printf("load average: %s\n", LoadAverage().c_str());
+  std::printf("median and best of %d runs (10-hour records: 1 run); 1 MB = 10^6 bytes\n\n",
+              options.runs);
+  PrintHeading();
+
+  Bench bench(options);
+  for (int type : {5, 31, 60}) {
+    bench.Analog(type, 60, "1 min");
+    bench.Analog(type, 3600, "1 h");
+    bench.Analog(type, 36000, "10 h");
+  }
+  for (int channels : {16, 128, 150}) bench.Discrete(channels);
+  bench.Combined(60, "1 min");
+  bench.Combined(3600, "1 h");
+  bench.Loop();
+
+  std::printf("\nload average: %s\n", LoadAverage().c_str());
+  if (own_dir) std::filesystem::remove_all(options.dir);
+  return 0;
+}

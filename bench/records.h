@@ -1,0 +1,35 @@
+// Records of our own making for the benchmarks: analog records of any length,
+// streamed to disk sample by sample, and discrete records at the limits the
+// header check accepts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velk::bench {
+
+// Start moment shared by the analog and the discrete records, so that a pair of
+// them passes the combined conversion's check: 13.02.2024 16:33:45.
+inline constexpr const char* kStartWords = "13 02 16:33:45";
+
+// Samples in a record of the given length at 800 samples a second.
+constexpr std::int64_t SamplesFor(std::int64_t seconds) {
+  return seconds * 800;
+}
+
+// Writes an analog record (.flh) of the device type with the given number of
+// samples: a 50 Hz wave on every word, currents of a few thousand counts and
+// voltages of some twenty thousand, with a little noise. Returns false when the
+// file cannot be written.
+bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t samples);
+
+// A discrete record (.txt, code page 1251) of `channels` signals (the start
+// pair's signal included) and `events` event pairs spread over `times` distinct
+// rising times, the last at last_time_ms. Each signal picks up at its first
+// event and then drops out and picks up in turn.
+std::string DiscreteRecordBytes(int channels, int events, int times, int last_time_ms);
+
+// Writes bytes to path; false when it cannot be written.
+bool WriteBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace velk::bench
