@@ -8,29 +8,19 @@
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
 #include "comtrade/same_file.h"
+#include "comtrade/text_reader.h"
 
 namespace velk {
-namespace {
-
-// Text from a record as a COMTRADE field: a comma or a control character would
-// split the field or the line, so each becomes a space.
-std::string Field(std::string text) {
-  for (char& c : text)
-    if (c == ',' || static_cast<unsigned char>(c) < 32) c = ' ';
-  return text;
-}
-
-}  // namespace
 
 std::string TFComtrade::StationLine() const {
-  return Field(analog.StationNameANL) + ",,1999";
+  return CfgField(analog.StationNameANL) + ",,1999";
 }
 
 std::string TFComtrade::TimeLine(std::string_view fraction) const {
   // A discrete record's start pair gives day, month and time of day as it wrote
   // them, which need not be digits.
-  return Field(start.day) + "/" + Field(start.month) + "/" + Field(start.year) + "," +
-         Field(start.hour) + ":" + Field(start.minute) + ":" + Field(start.second) +
+  return CfgField(start.day) + "/" + CfgField(start.month) + "/" + CfgField(start.year) + "," +
+         CfgField(start.hour) + ":" + CfgField(start.minute) + ":" + CfgField(start.second) +
          std::string(fraction);
 }
 

@@ -39,8 +39,6 @@ inline constexpr std::string_view kDiscreteRecordMask = "*.txt";
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask);
 // True iff name matches mask ('*' any run, '?' any one byte, ASCII letters in any case).
 bool MatchesMask(std::string_view name, std::string_view mask);
-// The text without its leading and trailing blanks and control characters.
-std::string TrimBlanks(std::string_view text);
 
 // The single-instance names: the lock the running program holds, and the
 // request a second start sends it to come to the front.

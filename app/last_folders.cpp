@@ -11,18 +11,7 @@ namespace {
 
 constexpr std::size_t kMaxLineLength = 199;
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
 }  // namespace
-
-std::string TrimBlanks(std::string_view text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
-}
 
 // Lines are read whole and then cut, so a first line longer than the limit
 // never shifts what the second line yields.
@@ -59,8 +48,8 @@ void TFComtrade::RestoreLastFolders() {
   if (!FileExists(paths.LastFoldersPath)) return;
 
   // A line without a closing separator loses its last component here.
-  paths.FolderANL = TrimBlanks(FolderOf(ReadLastFolder(0)));
-  paths.FolderDIS = TrimBlanks(FolderOf(ReadLastFolder(1)));
+  paths.FolderANL = std::string(Trim(FolderOf(ReadLastFolder(0))));
+  paths.FolderDIS = std::string(Trim(FolderOf(ReadLastFolder(1))));
   const std::string executable_folder = system_.ExecutableFolder();
   if (paths.FolderANL.empty()) paths.FolderANL = executable_folder;
   if (paths.FolderDIS.empty()) paths.FolderDIS = executable_folder;

@@ -1,5 +1,7 @@
 #include "comtrade/text_reader.h"
 
+#include <algorithm>
+
 namespace velk {
 namespace {
 constexpr int kEndOfFile = -1;
@@ -39,6 +41,19 @@ void TextReader::ReadLine(std::string& line) {
     if (byte == '\n') return;
     line += static_cast<char>(byte);
   }
+}
+
+std::string_view Trim(std::string_view text) {
+  const auto above_space = [](char c) { return static_cast<unsigned char>(c) > ' '; };
+  const auto first = std::find_if(text.begin(), text.end(), above_space);
+  const auto last = std::find_if(text.rbegin(), text.rend(), above_space).base();
+  return first < last ? std::string_view(first, last) : std::string_view();
+}
+
+std::string CfgField(std::string text) {
+  for (char& c : text)
+    if (c == ',' || static_cast<unsigned char>(c) < 32) c = ' ';
+  return text;
 }
 
 }  // namespace velk

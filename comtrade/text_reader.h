@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "comtrade/file_io.h"
 
@@ -27,5 +28,12 @@ class TextReader {
   int pending_ = 0;  // a byte looked at after a CR and not yet used
   bool has_pending_ = false;
 };
+
+// text without the blanks and control characters (bytes up to the space) at its ends.
+std::string_view Trim(std::string_view text);
+
+// Text from a record as a field of a COMTRADE configuration line: a comma or a
+// control character would split the field or the line, so each becomes a space.
+std::string CfgField(std::string text);
 
 }  // namespace velk

@@ -13,14 +13,6 @@
 namespace velk {
 namespace {
 
-// A signal name as a COMTRADE field: commas and control characters, which would
-// split the field or the line, become spaces; blanks at its ends are dropped.
-std::string ChannelField(std::string name) {
-  for (char& c : name)
-    if (c == ',' || static_cast<unsigned char>(c) < 32) c = ' ';
-  return std::string(Trim(name));
-}
-
 // Samples of the data file: one per run of events with the same time index.
 std::int64_t SampleCount(const std::vector<DiscreteEvent>& events) {
   std::int64_t samples = 0;
@@ -37,7 +29,7 @@ void TFComtrade::WriteChannelsDIS(OutFile& cfg, std::int32_t first) {
     if (name.starts_with('~')) name[0] = ' ';  // the drop-out mark is not part of the name
     cfg.Decimal(first + static_cast<std::int64_t>(e));
     cfg.Write(",", 1);
-    cfg.Write(ChannelField(name));
+    cfg.Write(Trim(CfgField(name)));  // the name without blanks at its ends
     cfg.Line(",,,0");
   }
 }

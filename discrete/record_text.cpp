@@ -26,12 +26,6 @@ bool IsBlank(std::string_view line) {
   return std::none_of(line.begin(), line.end(), IsAboveSpace);
 }
 
-std::string_view Trim(std::string_view line) {
-  const auto first = std::find_if(line.begin(), line.end(), IsAboveSpace);
-  const auto last = std::find_if(line.rbegin(), line.rend(), IsAboveSpace).base();
-  return first < last ? std::string_view(first, last) : std::string_view();
-}
-
 std::vector<std::string_view> Words(std::string_view line) {
   std::vector<std::string_view> words;
   std::size_t i = 0;

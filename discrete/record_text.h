@@ -14,14 +14,14 @@
 #include <string_view>
 #include <vector>
 
+#include "comtrade/text_reader.h"
+
 namespace velk {
 
 // Drops the first semicolon of line and everything after it.
 void CutAtSemicolon(std::string& line);
 // True iff line holds no byte above the space (code 32).
 bool IsBlank(std::string_view line);
-// line without the bytes up to the space (blanks and control characters) at its ends.
-std::string_view Trim(std::string_view line);
 // The words of a line, split at white space.
 std::vector<std::string_view> Words(std::string_view line);
 

@@ -35,13 +35,7 @@ struct AnalogFixture : FormFixture {
     form.paths.OutPathANL = dir / out;
     form.ConvertANL();
   }
-  Lines CfgLines(const std::string& name = "out.cfg") const {
-    Lines lines;
-    std::string text = ReadFile(dir / name);
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-      lines.push_back(text.substr(0, at));
-    return lines;
-  }
+  Lines CfgLines(const std::string& name = "out.cfg") const { return FileLines(dir / name); }
 };
 
 TEST(AnalogHeader, DecodesBcdStartMomentAndDeviceType) {

@@ -41,13 +41,7 @@ struct CombinedFixture : FormFixture {
     form.ConvertUNI();
   }
   std::string Read(const std::string& name) const { return ReadFile(dir / name); }
-  Lines Split(const std::string& name) const {
-    Lines lines;
-    std::string text = Read(name);
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-      lines.push_back(text.substr(0, at));
-    return lines;
-  }
+  Lines Split(const std::string& name) const { return FileLines(dir / name); }
   // The digital part of each ASCII data line (after the two analog values).
   Lines DigitalColumns() const {
     Lines digital;
@@ -130,35 +124,31 @@ TEST(CombinedConversion, WritesTheWorkedExampleWhole) {
                                    I32(12) + I16(7) + I32(4) + I32(13) + I16(5));
 }
 
-TEST(CombinedConversion, StateDurationsCoverTheSamplesTheyReach) {
-  CombinedFixture f;
-  // 10 ms: 8 samples, 1 ms: 1, 2 ms: 2, 7 ms: 6, then the last state: 1.
-  f.Convert(Analog(300).Bytes(), DiscreteRecord()
-                                     .Start()
-                                     .Event("0000.010", "П", "A")
-                                     .Event("0000.011", "П", "B")
-                                     .Event("0000.013", "П", "C")
-                                     .Event("0000.020", "П", "D")
-                                     .Bytes());
-  EXPECT_EQ(Runs(f.DigitalColumns()),
-            (Lines{"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-87:1,1,0,0,0", "88-89:1,1,1,0,0",
-                   "90-95:1,1,1,1,0", "96-96:1,1,1,1,1"}));
-}
-
-TEST(CombinedConversion, StateWithoutDurationStillCoversOneSample) {
-  CombinedFixture f;
-  // 0000.010 and 010 are different texts of one time, 10 ms (the header check
-  // would refuse the second; the conversion takes the record as it comes).
-  f.Convert(Analog(200).Bytes(), DiscreteRecord()
-                                     .Start()
-                                     .Event("0000.005", "П", "A")
-                                     .Event("0000.010", "П", "B")
-                                     .Event("010", "П", "C")
-                                     .Event("0000.012", "П", "D")
-                                     .Bytes());
-  EXPECT_EQ(Runs(f.DigitalColumns()),
-            (Lines{"1-78:0,0,0,0,0", "79-82:1,0,0,0,0", "83-86:1,1,0,0,0", "87-87:1,1,1,0,0",
-                   "88-89:1,1,1,1,0", "90-90:1,1,1,1,1"}));
+TEST(CombinedConversion, EachStateCoversTheSamplesItsDurationReaches) {
+  struct Case {
+    std::vector<std::string> times;  // of the events of signals A, B, C, D
+    Lines runs;
+  };
+  const std::vector<Case> cases = {
+      // 10 ms: 8 samples, 1 ms: 1, 2 ms: 2, 7 ms: 6, then the last state: 1.
+      {{"0000.010", "0000.011", "0000.013", "0000.020"},
+       {"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-87:1,1,0,0,0", "88-89:1,1,1,0,0",
+        "90-95:1,1,1,1,0", "96-96:1,1,1,1,1"}},
+      // 0000.010 and 010 are different texts of one time: a state of 0 ms still
+      // covers a sample (the header check would refuse the record; the
+      // conversion takes it as it comes).
+      {{"0000.005", "0000.010", "010", "0000.012"},
+       {"1-78:0,0,0,0,0", "79-82:1,0,0,0,0", "83-86:1,1,0,0,0", "87-87:1,1,1,0,0",
+        "88-89:1,1,1,1,0", "90-90:1,1,1,1,1"}}};
+  for (const Case& c : cases) {
+    DiscreteRecord record;
+    record.Start();
+    const char* names[] = {"A", "B", "C", "D"};
+    for (std::size_t e = 0; e < c.times.size(); ++e) record.Event(c.times[e], "П", names[e]);
+    CombinedFixture f;
+    f.Convert(Analog(300).Bytes(), record.Bytes());
+    EXPECT_EQ(Runs(f.DigitalColumns()), c.runs) << c.times[0];
+  }
 }
 
 TEST(CombinedConversion, RecordLengthFollowsTheShorterOfBothRecords) {

@@ -28,21 +28,8 @@ struct DiscreteFixture : FormFixture {
     form.ConvertDIS();
   }
   std::string Read(const std::string& name) const { return ReadFile(dir / name); }
-  Lines CfgLines() const {
-    Lines lines;
-    std::string text = Read("out.cfg");
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-      lines.push_back(text.substr(0, at));
-    return lines;
-  }
-  // The ASCII data lines.
-  Lines AsciiData() const {
-    Lines lines;
-    std::string text = Read("outASCII.dat");
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-      lines.push_back(text.substr(0, at));
-    return lines;
-  }
+  Lines CfgLines() const { return FileLines(dir / "out.cfg"); }
+  Lines AsciiData() const { return FileLines(dir / "outASCII.dat"); }
 };
 
 // ",1" for each of n active channels.

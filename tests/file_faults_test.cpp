@@ -56,16 +56,9 @@ Lines FilesIn(const std::string& folder) {
   return names;
 }
 
-Lines SplitLines(std::string text) {
-  Lines lines;
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-    lines.push_back(text.substr(0, at));
-  return lines;
-}
-
 // The sample-count field of a configuration file ("800.0,N" or "0,N").
 std::string SampleCountLine(const std::string& cfg_path) {
-  for (const std::string& line : SplitLines(ReadFile(cfg_path)))
+  for (const std::string& line : CrLfLines(ReadFile(cfg_path)))
     if (line.starts_with("800.0,") || line.starts_with("0,")) return line;
   return "";
 }
@@ -409,7 +402,7 @@ TEST(FileFaults, AnalogRecordChangedAfterItsHeaderCheck) {
       EXPECT_FALSE(Exists(f.dir / "out.cfg")) << c.what;
     } else {
       EXPECT_EQ(SampleCountLine(f.dir / "out.cfg"), c.count) << c.what;
-      EXPECT_EQ(SplitLines(ReadFile(f.dir / "outASCII.dat")).size(), std::stoul(c.count.substr(6)))
+      EXPECT_EQ(CrLfLines(ReadFile(f.dir / "outASCII.dat")).size(), std::stoul(c.count.substr(6)))
           << c.what;
     }
   }

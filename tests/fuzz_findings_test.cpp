@@ -11,13 +11,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines SplitLines(std::string text) {
-  Lines lines;
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
-    lines.push_back(text.substr(0, at));
-  return lines;
-}
-
 // The start pair gives day, month and time of day as the device wrote them; a
 // comma or a control character there split the time lines of the configuration
 // file (found by discrete_convert and combined_convert: a zero byte in the hour).
@@ -30,7 +23,7 @@ TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
   discrete.form.paths.OutPathDIS = discrete.dir / "out.cfg";
   discrete.form.ConvertDIS();
   EXPECT_EQ(discrete.ui.errors, Lines{});
-  const Lines cfg = SplitLines(ReadFile(discrete.dir / "out.cfg"));
+  const Lines cfg = CrLfLines(ReadFile(discrete.dir / "out.cfg"));
   ASSERT_EQ(cfg.size(), 11u);
   EXPECT_EQ(cfg[7], "1 /02/2026,1 :3 :45.000000");
   EXPECT_EQ(cfg[8], "1 /02/2026,1 :3 :45.000000");
@@ -42,7 +35,7 @@ TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
   combined.form.paths.OutPathUNI = combined.dir / "out.cfg";
   combined.form.ConvertUNI();
   EXPECT_EQ(combined.ui.errors, Lines{});
-  const Lines both = SplitLines(ReadFile(combined.dir / "out.cfg"));
+  const Lines both = CrLfLines(ReadFile(combined.dir / "out.cfg"));
   ASSERT_EQ(both.size(), 19u);  // 8 analog and 2 digital channels
   EXPECT_EQ(both[15], "1 /02/2024,1 :3 :45.000000");
   EXPECT_EQ(both[16], "1 /02/2024,1 :3 :45.100000");

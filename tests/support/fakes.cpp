@@ -80,6 +80,17 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::vector<std::string> CrLfLines(std::string text) {
+  std::vector<std::string> lines;
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2))
+    lines.push_back(text.substr(0, at));
+  return lines;
+}
+
+std::vector<std::string> FileLines(const std::string& path) {
+  return CrLfLines(ReadFile(path));
+}
+
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -86,6 +86,10 @@ struct FormFixture {
 };
 
 std::string ReadFile(const std::string& path);
+// The lines of a text whose lines end in CR LF, without their line ends.
+std::vector<std::string> CrLfLines(std::string text);
+// The lines of the file at path, as CrLfLines gives them.
+std::vector<std::string> FileLines(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 // Selects path in a window list as a click would.
