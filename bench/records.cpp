@@ -7,8 +7,8 @@
 #include <numbers>
 #include <vector>
 
-#include "tests/support/discrete_builder.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::bench {
 namespace {

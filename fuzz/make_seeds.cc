@@ -8,10 +8,10 @@
 #include <map>
 
 #include "fuzz/fuzz_support.h"
-#include "tests/support/discrete_builder.h"
-#include "tests/support/examples.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/examples.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

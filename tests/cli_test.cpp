@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "tests/support/discrete_builder.h"
-#include "tests/support/examples.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/examples.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 #include "tests/support/run_program.h"
 
 namespace velk::testing {

@@ -13,7 +13,7 @@
 #include "comtrade/text_reader.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

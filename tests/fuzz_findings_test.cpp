@@ -2,9 +2,9 @@
 // The inputs themselves stay in fuzz/regressions/ and replay in FuzzReplay.*.
 #include <gtest/gtest.h>
 
-#include "tests/support/discrete_builder.h"
+#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

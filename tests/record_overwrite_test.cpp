@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "comtrade/same_file.h"
-#include "tests/support/discrete_builder.h"
+#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 #include "tests/support/run_program.h"
 
 namespace velk::testing {

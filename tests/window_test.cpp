@@ -8,7 +8,7 @@
 #include "app/cp1251.h"
 #include "app/texts.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

@@ -15,7 +15,7 @@
 #include "app/qt/qt_ui.h"
 #include "tests/qt/wait.h"
 #include "tests/support/fakes.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

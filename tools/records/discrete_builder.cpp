@@ -1,8 +1,8 @@
-#include "tests/support/discrete_builder.h"
+#include "tools/records/discrete_builder.h"
 
 #include <cstdio>
 
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 

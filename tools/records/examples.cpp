@@ -1,10 +1,10 @@
-#include "tests/support/examples.h"
+#include "tools/records/examples.h"
 
 #include <cmath>
 #include <numbers>
 
-#include "tests/support/discrete_builder.h"
-#include "tests/support/record_builder.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {

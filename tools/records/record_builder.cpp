@@ -1,4 +1,4 @@
-#include "tests/support/record_builder.h"
+#include "tools/records/record_builder.h"
 
 #include <map>
 

@@ -2,7 +2,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "tests/support/examples.h"
+#include "tools/records/examples.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
