@@ -8,9 +8,9 @@
 #include <map>
 
 #include "fuzz/fuzz_support.h"
+#include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/examples.h"
-#include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {

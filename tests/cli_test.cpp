@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "tests/support/fakes.h"
+#include "tests/support/run_program.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/examples.h"
-#include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
-#include "tests/support/run_program.h"
 
 namespace velk::testing {
 namespace {

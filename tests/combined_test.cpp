@@ -5,8 +5,8 @@
 
 #include "app/cp1251.h"
 #include "comtrade/file_io.h"
-#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {

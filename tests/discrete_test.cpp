@@ -6,8 +6,8 @@
 #include "app/cp1251.h"
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
-#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {

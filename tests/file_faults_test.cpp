@@ -19,8 +19,8 @@
 
 #include "app/cp1251.h"
 #include "cli/cli_run.h"
-#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {

@@ -2,8 +2,8 @@
 // The inputs themselves stay in fuzz/regressions/ and replay in FuzzReplay.*.
 #include <gtest/gtest.h>
 
-#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {

@@ -8,10 +8,10 @@
 #include <functional>
 
 #include "comtrade/same_file.h"
-#include "tools/records/discrete_builder.h"
 #include "tests/support/fakes.h"
-#include "tools/records/record_builder.h"
 #include "tests/support/run_program.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {
