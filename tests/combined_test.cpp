@@ -262,36 +262,28 @@ TEST(CombinedConversionFailures, UnreadableRecordsStopBeforeAnythingIsWritten) {
   }
 }
 
-TEST(CombinedConversionFailures, EachFileThatCannotBeCreated) {
-  const Lines open_error = {"Ошибка открытия файла"};
+// Each file of the conversion in turn cannot be created (a folder stands in its
+// place) or fills the disk (/dev/full): its message, and the files before it stay.
+TEST(CombinedConversionFailures, EachFileThatCannotBeCreatedOrWritten) {
   const std::vector<std::pair<const char*, Lines>> cases = {
       {"tmp.tmp", {}},
       {"out.dat", {"tmp.tmp"}},
       {"out.cfg", {"tmp.tmp", "out.dat"}},
       {"outASCII.cfg", {"tmp.tmp", "out.cfg", "out.dat"}},
       {"outASCII.dat", {"tmp.tmp", "out.cfg", "out.dat", "outASCII.cfg"}}};
-  for (const auto& [blocked, left] : cases) {
-    CombinedFixture f;
-    std::filesystem::create_directory(f.dir / blocked);
-    f.Convert(Analog(100).Bytes(), WorkedStates().Bytes());
-    EXPECT_EQ(f.ui.errors, open_error) << blocked;
-    EXPECT_EQ(FilesLeft(f), left) << blocked;
-  }
-}
-
-TEST(CombinedConversionFailures, FullDiskAtEachFile) {
-  const std::vector<std::pair<const char*, Lines>> cases = {
-      {"tmp.tmp", {}},
-      {"out.dat", {"tmp.tmp"}},
-      {"out.cfg", {"tmp.tmp", "out.dat"}},
-      {"outASCII.cfg", {"tmp.tmp", "out.cfg", "out.dat"}},
-      {"outASCII.dat", {"tmp.tmp", "out.cfg", "out.dat", "outASCII.cfg"}}};
-  for (const auto& [full, left] : cases) {
-    CombinedFixture f;
-    std::filesystem::create_symlink("/dev/full", f.dir / full);
-    f.Convert(Analog(100).Bytes(), WorkedStates().Bytes());
-    EXPECT_EQ(f.ui.errors, Lines{"Ошибка записи файла"}) << full;
-    EXPECT_EQ(FilesLeft(f), left) << full;
+  for (const bool full_disk : {false, true}) {
+    for (const auto& [failing, left] : cases) {
+      CombinedFixture f;
+      if (full_disk) {
+        std::filesystem::create_symlink("/dev/full", f.dir / failing);
+      } else {
+        std::filesystem::create_directory(f.dir / failing);
+      }
+      f.Convert(Analog(100).Bytes(), WorkedStates().Bytes());
+      EXPECT_EQ(f.ui.errors, Lines{full_disk ? "Ошибка записи файла" : "Ошибка открытия файла"})
+          << failing;
+      EXPECT_EQ(FilesLeft(f), left) << failing;
+    }
   }
 }
 
