@@ -10,14 +10,6 @@
 namespace velk {
 namespace {
 
-// "," and a 16-bit value, as the eight bytes copied into a line at once: the
-// text in the first seven, its length in the last.
-struct ValueField {
-  char text[7];
-  std::uint8_t size;
-};
-static_assert(sizeof(ValueField) == kValueFieldRoom);
-
 constexpr ValueField MakeValueField(int value) {
   ValueField field{};
   char digits[5] = {};
@@ -35,16 +27,12 @@ constexpr ValueField MakeValueField(int value) {
   return field;
 }
 
-// Indexed by the value's 16 bits as unsigned: 0..32767, then -32768..-1.
 constexpr std::array<ValueField, 65536> MakeValueFields() {
   std::array<ValueField, 65536> fields{};
   for (int bits = 0; bits < 65536; ++bits)
     fields[static_cast<std::size_t>(bits)] = MakeValueField(bits < 32768 ? bits : bits - 65536);
   return fields;
 }
-// Built when the program starts (a compile-time table of this size exceeds what
-// some compilers evaluate at compile time).
-const std::array<ValueField, 65536> kValueFields = MakeValueFields();
 
 // ",b0,b1,...,b7" for each byte of a status word, bit 0 first.
 using ByteBits = std::array<char, 16>;
@@ -65,33 +53,38 @@ char* PutDecimalSlow(char* out, std::int32_t value) {
   return std::to_chars(out, out + kDecimalRoom, value).ptr;
 }
 
-char* SampleNumberText::PutSlow(char* out, std::int32_t value) {
-  if (value == expected_) {  // 9 becomes 10, 199 becomes 200, ...
-    std::size_t at = size_;
-    while (at > 0 && digits_[at - 1] == '9') digits_[--at] = '0';
-    if (at > 0) {
-      ++digits_[at - 1];
-    } else {
-      std::memmove(digits_ + 1, digits_, size_++);
-      digits_[0] = '1';
-    }
-  } else {
-    size_ = static_cast<std::size_t>(PutDecimal(digits_, value) - digits_);
-  }
-  // Counting up continues from a number of digits alone, not from a sign.
-  expected_ = value >= 0 ? std::int64_t{value} + 1 : kNone;
-  std::memcpy(out, digits_, kDecimalRoom);
-  return out + size_;
+namespace {
+
+// A word whose byte number `at` (in memory order) is `byte`, the others zero.
+std::uint64_t ByteAt(std::size_t at, std::uint64_t byte) {
+  return byte << (8 * at);
 }
 
-char* PutValueFields(char* out, const unsigned char* values, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const ValueField& field = kValueFields[LittleU16(values + 2 * i)];
-    std::memcpy(out, &field, sizeof field);
-    out += field.size;
+}  // namespace
+
+char* SampleNumberText::PutSlow(char* out, std::int32_t value) {
+  char digits[kDecimalRoom] = {};
+  const auto size = static_cast<std::size_t>(PutDecimal(digits, value) - digits);
+  std::memcpy(out, digits, size);
+  // Counting up continues from up to eight digits alone, not from a sign.
+  const bool counts = value >= 0 && size <= sizeof text_;
+  expected_ = counts ? std::int64_t{value} + 1 : kNone;
+  if (counts) {
+    size_ = size;
+    std::memcpy(&text_, digits, sizeof text_);
+    unused_bits_ = static_cast<int>(8 * (sizeof text_ - size));
+    std::uint64_t nines = 0;  // what turns the last k digits from '9' to '0'
+    for (std::size_t k = 0; k < size; ++k) {
+      count_up_[k] = ByteAt(size - 1 - k, 1) - nines;
+      nines += ByteAt(size - 1 - k, 9);
+    }
   }
-  return out;
+  return out + size;
 }
+
+// Built when the program starts (a compile-time table of this size exceeds what
+// some compilers evaluate at compile time).
+const std::array<ValueField, 65536> kValueFields = MakeValueFields();
 
 char* PutBitFields(char* out, std::uint16_t word, std::size_t bits) {
   std::memcpy(out, kByteBits[word & 0xFF].data(), 16);

@@ -9,6 +9,8 @@
 // the text it put there (bytes beyond that end may have been overwritten).
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -29,35 +31,67 @@ inline char* PutDecimal(char* out, std::int32_t value) {
 // The sample numbers of consecutive records as text. A record numbered one
 // above the record before (all but the first, in every pair this system writes)
 // has the digits of the number before counted up by one instead of converted
-// anew.
+// anew. The digits of numbers up to eight digits long (over a day of samples)
+// are kept as the bytes of one 64-bit word and counted up with one addition;
+// longer numbers are converted each time.
 class SampleNumberText {
  public:
   // value in decimal; needs kDecimalRoom bytes of room.
   char* Put(char* out, std::int32_t value) {
-    if (value == expected_ && digits_[size_ - 1] != '9') {  // only the last digit changes
-      ++digits_[size_ - 1];
-      ++expected_;
-      std::memcpy(out, digits_, kDecimalRoom);
-      return out + size_;
+    if (value == expected_) {
+      // Nonzero bytes where a digit is not '9', the last digit in the top byte.
+      const std::uint64_t not_nine = (text_ ^ kNines) << unused_bits_;
+      if (not_nine != 0) {  // not all nines: the number keeps its length
+        text_ += count_up_[static_cast<std::size_t>(std::countl_zero(not_nine) / 8)];
+        ++expected_;
+        std::memcpy(out, &text_, sizeof text_);
+        return out + size_;
+      }
     }
     return PutSlow(out, value);
   }
 
  private:
+  // The bytes of a word are its digits in the order they are written.
+  static_assert(std::endian::native == std::endian::little);
   static constexpr std::int64_t kNone = INT64_MIN;  // equals no sample number
+  static constexpr std::uint64_t kNines = 0x3939393939393939;
   char* PutSlow(char* out, std::int32_t value);
 
-  std::int64_t expected_ = kNone;  // one above the number in digits_, when counting up
-  char digits_[kDecimalRoom] = {};
-  std::size_t size_ = 0;
+  std::int64_t expected_ = kNone;  // one above the number in text_, when counting up
+  std::uint64_t text_ = 0;         // the digits of that number, zero bytes after them
+  std::size_t size_ = 0;           // how many digits
+  int unused_bits_ = 0;            // the bits of text_ after the last digit
+  // count_up_[k] added to text_ counts it up by one when its last k digits are
+  // '9': they become '0', and the digit before them goes up by one.
+  std::array<std::uint64_t, 8> count_up_ = {};
 };
 
 // Room for "," and one 16-bit value: ",-32768" and one byte more.
 inline constexpr std::size_t kValueFieldRoom = 8;
 
+// "," and a 16-bit value, as the eight bytes copied into a line at once: the
+// text in the first seven, its length in the last.
+struct ValueField {
+  char text[7];
+  std::uint8_t size;
+};
+static_assert(sizeof(ValueField) == kValueFieldRoom);
+// The field of every 16-bit value, indexed by its bits as unsigned: 0..32767,
+// then -32768..-1. Built when the program starts.
+extern const std::array<ValueField, 65536> kValueFields;
+
 // "," and each of the count 16-bit signed little-endian values at values;
 // needs count * kValueFieldRoom bytes of room.
-char* PutValueFields(char* out, const unsigned char* values, std::size_t count);
+inline char* PutValueFields(char* out, const unsigned char* values, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const ValueField& field = kValueFields[static_cast<std::size_t>(values[2 * i]) |
+                                           static_cast<std::size_t>(values[2 * i + 1]) << 8];
+    std::memcpy(out, &field, sizeof field);
+    out += field.size;
+  }
+  return out;
+}
 
 // Room for the digital channels of one status word: ",1" or ",0" sixteen times.
 inline constexpr std::size_t kBitFieldsRoom = 32;

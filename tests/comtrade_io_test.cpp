@@ -62,6 +62,10 @@ TEST(DataText, SampleNumbersCountUpAcrossEveryNewDigitAndFollowAnyJump) {
   char text[kDecimalRoom];
   for (std::int32_t n = 1; n <= 1'000'001; ++n)
     ASSERT_EQ(Text(text, numbers.Put(text, n)), std::to_string(n));
+  // Past eight digits (over a day of samples) and on to the largest number.
+  for (std::int64_t from : {99'999'990, 999'999'990, INT_MAX - 20})
+    for (std::int64_t n = from; n <= from + 20; ++n)
+      ASSERT_EQ(Text(text, numbers.Put(text, static_cast<std::int32_t>(n))), std::to_string(n));
   for (std::int32_t n : {7, 5, 6, -3, -2, -1, 0, 1, 99, 100, INT_MAX - 1, INT_MAX, INT_MIN, 0})
     EXPECT_EQ(Text(text, numbers.Put(text, n)), std::to_string(n));
 }
