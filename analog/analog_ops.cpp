@@ -1,5 +1,5 @@
-// The analog record operations of the window: header parser, header check,
-// sample writer, ASCII value printer and channel lines.
+// The analog record operations of the window: header parser, header check and
+// channel lines. The per-sample operations are in sample_ops.h.
 #include <array>
 #include <cstring>
 
@@ -60,24 +60,6 @@ void TFComtrade::ReadHeaderANL() {
   controls.DateLabel = start.day + "." + start.month + "." + start.year + " " + start.hour + ":" +
                        start.minute + ":" + start.second;
   controls.ConvertANLButton = true;
-}
-
-bool TFComtrade::WriteSampleANL(InFile& flh, OutFile& dat) {
-  const unsigned char* sample = flh.Take(kSampleSize);
-  if (sample == nullptr) return false;
-  const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
-  const auto count = static_cast<std::size_t>(type.analog_count);
-  char* out = dat.Room(4 + 2 * count);
-  OutFile::PutI32(out, 0);  // time stamp: the sample rate gives every sample's time
-  for (std::size_t channel = 0; channel < count; ++channel)  // little-endian in and out
-    std::memcpy(out + 4 + 2 * channel, sample + 2 * type.words[channel], 2);
-  dat.Commit(out + 4 + 2 * count);
-  return true;
-}
-
-void TFComtrade::WriteValuesANL(const unsigned char* values, OutFile& text) {
-  const auto count = static_cast<std::size_t>(analog.AnalogCountANL);
-  text.Commit(PutValueFields(text.Room(count * kValueFieldRoom), values, count));
 }
 
 bool TFComtrade::WriteChannelsANL(InFile& flh, OutFile& cfg) {

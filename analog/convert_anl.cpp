@@ -1,6 +1,7 @@
 // The analog conversion: one .flh record into a BINARY and an ASCII COMTRADE
 // pair with the analog channels of its device type and no digital channels.
 #include "analog/flh_header.h"
+#include "analog/sample_ops.h"
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/ascii_pair.h"

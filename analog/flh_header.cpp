@@ -8,45 +8,6 @@
 namespace velk {
 namespace {
 
-using Words = std::array<std::uint8_t, 8>;
-constexpr Words kInOrder = {0, 1, 2, 3, 4, 5, 6, 7};
-
-constexpr DeviceType kType5 = {8, kInOrder, CalibrationLayout::kL2, ChannelTable::kType5};
-constexpr DeviceType kType14 = {
-    7, {0, 2, 4, 6, 1, 3, 5, 0}, CalibrationLayout::kL1, ChannelTable::kType14};
-constexpr DeviceType kType31 = {2, {0, 1}, CalibrationLayout::kL1WithoutK3, ChannelTable::kType31};
-constexpr DeviceType kType32 = {
-    6, {0, 2, 4, 1, 3, 5}, CalibrationLayout::kL1WithoutK3, ChannelTable::kType32};
-constexpr DeviceType kType51 = {4, {0, 2, 1, 3}, CalibrationLayout::kL3, ChannelTable::kType51};
-constexpr DeviceType kType60 = {
-    8, {0, 2, 4, 6, 1, 3, 5, 7}, CalibrationLayout::kL1, ChannelTable::kType60};
-constexpr DeviceType kFallback = {8, kInOrder, CalibrationLayout::kFixed, ChannelTable::kFallback};
-
-const DeviceType* FindDeviceType(int code) {
-  switch (code) {
-    case 5:
-      return &kType5;
-    case 14:
-      return &kType14;
-    case 31:
-      return &kType31;
-    case 32:
-    case 42:
-    case 52:
-      return &kType32;
-    case 51:
-      return &kType51;
-    case 60:
-    case 61:
-    case 70:
-    case 71:
-    case 81:
-      return &kType60;
-    default:
-      return nullptr;
-  }
-}
-
 // The device's display code: which code page 1251 letter each display byte shows.
 constexpr auto kDisplayLetters = Cp1251(
     "АБВГДЕЖЗКЛМНОПРСТУФХЧШЩЫЭЮЯЙИЦабвгдежзклмнопрстуфхчшщыэюяйиць"
@@ -66,15 +27,6 @@ char DisplayLetter(std::uint8_t code) {
 }
 
 }  // namespace
-
-const DeviceType& DeviceTypeFor(int code) {
-  const DeviceType* type = FindDeviceType(code);
-  return type != nullptr ? *type : kFallback;
-}
-
-bool IsKnownDeviceType(int code) {
-  return FindDeviceType(code) != nullptr;
-}
 
 int DecodeBcd(std::uint8_t byte) {
   return (byte >> 4) * 10 + (byte & 0x0F);

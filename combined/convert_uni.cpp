@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "analog/flh_header.h"
+#include "analog/sample_ops.h"
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/ascii_pair.h"

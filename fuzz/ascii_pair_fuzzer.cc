@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "analog/sample_ops.h"
 #include "comtrade/ascii_pair.h"
 #include "comtrade/pair_paths.h"
 #include "discrete/status_words.h"
