@@ -69,7 +69,7 @@ bool InFile::Open(const std::string& path) {
     return false;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);  // our own block buffer does the buffering
-  buffer_.Allocate(kBlockSize);
+  buffer_.Allocate(kReadBlockSize);
   next_ = filled_ = 0;
   buffer_start_ = 0;
   failed_ = false;

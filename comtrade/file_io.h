@@ -1,8 +1,9 @@
 // Buffered, checked file access for records and COMTRADE files.
 //
 // Every conversion reads and writes through these two classes: they move data
-// in blocks of kBlockSize bytes (never one system call per value), remember any
-// failure of the operating system, and close their file on every path out.
+// in blocks of kReadBlockSize and kBlockSize bytes (never one system call per
+// value), remember any failure of the operating system, and close their file on
+// every path out.
 // Paths are byte strings as the file system names them (UTF-8 on Linux).
 #pragma once
 
@@ -18,6 +19,9 @@
 namespace velk {
 
 inline constexpr std::size_t kBlockSize = 1024 * 1024;
+// Records are read in smaller blocks: a block just read is then still in the
+// processor's cache while its records are decoded.
+inline constexpr std::size_t kReadBlockSize = 256 * 1024;
 
 // The bytes of a block buffer. They are left as they are when allocated: every
 // byte is written before it is read, and clearing a large block would cost a

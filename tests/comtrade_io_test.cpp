@@ -72,7 +72,7 @@ TEST(DataText, SampleNumbersCountUpAcrossEveryNewDigitAndFollowAnyJump) {
 
 TEST(InFile, TakeHandsOutWholeRecordsAcrossBlockBoundaries) {
   TempDir dir;
-  const std::string bytes = Pattern(3 * kBlockSize + 5);
+  const std::string bytes = Pattern(3 * kReadBlockSize + 5);
   WriteFile(dir / "rec", bytes);
   InFile file;
   ASSERT_TRUE(file.Open(dir / "rec"));
@@ -96,15 +96,15 @@ TEST(InFile, TakeHandsOutWholeRecordsAcrossBlockBoundaries) {
 
 TEST(InFile, TakeServesARecordLargerThanABlockAndSeeksAfterward) {
   TempDir dir;
-  const std::string bytes = Pattern(2 * kBlockSize + 100);
+  const std::string bytes = Pattern(2 * kReadBlockSize + 100);
   WriteFile(dir / "rec", bytes);
   InFile file;
   ASSERT_TRUE(file.Open(dir / "rec"));
   ASSERT_NE(file.Take(10), nullptr);
-  const unsigned char* big = file.Take(kBlockSize + 50);
+  const unsigned char* big = file.Take(kReadBlockSize + 50);
   ASSERT_NE(big, nullptr);
-  EXPECT_EQ(Mismatch(std::string(reinterpret_cast<const char*>(big), kBlockSize + 50),
-                     bytes.substr(10, kBlockSize + 50)),
+  EXPECT_EQ(Mismatch(std::string(reinterpret_cast<const char*>(big), kReadBlockSize + 50),
+                     bytes.substr(10, kReadBlockSize + 50)),
             "");
   ASSERT_TRUE(file.Seek(3));
   std::int32_t value = 0;
