@@ -60,12 +60,9 @@ void TFComtrade::ConvertANL() {
   OutFile dat;
   if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
   flh.Seek(kHeaderSize);
-  for (std::int64_t n = 1; n <= samples && dat.ok(); ++n) {
-    dat.I32(static_cast<std::int32_t>(n));
-    if (!WriteSampleANL(flh, dat)) {  // the record was cut short while being read
-      dat.Abandon();
-      return ui_.ErrorBox(text::kFileDamaged);
-    }
+  if (!WriteSamplesANL(flh, dat, samples)) {  // the record was cut short while being read
+    dat.Abandon();
+    return ui_.ErrorBox(text::kFileDamaged);
   }
   if (!FinishWritten(ui_, dat)) return;
   flh.Close();

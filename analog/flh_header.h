@@ -34,15 +34,18 @@ enum class CalibrationLayout { kL1, kL1WithoutK3, kL2, kL3, kFixed };
 // The channel table of a device family (names, units, scaling).
 enum class ChannelTable { kType5, kType14, kType31, kType32, kType51, kType60, kFallback };
 
+// The most analog channels of any device type.
+inline constexpr std::size_t kMaxAnalogChannels = 8;
+
 struct DeviceType {
-  int analog_count;                   // A, the analog channels of the device
-  std::array<std::uint8_t, 8> words;  // sample word of channels 1..A
+  int analog_count;                                    // A, the analog channels of the device
+  std::array<std::uint8_t, kMaxAnalogChannels> words;  // sample word of channels 1..A
   CalibrationLayout layout;
   ChannelTable table;
 };
 
 namespace device_types {
-using Words = std::array<std::uint8_t, 8>;
+using Words = std::array<std::uint8_t, kMaxAnalogChannels>;
 inline constexpr Words kInOrder = {0, 1, 2, 3, 4, 5, 6, 7};
 
 inline constexpr DeviceType kType5 = {8, kInOrder, CalibrationLayout::kL2, ChannelTable::kType5};

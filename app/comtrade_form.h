@@ -129,6 +129,10 @@ class TFComtrade {
   // Copies the next sample of flh into a data record: time stamp 0, then the
   // device type's channels. Returns false when the sample is cut short.
   bool WriteSampleANL(InFile& flh, OutFile& dat);
+  // Writes data records 1 to `samples` from the samples at the position of flh:
+  // each its number, then what WriteSampleANL writes. Returns false when the
+  // record is cut short.
+  bool WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t samples);
   // Appends "," and each of the AnalogCountANL values of a BINARY record, given
   // the record's bytes from its first analog value on.
   void WriteValuesANL(const unsigned char* values, OutFile& text);
