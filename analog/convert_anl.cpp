@@ -68,8 +68,9 @@ void TFComtrade::ConvertANL() {
   flh.Close();
 
   if (!MakeAsciiConfig(ui_, pair, nullptr)) return;
-  MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog.AnalogCountANL},
-                [this](const unsigned char* rest, OutFile& ascii) { WriteValuesANL(rest, ascii); });
+  const auto values = static_cast<std::size_t>(analog.AnalogCountANL);
+  MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog.AnalogCountANL}, values * kValueFieldRoom,
+                [this](const unsigned char* rest, char* out) { return WriteValuesANL(rest, out); });
 }
 
 }  // namespace velk

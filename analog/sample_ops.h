@@ -54,9 +54,8 @@ inline bool TFComtrade::WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t 
   return true;
 }
 
-inline void TFComtrade::WriteValuesANL(const unsigned char* values, OutFile& text) {
-  const auto count = static_cast<std::size_t>(analog.AnalogCountANL);
-  text.Commit(PutValueFields(text.Room(count * kValueFieldRoom), values, count));
+inline char* TFComtrade::WriteValuesANL(const unsigned char* values, char* out) const {
+  return PutValueFields(out, values, static_cast<std::size_t>(analog.AnalogCountANL));
 }
 
 }  // namespace velk

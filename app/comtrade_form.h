@@ -133,9 +133,10 @@ class TFComtrade {
   // each its number, then what WriteSampleANL writes. Returns false when the
   // record is cut short.
   bool WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t samples);
-  // Appends "," and each of the AnalogCountANL values of a BINARY record, given
-  // the record's bytes from its first analog value on.
-  void WriteValuesANL(const unsigned char* values, OutFile& text);
+  // Puts "," and each of the AnalogCountANL values of a BINARY record at out
+  // (kValueFieldRoom bytes for each), given the record's bytes from its first
+  // analog value on; returns the end of what it put.
+  char* WriteValuesANL(const unsigned char* values, char* out) const;
   // Appends the analog channel lines of the device type, scaled from the
   // calibration block at the start of flh. Returns false when it is cut short.
   bool WriteChannelsANL(InFile& flh, OutFile& cfg);

@@ -132,7 +132,8 @@ void TFComtrade::ConvertUNI() {
   const std::int64_t channels = ReadDigitalCount(counts);
   MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels),
                 [this, channels, analog_count](const unsigned char* rest, OutFile& ascii) {
-                  WriteValuesANL(rest, ascii);
+                  const auto values = static_cast<std::size_t>(analog_count);
+                  ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
                   WriteBitsASCII(rest + 2 * analog_count, ascii, channels);
                 });
 }

@@ -34,33 +34,70 @@ bool MakeAsciiConfig(UiServices& ui, const PairPaths& pair, std::string* second_
 // file is then removed again).
 bool OpenAsciiData(UiServices& ui, const PairPaths& pair, OutFile& ascii, InFile& binary);
 
-// Writes the ASCII data file: one line per BINARY record of record_size bytes,
-// "sample number,time stamp" followed by what print_rest prints for the rest of
-// the record. print_rest(rest, text) is given the record's bytes after its time
-// stamp and appends "," and each value to text. Stops at a record whose sample
+// Room for the start of an ASCII data line: "sample number,time stamp".
+inline constexpr std::size_t kLineHeadRoom = 2 * kDecimalRoom + 1;
+
+// Puts "sample number,time stamp" of a BINARY record at out (kLineHeadRoom
+// bytes of room); returns the end of what it put.
+inline char* PutLineHead(char* out, const unsigned char* record, SampleNumberText& numbers) {
+  out = numbers.Put(out, LittleI32(record));
+  *out++ = ',';
+  return PutDecimal(out, LittleI32(record + 4));
+}
+
+// Reads the BINARY data file back and has print_line(record, ascii) print the
+// ASCII line of each record of record_size bytes. Stops at a record whose sample
 // number is 0 or that the file cannot hold whole. Shows "Ошибка открытия файла"
-// and returns false when a file cannot be opened.
-template <typename PrintRest>
-bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
-                   PrintRest&& print_rest) {
+// and returns false when a file cannot be opened, "Ошибка записи файла" when the
+// ASCII file cannot be written.
+template <typename PrintLine>
+bool PrintBinaryRecords(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
+                        PrintLine&& print_line) {
   OutFile ascii;
   InFile binary;
   if (!OpenAsciiData(ui, pair, ascii, binary)) return false;
   const auto size = static_cast<std::size_t>(record_size);
-  SampleNumberText numbers;
   for (std::int64_t left = binary.Size(); left >= record_size && ascii.ok(); left -= record_size) {
     const unsigned char* record = binary.Take(size);
     if (record == nullptr) break;  // the file shrank while being read
-    const std::int32_t sample = LittleI32(record);
-    if (sample == 0) break;
-    char* out = ascii.Room(2 * kDecimalRoom + 1);
-    out = numbers.Put(out, sample);
-    *out++ = ',';
-    ascii.Commit(PutDecimal(out, LittleI32(record + 4)));
-    print_rest(record + 8, ascii);
-    ascii.Write("\r\n", 2);
+    if (LittleI32(record) == 0) break;
+    print_line(record, ascii);
   }
   return FinishWritten(ui, ascii);
+}
+
+// Writes the ASCII data file: one line per BINARY record of record_size bytes,
+// "sample number,time stamp" followed by what print_rest prints for the rest of
+// the record, then CR LF. print_rest(rest, text) is given the record's bytes
+// after its time stamp and appends "," and each value to text. Stops and fails
+// as PrintBinaryRecords.
+template <typename PrintRest>
+bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
+                   PrintRest&& print_rest) {
+  SampleNumberText numbers;
+  return PrintBinaryRecords(ui, pair, record_size,
+                            [&](const unsigned char* record, OutFile& ascii) {
+                              ascii.Commit(PutLineHead(ascii.Room(kLineHeadRoom), record, numbers));
+                              print_rest(record + 8, ascii);
+                              ascii.Write("\r\n", 2);
+                            });
+}
+
+// The same for records whose rest prints in at most rest_room bytes (a few
+// hundred at most): put_rest(rest, out) puts it at out and returns the end of
+// what it put. Each line is put straight into the write buffer in one piece.
+template <typename PutRest>
+bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
+                   std::size_t rest_room, PutRest&& put_rest) {
+  SampleNumberText numbers;
+  return PrintBinaryRecords(ui, pair, record_size,
+                            [&](const unsigned char* record, OutFile& ascii) {
+                              char* out = ascii.Room(kLineHeadRoom + rest_room + 2);
+                              out = put_rest(record + 8, PutLineHead(out, record, numbers));
+                              *out++ = '\r';
+                              *out++ = '\n';
+                              ascii.Commit(out);
+                            });
 }
 
 }  // namespace velk

@@ -30,11 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!MakeAsciiConfig(h.ui, pair, &counts)) fuzz::Fail("the ASCII configuration failed");
   const std::int64_t digital = ReadDigitalCount(counts);
   const std::int64_t record_size = 8 + 2 * analog + 2 * StatusWordCount(digital);
-  const bool made = MakeAsciiData(h.ui, pair, record_size,
-                                  [&h, digital, analog](const unsigned char* rest, OutFile& ascii) {
-                                    h.form.WriteValuesANL(rest, ascii);
-                                    WriteBitsASCII(rest + 2 * analog, ascii, digital);
-                                  });
+  const bool made = MakeAsciiData(
+      h.ui, pair, record_size, [&h, digital, analog](const unsigned char* rest, OutFile& ascii) {
+        const auto values = static_cast<std::size_t>(analog);
+        ascii.Commit(h.form.WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
+        WriteBitsASCII(rest + 2 * analog, ascii, digital);
+      });
   if (!made || !h.ui.messages.empty()) fuzz::Fail("the ASCII data failed");
 
   std::ifstream in(pair.ascii_dat, std::ios::binary);
