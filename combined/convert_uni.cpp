@@ -2,6 +2,7 @@
 // merged into one COMTRADE pair, the discrete states laid onto the analog
 // sample grid (800 a second, 1.25 ms apart) after a lead-in of 78 samples.
 #include <algorithm>
+#include <bit>
 
 #include "analog/flh_header.h"
 #include "analog/sample_ops.h"
@@ -35,7 +36,9 @@ std::int32_t TFComtrade::ReadStateUNI(InFile& states) {
 }
 
 void TFComtrade::WriteStateUNI(OutFile& dat) {
-  for (std::uint16_t word : status.words) dat.U16(word);
+  // The words in memory are their little-endian bytes.
+  static_assert(std::endian::native == std::endian::little);
+  dat.Write(status.words.data(), 2 * status.words.size());
 }
 
 void TFComtrade::ConvertUNI() {
@@ -130,12 +133,25 @@ void TFComtrade::ConvertUNI() {
   std::string counts;
   if (!MakeAsciiConfig(ui_, pair, &counts)) return;
   const std::int64_t channels = ReadDigitalCount(counts);
-  MakeAsciiData(ui_, pair, 8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels),
-                [this, channels, analog_count](const unsigned char* rest, OutFile& ascii) {
-                  const auto values = static_cast<std::size_t>(analog_count);
-                  ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
-                  WriteBitsASCII(rest + 2 * analog_count, ascii, channels);
-                });
+  const std::int64_t record_size =
+      8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels);
+  const auto values = static_cast<std::size_t>(analog_count);
+  const auto line_words = static_cast<std::uint64_t>(StatusWordCount(channels));
+  // A line of a few hundred channels is put in one piece, a longer one in pieces.
+  if (line_words <= kShortLineWords) {
+    MakeAsciiData(ui_, pair, record_size, values * kValueFieldRoom + line_words * kBitFieldsRoom,
+                  [this, channels, analog_count](const unsigned char* rest, char* out) {
+                    out = WriteValuesANL(rest, out);
+                    return PutBitsASCII(rest + 2 * analog_count, out, channels);
+                  });
+  } else {
+    MakeAsciiData(
+        ui_, pair, record_size,
+        [this, channels, analog_count, values](const unsigned char* rest, OutFile& ascii) {
+          ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
+          WriteBitsASCII(rest + 2 * analog_count, ascii, channels);
+        });
+  }
 }
 
 }  // namespace velk

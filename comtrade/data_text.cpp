@@ -34,19 +34,6 @@ constexpr std::array<ValueField, 65536> MakeValueFields() {
   return fields;
 }
 
-// ",b0,b1,...,b7" for each byte of a status word, bit 0 first.
-using ByteBits = std::array<char, 16>;
-constexpr std::array<ByteBits, 256> MakeByteBits() {
-  std::array<ByteBits, 256> table{};
-  for (std::size_t byte = 0; byte < 256; ++byte)
-    for (std::size_t bit = 0; bit < 8; ++bit) {
-      table[byte][2 * bit] = ',';
-      table[byte][2 * bit + 1] = (byte >> bit) & 1 ? '1' : '0';
-    }
-  return table;
-}
-constexpr std::array<ByteBits, 256> kByteBits = MakeByteBits();
-
 }  // namespace
 
 char* PutDecimalSlow(char* out, std::int32_t value) {
@@ -85,11 +72,5 @@ char* SampleNumberText::PutSlow(char* out, std::int32_t value) {
 // Built when the program starts (a compile-time table of this size exceeds what
 // some compilers evaluate at compile time).
 const std::array<ValueField, 65536> kValueFields = MakeValueFields();
-
-char* PutBitFields(char* out, std::uint16_t word, std::size_t bits) {
-  std::memcpy(out, kByteBits[word & 0xFF].data(), 16);
-  std::memcpy(out + 16, kByteBits[word >> 8].data(), 16);
-  return out + 2 * bits;
-}
 
 }  // namespace velk

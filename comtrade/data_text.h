@@ -95,7 +95,24 @@ inline char* PutValueFields(char* out, const unsigned char* values, std::size_t 
 
 // Room for the digital channels of one status word: ",1" or ",0" sixteen times.
 inline constexpr std::size_t kBitFieldsRoom = 32;
+// ",b0,b1,...,b7" for each byte of a status word, bit 0 first.
+using ByteBits = std::array<char, 16>;
+constexpr std::array<ByteBits, 256> MakeByteBits() {
+  std::array<ByteBits, 256> table{};
+  for (std::size_t byte = 0; byte < 256; ++byte)
+    for (std::size_t bit = 0; bit < 8; ++bit) {
+      table[byte][2 * bit] = ',';
+      table[byte][2 * bit + 1] = (byte >> bit) & 1 ? '1' : '0';
+    }
+  return table;
+}
+inline constexpr std::array<ByteBits, 256> kByteBits = MakeByteBits();
+
 // "," and "1" or "0" for bits 0 .. bits-1 of a status word (bits at most 16).
-char* PutBitFields(char* out, std::uint16_t word, std::size_t bits);
+inline char* PutBitFields(char* out, std::uint16_t word, std::size_t bits) {
+  std::memcpy(out, kByteBits[word & 0xFF].data(), 16);
+  std::memcpy(out + 16, kByteBits[word >> 8].data(), 16);
+  return out + 2 * bits;
+}
 
 }  // namespace velk

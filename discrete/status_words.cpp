@@ -27,13 +27,32 @@ std::int64_t ReadDigitalCount(std::string_view second_line) {
   return count;
 }
 
-void WriteBitsASCII(const unsigned char* words, OutFile& text, std::int64_t n) {
+namespace {
+
+// Has put(word, bits) put the bits of each status word of a record with n
+// digital channels: 16 for every word but the last, which has what is left.
+template <typename PutWord>
+void ForEachStatusWord(const unsigned char* words, std::int64_t n, PutWord&& put) {
   const std::int64_t count = StatusWordCount(n);
   for (std::int64_t w = 0; w < count; ++w) {
     const auto bits = static_cast<std::size_t>(w < count - 1 ? 16 : n - 16 * (count - 1));
-    const std::uint16_t word = LittleU16(words + 2 * w);
-    text.Commit(PutBitFields(text.Room(kBitFieldsRoom), word, bits));
+    put(LittleU16(words + 2 * w), bits);
   }
+}
+
+}  // namespace
+
+void WriteBitsASCII(const unsigned char* words, OutFile& text, std::int64_t n) {
+  ForEachStatusWord(words, n, [&text](std::uint16_t word, std::size_t bits) {
+    text.Commit(PutBitFields(text.Room(kBitFieldsRoom), word, bits));
+  });
+}
+
+char* PutBitsASCII(const unsigned char* words, char* out, std::int64_t n) {
+  ForEachStatusWord(words, n, [&out](std::uint16_t word, std::size_t bits) {
+    out = PutBitFields(out, word, bits);
+  });
+  return out;
 }
 
 void TFComtrade::SetStatusBit(std::int32_t channel, int state) {

@@ -22,4 +22,10 @@ std::int64_t ReadDigitalCount(std::string_view second_line);
 // words).
 void WriteBitsASCII(const unsigned char* words, OutFile& text, std::int64_t n);
 
+// The status words of the longest lines put in one piece: 512 channels.
+inline constexpr std::uint64_t kShortLineWords = 32;
+// The same put at out, which has kBitFieldsRoom bytes of room for each status
+// word; returns the end of what it put.
+char* PutBitsASCII(const unsigned char* words, char* out, std::int64_t n);
+
 }  // namespace velk

@@ -176,13 +176,14 @@ TEST(CombinedConversion, RecordLengthFollowsTheShorterOfBothRecords) {
 }
 
 TEST(CombinedConversion, SeventeenDigitalChannelsTakeTwoStatusWords) {
-  for (int channels : {16, 17}) {
+  // 512 channels still make lines short enough to be put in one piece; 513 do not.
+  for (int channels : {16, 17, 512, 513}) {
     DiscreteRecord record;
     record.Start();
     for (int c = 2; c <= channels; ++c) record.Event(TimeWord(c), "П", "K" + std::to_string(c));
     CombinedFixture f;
-    f.Convert(Analog(100).Bytes(), record.Bytes());
-    const std::size_t words = channels == 16 ? 1 : 2;
+    f.Convert(Analog(1000).Bytes(), record.Bytes());  // long enough for every pick-up
+    const auto words = static_cast<std::size_t>((channels + 15) / 16);
     const Lines cfg = f.Split("out.cfg");
     EXPECT_EQ(cfg[1], std::to_string(2 + channels) + ",2A," + std::to_string(channels) + "D");
     const std::size_t samples = std::stoul(RateLine(cfg).substr(6));
