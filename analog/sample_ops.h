@@ -14,9 +14,8 @@
 
 namespace velk {
 
-// The time stamp and the channels of the device type of one sample, as they
-// follow the sample number in a data record; returns the end of what it put.
-inline char* PutSampleANL(char* out, const unsigned char* sample, const DeviceType& type) {
+inline char* TFComtrade::WriteSampleANL(const unsigned char* sample, char* out) const {
+  const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
   OutFile::PutI32(out, 0);  // time stamp: the sample rate gives every sample's time
   out += 4;
   for (std::size_t channel = 0; channel < static_cast<std::size_t>(type.analog_count); ++channel) {
@@ -26,32 +25,35 @@ inline char* PutSampleANL(char* out, const unsigned char* sample, const DeviceTy
   return out;
 }
 
-inline bool TFComtrade::WriteSampleANL(InFile& flh, OutFile& dat) {
-  const unsigned char* sample = flh.Take(kSampleSize);
-  if (sample == nullptr) return false;
-  const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
-  dat.Commit(PutSampleANL(dat.Room(4 + 2 * kMaxAnalogChannels), sample, type));
+// Writes the data records of the next `count` samples of flh, numbered from
+// `first`: each its number, what WriteSampleANL puts, and what put_tail(out)
+// puts at out (at most tail_room bytes: the status words of a combined record).
+// Samples are taken and records put up to a thousand at a time, with no check
+// between them. Returns false when the analog record is cut short.
+template <typename PutTail>
+bool WriteSampleRecords(const TFComtrade& form, InFile& flh, OutFile& dat, std::int64_t first,
+                        std::int64_t count, std::size_t tail_room, PutTail&& put_tail) {
+  const std::size_t room = 8 + 2 * kMaxAnalogChannels + tail_room;
+  const std::int64_t most =
+      std::clamp(static_cast<std::int64_t>(kBlockSize / room), std::int64_t{1}, std::int64_t{1024});
+  for (std::int64_t done = 0; done < count && dat.ok();) {
+    const std::int64_t batch = std::min(most, count - done);
+    const auto samples = static_cast<std::size_t>(batch);
+    const unsigned char* sample = flh.Take(samples * kSampleSize);
+    if (sample == nullptr) return false;
+    char* out = dat.Room(samples * room);
+    for (std::int64_t n = first + done; n < first + done + batch; ++n, sample += kSampleSize) {
+      OutFile::PutI32(out, static_cast<std::int32_t>(n));
+      out = put_tail(form.WriteSampleANL(sample, out + 4));
+    }
+    dat.Commit(out);
+    done += batch;
+  }
   return true;
 }
 
 inline bool TFComtrade::WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t samples) {
-  // Samples are taken and written some thousand at a time, which keeps the loop
-  // over them free of any check.
-  constexpr std::int64_t kBatch = 1024;
-  const DeviceType type = DeviceTypeFor(analog.DeviceTypeANL);
-  const std::size_t record = 8 + 2 * static_cast<std::size_t>(type.analog_count);
-  for (std::int64_t first = 1; first <= samples && dat.ok(); first += kBatch) {
-    const auto batch = static_cast<std::size_t>(std::min(kBatch, samples - first + 1));
-    const unsigned char* sample = flh.Take(batch * kSampleSize);
-    if (sample == nullptr) return false;
-    char* out = dat.Room(batch * record);
-    for (std::size_t i = 0; i < batch; ++i, sample += kSampleSize) {
-      OutFile::PutI32(out, static_cast<std::int32_t>(first + static_cast<std::int64_t>(i)));
-      out = PutSampleANL(out + 4, sample, type);
-    }
-    dat.Commit(out);
-  }
-  return true;
+  return WriteSampleRecords(*this, flh, dat, 1, samples, 0, [](char* out) { return out; });
 }
 
 inline char* TFComtrade::WriteValuesANL(const unsigned char* values, char* out) const {

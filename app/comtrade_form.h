@@ -126,11 +126,12 @@ class TFComtrade {
   // Header check of the record selected in FileListBox1: fills NameLabel,
   // DateLabel and TipLabel and enables ConvertANLButton iff the record is valid.
   void ReadHeaderANL();
-  // Copies the next sample of flh into a data record: time stamp 0, then the
-  // device type's channels. Returns false when the sample is cut short.
-  bool WriteSampleANL(InFile& flh, OutFile& dat);
+  // Puts what follows the sample number in a data record at out: the time
+  // stamp 0, then the channels of the device type from an 18-byte sample, each
+  // as its two bytes. Returns the end of what it put.
+  char* WriteSampleANL(const unsigned char* sample, char* out) const;
   // Writes data records 1 to `samples` from the samples at the position of flh:
-  // each its number, then what WriteSampleANL writes. Returns false when the
+  // each its number, then what WriteSampleANL puts. Returns false when the
   // record is cut short.
   bool WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t samples);
   // Puts "," and each of the AnalogCountANL values of a BINARY record at out
@@ -186,8 +187,9 @@ class TFComtrade {
   // current status words, then the following record's time. Returns that time in
   // milliseconds, or -1 when the state file ends.
   std::int32_t ReadStateUNI(InFile& states);
-  // Appends the current status words to a data record.
-  void WriteStateUNI(OutFile& dat);
+  // Puts the current status words of a data record at out; returns the end of
+  // what it put.
+  char* WriteStateUNI(char* out) const;
 
   // ---- the window (app/) ----
   // The constructor's last step, run by the window program only: the lists

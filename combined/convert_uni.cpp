@@ -3,6 +3,7 @@
 // sample grid (800 a second, 1.25 ms apart) after a lead-in of 78 samples.
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "analog/flh_header.h"
 #include "analog/sample_ops.h"
@@ -35,11 +36,27 @@ std::int32_t TFComtrade::ReadStateUNI(InFile& states) {
   return whole ? time : -1;
 }
 
-void TFComtrade::WriteStateUNI(OutFile& dat) {
+char* TFComtrade::WriteStateUNI(char* out) const {
   // The words in memory are their little-endian bytes.
   static_assert(std::endian::native == std::endian::little);
-  dat.Write(status.words.data(), 2 * status.words.size());
+  const std::size_t bytes = 2 * status.words.size();
+  std::memcpy(out, status.words.data(), bytes);
+  return out + bytes;
 }
+
+namespace {
+
+// The samples a state covers, given the time from its start to the next
+// state's: one, and one more for each sample period that leaves at least
+// kRemainderMs of it; at most `left`, the samples the analog record has left.
+std::int64_t SamplesCovered(float hold, std::int64_t left) {
+  std::int64_t covered = 1;
+  for (hold -= kSamplePeriodMs; hold >= kRemainderMs && covered < left; hold -= kSamplePeriodMs)
+    ++covered;
+  return covered;
+}
+
+}  // namespace
 
 void TFComtrade::ConvertUNI() {
   ResetDIS();
@@ -74,38 +91,31 @@ void TFComtrade::ConvertUNI() {
   flh.Seek(kHeaderSize);
   const auto words = static_cast<std::size_t>(StatusWordCount(discrete.NameCount()));
 
-  // Writes data record n: the analog sample, then the given status words.
+  // Writes data records first.. of the next `count` samples, each followed by
+  // the current status words.
   std::int64_t written = 0;
-  const auto write_sample = [&](std::int64_t n) {
-    dat.I32(static_cast<std::int32_t>(n));
-    if (!WriteSampleANL(flh, dat)) return false;
-    WriteStateUNI(dat);
-    written = n;
-    return dat.ok();
+  const auto write_samples = [&](std::int64_t first, std::int64_t count) {
+    const bool whole = WriteSampleRecords(*this, flh, dat, first, count, 2 * words,
+                                          [this](char* out) { return WriteStateUNI(out); });
+    if (whole && dat.ok()) written = first + count - 1;
+    return whole && dat.ok();
   };
-  bool sound = true;
   status.words.assign(words, 0);
-  for (std::int64_t n = 1; sound && n <= std::min(kLeadIn, analog_samples); ++n)
-    sound = write_sample(n);
+  bool sound = write_samples(1, std::min(kLeadIn, analog_samples));
 
   // Each state holds for the samples its duration covers, at least one; the last
   // state covers one sample and ends the record.
-  float previous = static_cast<float>(first_time), hold = -1, next = -1;
-  for (std::int64_t n = kLeadIn + 1; sound && n <= analog_samples; ++n) {
-    if (hold < 0) {
-      next = static_cast<float>(ReadStateUNI(states));
-      if (next < 0) {
-        sound = write_sample(n);
-        break;
-      }
+  float previous = static_cast<float>(first_time);
+  for (std::int64_t n = kLeadIn + 1; sound && n <= analog_samples;) {
+    const float next = static_cast<float>(ReadStateUNI(states));
+    if (next < 0) {
+      sound = write_samples(n, 1);
+      break;
     }
-    sound = write_sample(n);
-    if (hold < 0) {
-      hold = next - previous;
-      previous = next;
-    }
-    hold -= kSamplePeriodMs;
-    if (hold < kRemainderMs) hold = -1;
+    const std::int64_t covered = SamplesCovered(next - previous, analog_samples - n + 1);
+    previous = next;
+    sound = write_samples(n, covered);
+    n += covered;
   }
   states.Close();
   if (!sound && dat.ok()) {  // the analog record was cut short while being read

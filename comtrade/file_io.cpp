@@ -288,6 +288,15 @@ void OutFile::FlushLast() {
   used_ = 0;
 }
 
+void OutFile::RoomSlow(std::size_t n) {
+  Flush();
+  if (buffer_.size < n) {  // a piece larger than a block: a buffer of its size
+    BlockBuffer larger;
+    larger.Allocate(n);
+    buffer_ = std::move(larger);
+  }
+}
+
 void OutFile::WriteSlow(const void* data, std::size_t n) {
   const auto* in = static_cast<const char*>(data);
   while (n > 0) {

@@ -143,11 +143,12 @@ class OutFile {
     }
   }
   void Write(std::string_view text) { Write(text.data(), text.size()); }
-  // Room for up to n more bytes (at most kBlockSize) in the block buffer, made by
-  // writing the buffer out first if need be. Text and records are formatted
-  // straight into it; Commit then marks the end of what was put there.
+  // Room for n more bytes in the block buffer, made by writing the buffer out
+  // first if need be (and, for more than a block, by a larger buffer). Text and
+  // records are formatted straight into it; Commit then marks the end of what
+  // was put there.
   char* Room(std::size_t n) {
-    if (buffer_.size - used_ < n) Flush();
+    if (buffer_.size - used_ < n) RoomSlow(n);
     return buffer_.data() + used_;
   }
   void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
@@ -193,6 +194,7 @@ class OutFile {
 
  private:
   void WriteSlow(const void* data, std::size_t n);
+  void RoomSlow(std::size_t n);
   // Hands the full buffer to the block writer and goes on in the spare one.
   void Flush();
   // Waits for the block writer and writes what the buffer holds.

@@ -135,6 +135,26 @@ TEST(OutFile, ManyBlocksArriveWholeAndInOrder) {
   EXPECT_EQ(Mismatch(ReadFile(dir / "out"), bytes), "");
 }
 
+TEST(OutFile, RoomForMoreThanABlockKeepsTheBytesAroundItInOrder) {
+  // A record or line longer than a block (a discrete record of very many
+  // channels) is put in one piece all the same.
+  TempDir dir;
+  const std::string bytes = Pattern(5 * kBlockSize + 7);
+  const std::size_t pieces[] = {kBlockSize - 3, 2 * kBlockSize + 1, 11, kBlockSize};
+  OutFile file;
+  ASSERT_TRUE(file.Create(dir / "out"));
+  std::size_t at = 0;
+  for (std::size_t n : pieces) {
+    char* room = file.Room(n);
+    std::copy_n(bytes.data() + at, n, room);
+    file.Commit(room + n);
+    at += n;
+  }
+  file.Write(bytes.data() + at, bytes.size() - at);
+  ASSERT_TRUE(file.Close());
+  EXPECT_EQ(Mismatch(ReadFile(dir / "out"), bytes), "");
+}
+
 TEST(OutFile, FailedWriteOfALargeFileShowsAtCloseAndAbandonLeavesNoFile) {
   TempDir dir;
   OutFile full;
