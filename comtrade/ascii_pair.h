@@ -83,9 +83,10 @@ bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_si
                             });
 }
 
-// The same for records whose rest prints in at most rest_room bytes (a few
-// hundred at most): put_rest(rest, out) puts it at out and returns the end of
-// what it put. Each line is put straight into the write buffer in one piece.
+// The same for records whose rest prints in at most rest_room bytes (about a
+// kilobyte at most, for 8 analog and 512 digital channels): put_rest(rest, out)
+// puts it at out and returns the end of what it put. Each line is put straight
+// into the write buffer in one piece.
 template <typename PutRest>
 bool MakeAsciiData(UiServices& ui, const PairPaths& pair, std::int64_t record_size,
                    std::size_t rest_room, PutRest&& put_rest) {
