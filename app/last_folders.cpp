@@ -1,6 +1,7 @@
-// The last-folders file "cmtrd.ddt" beside the executable: the folder in which
-// the user last chose an analog record and the one of the last discrete record,
-// one per line ended by CR LF, as the file system names them.
+// The last-folders file "cmtrd.ddt" beside the executable, or in the user's
+// configuration folder where the executable's folder takes no new file: the
+// folder in which the user last chose an analog record and the one of the last
+// discrete record, one per line ended by CR LF, as the file system names them.
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/file_io.h"
@@ -16,8 +17,12 @@ constexpr std::size_t kMaxLineLength = 199;
 // Lines are read whole and then cut, so a first line longer than the limit
 // never shifts what the second line yields.
 std::string TFComtrade::ReadLastFolder(int n) {
+  return ReadLastFolderAt(paths.LastFoldersPath, n);
+}
+
+std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
   InFile file;
-  if (!file.Open(paths.LastFoldersPath)) {
+  if (!file.Open(path)) {
     ui_.ErrorBox(text::kFileNotFound);
     return "";
   }
@@ -30,6 +35,9 @@ std::string TFComtrade::ReadLastFolder(int n) {
 }
 
 void TFComtrade::WriteLastFolders() {
+  // The user's configuration folder is made when the file first goes there.
+  const std::string folder = FolderOf(paths.LastFoldersPath);
+  if (!folder.empty() && folder == system_.UserConfigFolder()) system_.MakeFolder(folder);
   OutFile file;
   if (!file.Create(paths.LastFoldersPath)) {
     ui_.ErrorBox(text::kWriteError);
@@ -40,24 +48,38 @@ void TFComtrade::WriteLastFolders() {
   if (!file.Close()) ui_.ErrorBox(text::kWriteError);
 }
 
+// The file stays beside the executable where the user may create files there,
+// so that the files of earlier runs keep working; otherwise it is the user's
+// own, in the configuration folder. A file beside the executable is still read
+// while the user's own does not exist yet.
+std::string TFComtrade::PlaceLastFoldersFile() {
+  const std::string beside = paths.LastFoldersPath;
+  const std::string config = system_.UserConfigFolder();
+  if (config.empty() || system_.CanCreateFileIn(system_.ExecutableFolder())) return beside;
+  paths.LastFoldersPath = config + NameOf(beside);
+  return FileExists(paths.LastFoldersPath) || !FileExists(beside) ? paths.LastFoldersPath : beside;
+}
+
 void TFComtrade::RestoreLastFolders() {
   // Before the file is read, both lists show the working directory.
   const std::string working = system_.CurrentDirectory();
-  controls.FileListBox1.folder = working;
-  controls.FileListBox2.folder = working;
-  if (!FileExists(paths.LastFoldersPath)) return;
+  ShowFolder(ListBox::kFileListBox1, working);
+  ShowFolder(ListBox::kFileListBox2, working);
+  const std::string source = PlaceLastFoldersFile();
+  if (!FileExists(source)) return;
 
   // A line without a closing separator loses its last component here.
-  paths.FolderANL = std::string(Trim(FolderOf(ReadLastFolder(0))));
-  paths.FolderDIS = std::string(Trim(FolderOf(ReadLastFolder(1))));
+  paths.FolderANL = std::string(Trim(FolderOf(ReadLastFolderAt(source, 0))));
+  paths.FolderDIS = std::string(Trim(FolderOf(ReadLastFolderAt(source, 1))));
   const std::string executable_folder = system_.ExecutableFolder();
   if (paths.FolderANL.empty()) paths.FolderANL = executable_folder;
   if (paths.FolderDIS.empty()) paths.FolderDIS = executable_folder;
-  // A folder that can no longer be entered falls back without a message.
+  // A folder that can no longer be entered, or whose name the file system
+  // cannot take, falls back without a message.
   if (!system_.SetCurrentDir(paths.FolderANL)) paths.FolderANL = executable_folder;
   if (!system_.SetCurrentDir(paths.FolderDIS)) paths.FolderDIS = executable_folder;
-  SetListFolder(controls.FileListBox1, paths.FolderANL);
-  SetListFolder(controls.FileListBox2, paths.FolderDIS);
+  SetListFolder(ListBox::kFileListBox1, paths.FolderANL);
+  SetListFolder(ListBox::kFileListBox2, paths.FolderDIS);
 }
 
 }  // namespace velk

@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "app/comtrade_form.h"
 #include "app/cp1251.h"
@@ -37,16 +38,34 @@ constexpr const char* kHelp =
 constexpr const char* kMomentsDiffer =
     "Моменты пуска записей не совпадают (the records' start moments differ)";
 
-// A file of the command line placed in a window list: its folder and name.
+// path made full against the current directory; empty when the file system
+// cannot take it or the current directory is gone.
+std::filesystem::path Absolute(const std::string& path) {
+  const std::filesystem::path given = FsPath(path);
+  if (given.empty()) return {};
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(given, error);
+  return error ? std::filesystem::path() : full;
+}
+
+// A file of the command line placed in a window list: its folder and name. A
+// path that names no file leaves the list's selection naming nothing either.
 void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path full = std::filesystem::absolute(FsPath(path));
-  list.folder =
-      full.parent_path().string() + static_cast<char>(std::filesystem::path::preferred_separator);
-  list.selected_name = full.filename().string();
+  const std::filesystem::path full = Absolute(path);
+  const std::string folder = PathText(full.parent_path());
+  const std::string name = PathText(full.filename());
+  if (full.empty() || folder.empty() || name.empty()) {
+    list.folder.clear();
+    list.selected_name = path;
+    return;
+  }
+  list.folder = folder + static_cast<char>(std::filesystem::path::preferred_separator);
+  list.selected_name = name;
 }
 
 std::string FullPath(const std::string& path) {
-  return std::filesystem::absolute(FsPath(path)).lexically_normal().string();
+  const std::string full = PathText(Absolute(path).lexically_normal());
+  return full.empty() ? path : full;
 }
 
 int Rejected(std::ostream& err, const std::string& label) {

@@ -1,7 +1,6 @@
 // The command line's answers to what the converter's logic asks of a window.
 #pragma once
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -33,11 +32,6 @@ class StreamUi : public UiServices {
 class CommandLineSystem : public LocalSystem {
  public:
   using LocalSystem::LocalSystem;
-  ~CommandLineSystem() override;
-  std::string StateFilePath() const override;
-
- private:
-  mutable std::filesystem::path private_folder_;
 };
 
 }  // namespace velk

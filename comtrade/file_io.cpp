@@ -46,7 +46,11 @@ bool IsFolder(std::FILE* f) {
 
 std::filesystem::path FsPath(const std::string& path) {
 #ifdef _WIN32
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+  try {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+  } catch (const std::exception&) {
+    return {};  // not UTF-8: names no file, and every file operation refuses it
+  }
 #else
   return std::filesystem::path(path);
 #endif

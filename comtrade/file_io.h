@@ -39,7 +39,8 @@ struct BlockBuffer {
   char* data() const { return bytes.get(); }
 };
 
-// The file-system path of a path text.
+// The file-system path of a path text. Never throws: a text the file system
+// cannot take (on Windows, one that is not UTF-8) gives an empty path.
 std::filesystem::path FsPath(const std::string& path);
 
 // True iff an ordinary file (or a device) exists at path; false for a folder.

@@ -38,6 +38,9 @@ class FolderSystem : public LocalSystem {
  public:
   FolderSystem();
   int CurrentYear() const override { return 2026; }
+  // The state file stays in the private folder, with the input's files.
+  std::string StateFilePath() const override { return ExecutableFolder() + "tmp.tmp"; }
+  void ReleaseStateFile() override {}
 };
 
 // A fresh TFComtrade for one input, over an emptied private folder.

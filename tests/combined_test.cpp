@@ -252,8 +252,8 @@ TEST(CombinedConversionFailures, UnreadableRecordsStopBeforeAnythingIsWritten) {
                                     {"Поврежден2"}}};
   for (const Case& c : cases) {
     CombinedFixture f;
-    f.form.controls.FileListBox1 = {f.dir.Folder(), c.analog_name};
-    f.form.controls.FileListBox2 = {f.dir.Folder(), c.discrete_name};
+    f.form.controls.FileListBox1 = {f.dir.Folder(), {}, c.analog_name};
+    f.form.controls.FileListBox2 = {f.dir.Folder(), {}, c.discrete_name};
     f.Put("rec.flh", c.analog);
     f.Put("rec.txt", c.discrete);
     f.form.paths.OutPathUNI = f.dir / "out.cfg";

@@ -133,7 +133,7 @@ TEST(DiscreteHeader, NamesTheLineWhereTheRecordIsDamaged) {
 
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
-  f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
+  f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt"};
   f.form.ReadHeaderDIS();
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   f.form.controls.FileListBox2.selected_name.clear();
@@ -387,7 +387,7 @@ std::vector<std::string> PairFiles(const DiscreteFixture& f) {
 
 TEST(DiscreteConversionFailures, ReaderFailureStopsBeforeAnythingIsWritten) {
   DiscreteFixture f;
-  f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
+  f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt"};
   f.form.paths.OutPathDIS = f.dir / "out.cfg";
   f.form.ConvertDIS();
   EXPECT_EQ(f.ui.errors, Lines{"Не найден"});

@@ -66,6 +66,7 @@ TempDir::~TempDir() {
 
 FormFixture::FormFixture() : form((system.executable_folder = dir.Folder(), ui), system) {
   system.current_directory = dir.Folder() + "working/";
+  system.config_folder = dir.Folder() + "config/";
   std::filesystem::create_directories(system.current_directory);
 }
 
