@@ -5,6 +5,7 @@
 #include <ctime>
 #include <fstream>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 #include "comtrade/file_io.h"
@@ -165,6 +166,23 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
   const auto end = path.find_last_of(kSeparators);
   return end == std::string::npos ? path : path.substr(end + 1);
+}
+
+std::string ExistingFolderOf(const std::string& folder) {
+  std::string at = folder;
+  while (!at.empty()) {
+    const std::filesystem::path path = FsPath(at);
+    std::error_code error;
+    if (!path.empty() && std::filesystem::is_directory(path, error)) return at;
+    std::string inner = at;  // without its closing separators
+    while (inner.size() > 1 &&
+           std::string_view(kSeparators).find(inner.back()) != std::string_view::npos)
+      inner.pop_back();
+    const std::string up = FolderOf(inner);
+    if (up == at) break;
+    at = up;
+  }
+  return "";
 }
 
 std::string ExpandPath(const std::string& folder, const std::string& path) {

@@ -93,6 +93,10 @@ std::string PathText(const std::filesystem::path& path);
 std::string FolderOf(const std::string& path);
 // The name part of a path: what follows its last separator.
 std::string NameOf(const std::string& path);
+// folder when it exists, else the nearest folder above it that does, with
+// its trailing separator; empty when none does. Where a dialog opens for a
+// folder that is missing, such as an output folder nobody made.
+std::string ExistingFolderOf(const std::string& folder);
 // path made full against folder (which ends with the separator) when it is
 // relative, with "." and ".." steps resolved. A path the file system cannot
 // take stays as it is.

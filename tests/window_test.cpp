@@ -638,6 +638,18 @@ TEST(LastFoldersPlace, AMachineWithoutAConfigurationFolderKeepsTheFileBesideTheE
   EXPECT_EQ(f.form.paths.LastFoldersPath, f.dir / "cmtrd.ddt");
 }
 
+TEST(DialogFolder, AMissingFolderGivesTheNearestOneAboveThatExists) {
+  TempDir d;
+  fs::create_directories(d / "a/b");
+  EXPECT_EQ(ExistingFolderOf(d / "a/b/"), d / "a/b/");
+  EXPECT_EQ(ExistingFolderOf(d / "a/b/c/d/"), d / "a/b/");
+  EXPECT_EQ(ExistingFolderOf(d / "a/gone//"), d / "a/");
+  WriteFile(d / "a/file", "");
+  EXPECT_EQ(ExistingFolderOf(d / "a/file/x/"), d / "a/");  // a file is no folder
+  EXPECT_EQ(ExistingFolderOf(""), "");
+  EXPECT_EQ(ExistingFolderOf("relative/missing/"), "");
+}
+
 // ---- the combined conversion's state file ----
 
 TEST(StateFile, TheWindowsMachineKeepsItPrivateAndRemovesIt) {

@@ -197,6 +197,22 @@ TEST_F(WindowView, RealBoxesAndDialogsSpeakRussianAndTakeTheLogicsOptions) {
   EXPECT_EQ(filter, "COMTRADE файлы (*.cfg)");
 }
 
+TEST_F(WindowView, SaveDialogForAMissingOutputFolderOpensInTheNearestFolderThatExists) {
+  // The output folders beside the program are never made by it.
+  QtUi ui;
+  ui.Attach(window.get());
+  QString folder;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    folder = dialog->directory().absolutePath();
+    dialog->reject();
+  });
+  ui.SaveDialog({Cp("COMTRADE файлы (*.cfg)|*.CFG"), "cfg", f.dir / "comtrade_anl/deeper/",
+                 "sample_anl.cfg"});
+  EXPECT_EQ(folder + "/", QString::fromStdString(f.dir.Folder()));
+}
+
 // ---- the lists follow their folders ----
 
 QString CurrentName(const QListWidget* list) {
