@@ -270,17 +270,16 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
                               convert_dis_button_, sovmest_button_})
     button->setStyle(focus_style);
 
-  const auto handler = [this](void (TFComtrade::*click)()) {
-    return [this, click] { Run([this, click] { (form_.*click)(); }); };
-  };
-  connect(close_button_, &QPushButton::clicked, this, handler(&TFComtrade::CloseButtonClick));
-  connect(flh_button_, &QPushButton::clicked, this, handler(&TFComtrade::FLHButtonClick));
-  connect(dis_button_, &QPushButton::clicked, this, handler(&TFComtrade::DISButtonClick));
+  connect(close_button_, &QPushButton::clicked, this,
+          [this] { Run(&TFComtrade::CloseButtonClick); });
+  connect(flh_button_, &QPushButton::clicked, this, [this] { Run(&TFComtrade::FLHButtonClick); });
+  connect(dis_button_, &QPushButton::clicked, this, [this] { Run(&TFComtrade::DISButtonClick); });
   connect(convert_anl_button_, &QPushButton::clicked, this,
-          handler(&TFComtrade::ConvertANLButtonClick));
+          [this] { Run(&TFComtrade::ConvertANLButtonClick); });
   connect(convert_dis_button_, &QPushButton::clicked, this,
-          handler(&TFComtrade::ConvertDISButtonClick));
-  connect(sovmest_button_, &QPushButton::clicked, this, handler(&TFComtrade::SovmestButtonClick));
+          [this] { Run(&TFComtrade::ConvertDISButtonClick); });
+  connect(sovmest_button_, &QPushButton::clicked, this,
+          [this] { Run(&TFComtrade::SovmestButtonClick); });
   connect(list1_, &QListWidget::currentRowChanged, this,
           [this](int row) { Selected(ListBox::kFileListBox1, row); });
   connect(list2_, &QListWidget::currentRowChanged, this,
@@ -301,6 +300,11 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
 
   close_button_->setFocus();
   ShowState();
+}
+
+void ComtradeWindow::Run(void (TFComtrade::*handler)()) {
+  TFComtrade& form = form_;
+  Run([&form, handler] { (form.*handler)(); });
 }
 
 void ComtradeWindow::Run(const std::function<void()>& handler) {

@@ -55,6 +55,8 @@ class ComtradeWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // Runs a handler of the logic, then shows the state it left.
+  void Run(void (TFComtrade::*handler)());
   void Run(const std::function<void()>& handler);
   void Selected(ListBox box, int row);
   void ShowList(ListBox box);
