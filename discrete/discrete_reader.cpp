@@ -54,8 +54,9 @@ class CountedLines {
     CutAtSemicolon(line);
     return true;
   }
-  // Reads the second line of a pair, skipping blank lines. False when the limit
-  // is reached or the file ends first (also with a last line without line end).
+  // Reads the second line of a pair, skipping blank lines: at least one read,
+  // also when the first line ended the file. False when the limit is reached or
+  // the file ends first (also with a last line without line end).
   bool ReadSecond(std::string& line) {
     do {
       if (!Read(line) || record_.ended()) return false;
@@ -115,7 +116,10 @@ std::int64_t CheckEventsDIS(TextReader& record, DiscreteTables& tables, StartMom
   while (!lines.ended()) {
     if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
-    if (lines.ended() || !lines.ReadSecond(second) || !OpenPair(first, second)) return counter;
+    // Unlike the start search, the check reads once more for the second line
+    // when the first line ended the file (a record cut inside an event pair),
+    // and counts that read.
+    if (!lines.ReadSecond(second) || !OpenPair(first, second)) return counter;
     const EventLine event = ReadEventLine(first);
     for (const std::string& time : event.time_texts) {
       if (time == previous_text) continue;

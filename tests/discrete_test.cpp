@@ -136,6 +136,30 @@ TEST(DiscreteHeader, NamesTheLineWhereTheRecordIsDamaged) {
             "Поврежден4");  // no name
 }
 
+// A record copied short ends inside an event pair. After the pair's first line
+// the check reads once more for its second line, also when that first line
+// ended the file, and counts the read: each cut below names line 8. The start
+// search fails at a cut first line before any further read.
+TEST(DiscreteHeader, RecordCutInsideAnEventPairNamesTheLineAfterItsFirstLine) {
+  DiscreteFixture f;
+  const std::string six_lines =
+      DiscreteRecord().Start().Event("0010.000", "П", "A").Event("0020.000", "П", "B").Bytes();
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П")), "Поврежден8");      // cut first line 7
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П\r\n")), "Поврежден8");  // line 7 ends the file
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П\r\n\\\\ C")), "Поврежден8");  // cut line 8
+  EXPECT_FALSE(f.form.controls.ConvertDISButton);
+  EXPECT_EQ(CheckDiscreteRecord(f.dir / "rec.txt").outcome.line, 8);
+
+  const std::string separator = DiscreteRecord().Pair("======", "-").Bytes();
+  EXPECT_EQ(f.Check(separator + "// 13 02 16:33:45"), "Поврежден3");
+  EXPECT_EQ(f.Check(separator + "// 13 02 16:33:45\r\n"), "Поврежден4");
+
+  // The reader drops the cut pair and converts the events before it.
+  f.Convert(six_lines + Cp("// 0030.000 П"));
+  EXPECT_TRUE(f.reports.errors.empty());
+  EXPECT_EQ(f.CfgLines()[1], "3,0A,3D");
+}
+
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
   f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
