@@ -137,6 +137,11 @@ TEST(CombinedConversion, EachStateCoversTheSamplesItsDurationReaches) {
       {{"0000.010", "0000.011", "0000.013", "0000.020"},
        {"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-87:1,1,0,0,0", "88-89:1,1,1,0,0",
         "90-95:1,1,1,1,0", "96-96:1,1,1,1,1"}},
+      // 3 ms: 2 samples, 8 ms: 6 (a remainder of 0.5 ms covers no further
+      // sample), 3 ms: 2, then the last state: 1.
+      {{"0000.010", "0000.013", "0000.021", "0000.024"},
+       {"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-88:1,1,0,0,0", "89-94:1,1,1,0,0",
+        "95-96:1,1,1,1,0", "97-97:1,1,1,1,1"}},
       // 0000.010 and 010 are different texts of one time: a state of 0 ms still
       // covers a sample (the header check would refuse the record; the
       // conversion takes it as it comes).
