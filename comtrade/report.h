@@ -55,10 +55,4 @@ class FirstReport : public Reporter {
   Outcome first_;
 };
 
-// Drops every report: for callers that only want the outcome.
-class QuietReporter : public Reporter {
- public:
-  void Report(const Outcome&) override {}
-};
-
 }  // namespace velk
