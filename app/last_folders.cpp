@@ -3,8 +3,8 @@
 // folder in which the user last chose an analog record and the one of the last
 // discrete record, one per line ended by CR LF, as the file system names them.
 #include "app/comtrade_form.h"
-#include "app/texts.h"
 #include "comtrade/file_io.h"
+#include "comtrade/report.h"
 #include "comtrade/text_reader.h"
 
 namespace velk {
@@ -23,7 +23,7 @@ std::string TFComtrade::ReadLastFolder(int n) {
 std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
   InFile file;
   if (!file.Open(path)) {
-    ui_.ErrorBox(text::kFileNotFound);
+    ui_.ErrorBox(MessageText({Failure::kFileNotFound, path}));
     return "";
   }
   TextReader reader(file);
@@ -40,12 +40,12 @@ void TFComtrade::WriteLastFolders() {
   if (!folder.empty() && folder == system_.UserConfigFolder()) system_.MakeFolder(folder);
   OutFile file;
   if (!file.Create(paths.LastFoldersPath)) {
-    ui_.ErrorBox(text::kWriteError);
+    ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
     return;
   }
   file.Line(paths.FolderANL);
   file.Line(paths.FolderDIS);
-  if (!file.Close()) ui_.ErrorBox(text::kWriteError);
+  if (!file.Close()) ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
 }
 
 // The file stays beside the executable where the user may create files there,

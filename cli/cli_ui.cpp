@@ -1,12 +1,11 @@
 #include "cli/cli_ui.h"
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk {
 
-void StreamUi::ErrorBox(std::string_view text) {
-  err_ << Cp1251ToUtf8(text) << '\n';
-  ++messages_;
+void StreamReporter::Report(const Outcome& outcome) {
+  err_ << Cp1251ToUtf8(MessageText(outcome)) << '\n';
 }
 
 }  // namespace velk

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/cp1251.h"
 #include "app/texts.h"
 #include "cli/cli_run.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
