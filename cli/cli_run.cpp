@@ -1,9 +1,11 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <iostream>
 
 #include "app/comtrade_form.h"
 #include "app/cp1251.h"
+#include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "comtrade/file_io.h"
 
@@ -109,9 +111,12 @@ int Combined(TFComtrade& form, StreamUi& ui, const std::string& analog_record,
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp;
+    out << kHelp << '\n' << batch::Help();
     return kExitConverted;
   }
+  if (!args.empty() && args[0] == "batch")
+    return batch::RunBatch({args.begin() + 1, args.end()}, out, err,
+                           &err == &std::cerr && batch::ErrorStreamIsTerminal());
   StreamUi ui(err);
   CommandLineSystem system(executable_folder);
   TFComtrade form(ui, system);
