@@ -3,6 +3,7 @@
 // new, names that never overwrite, exit statuses and the JSON report.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -300,6 +301,25 @@ TEST(BatchOutputFolder, InsideTheRecordFolderIsNeverReadAsRecords) {
   EXPECT_EQ(ReadFile(in / "fault.flh"), flh);
   EXPECT_EQ(ReadFile(in / "fault.txt"), txt);
   EXPECT_TRUE(Exists(in / "comtrade_uni/fault.cfg"));
+}
+
+// ---- what it says ----
+
+TEST(BatchProgress, ShowsAProgressLineOnATerminalAlone) {
+  TempDir in, out;
+  WriteFile(in / "a.flh", Analog().Bytes());
+  WriteFile(in / "b.txt", Discrete("14 03 09:00:01"));
+  const auto plain = Batch({in.Folder(), out / "plain"});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.err, "");
+  if (std::system("command -v script > /dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
+  // script(1) runs the batch on a terminal of its own and copies what it shows.
+  const std::string command = "script -qec '" + std::string(VELK_CONVERT) + " batch --jobs 1 " +
+                              in.Folder() + " " + out / "tty" + "' /dev/null > " + out / "shown";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = ReadFile(out / "shown");
+  EXPECT_TRUE(Has(shown, "\r\x1b[K1/2 a.flh\r\x1b[K2/2 b.txt\r\x1b[K")) << shown;
+  EXPECT_TRUE(Has(shown, "Ошибки (failed): 0"));
 }
 
 // ---- exit statuses and the report ----
