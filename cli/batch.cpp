@@ -46,10 +46,11 @@ constexpr std::string_view kHelp =
     "      --jobs N     N преобразований сразу (по умолчанию по числу ядер) /\n"
     "                   N conversions at once (default: one per core)\n"
     "      --report F   итог в файл JSON / the summary as a JSON file\n"
-    "      Код выхода / exit status: 0 все записи преобразованы / every record converted;\n"
-    "      1 запись пропущена или не преобразована / a record skipped or failed;\n"
-    "      2 ни одна запись не прочитана / nothing could be read; 64 неверный вызов / wrong "
-    "usage\n";
+    "      Код выхода / exit status:\n"
+    "        0  все записи преобразованы / every record converted or up to date\n"
+    "        1  запись пропущена или не преобразована / a record skipped or failed\n"
+    "        2  ни одна запись не прочитана / nothing could be read\n"
+    "        64 неверный вызов / wrong usage\n";
 
 constexpr std::string_view kNoFolder = "Папка не найдена (folder not found): ";
 constexpr std::string_view kCannotCreate = "Не удается создать папку (cannot create the folder): ";
@@ -127,16 +128,6 @@ std::string Stamp(const fs::path& path) {
   const auto time = fs::last_write_time(path, time_error);
   if (size_error || time_error) return "?";
   return std::to_string(size) + "@" + std::to_string(time.time_since_epoch().count());
-}
-
-bool EndsWithFolded(std::string_view name, std::string_view ext) {
-  if (name.size() < ext.size()) return false;
-  for (std::size_t i = 0; i < ext.size(); ++i) {
-    char c = name[name.size() - ext.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != ext[i]) return false;
-  }
-  return true;
 }
 
 std::optional<Options> Parse(const std::vector<std::string>& args) {
@@ -248,8 +239,8 @@ bool Run::Discover() {
     std::error_code kind_error;
     if (!entry.is_regular_file(kind_error)) return;
     const std::string name = Text(entry.path().filename());
-    const bool analog = EndsWithFolded(name, ".flh");
-    if (!analog && !EndsWithFolded(name, ".txt")) return;
+    const bool analog = Folded(name).ends_with(".flh");
+    if (!analog && !Folded(name).ends_with(".txt")) return;
     Record record;
     record.path = entry.path();
     record.relative = Text(entry.path().lexically_relative(in_folder_).generic_u8string());
@@ -557,17 +548,17 @@ bool Run::WriteReport(int status) const {
   const auto list = [](const std::string& items) {
     return items.empty() ? std::string("[]") : "[" + items + "\n  ]";
   };
-  const std::string json =
-      "{\n  \"in\": " + JsonString(Text(in_folder_)) +
-      ",\n  \"out\": " + JsonString(Text(out_folder_)) +
-      ",\n  \"records\": " + std::to_string(records_.size()) +
-      ",\n  \"converted\": {\"analog\": " + std::to_string(converted[0]) +
-      ", \"discrete\": " + std::to_string(converted[1]) +
-      ", \"combined\": " + std::to_string(converted[2]) +
-      "},\n  \"up_to_date\": " + std::to_string(up_to_date) + ",\n  \"skipped\": " + list(skipped) +
-      ",\n  \"ambiguous\": " + list(ambiguous) + ",\n  \"failed\": " + list(failed) +
-      ",\n  \"pairs\": " + list(pairs) + ",\n  \"read\": " + (in_read_ ? "true" : "false") +
-      ",\n  \"exit_status\": " + std::to_string(status) + "\n}\n";
+  const std::string json = "{\n  \"in\": " + JsonString(Text(in_folder_)) +
+                           ",\n  \"out\": " + JsonString(Text(out_folder_)) +
+                           ",\n  \"records\": " + std::to_string(records_.size()) +
+                           ",\n  \"converted\": {\"analog\": " + std::to_string(converted[0]) +
+                           ", \"discrete\": " + std::to_string(converted[1]) +
+                           ", \"combined\": " + std::to_string(converted[2]) +
+                           "},\n  \"up_to_date\": " + std::to_string(up_to_date) +
+                           ",\n  \"skipped\": " + list(skipped) +
+                           ",\n  \"ambiguous\": " + list(ambiguous) +
+                           ",\n  \"failed\": " + list(failed) + ",\n  \"pairs\": " + list(pairs) +
+                           ",\n  \"exit_status\": " + std::to_string(status) + "\n}\n";
   std::ofstream file(FullPath(PathOf(options_.report)), std::ios::binary | std::ios::trunc);
   file << json;
   file.close();
