@@ -271,7 +271,11 @@ bool Run::Discover() {
 void Run::Check() {
   ParallelFor(records_.size(), options_.jobs, [&](std::size_t i) {
     Record& r = records_[i];
-    r.check = r.analog ? CheckAnalog(Text(r.path)) : CheckDiscrete(Text(r.path));
+    try {
+      r.check = r.analog ? CheckAnalog(Text(r.path)) : CheckDiscrete(Text(r.path));
+    } catch (const std::exception& e) {
+      r.check = {false, e.what(), {}};
+    }
   });
 }
 

@@ -32,16 +32,23 @@ struct Converter {
   TFComtrade form{ui, system};
 };
 
+// The full path of path, or path itself when the current folder is gone.
+std::filesystem::path Absolute(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(FsPath(path), error);
+  return error ? FsPath(path) : full;
+}
+
 // A record placed in a window list: its folder and name.
 void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path full = std::filesystem::absolute(FsPath(path));
+  const std::filesystem::path full = Absolute(path);
   list.folder =
       full.parent_path().string() + static_cast<char>(std::filesystem::path::preferred_separator);
   list.selected_name = full.filename().string();
 }
 
 std::string FullPath(const std::string& path) {
-  return std::filesystem::absolute(FsPath(path)).lexically_normal().string();
+  return Absolute(path).lexically_normal().string();
 }
 
 RecordCheck AnalogCheckOf(TFComtrade& form) {
