@@ -1,131 +1,104 @@
-// The batch's conversions, each over a converter object of its own driven as
-// one velk-convert command drives it.
+// The batch's checks and conversions over the record engine, each call with
+// a reporter and a state file folder of its own, in the steps and with the
+// inputs of one velk-convert command.
 #include "cli/batch_engine.h"
 
 #include <filesystem>
 
-#include "app/comtrade_form.h"
-#include "app/cp1251.h"
+#include "analog/analog_record.h"
 #include "cli/cli_ui.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
+#include "comtrade/number_format.h"
+#include "discrete/discrete_record.h"
 
 namespace velk::batch {
 namespace {
 
-// Message boxes collected in order; questions are answered yes and dialogs
-// cancelled, as on the command line.
-class CollectingUi : public UiServices {
+// Every report's message, code page 1251, in order.
+class CollectingReporter : public Reporter {
  public:
-  void ErrorBox(std::string_view text) override { messages.emplace_back(text); }
-  Answer QuestionBox(std::string_view) override { return Answer::kYes; }
-  std::optional<std::string> OpenDialog(const FileDialogOptions&) override { return {}; }
-  std::optional<std::string> SaveDialog(const FileDialogOptions&) override { return {}; }
-
+  void Report(const Outcome& outcome) override { messages.push_back(MessageText(outcome)); }
   std::vector<std::string> messages;
 };
 
-// One conversion's objects: the converter, its collector and the machine with
-// a private state file.
-struct Converter {
-  CollectingUi ui;
-  CommandLineSystem system{""};
-  TFComtrade form{ui, system};
-};
-
 // The full path of path, or path itself when the current folder is gone.
-std::filesystem::path Absolute(const std::string& path) {
+std::string FullPath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path full = std::filesystem::absolute(FsPath(path), error);
-  return error ? FsPath(path) : full;
+  return (error ? FsPath(path) : full).lexically_normal().string();
 }
 
-// A record placed in a window list: its folder and name.
-void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path full = Absolute(path);
-  list.folder =
-      full.parent_path().string() + static_cast<char>(std::filesystem::path::preferred_separator);
-  list.selected_name = full.filename().string();
+RecordStart StartOf(const MomentNumbers& n) {
+  return {n.month, n.day, n.hour, n.minute, n.second};
 }
 
-std::string FullPath(const std::string& path) {
-  return Absolute(path).lexically_normal().string();
+ConversionResult Rejected(const Outcome& outcome) {
+  return {false, MessageText(outcome), {}};
 }
 
-RecordCheck AnalogCheckOf(TFComtrade& form) {
-  form.ReadHeaderANL();
-  RecordCheck check{form.controls.ConvertANLButton, form.controls.DateLabel, {}};
-  if (check.ok) {
-    const AnalogHeader& a = form.analog;
-    check.start = {a.month, a.day, a.hour, a.minute, a.second};
-  }
-  return check;
-}
-
-RecordCheck DiscreteCheckOf(TFComtrade& form) {
-  form.ReadHeaderDIS();
-  RecordCheck check{form.controls.ConvertDISButton, form.controls.DateLabelDIS, {}};
-  if (check.ok) {
-    const DiscreteTables& d = form.discrete;
-    check.start = {d.month, d.day, d.hour, d.minute, d.second};
-  }
-  return check;
-}
-
-ConversionResult Rejected(const RecordCheck& check) {
-  return {false, check.label, {}};
-}
-
-ConversionResult Outcome(const Converter& c) {
-  return {c.ui.messages.empty(), "", c.ui.messages};
+ConversionResult Result(const Outcome& outcome, CollectingReporter& reporter) {
+  return {outcome.ok(), "", std::move(reporter.messages)};
 }
 
 }  // namespace
 
 RecordCheck CheckAnalog(const std::string& path) {
-  Converter c;
-  Select(c.form.controls.FileListBox1, path);
-  return AnalogCheckOf(c.form);
+  const AnalogHeaderCheck check = ReadAnalogHeader(FullPath(path));
+  if (!check.outcome.ok()) return {false, MessageText(check.outcome), {}};
+  return {true, MomentLabel(check.header.Moment()), StartOf(check.header.Numbers())};
 }
 
 RecordCheck CheckDiscrete(const std::string& path) {
-  Converter c;
-  Select(c.form.controls.FileListBox2, path);
-  return DiscreteCheckOf(c.form);
+  const DiscreteCheck check = CheckDiscreteRecord(FullPath(path));
+  if (!check.outcome.ok()) return {false, MessageText(check.outcome), {}};
+  StartMoment moment = check.moment;
+  moment.year = kUnknownYear;
+  return {true, MomentLabel(moment), StartOf(check.numbers)};
 }
 
 ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg) {
-  Converter c;
-  Select(c.form.controls.FileListBox1, flh);
-  const RecordCheck check = AnalogCheckOf(c.form);
-  if (!check.ok) return Rejected(check);
-  c.form.paths.OutPathANL = FullPath(out_cfg);
-  c.form.ConvertANL();
-  return Outcome(c);
+  const std::string path = FullPath(flh);
+  if (const AnalogHeaderCheck check = ReadAnalogHeader(path); !check.outcome.ok())
+    return Rejected(check.outcome);
+  CollectingReporter reporter;
+  const Outcome outcome = ConvertAnalog(path, FullPath(out_cfg), reporter);
+  return Result(outcome, reporter);
 }
 
 ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg) {
-  Converter c;
-  Select(c.form.controls.FileListBox2, txt);
-  const RecordCheck check = DiscreteCheckOf(c.form);
-  if (!check.ok) return Rejected(check);
-  c.form.paths.OutPathDIS = FullPath(out_cfg);
-  c.form.ConvertDIS();
-  return Outcome(c);
+  const std::string path = FullPath(txt);
+  if (const DiscreteCheck check = CheckDiscreteRecord(path); !check.outcome.ok())
+    return Rejected(check.outcome);
+  // The record names no year: its pair bears the current one.
+  StartMoment moment;
+  moment.year = ZeroPaddedCut(LocalSystem("").CurrentYear(), 4);
+  CollectingReporter reporter;
+  const Outcome outcome = ConvertDiscrete(path, FullPath(out_cfg), moment, reporter);
+  return Result(outcome, reporter);
 }
 
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
                                         const std::string& out_cfg) {
-  Converter c;
-  Select(c.form.controls.FileListBox1, flh);
-  Select(c.form.controls.FileListBox2, txt);
-  const RecordCheck analog = AnalogCheckOf(c.form);
-  if (!analog.ok) return Rejected(analog);
-  const RecordCheck discrete = DiscreteCheckOf(c.form);
-  if (!discrete.ok) return Rejected(discrete);
-  if (analog.start != discrete.start) return {false, "", {}};
-  c.form.paths.OutPathUNI = FullPath(out_cfg);
-  c.form.ConvertUNI();
-  return Outcome(c);
+  const std::string analog_path = FullPath(flh);
+  const std::string discrete_path = FullPath(txt);
+  const AnalogHeaderCheck analog = ReadAnalogHeader(analog_path);
+  if (!analog.outcome.ok()) return Rejected(analog.outcome);
+  const DiscreteCheck discrete = CheckDiscreteRecord(discrete_path);
+  if (!discrete.outcome.ok()) return Rejected(discrete.outcome);
+  // A part of the moment that the discrete record's start pair lacks is the
+  // analog record's, as in the combined pair's time lines.
+  StartMoment discrete_moment = analog.header.Moment();
+  Overlay(discrete_moment, discrete.moment);
+  if (!SameStartMoment(analog.header.Numbers(), NumbersOf(discrete_moment))) return {false, "", {}};
+  // The state file goes into a private folder, removed when the conversion ends.
+  const CommandLineSystem system("");
+  CollectingReporter reporter;
+  const Outcome outcome = ConvertCombined(
+      analog_path, discrete_path, FullPath(out_cfg), [&system] { return system.StateFilePath(); },
+      reporter);
+  return Result(outcome, reporter);
 }
 
 std::string ForPerson(const std::string& cp1251) {

@@ -1,12 +1,12 @@
-// What the batch conversion needs of the converter: the header check of one
+// What the batch conversion needs of the record engine: the header check of one
 // record and the conversion of one record (or one analog and one discrete
-// record) into the pair at a path, each on objects of its own.
+// record) into the pair at a path.
 //
-// Every call is independent of every other: it makes its own converter state,
-// reports to its own collector and keeps the combined conversion's state file in
-// a private folder, so calls may run at the same time on different threads. Each
-// conversion runs the header check first and then converts, exactly as one
-// velk-convert command does, so that its files are that command's bytes.
+// Every call is independent of every other: it reports to its own collector
+// and keeps the combined conversion's state file in a private folder, so calls
+// may run at the same time on different threads. Each conversion runs the
+// header check first and then converts, exactly as one velk-convert command
+// does, so that its files are that command's bytes.
 #pragma once
 
 #include <string>
