@@ -270,6 +270,14 @@ TEST(BatchNames, ChoosesNamesByTheFourFilesInAnyLetterCase) {
                                 {"comtrade_anl", "mine", {"/in/mine.flh"}}},
                                list, linked),
             (std::vector<std::string>{"rec_2", "mine_2"}));
+  // A pair claimed by a run that stopped before it finished is finished under
+  // its name, over the files that run left.
+  list[{"comtrade_anl", "mine"}].done = false;
+  const auto left = [](const std::string&, const std::string& file) {
+    return file.starts_with("mine") ? batch::FileState::kPlain : batch::FileState::kMissing;
+  };
+  EXPECT_EQ(batch::ChooseNames({{"comtrade_anl", "mine", {"/in/mine.flh"}}}, list, left),
+            (std::vector<std::string>{"mine"}));
 }
 
 TEST(BatchNames, TheListOfPairsReadsBackWhatItWrote) {
