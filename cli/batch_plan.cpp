@@ -157,17 +157,24 @@ std::vector<std::string> ChooseNames(
   };
 
   // Pairs of earlier runs keep their names, whatever new records came since.
-  std::map<std::pair<std::string, std::vector<std::string>>, std::string> known;
+  // Records may be listed under several names (two links to one record): each
+  // name goes to one request.
+  std::map<std::pair<std::string, std::vector<std::string>>, std::vector<std::string>> known;
   for (const auto& [key, entry] : list) {
-    known[{key.first, entry.records}] = key.second;
+    known[{key.first, entry.records}].push_back(key.second);
     hold(key.first, key.second);
   }
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const auto it = known.find({requests[i].folder, requests[i].records});
     if (it == known.end()) continue;
-    if (all_files(requests[i].folder, it->second,
-                  [](FileState s) { return s != FileState::kShared; }))
-      names[i] = it->second;
+    for (auto name = it->second.begin(); name != it->second.end(); ++name) {
+      if (!all_files(requests[i].folder, *name,
+                     [](FileState s) { return s != FileState::kShared; }))
+        continue;
+      names[i] = *name;
+      it->second.erase(name);
+      break;
+    }
   }
 
   for (std::size_t i = 0; i < requests.size(); ++i) {

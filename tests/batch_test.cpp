@@ -3,6 +3,7 @@
 // new, names that never overwrite, exit statuses and the JSON report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -278,6 +279,15 @@ TEST(BatchNames, ChoosesNamesByTheFourFilesInAnyLetterCase) {
   };
   EXPECT_EQ(batch::ChooseNames({{"comtrade_anl", "mine", {"/in/mine.flh"}}}, list, left),
             (std::vector<std::string>{"mine"}));
+  // Two links to one record are two requests of the same records: never one name.
+  list[{"comtrade_anl", "link"}] = {{"/in/mine.flh"}, true, "1@1"};
+  auto twice = batch::ChooseNames({{"comtrade_anl", "mine", {"/in/mine.flh"}},
+                                   {"comtrade_anl", "link", {"/in/mine.flh"}},
+                                   {"comtrade_anl", "again", {"/in/mine.flh"}}},
+                                  list, left);
+  EXPECT_EQ(twice[2], "again");
+  std::sort(twice.begin(), twice.begin() + 2);
+  EXPECT_EQ(twice, (std::vector<std::string>{"link", "mine", "again"}));
 }
 
 TEST(BatchNames, TheListOfPairsReadsBackWhatItWrote) {
