@@ -23,11 +23,13 @@ class CollectingReporter : public Reporter {
   std::vector<std::string> messages;
 };
 
-// The full path of path, or path itself when the current folder is gone.
+// The full path of path, or path itself when the current folder is gone; as
+// path, UTF-8 on every system.
 std::string FullPath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path full = std::filesystem::absolute(FsPath(path), error);
-  return (error ? FsPath(path) : full).lexically_normal().string();
+  const std::u8string text = (error ? FsPath(path) : full).lexically_normal().u8string();
+  return {text.begin(), text.end()};
 }
 
 RecordStart StartOf(const MomentNumbers& n) {
