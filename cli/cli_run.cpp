@@ -1,9 +1,11 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "analog/analog_record.h"
+#include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "combined/combined.h"
 #include "comtrade/cp1251.h"
@@ -116,9 +118,12 @@ int Combined(const SystemServices& system, const std::string& analog_record,
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp;
+    out << kHelp << '\n' << batch::Help();
     return kExitConverted;
   }
+  if (!args.empty() && args[0] == "batch")
+    return batch::RunBatch({args.begin() + 1, args.end()}, out, err,
+                           &err == &std::cerr && batch::ErrorStreamIsTerminal());
   if (args.size() == 3 && args[0] == "analog") return Analog(args[1], args[2], err);
   CommandLineSystem system(executable_folder);
   if (args.size() == 3 && args[0] == "discrete") return Discrete(system, args[1], args[2], err);
