@@ -38,7 +38,7 @@ int LocalSystem::CurrentYear() const {
 std::string LocalSystem::CurrentDirectory() const {
   std::error_code error;
   const auto here = std::filesystem::current_path(error);
-  return error ? std::string() : WithSeparator(here.string());
+  return error ? std::string() : WithSeparator(PathText(here));
 }
 
 bool LocalSystem::SetCurrentDir(const std::string& folder) {
@@ -65,7 +65,7 @@ std::string NameOf(const std::string& path) {
 std::string ExpandPath(const std::string& folder, const std::string& path) {
   std::filesystem::path full = FsPath(path);
   if (full.is_relative()) full = FsPath(folder) / full;
-  return full.lexically_normal().string();
+  return PathText(full.lexically_normal());
 }
 
 }  // namespace velk

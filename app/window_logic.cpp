@@ -45,13 +45,9 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(FsPath(folder), error), end; !error && it != end;
-       it.increment(error)) {
-    std::error_code kind_error;
-    if (!it->is_regular_file(kind_error)) continue;
-    std::string name = it->path().filename().string();
-    if (MatchesMask(name, mask)) names.push_back(std::move(name));
+  for (FolderEntry& entry : FolderEntries(folder).value_or(std::vector<FolderEntry>{})) {
+    if (entry.kind == FolderEntry::Kind::kFile && MatchesMask(entry.name, mask))
+      names.push_back(std::move(entry.name));
   }
   // By name with letters in any case; names that differ only in case keep a
   // fixed order among themselves.

@@ -41,12 +41,12 @@ constexpr const char* kMomentsDiffer =
 void Select(FileList& list, const std::string& path) {
   const std::filesystem::path full = std::filesystem::absolute(FsPath(path));
   list.folder =
-      full.parent_path().string() + static_cast<char>(std::filesystem::path::preferred_separator);
-  list.selected_name = full.filename().string();
+      PathText(full.parent_path()) + static_cast<char>(std::filesystem::path::preferred_separator);
+  list.selected_name = PathText(full.filename());
 }
 
 std::string FullPath(const std::string& path) {
-  return std::filesystem::absolute(FsPath(path)).lexically_normal().string();
+  return PathText(std::filesystem::absolute(FsPath(path)).lexically_normal());
 }
 
 int Rejected(std::ostream& err, const std::string& label) {

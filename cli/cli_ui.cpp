@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/cp1251.h"
+#include "comtrade/file_io.h"
 
 namespace velk {
 
@@ -29,9 +30,9 @@ std::string CommandLineSystem::StateFilePath() const {
     }
     // Without a private folder the state file goes nowhere writable, and the
     // conversion reports that it cannot create it.
-    if (private_folder_.empty()) return (temp / "velk-convert-unavailable" / "tmp.tmp").string();
+    if (private_folder_.empty()) return PathText(temp / "velk-convert-unavailable" / "tmp.tmp");
   }
-  return (private_folder_ / "tmp.tmp").string();
+  return PathText(private_folder_ / "tmp.tmp");
 }
 
 }  // namespace velk
