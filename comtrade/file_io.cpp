@@ -90,10 +90,12 @@ std::filesystem::path FsPath(const std::string& path) {
   // With the prefix the system takes the path as it stands: "." and ".." steps
   // are resolved and every separator made a backslash first, as the system
   // does for a path without it.
-  const std::wstring normal = std::filesystem::path(text).lexically_normal().native();
-  if (IsSharePath(normal))
-    return std::filesystem::path(std::wstring(kLongUncPrefix) + normal.substr(2));
-  return std::filesystem::path(std::wstring(kLongPrefix) + normal);
+  if (IsSharePath(text)) {  // \\server\share\... becomes \\?\UNC\server\share\...
+    const auto normal = std::filesystem::path(text.substr(2)).lexically_normal();
+    return std::filesystem::path(std::wstring(kLongUncPrefix) + normal.native());
+  }
+  const auto normal = std::filesystem::path(text).lexically_normal();
+  return std::filesystem::path(std::wstring(kLongPrefix) + normal.native());
 }
 
 std::string PathText(const std::filesystem::path& path) {
