@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "app/comtrade_form.h"
 #include "app/cp1251.h"
@@ -37,16 +38,25 @@ constexpr const char* kHelp =
 constexpr const char* kMomentsDiffer =
     "Моменты пуска записей не совпадают (the records' start moments differ)";
 
+// The full path of a path of the command line; an empty path, which has none,
+// stays empty and names no file.
+std::filesystem::path Absolute(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(FsPath(path), error);
+  return error ? std::filesystem::path() : full;
+}
+
 // A file of the command line placed in a window list: its folder and name.
 void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path full = std::filesystem::absolute(FsPath(path));
+  const std::filesystem::path full = Absolute(path);
+  if (full.empty()) return;  // nothing selected: the header check finds no file
   list.folder =
       PathText(full.parent_path()) + static_cast<char>(std::filesystem::path::preferred_separator);
   list.selected_name = PathText(full.filename());
 }
 
 std::string FullPath(const std::string& path) {
-  return PathText(std::filesystem::absolute(FsPath(path)).lexically_normal());
+  return PathText(Absolute(path).lexically_normal());
 }
 
 int Rejected(std::ostream& err, const std::string& label) {

@@ -2,7 +2,7 @@
 // UTF-8 text the converter keeps them in, Cyrillic paths with blanks on the
 // command line, paths over 260 characters, the last-folders file in code page
 // 1251, and files that another program holds or that are read-only. The text
-// conversions run on every system; the rest only on Windows.
+// conversions and empty paths are tried on every system; the rest only on Windows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,6 +75,24 @@ TEST(CodePage1251, TextOutsideTheCodePageHasNoBytes) {
   EXPECT_FALSE(Utf8ToCp1251("C:\\记录\\"));    // Chinese
   EXPECT_FALSE(Utf8ToCp1251("\xEF\xBF\xBD"));  // U+FFFD, which stands for byte 0x98
   EXPECT_FALSE(Utf8ToCp1251("\xD0"));          // not UTF-8
+}
+
+// ---- paths that name no file ----
+
+TEST(CommandLinePaths, EmptyPathsAreFilesThatCannotBeOpenedNotACrash) {
+  TempDir dir;
+  FlhRecord r;
+  WriteFile(dir / "rec.flh", r.Ramp(3).Bytes());
+  const auto no_record = RunConvert({"analog", "", dir / "out.cfg"});
+  EXPECT_EQ(no_record.status, kExitHeaderRejected);
+  EXPECT_EQ(no_record.err, "Не найден\n");
+  const auto no_output = RunConvert({"analog", dir / "rec.flh", ""});
+  EXPECT_EQ(no_output.status, kExitConversionFailed);
+  EXPECT_EQ(no_output.err, "Ошибка открытия файла\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine({"combined", dir / "rec.flh", "", ""}, dir.Folder(), out, err),
+            kExitHeaderRejected);
+  EXPECT_EQ(err.str(), "Не найден\n");
 }
 
 #ifdef _WIN32
