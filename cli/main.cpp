@@ -52,7 +52,9 @@ std::string ExecutableFolder() {
 }
 
 // Writes UTF-8 text to a console as UTF-16, which every console shows whatever
-// its code page; to a file or a pipe as the UTF-8 bytes, lines ended by CR LF.
+// its code page (so the program never changes the code page of the console it
+// shares with cmd.exe); to a file or a pipe as the UTF-8 bytes, lines ended by
+// CR LF.
 void Put(DWORD handle_id, std::FILE* stream, const std::string& text) {
   if (text.empty()) return;
   const HANDLE handle = GetStdHandle(handle_id);
@@ -73,7 +75,6 @@ void Put(DWORD handle_id, std::FILE* stream, const std::string& text) {
 }  // namespace
 
 int main() {
-  SetConsoleOutputCP(CP_UTF8);
   std::ostringstream out, err;
   const int status = velk::RunCommandLine(Arguments(), ExecutableFolder(), out, err);
   Put(STD_OUTPUT_HANDLE, stdout, out.str());
