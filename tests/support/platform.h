@@ -9,7 +9,7 @@
 #ifdef _WIN32
 #define VELK_SKIP_ON_WINDOWS(reason) GTEST_SKIP() << (reason)
 #else
-#define VELK_SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#define VELK_SKIP_ON_WINDOWS(reason) static_cast<void>(reason)
 #endif
 
 namespace velk::testing {
