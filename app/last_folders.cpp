@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/comtrade_form.h"
-#include "app/cp1251.h"
-#include "app/texts.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
+#include "comtrade/report.h"
 #include "comtrade/text_reader.h"
 
 namespace velk {
@@ -43,7 +43,7 @@ std::optional<std::string> LineFromFolder(const std::string& folder) {
 std::string TFComtrade::ReadLastFolder(int n) {
   InFile file;
   if (!file.Open(paths.LastFoldersPath)) {
-    ui_.ErrorBox(text::kFileNotFound);
+    ui_.ErrorBox(MessageText({Failure::kFileNotFound, paths.LastFoldersPath}));
     return "";
   }
   TextReader reader(file);
@@ -62,12 +62,12 @@ void TFComtrade::WriteLastFolders() {
   const std::optional<std::string> discrete_line = LineFromFolder(paths.FolderDIS);
   OutFile file;
   if (!analog_line || !discrete_line || !file.Create(paths.LastFoldersPath)) {
-    ui_.ErrorBox(text::kWriteError);
+    ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
     return;
   }
   file.Line(*analog_line);
   file.Line(*discrete_line);
-  if (!file.Close()) ui_.ErrorBox(text::kWriteError);
+  if (!file.Close()) ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
 }
 
 void TFComtrade::RestoreLastFolders() {

@@ -12,8 +12,8 @@
 
 #include <filesystem>
 
-#include "app/cp1251.h"
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
@@ -122,7 +122,7 @@ TEST(CodePage1251, AgreesWithTheSystemConverterForEveryByteBothWays) {
 struct AsciiFixture {
   TempDir dir;
   PairPaths pair;
-  RecordingUi ui;
+  RecordingReporter ui;
   AsciiFixture() : pair(PairPathsFor(dir / "p.cfg")) {}
 };
 

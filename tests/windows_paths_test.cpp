@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "app/comtrade_form.h"
-#include "app/cp1251.h"
 #include "cli/cli_run.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/utf16.h"
 #include "tests/support/fakes.h"
