@@ -7,9 +7,8 @@
 #   scripts/compare-windows.sh [LINUX_BUILD] [WINDOWS_BUILD]   (build, build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-linux=$root/${1:-build}
-windows=$root/${2:-build-windows}
+linux=$(cd "${1:-build}" && pwd)
+windows=$(cd "${2:-build-windows}" && pwd)
 export WINEPREFIX=$windows/wine-prefix WINEDEBUG=-all
 
 work=$(mktemp -d)
@@ -27,11 +26,11 @@ convert() {
   local args=("$@")
   local last=$((${#args[@]} - 1))
   local out=${args[$last]}
-  args[$last]=linux/$out
+  args[last]=linux/$out
   local status=0
   "$linux/velk-convert" "${args[@]}" 2> "$work/err" || status=$?
   echo "$* -> $status $(cat "$work/err")" >> "$work/linux.log"
-  args[$last]=windows/$out
+  args[last]=windows/$out
   status=0
   wine velk-convert.exe "${args[@]}" 2> "$work/err" || status=$?
   echo "$* -> $status $(tr -d '\r' < "$work/err")" >> "$work/windows.log"
