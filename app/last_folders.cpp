@@ -1,8 +1,15 @@
 // The last-folders file "cmtrd.ddt" beside the executable, or in the user's
 // configuration folder where the executable's folder takes no new file: the
 // folder in which the user last chose an analog record and the one of the last
-// discrete record, one per line ended by CR LF, as the file system names them.
+// discrete record, one per line ended by CR LF. On Linux a line holds the
+// folder's bytes as the file system names it; on Windows, where paths are UTF-8
+// inside the program, the lines are code page 1251, the code of every text file
+// of the devices.
+#include <optional>
+#include <string>
+
 #include "app/comtrade_form.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/report.h"
 #include "comtrade/text_reader.h"
@@ -11,6 +18,25 @@ namespace velk {
 namespace {
 
 constexpr std::size_t kMaxLineLength = 199;
+
+// A line of the file as a folder's path text.
+std::string FolderFromLine(std::string line) {
+#ifdef _WIN32
+  return Cp1251ToUtf8(line);
+#else
+  return line;
+#endif
+}
+
+// A folder's path text as a line of the file; nothing when the code page
+// cannot spell it.
+std::optional<std::string> LineFromFolder(const std::string& folder) {
+#ifdef _WIN32
+  return Utf8ToCp1251(folder);
+#else
+  return folder;
+#endif
+}
 
 }  // namespace
 
@@ -31,20 +57,26 @@ std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
   reader.ReadLine(line);
   if (n >= 1) reader.ReadLine(line);
   if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
-  return line;
+  return FolderFromLine(std::move(line));
 }
 
+// A folder whose name the code page cannot spell (a Windows folder named in
+// another alphabet) is not remembered: the file is left as it was, and the
+// message is the one of a file that cannot be written.
 void TFComtrade::WriteLastFolders() {
+  const std::optional<std::string> analog_line = LineFromFolder(paths.FolderANL);
+  const std::optional<std::string> discrete_line = LineFromFolder(paths.FolderDIS);
   // The user's configuration folder is made when the file first goes there.
   const std::string folder = FolderOf(paths.LastFoldersPath);
-  if (!folder.empty() && folder == system_.UserConfigFolder()) system_.MakeFolder(folder);
+  if (analog_line && discrete_line && !folder.empty() && folder == system_.UserConfigFolder())
+    system_.MakeFolder(folder);
   OutFile file;
-  if (!file.Create(paths.LastFoldersPath)) {
+  if (!analog_line || !discrete_line || !file.Create(paths.LastFoldersPath)) {
     ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
     return;
   }
-  file.Line(paths.FolderANL);
-  file.Line(paths.FolderDIS);
+  file.Line(*analog_line);
+  file.Line(*discrete_line);
   if (!file.Close()) ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
 }
 

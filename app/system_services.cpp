@@ -145,19 +145,6 @@ std::string LocalSystem::ExpandFileName(const std::string& path) const {
 
 // ---- path texts ----
 
-std::string PathText(const std::filesystem::path& path) {
-#ifdef _WIN32
-  try {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-  } catch (const std::exception&) {
-    return "";  // a name of UTF-16 units that form no characters
-  }
-#else
-  return path.string();
-#endif
-}
-
 std::string FolderOf(const std::string& path) {
   const auto end = path.find_last_of(kSeparators);
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);

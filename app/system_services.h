@@ -84,11 +84,6 @@ class LocalSystem : public SystemServices {
 std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_config_home,
                              const std::string& home);
 
-// The text of a file-system path, as the converter's paths are written (UTF-8
-// on Windows, the bytes themselves elsewhere); empty when the path has no such
-// text.
-std::string PathText(const std::filesystem::path& path);
-
 // The folder part of a path with its trailing separator ("" when it has none).
 std::string FolderOf(const std::string& path);
 // The name part of a path: what follows its last separator.

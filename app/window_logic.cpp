@@ -47,20 +47,14 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask) {
   // Each name with its letters in one case, so that sorting folds each name once.
   std::vector<std::pair<std::string, std::string>> found;
-  const std::filesystem::path path = FsPath(folder);
-  std::error_code error;
-  if (!folder.empty() && !path.empty()) {
-    for (std::filesystem::directory_iterator it(path, error), end; !error && it != end;
-         it.increment(error)) {
-      std::error_code kind_error;
-      if (!it->is_regular_file(kind_error)) continue;
-      // A name without a text of its own could not be opened by it: not shown.
-      std::string name = PathText(it->path().filename());
-      if (name.empty() || !MatchesMask(name, mask)) continue;
-      std::string folded = name;
-      std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
-      found.emplace_back(std::move(folded), std::move(name));
-    }
+  if (folder.empty()) return {};
+  for (FolderEntry& entry : FolderEntries(folder).value_or(std::vector<FolderEntry>{})) {
+    if (entry.kind != FolderEntry::Kind::kFile || entry.name.empty() ||
+        !MatchesMask(entry.name, mask))
+      continue;
+    std::string folded = entry.name;
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    found.emplace_back(std::move(folded), std::move(entry.name));
   }
   // By name with letters in any case; names that differ only in case keep a
   // fixed order among themselves.

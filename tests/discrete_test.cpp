@@ -8,6 +8,7 @@
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
@@ -446,6 +447,7 @@ TEST(DiscreteConversionFailures, EachFileThatCannotBeOpened) {
 }
 
 TEST(DiscreteConversionFailures, FullDiskAtEachFile) {
+  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   const auto bytes = DiscreteRecord().Start().Event("0001.000", "П", "A").Bytes();
   const std::vector<std::pair<const char*, Lines>> cases = {
       {"out.cfg", {}},

@@ -32,8 +32,8 @@ const std::string kDiscrete = Cp("// 15 07 09:05:30\r\n\\\\ Пуск\r\n");
 struct WindowFixture : FormFixture {
   WindowFixture() { form.RestoreLastFolders(); }
   std::string Folder(const std::string& name) const {
-    fs::create_directories(dir / name);
-    return dir / name + "/";
+    fs::create_directories(FsPath(dir / name));
+    return dir / (name + "/");
   }
   // A click in a list on the file at path.
   void ClickAnalog(const std::string& path) {
@@ -60,7 +60,7 @@ struct WindowFixture : FormFixture {
 // bytes, started the way the window program starts it.
 struct StartFixture : FormFixture {
   explicit StartFixture(const std::string& file) {
-    WriteFile(dir / "cmtrd.ddt", file);
+    WriteFile(dir / "cmtrd.ddt", LastFoldersBytes(file));
     form.RestoreLastFolders();
   }
 };
@@ -87,7 +87,7 @@ TEST(LastFoldersAtStart, NoFileLeavesListsOnWorkingDirectoryAndDialogsInExecutab
 
 TEST(LastFoldersAtStart, PlainConstructorNeverReadsTheFile) {
   TempDir exe;
-  const std::string rec = exe.Folder() + "rec/";
+  const std::string rec = exe / "rec/";
   fs::create_directories(rec);
   WriteFile(exe / "cmtrd.ddt", rec + "\r\n" + rec + "\r\n");
   RecordingUi ui;
@@ -96,17 +96,17 @@ TEST(LastFoldersAtStart, PlainConstructorNeverReadsTheFile) {
   TFComtrade form(ui, system);
   EXPECT_EQ(form.paths.FolderANL, exe.Folder());
   EXPECT_EQ(form.paths.FolderDIS, exe.Folder());
-  EXPECT_EQ(form.paths.OutPathANL, exe.Folder() + "comtrade_anl/sample_anl.cfg");
-  EXPECT_EQ(form.paths.OutPathUNI, exe.Folder() + "comtrade_uni/sample_uni.cfg");
+  EXPECT_EQ(form.paths.OutPathANL, exe / "comtrade_anl/sample_anl.cfg");
+  EXPECT_EQ(form.paths.OutPathUNI, exe / "comtrade_uni/sample_uni.cfg");
   EXPECT_TRUE(system.entered.empty());
 }
 
 TEST(LastFoldersAtStart, BothLinesBecomeTheFoldersAndTheListsShowThem) {
   TempDir other;
-  const std::string anl = other.Folder() + "анализ/";  // a Cyrillic folder name
-  const std::string dis = other.Folder() + "dis/";
-  fs::create_directories(anl);
-  fs::create_directories(dis);
+  const std::string anl = other / "анализ/";  // a Cyrillic folder name
+  const std::string dis = other / "dis/";
+  fs::create_directories(FsPath(anl));
+  fs::create_directories(FsPath(dis));
   StartFixture f(anl + "\r\n" + dis + "\r\n");
   EXPECT_EQ(f.form.paths.FolderANL, anl);
   EXPECT_EQ(f.form.paths.FolderDIS, dis);
@@ -191,7 +191,8 @@ TEST(ChooseRecord, DiscreteRecordIsShownCheckedAndItsFolderRemembered) {
   EXPECT_EQ(f.system.current_directory, dis);
   EXPECT_EQ(f.ui.actions, std::vector<std::string>{"focus 2"});
   // The analog line keeps its current value: the executable's folder.
-  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), f.dir.Folder() + "\r\n" + dis + "\r\n");
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"),
+            LastFoldersBytes(f.dir.Folder() + "\r\n" + dis + "\r\n"));
   EXPECT_EQ(f.form.controls.DateLabelDIS, "15.07.???? 09:05:30");
   EXPECT_TRUE(f.form.controls.ConvertDISButton);
 }
@@ -208,7 +209,8 @@ TEST(ChooseRecord, AnalogRecordChosenByARelativePathIsExpandedAndChecked) {
   EXPECT_EQ(f.form.controls.FileListBox1.SelectedFile(), anl + "a.flh");
   EXPECT_EQ(f.form.controls.DateLabel, "13.02.2012 16:33:45");
   EXPECT_TRUE(f.form.controls.ConvertANLButton);
-  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), anl + "\r\n" + f.dir.Folder() + "\r\n");
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"),
+            LastFoldersBytes(anl + "\r\n" + f.dir.Folder() + "\r\n"));
 
   // The next start of the program finds both folders again.
   FormFixture next;

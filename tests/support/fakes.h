@@ -11,6 +11,7 @@
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
+#include "comtrade/file_io.h"
 #include "comtrade/report.h"
 
 namespace velk::testing {
@@ -86,8 +87,10 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   // path of name inside the folder
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::string Folder() const { return path_.string() + "/"; }
+  // path of name inside the folder; a "/" in name becomes the system's separator
+  std::string operator/(const std::string& name) const;
+  // the folder's path ending with the system's separator
+  std::string Folder() const;
 
  private:
   std::filesystem::path path_;
@@ -114,6 +117,9 @@ std::vector<std::string> CrLfLines(std::string text);
 // The lines of the file at path, as CrLfLines gives them.
 std::vector<std::string> FileLines(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The bytes of a last-folders file with the given UTF-8 text: the text itself
+// on Linux, its code page 1251 on Windows.
+std::string LastFoldersBytes(const std::string& text);
 bool Exists(const std::string& path);
 // Selects path in a window list as a click would.
 void Select(FileList& list, const std::string& path);
