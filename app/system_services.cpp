@@ -9,7 +9,6 @@
 #include <system_error>
 
 #include "comtrade/file_io.h"
-#include "comtrade/utf16.h"
 
 namespace velk {
 namespace {
@@ -174,13 +173,14 @@ std::string ExistingFolderOf(const std::string& folder) {
 }
 
 std::string ExpandPath(const std::string& folder, const std::string& path) {
-#ifdef _WIN32
-  // Text that is not UTF-8 names no file: it stays as it is, and opening it fails.
-  if (!Utf16FromUtf8(path) || !Utf16FromUtf8(folder)) return path;
-#endif
+  if (!IsPathText(path) || !IsPathText(folder)) return path;  // nothing the file system can take
   std::filesystem::path full = FsPath(path);
   if (full.empty()) return path;
-  if (full.is_relative()) full = FsPath(folder) / full;
+  if (full.is_relative()) {
+    const std::filesystem::path base = FsPath(folder);
+    if (base.empty()) return path;
+    full = base / full;
+  }
   const std::string text = PathText(full.lexically_normal());
   return text.empty() ? path : text;
 }
