@@ -37,18 +37,14 @@ std::string Discrete(const std::string& start_words = "13 02 16:33:45") {
       .Bytes();
 }
 
-// A path as UTF-8 text with '/' between its parts.
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.generic_u8string();
-  return {text.begin(), text.end()};
-}
-
 // Every file below folder: its path below it and its bytes.
 std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
+  const fs::path root = FsPath(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.is_regular_file())
-      files[Utf8(entry.path().lexically_relative(folder))] = ReadFile(Utf8(entry.path()));
+      files[entry.path().lexically_relative(root).generic_string()] =
+          ReadFile(PathText(entry.path()));
   return files;
 }
 
