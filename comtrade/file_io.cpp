@@ -82,8 +82,7 @@ bool IsSharePath(std::wstring_view text) {
 
 std::filesystem::path FsPath(const std::string& path) {
   const std::optional<std::u16string> units = Utf16FromUtf8(path);
-  // '?' may not stand in a name: no file can be opened, created or listed there.
-  if (!units) return std::filesystem::path(L"?");
+  if (!units) return {};  // names no file: every file operation refuses it
   std::wstring text(units->begin(), units->end());
   if (text.size() < kLongPath || !(IsDrivePath(text) || IsSharePath(text)))
     return std::filesystem::path(std::move(text));
@@ -127,7 +126,9 @@ bool FileExists(const std::string& path) {
 
 #ifdef _WIN32
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
-  const std::wstring pattern = (FsPath(folder) / L"*").native();
+  const std::filesystem::path path = FsPath(folder);
+  if (path.empty()) return std::nullopt;  // "*" alone would list the current folder
+  const std::wstring pattern = (path / L"*").native();
   WIN32_FIND_DATAW found;
   const HANDLE search =
       FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
@@ -150,6 +151,7 @@ std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder)
 }
 #else
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
+  if (folder.empty()) return std::nullopt;
   std::vector<FolderEntry> entries;
   std::error_code error;
   std::filesystem::directory_iterator it(FsPath(folder), error), end;

@@ -86,6 +86,7 @@ TempDir::~TempDir() {
 
 FormFixture::FormFixture() : form((system.executable_folder = dir.Folder(), ui), system) {
   system.current_directory = dir / "working/";
+  system.config_folder = dir / "config/";
   std::filesystem::create_directories(FsPath(system.current_directory));
 }
 

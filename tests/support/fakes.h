@@ -62,9 +62,19 @@ class FakeSystem : public SystemServices {
   std::string ExpandFileName(const std::string& path) const override {
     return ExpandPath(current_directory, path);
   }
+  std::string UserConfigFolder() const override { return config_folder; }
+  // The executable's folder takes a new file only while executable_folder_writable.
+  bool CanCreateFileIn(const std::string& folder) const override {
+    if (folder == executable_folder && !executable_folder_writable) return false;
+    return SystemServices::CanCreateFileIn(folder);
+  }
+  void ReleaseStateFile() override { ++state_file_releases; }
 
   std::string executable_folder;
   std::string current_directory;
+  std::string config_folder;  // empty: the machine names no configuration folder
+  bool executable_folder_writable = true;
+  int state_file_releases = 0;
   std::vector<std::string> entered;  // every folder asked to be entered, in order
   int year = 2026;
 };
@@ -87,7 +97,8 @@ class TempDir {
 };
 
 // A TFComtrade with recording fakes and a folder; the executable's folder is
-// it, and the current directory is its subfolder "working/".
+// it, the current directory is its subfolder "working/", and the user's
+// configuration folder is "config/" (not made).
 struct FormFixture {
   FormFixture();
   // Writes bytes to a file in the folder and returns its path.
