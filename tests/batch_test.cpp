@@ -42,7 +42,8 @@ std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder))
     if (entry.is_regular_file())
-      files[entry.path().lexically_relative(folder).generic_string()] = ReadFile(entry.path());
+      files[entry.path().lexically_relative(folder).generic_string()] =
+          ReadFile(PathText(entry.path()));
   return files;
 }
 
