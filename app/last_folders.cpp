@@ -66,15 +66,12 @@ std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
 void TFComtrade::WriteLastFolders() {
   const std::optional<std::string> analog_line = LineFromFolder(paths.FolderANL);
   const std::optional<std::string> discrete_line = LineFromFolder(paths.FolderDIS);
-  if (!analog_line || !discrete_line) {
-    ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
-    return;
-  }
   // The user's configuration folder is made when the file first goes there.
   const std::string folder = FolderOf(paths.LastFoldersPath);
-  if (!folder.empty() && folder == system_.UserConfigFolder()) system_.MakeFolder(folder);
+  if (analog_line && discrete_line && !folder.empty() && folder == system_.UserConfigFolder())
+    system_.MakeFolder(folder);
   OutFile file;
-  if (!file.Create(paths.LastFoldersPath)) {
+  if (!analog_line || !discrete_line || !file.Create(paths.LastFoldersPath)) {
     ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
     return;
   }

@@ -143,6 +143,8 @@ std::string LocalSystem::ExpandFileName(const std::string& path) const {
   return ExpandPath(CurrentDirectory(), path);
 }
 
+// ---- path texts ----
+
 std::string FolderOf(const std::string& path) {
   const auto end = path.find_last_of(kSeparators);
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
@@ -171,8 +173,9 @@ std::string ExistingFolderOf(const std::string& folder) {
 }
 
 std::string ExpandPath(const std::string& folder, const std::string& path) {
+  if (!IsPathText(path) || !IsPathText(folder)) return path;  // nothing the file system can take
   std::filesystem::path full = FsPath(path);
-  if (full.empty()) return path;  // nothing the file system can take
+  if (full.empty()) return path;
   if (full.is_relative()) {
     const std::filesystem::path base = FsPath(folder);
     if (base.empty()) return path;

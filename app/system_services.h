@@ -9,8 +9,6 @@
 #include <string>
 #include <utility>
 
-#include "comtrade/file_io.h"  // FsPath and PathText, the texts of paths
-
 namespace velk {
 
 class SystemServices {

@@ -47,8 +47,11 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask) {
   // Each name with its letters in one case, so that sorting folds each name once.
   std::vector<std::pair<std::string, std::string>> found;
+  if (folder.empty()) return {};
   for (FolderEntry& entry : FolderEntries(folder).value_or(std::vector<FolderEntry>{})) {
-    if (entry.kind != FolderEntry::Kind::kFile || !MatchesMask(entry.name, mask)) continue;
+    if (entry.kind != FolderEntry::Kind::kFile || entry.name.empty() ||
+        !MatchesMask(entry.name, mask))
+      continue;
     std::string folded = entry.name;
     std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
     found.emplace_back(std::move(folded), std::move(entry.name));

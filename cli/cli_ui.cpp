@@ -1,6 +1,7 @@
 #include "cli/cli_ui.h"
 
 #include "comtrade/cp1251.h"
+#include "comtrade/file_io.h"
 
 namespace velk {
 

@@ -82,7 +82,8 @@ bool IsSharePath(std::wstring_view text) {
 
 std::filesystem::path FsPath(const std::string& path) {
   const std::optional<std::u16string> units = Utf16FromUtf8(path);
-  if (!units) return {};  // names no file: every file operation refuses it
+  // '?' may not stand in a name: no file can be opened, created or listed there.
+  if (!units) return std::filesystem::path(L"?");
   std::wstring text(units->begin(), units->end());
   if (text.size() < kLongPath || !(IsDrivePath(text) || IsSharePath(text)))
     return std::filesystem::path(std::move(text));
@@ -95,6 +96,10 @@ std::filesystem::path FsPath(const std::string& path) {
   }
   const auto normal = std::filesystem::path(text).lexically_normal();
   return std::filesystem::path(std::wstring(kLongPrefix) + normal.native());
+}
+
+bool IsPathText(const std::string& path) {
+  return Utf16FromUtf8(path).has_value();
 }
 
 std::string PathText(const std::filesystem::path& path) {
@@ -113,6 +118,10 @@ std::filesystem::path FsPath(const std::string& path) {
   return std::filesystem::path(path);
 }
 
+bool IsPathText(const std::string&) {
+  return true;
+}
+
 std::string PathText(const std::filesystem::path& path) {
   return path.native();
 }
@@ -126,9 +135,7 @@ bool FileExists(const std::string& path) {
 
 #ifdef _WIN32
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
-  const std::filesystem::path path = FsPath(folder);
-  if (path.empty()) return std::nullopt;  // "*" alone would list the current folder
-  const std::wstring pattern = (path / L"*").native();
+  const std::wstring pattern = (FsPath(folder) / L"*").native();
   WIN32_FIND_DATAW found;
   const HANDLE search =
       FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
@@ -151,7 +158,6 @@ std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder)
 }
 #else
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
-  if (folder.empty()) return std::nullopt;
   std::vector<FolderEntry> entries;
   std::error_code error;
   std::filesystem::directory_iterator it(FsPath(folder), error), end;

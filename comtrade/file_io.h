@@ -45,8 +45,13 @@ struct BlockBuffer {
 // The file-system path of a path text. On Linux the text is the path's bytes.
 // On Windows it is UTF-8: a full path that reaches the system's limit of 260
 // characters gets the \\?\ prefix that lifts the limit, and text that is not
-// UTF-8 gives an empty path, which names no file. Never throws.
+// UTF-8 gives a path that names no file, so opening it fails like opening a
+// missing file. Never throws.
 std::filesystem::path FsPath(const std::string& path);
+
+// True iff the file system can take path as a name: always on Linux, where a
+// name is bytes; on Windows iff it is UTF-8.
+bool IsPathText(const std::string& path);
 
 // The text of a file-system path, as FsPath takes it back: its bytes on Linux,
 // UTF-8 without a \\?\ prefix on Windows.
@@ -63,7 +68,7 @@ struct FolderEntry {
   Kind kind = Kind::kOther;
 };
 // The entries of folder, without "." and "..", in the order the system gives
-// them; nothing when the folder cannot be read or its path is empty. On Windows also a folder whose
+// them; nothing when the folder cannot be read. On Windows also a folder whose
 // path is longer than 260 characters is read (MinGW's directory_iterator reads
 // another folder then).
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder);

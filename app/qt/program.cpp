@@ -13,6 +13,7 @@
 #include "app/qt/qt_ui.h"
 #include "app/qt/single_instance.h"
 #include "app/system_services.h"
+#include "comtrade/file_io.h"
 
 namespace velk {
 namespace {
