@@ -62,5 +62,7 @@ consteval Cp1251Text<N> Cp1251(const char (&utf8)[N]) {
 // UTF-8 for a person to read. Byte 0x98, which has no character in the code
 // page, becomes U+FFFD.
 std::string Cp1251ToUtf8(std::string_view text);
+// UTF-16, as a Windows window draws text; 0x98 becomes U+FFFD as above.
+std::u16string Cp1251ToUtf16(std::string_view text);
 
 }  // namespace velk
