@@ -57,6 +57,7 @@ struct BoxSeen {
   bool has_ok = false;
 };
 BoxSeen seen;
+UINT_PTR answer_timer = 0;
 
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   wchar_t name[32] = {};
@@ -72,16 +73,23 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   return FALSE;
 }
 
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (seen.found) return;
-  EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
-  if (seen.found) KillTimer(nullptr, timer);
+void StopAnswering() {
+  if (answer_timer != 0) KillTimer(nullptr, answer_timer);
+  answer_timer = 0;
 }
 
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  if (seen.found) return;
+  EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+  if (seen.found) StopAnswering();
+}
+
+// The next box or dialog of this thread is answered with the button press.
 void Expect(int press) {
+  StopAnswering();
   seen = BoxSeen{};
   seen.press = press;
-  SetTimer(nullptr, 0, 50, AnswerBox);
+  answer_timer = SetTimer(nullptr, 0, 50, AnswerBox);
 }
 
 void CheckBoxes() {
@@ -229,6 +237,33 @@ void CheckWindow(const std::string& folder) {
   { std::ofstream(FsPath(folder + "0.flh"), std::ios::binary) << "x"; }
   CHECK(PumpUntil(window, [&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }));
   CHECK(SendMessageW(list, LB_GETCURSEL, 0, 0) == 1);
+
+  // Enter in a list whose convert button is enabled asks where to write the
+  // pair; with the button disabled it does nothing.
+  SetForegroundWindow(hwnd);
+  const std::string out_path = form.paths.OutPathANL;
+  Expect(IDCANCEL);
+  SetFocus(list);
+  PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+  CHECK(PumpUntil(window, [&] { return seen.found; }));
+  CHECK(form.paths.OutPathANL == out_path);
+  CHECK(!IsWindowEnabled(window.Control(kConvertDISButton)));
+  Expect(IDCANCEL);
+  SetFocus(window.Control(kFileListBox2));
+  PostMessageW(window.Control(kFileListBox2), WM_KEYDOWN, VK_RETURN, 0);
+  Pump(window, 300);
+  CHECK(!seen.found);
+  StopAnswering();
+
+  // Tab moves the focus on in the tab order.
+  SetFocus(window.Control(kFileListBox1));
+  PostMessageW(window.Control(kFileListBox1), WM_KEYDOWN, VK_TAB, 0);
+  Pump(window, 50);
+  CHECK(GetFocus() == window.Control(kCloseButton));
+  PostMessageW(window.Control(kCloseButton), WM_KEYDOWN, VK_TAB, 0);
+  SetFocus(window.Control(kCloseButton));
+  Pump(window, 50);
+  CHECK(GetFocus() == window.Control(kDISButton));
 
   // The request of a second start restores the minimized window.
   ShowWindow(hwnd, SW_MINIMIZE);
