@@ -180,6 +180,12 @@ bool MainWindow::Create(HINSTANCE instance) {
   SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
   restore_message_ = RegisterWindowMessageW(WideFromCp1251(kRestoreMessageName).c_str());
+  // A window of a program run as administrator takes the request of a second
+  // start run without (Windows 7 on).
+  using FilterFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  static const auto allow = User32<FilterFunction>("ChangeWindowMessageFilterEx");
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+  if (allow != nullptr && restore_message_ != 0) allow(hwnd_, restore_message_, kAllow, nullptr);
   focus_ = Control(kCloseButton);
   return true;
 }
