@@ -4,6 +4,8 @@
 // size, style, colour and cursor, every control's place and font at the
 // window's pixels per inch, the tab order, a click in a list, a file appearing
 // in a shown folder, the request of a second start, and Enter on a button.
+// The records lie in a folder whose name, like theirs, has Russian letters
+// and blanks.
 // Prints each failed check and exits with 1 when any failed.
 //
 // With an argument it acts on a running velk-comtrade.exe instead, for the
@@ -230,7 +232,10 @@ void CheckWindow(const std::string& folder) {
                reinterpret_cast<LPARAM>(list));
   CHECK(IsWindowEnabled(window.Control(kConvertANLButton)));
   CHECK(TextOf(window.Control(kDateLabel)) == L"15.07.2024 09:05:30");
-  CHECK(form.controls.FileListBox1.selected_name == "a.flh");
+  CHECK(form.controls.FileListBox1.selected_name == "запись 1.flh");
+  wchar_t row[64] = {};
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+  CHECK(std::wstring(row) == L"запись 1.flh");
 
   // A record that appears in the shown folder appears in the list, and the
   // selection stays.
@@ -285,11 +290,11 @@ void CheckWindow(const std::string& folder) {
 std::string MakeFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);
-  const std::string folder =
-      Utf8FromWide(temp) + "velk-win32-checks-" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string folder = Utf8FromWide(temp) + "velk-win32-checks записи " +
+                             std::to_string(GetCurrentProcessId()) + "\\";
   std::filesystem::create_directories(FsPath(folder));
   testing::FlhRecord record;
-  std::ofstream(FsPath(folder + "a.flh"), std::ios::binary) << record.Ramp(3).Bytes();
+  std::ofstream(FsPath(folder + "запись 1.flh"), std::ios::binary) << record.Ramp(3).Bytes();
   SetCurrentDirectoryW(WideFromUtf8(folder).c_str());
   return folder;
 }
