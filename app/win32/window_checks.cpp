@@ -2,8 +2,9 @@
 // (under Wine on the build machine) and checks what a user meets: the
 // question's buttons «Да» and «Нет», the error box, the window's caption,
 // size, style, colour and cursor, every control's place and font at the
-// window's pixels per inch, the tab order, a click in a list, a file appearing
-// in a shown folder, the request of a second start, and Enter on a button.
+// window's pixels per inch, the tab order, the file dialogs' filters, a click
+// in a list, Enter in a list, a file appearing in a shown folder, the request
+// of a second start, and Enter on a button.
 // The records lie in a folder whose name, like theirs, has Russian letters
 // and blanks.
 // Prints each failed check and exits with 1 when any failed.
@@ -57,6 +58,7 @@ struct BoxSeen {
   bool found = false;
   std::wstring title, yes, no;
   bool has_ok = false;
+  std::wstring file_type, file_name;  // of a file dialog
 };
 BoxSeen seen;
 UINT_PTR answer_timer = 0;
@@ -70,6 +72,11 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   if (HWND yes = GetDlgItem(hwnd, IDYES)) seen.yes = TextOf(yes);
   if (HWND no = GetDlgItem(hwnd, IDNO)) seen.no = TextOf(no);
   seen.has_ok = GetDlgItem(hwnd, IDOK) != nullptr;
+  // The file dialog's controls: the type list (cmb1) and the name (cmb13 or edt1).
+  if (HWND type = GetDlgItem(hwnd, 0x470)) seen.file_type = TextOf(type);
+  if (HWND edit = GetDlgItem(hwnd, 0x47c)) seen.file_name = TextOf(edit);
+  if (HWND edit = GetDlgItem(hwnd, 0x480); seen.file_name.empty() && edit != nullptr)
+    seen.file_name = TextOf(edit);
   PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(seen.press, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(hwnd, seen.press)));
   return FALSE;
@@ -243,6 +250,14 @@ void CheckWindow(const std::string& folder) {
   CHECK(PumpUntil(window, [&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }));
   CHECK(SendMessageW(list, LB_GETCURSEL, 0, 0) == 1);
 
+  // FLHButton opens the dialog for analog records; cancelled, it changes nothing.
+  Expect(IDCANCEL);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFLHButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(kFLHButton)));
+  CHECK(seen.found);
+  CHECK(seen.file_type == L"Аналог файлы (*.flh)");
+  CHECK(form.controls.FileListBox1.selected_name == "запись 1.flh");
+
   // Enter in a list whose convert button is enabled asks where to write the
   // pair; with the button disabled it does nothing.
   SetForegroundWindow(hwnd);
@@ -251,6 +266,8 @@ void CheckWindow(const std::string& folder) {
   SetFocus(list);
   PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
   CHECK(PumpUntil(window, [&] { return seen.found; }));
+  CHECK(seen.file_type == L"COMTRADE файлы (*.cfg)");
+  CHECK(seen.file_name == L"sample_anl.cfg");
   CHECK(form.paths.OutPathANL == out_path);
   CHECK(!IsWindowEnabled(window.Control(kConvertDISButton)));
   Expect(IDCANCEL);
