@@ -218,6 +218,28 @@ void CheckWindow(const std::string& folder) {
   CHECK(GetCursor() == LoadCursorW(nullptr, IDC_HAND));
   CheckGeometry(hwnd, window.Dpi());
 
+  // Moved to a monitor of 144 pixels per inch, the window lays itself out
+  // again for it, in the place Windows suggests.
+  {
+    RECT outer{0, 0, Scale(kClientWidth, 144), Scale(kClientHeight, 144)};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    OffsetRect(&outer, 100 - outer.left, 50 - outer.top);
+    SendMessageW(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&outer));
+    CHECK(window.Dpi() == 144);
+    CheckGeometry(hwnd, 144);
+    RECT at{};
+    GetWindowRect(hwnd, &at);
+    CHECK(at.left == 100 && at.top == 50);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    RECT back{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
+    AdjustWindowRectEx(&back, style, FALSE, 0);
+    SendMessageW(hwnd, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
+    CheckGeometry(hwnd, dpi);
+  }
+
   // Disabled buttons take no focus; enabled, Tab walks every focusable control.
   CHECK(TabOrder(hwnd, window.Control(kCloseButton)) ==
         (std::vector<int>{kCloseButton, kDISButton, kFileListBox2, kFLHButton, kFileListBox1}));
