@@ -4,7 +4,7 @@
 // size, style, colour and cursor, every control's place and font at the
 // window's pixels per inch, the tab order, the file dialogs' filters, a click
 // in a list, Enter in a list, a file appearing in a shown folder, the request
-// of a second start, and Enter on a button.
+// of a second start, Enter on a button, and an error that escapes a handler.
 // The records lie in a folder whose name, like theirs, has Russian letters
 // and blanks.
 // Prints each failed check and exits with 1 when any failed.
@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -56,29 +57,34 @@ std::wstring TextOf(HWND hwnd) {
 struct BoxSeen {
   int press = IDNO;  // the button to press
   bool found = false;
-  std::wstring title, yes, no;
+  HWND box = nullptr;
+  std::wstring title, text, yes, no;
   bool has_ok = false;
   std::wstring file_type, file_name;  // of a file dialog
 };
-BoxSeen seen;
+BoxSeen seen;   // the first box or dialog
+BoxSeen after;  // the one after it, when a second press is expected
 UINT_PTR answer_timer = 0;
 
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   wchar_t name[32] = {};
   GetClassNameW(hwnd, name, 32);
-  if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
-  seen.found = true;
-  seen.title = TextOf(hwnd);
-  if (HWND yes = GetDlgItem(hwnd, IDYES)) seen.yes = TextOf(yes);
-  if (HWND no = GetDlgItem(hwnd, IDNO)) seen.no = TextOf(no);
-  seen.has_ok = GetDlgItem(hwnd, IDOK) != nullptr;
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || hwnd == seen.box) return TRUE;
+  BoxSeen& box = seen.found ? after : seen;
+  box.found = true;
+  box.box = hwnd;
+  box.title = TextOf(hwnd);
+  if (HWND text = GetDlgItem(hwnd, 0xFFFF)) box.text = TextOf(text);
+  if (HWND yes = GetDlgItem(hwnd, IDYES)) box.yes = TextOf(yes);
+  if (HWND no = GetDlgItem(hwnd, IDNO)) box.no = TextOf(no);
+  box.has_ok = GetDlgItem(hwnd, IDOK) != nullptr;
   // The file dialog's controls: the type list (cmb1) and the name (cmb13 or edt1).
-  if (HWND type = GetDlgItem(hwnd, 0x470)) seen.file_type = TextOf(type);
-  if (HWND edit = GetDlgItem(hwnd, 0x47c)) seen.file_name = TextOf(edit);
-  if (HWND edit = GetDlgItem(hwnd, 0x480); seen.file_name.empty() && edit != nullptr)
-    seen.file_name = TextOf(edit);
-  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(seen.press, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(hwnd, seen.press)));
+  if (HWND type = GetDlgItem(hwnd, 0x470)) box.file_type = TextOf(type);
+  if (HWND edit = GetDlgItem(hwnd, 0x47c)) box.file_name = TextOf(edit);
+  if (HWND edit = GetDlgItem(hwnd, 0x480); box.file_name.empty() && edit != nullptr)
+    box.file_name = TextOf(edit);
+  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(box.press, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(hwnd, box.press)));
   return FALSE;
 }
 
@@ -88,16 +94,18 @@ void StopAnswering() {
 }
 
 void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-  if (seen.found) return;
   EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
-  if (seen.found) StopAnswering();
+  if (seen.found && (after.press == 0 || after.found)) StopAnswering();
 }
 
-// The next box or dialog of this thread is answered with the button press.
-void Expect(int press) {
+// The next box or dialog of this thread is answered with the button press,
+// and the one after it with then, unless then is 0.
+void Expect(int press, int then = 0) {
   StopAnswering();
   seen = BoxSeen{};
   seen.press = press;
+  after = BoxSeen{};
+  after.press = then;
   answer_timer = SetTimer(nullptr, 0, 50, AnswerBox);
 }
 
@@ -118,6 +126,7 @@ void CheckBoxes() {
   ui.ErrorBox(text::kOpenError);
   CHECK(seen.found);
   CHECK(seen.title == L"Ошибка");
+  CHECK(seen.text == L"Ошибка открытия файла");
   CHECK(seen.has_ok);
   CHECK(seen.yes.empty() && seen.no.empty());
 
@@ -326,12 +335,43 @@ void CheckWindow(const std::string& folder) {
   }
 }
 
+// A machine whose paths cannot be expanded: the error escapes the handler.
+class FailingSystem : public LocalSystem {
+ public:
+  using LocalSystem::LocalSystem;
+  std::string ExpandFileName(const std::string&) const override {
+    throw std::runtime_error("no such path");
+  }
+};
+
+void CheckEscapedError(const std::string& folder) {
+  FailingSystem system(folder);
+  Win32Ui ui;
+  TFComtrade form(ui, system);
+  MainWindow window(form);
+  ui.Attach(&window);
+  CHECK(window.Create(GetModuleHandleW(nullptr)));
+  form.controls.ConvertANLButton = true;
+  window.ShowState();
+  ShowWindow(window.hwnd(), SW_SHOW);
+  // The save dialog is confirmed with the name it offers; the error that
+  // follows is shown in a box, and the window stays.
+  Expect(IDOK, IDOK);
+  SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(kConvertANLButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(kConvertANLButton)));
+  CHECK(seen.found);
+  CHECK(after.found);
+  CHECK(after.text == L"no such path");
+  CHECK(IsWindow(window.hwnd()));
+  StopAnswering();
+}
+
 std::string MakeFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);
   const std::string folder = Utf8FromWide(temp) + "velk-win32-checks записи " +
                              std::to_string(GetCurrentProcessId()) + "\\";
-  std::filesystem::create_directories(FsPath(folder));
+  std::filesystem::create_directories(FsPath(folder + "comtrade_anl"));
   testing::FlhRecord record;
   std::ofstream(FsPath(folder + "запись 1.flh"), std::ios::binary) << record.Ramp(3).Bytes();
   SetCurrentDirectoryW(WideFromUtf8(folder).c_str());
@@ -378,6 +418,7 @@ int wmain(int argc, wchar_t** argv) {
   CheckBoxes();
   const std::string folder = MakeFolder();
   CheckWindow(folder);
+  CheckEscapedError(folder);
   SetCurrentDirectoryW(L"C:\\");
   std::error_code ignored;
   std::filesystem::remove_all(velk::FsPath(folder), ignored);
