@@ -1,71 +1,57 @@
-// The analog record operations of the window: header parser, header check and
-// channel lines. The per-sample operations are in sample_ops.h.
+// The analog record's header: parser, header check and channel lines.
 #include <array>
-#include <cstring>
 
+#include "analog/analog_record.h"
 #include "analog/channel_tables.h"
-#include "analog/flh_header.h"
-#include "app/comtrade_form.h"
-#include "app/texts.h"
-#include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 
 namespace velk {
 
-int TFComtrade::ParseHeaderANL(InFile& flh) {
+StartMoment AnalogHeader::Moment() const {
+  return {ZeroPaddedCut(day, 2),  ZeroPaddedCut(month, 2),  SpacePaddedCut(year, 4),
+          ZeroPaddedCut(hour, 2), ZeroPaddedCut(minute, 2), ZeroPaddedCut(second, 2)};
+}
+
+std::string DeviceTypeText(const AnalogHeader& header) {
+  return IsKnownDeviceType(header.code) ? ZeroPaddedCut(header.code, 2) : "K7R";
+}
+
+bool ParseHeaderANL(InFile& flh, AnalogHeader& header) {
   std::array<std::uint8_t, kNameLength> name{};
-  const bool name_read = flh.Seek(kNameOffset) && flh.ReadExact(name.data(), name.size());
-  if (name_read) analog.StationNameANL = StationName(name);
-  if (!name_read || !IsValidFlhSize(flh.Size())) return 1;
-
+  if (!flh.Seek(kNameOffset) || !flh.ReadExact(name.data(), name.size())) return false;
+  if (!IsValidFlhSize(flh.Size())) return false;
   std::array<std::uint8_t, 8> moment{};
-  if (!flh.Seek(kMomentOffset) || !flh.ReadExact(moment.data(), moment.size())) return 1;
-  analog.year = 2000 + DecodeBcd(moment[0]);
-  analog.month = DecodeBcd(moment[1]);
-  analog.day = DecodeBcd(moment[2]);
-  analog.hour = DecodeBcd(moment[4]);
-  analog.minute = DecodeBcd(moment[5]);
-  analog.second = DecodeBcd(moment[6]);
-  const int code = static_cast<std::int8_t>(moment[7]);
+  if (!flh.Seek(kMomentOffset) || !flh.ReadExact(moment.data(), moment.size())) return false;
 
-  start.day = ZeroPaddedCut(analog.day, 2);
-  start.month = ZeroPaddedCut(analog.month, 2);
-  start.year = SpacePaddedCut(analog.year, 4);
-  start.hour = ZeroPaddedCut(analog.hour, 2);
-  start.minute = ZeroPaddedCut(analog.minute, 2);
-  start.second = ZeroPaddedCut(analog.second, 2);
-
-  controls.TipLabel = ZeroPaddedCut(code, 2);
-  analog.DeviceTypeANL = code;
-  if (!IsKnownDeviceType(code)) {
-    controls.TipLabel = text::kFallbackDeviceType;
-    analog.DeviceTypeANL = kFallbackDeviceType;
-  }
-  analog.AnalogCountANL = DeviceTypeFor(analog.DeviceTypeANL).analog_count;
-  return 0;
+  header.StationNameANL = StationName(name);
+  header.year = 2000 + DecodeBcd(moment[0]);
+  header.month = DecodeBcd(moment[1]);
+  header.day = DecodeBcd(moment[2]);
+  header.hour = DecodeBcd(moment[4]);
+  header.minute = DecodeBcd(moment[5]);
+  header.second = DecodeBcd(moment[6]);
+  header.code = static_cast<std::int8_t>(moment[7]);
+  header.DeviceTypeANL = IsKnownDeviceType(header.code) ? header.code : kFallbackDeviceType;
+  header.AnalogCountANL = DeviceTypeFor(header.DeviceTypeANL).analog_count;
+  return true;
 }
 
-void TFComtrade::ReadHeaderANL() {
+AnalogHeaderCheck ReadAnalogHeader(const std::string& path) {
+  AnalogHeaderCheck check;
   InFile flh;
-  const bool opened = flh.Open(controls.FileListBox1.SelectedFile());
-  if (!opened || ParseHeaderANL(flh) != 0) {
-    controls.TipLabel = text::kNoDeviceType;
-    controls.DateLabel = opened ? text::kDamaged.view() : text::kNotFound.view();
-    controls.NameLabel.clear();
-    controls.ConvertANLButton = false;
-    return;
+  if (!flh.Open(path)) {
+    check.outcome = {Failure::kNotFound, path};
+  } else if (!ParseHeaderANL(flh, check.header)) {
+    check.outcome = {Failure::kDamaged, path};
   }
-  controls.NameLabel = analog.StationNameANL;
-  controls.DateLabel = start.day + "." + start.month + "." + start.year + " " + start.hour + ":" +
-                       start.minute + ":" + start.second;
-  controls.ConvertANLButton = true;
+  return check;
 }
 
-bool TFComtrade::WriteChannelsANL(InFile& flh, OutFile& cfg) {
+bool WriteChannelsANL(InFile& flh, const AnalogHeader& header, OutFile& cfg) {
   std::array<std::uint8_t, kCalibrationSize> block{};
   if (!flh.Seek(0) || !flh.ReadExact(block.data(), block.size())) return false;
-  const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
+  const DeviceType& type = DeviceTypeFor(header.DeviceTypeANL);
   for (const std::string& line :
        AnalogChannelLines(type.table, ReadCalibration(block, type.layout)))
     cfg.Line(line);

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/number_format.h"
 
 namespace velk {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk {
 namespace {

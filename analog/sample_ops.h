@@ -8,14 +8,15 @@
 #include <cstring>
 
 #include "analog/flh_header.h"
-#include "app/comtrade_form.h"
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 
 namespace velk {
 
-inline char* TFComtrade::WriteSampleANL(const unsigned char* sample, char* out) const {
-  const DeviceType& type = DeviceTypeFor(analog.DeviceTypeANL);
+// Puts what follows the sample number in a data record at out: the time stamp
+// 0, then the channels of the device type from an 18-byte sample, each as its
+// two bytes. Returns the end of what it put.
+inline char* WriteSampleANL(const DeviceType& type, const unsigned char* sample, char* out) {
   OutFile::PutI32(out, 0);  // time stamp: the sample rate gives every sample's time
   out += 4;
   for (std::size_t channel = 0; channel < static_cast<std::size_t>(type.analog_count); ++channel) {
@@ -31,7 +32,7 @@ inline char* TFComtrade::WriteSampleANL(const unsigned char* sample, char* out) 
 // Samples are taken and records put up to a thousand at a time, with no check
 // between them. Returns false when the analog record is cut short.
 template <typename PutTail>
-bool WriteSampleRecords(const TFComtrade& form, InFile& flh, OutFile& dat, std::int64_t first,
+bool WriteSampleRecords(const DeviceType& type, InFile& flh, OutFile& dat, std::int64_t first,
                         std::int64_t count, std::size_t tail_room, PutTail&& put_tail) {
   const std::size_t room = 8 + 2 * kMaxAnalogChannels + tail_room;
   const std::int64_t most =
@@ -44,7 +45,7 @@ bool WriteSampleRecords(const TFComtrade& form, InFile& flh, OutFile& dat, std::
     char* out = dat.Room(samples * room);
     for (std::int64_t n = first + done; n < first + done + batch; ++n, sample += kSampleSize) {
       OutFile::PutI32(out, static_cast<std::int32_t>(n));
-      out = put_tail(form.WriteSampleANL(sample, out + 4));
+      out = put_tail(WriteSampleANL(type, sample, out + 4));
     }
     dat.Commit(out);
     done += batch;
@@ -52,12 +53,19 @@ bool WriteSampleRecords(const TFComtrade& form, InFile& flh, OutFile& dat, std::
   return true;
 }
 
-inline bool TFComtrade::WriteSamplesANL(InFile& flh, OutFile& dat, std::int64_t samples) {
-  return WriteSampleRecords(*this, flh, dat, 1, samples, 0, [](char* out) { return out; });
+// Writes data records 1 to `samples` from the samples at the position of flh:
+// each its number, then what WriteSampleANL puts. Returns false when the
+// record is cut short.
+inline bool WriteSamplesANL(const DeviceType& type, InFile& flh, OutFile& dat,
+                            std::int64_t samples) {
+  return WriteSampleRecords(type, flh, dat, 1, samples, 0, [](char* out) { return out; });
 }
 
-inline char* TFComtrade::WriteValuesANL(const unsigned char* values, char* out) const {
-  return PutValueFields(out, values, static_cast<std::size_t>(analog.AnalogCountANL));
+// Puts "," and each of the `count` analog values of a BINARY record at out
+// (kValueFieldRoom bytes for each), given the record's bytes from its first
+// analog value on; returns the end of what it put.
+inline char* WriteValuesANL(const unsigned char* values, char* out, std::size_t count) {
+  return PutValueFields(out, values, count);
 }
 
 }  // namespace velk

@@ -2,8 +2,8 @@
 // the user last chose an analog record and the one of the last discrete record,
 // one per line ended by CR LF, as the file system names them.
 #include "app/comtrade_form.h"
-#include "app/texts.h"
 #include "comtrade/file_io.h"
+#include "comtrade/report.h"
 #include "comtrade/text_reader.h"
 
 namespace velk {
@@ -18,7 +18,7 @@ constexpr std::size_t kMaxLineLength = 199;
 std::string TFComtrade::ReadLastFolder(int n) {
   InFile file;
   if (!file.Open(paths.LastFoldersPath)) {
-    ui_.ErrorBox(text::kFileNotFound);
+    ui_.ErrorBox(MessageText({Failure::kFileNotFound, paths.LastFoldersPath}));
     return "";
   }
   TextReader reader(file);
@@ -32,12 +32,12 @@ std::string TFComtrade::ReadLastFolder(int n) {
 void TFComtrade::WriteLastFolders() {
   OutFile file;
   if (!file.Create(paths.LastFoldersPath)) {
-    ui_.ErrorBox(text::kWriteError);
+    ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
     return;
   }
   file.Line(paths.FolderANL);
   file.Line(paths.FolderDIS);
-  if (!file.Close()) ui_.ErrorBox(text::kWriteError);
+  if (!file.Close()) ui_.ErrorBox(MessageText({Failure::kWriteError, paths.LastFoldersPath}));
 }
 
 void TFComtrade::RestoreLastFolders() {

@@ -1,15 +1,12 @@
-// Every fixed text that the converter shows or writes, in code page 1251.
+// The window's fixed texts, in code page 1251: captions, dialog filters and the
+// overwrite question. The messages of the records' checks and conversions are
+// the engine's (comtrade/report.h).
 #pragma once
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::text {
 
-// Message boxes.
-inline constexpr auto kFileNotFound = Cp1251("Файл не найден");
-inline constexpr auto kFileDamaged = Cp1251("Файл поврежден");
-inline constexpr auto kOpenError = Cp1251("Ошибка открытия файла");
-inline constexpr auto kWriteError = Cp1251("Ошибка записи файла");
 inline constexpr auto kOverwriteQuestion = Cp1251("Файл уже существует. Перезаписать?");
 
 // File dialogs: "description|pattern".
@@ -33,25 +30,7 @@ inline constexpr auto kInformationTitle = Cp1251("Информация");
 inline constexpr auto kYesButton = Cp1251("Да");
 inline constexpr auto kNoButton = Cp1251("Нет");
 
-// Header-check labels; the discrete record's damage text is followed by a line number.
-inline constexpr auto kNotFound = Cp1251("Не найден");
-inline constexpr auto kDamaged = Cp1251("Поврежден");
+// TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
-inline constexpr auto kFallbackDeviceType = Cp1251("K7R");
-inline constexpr auto kUnknownYear = Cp1251("????");
-
-// The station of a discrete record, which names none.
-inline constexpr auto kDiscreteStation = Cp1251("имя ячейки");
-
-// Words of a discrete record.
-inline constexpr auto kWordRecord = Cp1251("Запись");
-inline constexpr auto kWordFrequency = Cp1251("Частота");
-inline constexpr auto kWordResistance = Cp1251("Сопрот");
-inline constexpr auto kWordDistance = Cp1251("Расстояние");
-inline constexpr auto kWordDistanceColon = Cp1251("Расстояние:");
-inline constexpr auto kWordCount = Cp1251("К-во");
-inline constexpr auto kWordTotal = Cp1251("Суммарный");
-inline constexpr char kDropOutLetter = Cp1251("У").bytes[0];  // signal dropped out
-inline constexpr char kPickUpLetter = Cp1251("П").bytes[0];   // signal picked up
 
 }  // namespace velk::text

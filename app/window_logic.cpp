@@ -121,13 +121,10 @@ void TFComtrade::DISButtonClick() {
 }
 
 // The combined conversion needs both records checked and started at the same
-// moment of the year; the year itself is not compared, since the discrete
-// record does not name it.
+// moment (SameStartMoment).
 void TFComtrade::DecideSovmest() {
   controls.SovmestButton = controls.ConvertANLButton && controls.ConvertDISButton &&
-                           analog.month == discrete.month && analog.day == discrete.day &&
-                           analog.hour == discrete.hour && analog.minute == discrete.minute &&
-                           analog.second == discrete.second;
+                           SameStartMoment(analog.Numbers(), discrete);
 }
 
 void TFComtrade::FileListBox1Click() {

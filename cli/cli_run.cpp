@@ -2,10 +2,13 @@
 
 #include <filesystem>
 
-#include "app/comtrade_form.h"
-#include "app/cp1251.h"
+#include "analog/analog_record.h"
 #include "cli/cli_ui.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
+#include "comtrade/number_format.h"
+#include "discrete/discrete_record.h"
 
 namespace velk {
 namespace {
@@ -37,71 +40,61 @@ constexpr const char* kHelp =
 constexpr const char* kMomentsDiffer =
     "Моменты пуска записей не совпадают (the records' start moments differ)";
 
-// A file of the command line placed in a window list: its folder and name.
-void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path full = std::filesystem::absolute(FsPath(path));
-  list.folder =
-      full.parent_path().string() + static_cast<char>(std::filesystem::path::preferred_separator);
-  list.selected_name = full.filename().string();
-}
-
+// A path of the command line made full against the current directory.
 std::string FullPath(const std::string& path) {
   return std::filesystem::absolute(FsPath(path)).lexically_normal().string();
 }
 
-int Rejected(std::ostream& err, const std::string& label) {
-  err << Cp1251ToUtf8(label) << '\n';
+// A header check's failure: its label text on the error stream.
+int Rejected(std::ostream& err, const Outcome& outcome) {
+  err << Cp1251ToUtf8(MessageText(outcome)) << '\n';
   return kExitHeaderRejected;
 }
 
-int Outcome(const StreamUi& ui) {
-  return ui.messages() == 0 ? kExitConverted : kExitConversionFailed;
+int Converted(const Outcome& outcome) {
+  return outcome.ok() ? kExitConverted : kExitConversionFailed;
 }
 
-int Analog(TFComtrade& form, StreamUi& ui, const std::string& record, const std::string& out,
-           std::ostream& err) {
-  Select(form.controls.FileListBox1, record);
-  form.ReadHeaderANL();
-  if (!form.controls.ConvertANLButton) return Rejected(err, form.controls.DateLabel);
-  form.paths.OutPathANL = FullPath(out);
-  form.ConvertANL();
-  return Outcome(ui);
+int Analog(const std::string& record, const std::string& out, std::ostream& err) {
+  const std::string path = FullPath(record);
+  if (const AnalogHeaderCheck check = ReadAnalogHeader(path); !check.outcome.ok())
+    return Rejected(err, check.outcome);
+  StreamReporter reporter(err);
+  return Converted(ConvertAnalog(path, FullPath(out), reporter));
 }
 
-int Discrete(TFComtrade& form, StreamUi& ui, const std::string& record, const std::string& out,
+int Discrete(const SystemServices& system, const std::string& record, const std::string& out,
              std::ostream& err) {
-  Select(form.controls.FileListBox2, record);
-  form.ReadHeaderDIS();
-  if (!form.controls.ConvertDISButton) return Rejected(err, form.controls.DateLabelDIS);
-  form.paths.OutPathDIS = FullPath(out);
-  form.ConvertDIS();
-  return Outcome(ui);
+  const std::string path = FullPath(record);
+  if (const DiscreteCheck check = CheckDiscreteRecord(path); !check.outcome.ok())
+    return Rejected(err, check.outcome);
+  // The record names no year: its pair bears the current one.
+  StartMoment moment;
+  moment.year = ZeroPaddedCut(system.CurrentYear(), 4);
+  StreamReporter reporter(err);
+  return Converted(ConvertDiscrete(path, FullPath(out), moment, reporter));
 }
 
-// The two records start at one moment: month, day, hour, minute and second
-// agree (the discrete record names no year).
-bool SameStart(const TFComtrade& form) {
-  const AnalogHeader& a = form.analog;
-  const DiscreteTables& d = form.discrete;
-  return a.month == d.month && a.day == d.day && a.hour == d.hour && a.minute == d.minute &&
-         a.second == d.second;
-}
-
-int Combined(TFComtrade& form, StreamUi& ui, const std::string& analog_record,
+int Combined(const SystemServices& system, const std::string& analog_record,
              const std::string& discrete_record, const std::string& out, std::ostream& err) {
-  Select(form.controls.FileListBox1, analog_record);
-  Select(form.controls.FileListBox2, discrete_record);
-  form.ReadHeaderANL();
-  if (!form.controls.ConvertANLButton) return Rejected(err, form.controls.DateLabel);
-  form.ReadHeaderDIS();
-  if (!form.controls.ConvertDISButton) return Rejected(err, form.controls.DateLabelDIS);
-  if (!SameStart(form)) {
+  const std::string analog_path = FullPath(analog_record);
+  const std::string discrete_path = FullPath(discrete_record);
+  const AnalogHeaderCheck analog = ReadAnalogHeader(analog_path);
+  if (!analog.outcome.ok()) return Rejected(err, analog.outcome);
+  const DiscreteCheck discrete = CheckDiscreteRecord(discrete_path);
+  if (!discrete.outcome.ok()) return Rejected(err, discrete.outcome);
+  // A part of the moment that the discrete record's start pair lacks is the
+  // analog record's, as in the combined pair's time lines.
+  StartMoment discrete_moment = analog.header.Moment();
+  Overlay(discrete_moment, discrete.moment);
+  if (!SameStartMoment(analog.header.Numbers(), NumbersOf(discrete_moment))) {
     err << kMomentsDiffer << '\n';
     return kExitHeaderRejected;
   }
-  form.paths.OutPathUNI = FullPath(out);
-  form.ConvertUNI();
-  return Outcome(ui);
+  StreamReporter reporter(err);
+  return Converted(ConvertCombined(
+      analog_path, discrete_path, FullPath(out), [&system] { return system.StateFilePath(); },
+      reporter));
 }
 
 }  // namespace
@@ -112,13 +105,11 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& exec
     out << kHelp;
     return kExitConverted;
   }
-  StreamUi ui(err);
+  if (args.size() == 3 && args[0] == "analog") return Analog(args[1], args[2], err);
   CommandLineSystem system(executable_folder);
-  TFComtrade form(ui, system);
-  if (args.size() == 3 && args[0] == "analog") return Analog(form, ui, args[1], args[2], err);
-  if (args.size() == 3 && args[0] == "discrete") return Discrete(form, ui, args[1], args[2], err);
+  if (args.size() == 3 && args[0] == "discrete") return Discrete(system, args[1], args[2], err);
   if (args.size() == 4 && args[0] == "combined")
-    return Combined(form, ui, args[1], args[2], args[3], err);
+    return Combined(system, args[1], args[2], args[3], err);
   err << kHelp;
   return kExitUsage;
 }

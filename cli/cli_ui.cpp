@@ -3,13 +3,12 @@
 #include <random>
 #include <system_error>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk {
 
-void StreamUi::ErrorBox(std::string_view text) {
-  err_ << Cp1251ToUtf8(text) << '\n';
-  ++messages_;
+void StreamReporter::Report(const Outcome& outcome) {
+  err_ << Cp1251ToUtf8(MessageText(outcome)) << '\n';
 }
 
 CommandLineSystem::~CommandLineSystem() {

@@ -1,4 +1,5 @@
-// The command line's answers to what the converter's logic asks of a window.
+// What the command line gives the record engine: a reporter that prints, and
+// a private place for the combined conversion's state file.
 #pragma once
 
 #include <filesystem>
@@ -6,25 +7,18 @@
 #include <string>
 
 #include "app/system_services.h"
-#include "app/ui_services.h"
+#include "comtrade/report.h"
 
 namespace velk {
 
-// Message boxes become lines of UTF-8 text on the error stream.
-class StreamUi : public UiServices {
+// Each report becomes a line of UTF-8 text on the error stream.
+class StreamReporter : public Reporter {
  public:
-  explicit StreamUi(std::ostream& err) : err_(err) {}
-  void ErrorBox(std::string_view text) override;
-  // The command line replaces files without asking.
-  Answer QuestionBox(std::string_view) override { return Answer::kYes; }
-  // The command line takes its paths from its arguments: no dialog is shown.
-  std::optional<std::string> OpenDialog(const FileDialogOptions&) override { return {}; }
-  std::optional<std::string> SaveDialog(const FileDialogOptions&) override { return {}; }
-  int messages() const { return messages_; }
+  explicit StreamReporter(std::ostream& err) : err_(err) {}
+  void Report(const Outcome& outcome) override;
 
  private:
   std::ostream& err_;
-  int messages_ = 0;
 };
 
 // The machine as the command line sees it: the combined conversion keeps its

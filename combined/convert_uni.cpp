@@ -5,15 +5,15 @@
 #include <bit>
 #include <cstring>
 
-#include "analog/flh_header.h"
+#include "analog/analog_record.h"
 #include "analog/sample_ops.h"
-#include "app/comtrade_form.h"
-#include "app/texts.h"
+#include "combined/combined.h"
 #include "comtrade/ascii_pair.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
 #include "comtrade/same_file.h"
+#include "discrete/digital_pair.h"
 #include "discrete/status_words.h"
 
 namespace velk {
@@ -25,9 +25,10 @@ constexpr float kSamplePeriodMs = 1.25f;
 // A state whose remaining time falls below this covers no further sample.
 constexpr double kRemainderMs = 0.6;
 
-}  // namespace
-
-std::int32_t TFComtrade::ReadStateUNI(InFile& states) {
+// Reads the status words of the next state record of the state file into
+// status, then the following record's time. Returns that time in
+// milliseconds, or -1 when the state file ends.
+std::int32_t ReadStateUNI(InFile& states, StatusWords& status) {
   bool whole = true;
   for (std::uint16_t& word : status.words) whole = states.ReadU16(word) && whole;
   std::int32_t sample = 0, time = 0;
@@ -36,15 +37,14 @@ std::int32_t TFComtrade::ReadStateUNI(InFile& states) {
   return whole ? time : -1;
 }
 
-char* TFComtrade::WriteStateUNI(char* out) const {
+// Puts the status words of a data record at out; returns the end of what it put.
+char* WriteStateUNI(const StatusWords& status, char* out) {
   // The words in memory are their little-endian bytes.
   static_assert(std::endian::native == std::endian::little);
   const std::size_t bytes = 2 * status.words.size();
   std::memcpy(out, status.words.data(), bytes);
   return out + bytes;
 }
-
-namespace {
 
 // The samples a state covers, given the time from its start to the next
 // state's: one, and one more for each sample period that leaves at least
@@ -58,25 +58,39 @@ std::int64_t SamplesCovered(float hold, std::int64_t left) {
 
 }  // namespace
 
-void TFComtrade::ConvertUNI() {
-  ResetDIS();
+Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
+                        const std::string& out_cfg, const StateFileSource& state_source,
+                        Reporter& next, StartMoment* moment) {
+  FirstReport reporter(next);
+  const auto fail = [&reporter](Failure failure, const std::string& file) {
+    reporter.Report({failure, file});
+    return reporter.first();
+  };
   InFile flh;
-  if (!flh.Open(controls.FileListBox1.SelectedFile())) return ui_.ErrorBox(text::kFileNotFound);
-  if (ParseHeaderANL(flh) != 0) return ui_.ErrorBox(text::kFileDamaged);
-  if (!ReadEventsDIS()) return;  // the reader has shown why
+  if (!flh.Open(analog_record)) return fail(Failure::kFileNotFound, analog_record);
+  AnalogHeader header;
+  if (!ParseHeaderANL(flh, header)) return fail(Failure::kFileDamaged, analog_record);
+  // The discrete record gives day, month and time of day; the year is the analog record's.
+  StartMoment start = header.Moment();
+  DiscreteRecord read = ReadDiscreteRecord(discrete_record, reporter);
+  Overlay(start, read.moment);
+  if (moment != nullptr) *moment = start;
+  if (!read.outcome.ok()) return read.outcome;  // the reader has reported why
+  DiscreteTables& tables = read.tables;
 
-  const std::string state_path = system_.StateFilePath();
-  const PairPaths pair = PairPathsFor(paths.OutPathUNI);
+  const std::string state_file = state_source();
+  const PairPaths pair = PairPathsFor(out_cfg);
   // Neither the pair nor the state file may replace one of the two records:
   // refused before anything is written.
   std::vector<std::string> outputs = pair.Files();
-  outputs.push_back(state_path);
-  if (WritesOverRecord(
-          outputs, {controls.FileListBox1.SelectedFile(), controls.FileListBox2.SelectedFile()}))
-    return ui_.ErrorBox(text::kOpenError);
-  if (WriteDatDIS(state_path) != DatResult::kWritten) return;
+  outputs.push_back(state_file);
+  if (WritesOverRecord(outputs, {analog_record, discrete_record}))
+    return fail(Failure::kOpenError, out_cfg);
+  StatusWords status;
+  if (WriteDatDIS(state_file, tables, status, reporter) != DatResult::kWritten)
+    return reporter.first();
   InFile states;
-  if (!OpenOrReport(ui_, states, state_path)) return;
+  if (!OpenOrReport(reporter, states, state_file)) return reporter.first();
   std::int32_t first_sample = 0, first_time = 0;
   states.ReadI32(first_sample);
   states.ReadI32(first_time);
@@ -84,19 +98,21 @@ void TFComtrade::ConvertUNI() {
   // The analog record is counted again: reading the discrete record and writing
   // the state file took time, and the record may have changed meanwhile.
   const std::int64_t analog_size = flh.Size();
-  if (!IsValidFlhSize(analog_size)) return ui_.ErrorBox(text::kFileDamaged);
+  if (!IsValidFlhSize(analog_size)) return fail(Failure::kFileDamaged, analog_record);
   const std::int64_t analog_samples = SampleCountOf(analog_size);
   OutFile dat;
-  if (!CreateOrReport(ui_, dat, pair.binary_dat)) return;
+  if (!CreateOrReport(reporter, dat, pair.binary_dat)) return reporter.first();
   flh.Seek(kHeaderSize);
-  const auto words = static_cast<std::size_t>(StatusWordCount(discrete.NameCount()));
+  const auto words = static_cast<std::size_t>(StatusWordCount(tables.NameCount()));
+  const DeviceType& type = DeviceTypeFor(header.DeviceTypeANL);
 
   // Writes data records first.. of the next `count` samples, each followed by
   // the current status words.
   std::int64_t written = 0;
   const auto write_samples = [&](std::int64_t first, std::int64_t count) {
-    const bool whole = WriteSampleRecords(*this, flh, dat, first, count, 2 * words,
-                                          [this](char* out) { return WriteStateUNI(out); });
+    const bool whole =
+        WriteSampleRecords(type, flh, dat, first, count, 2 * words,
+                           [&status](char* out) { return WriteStateUNI(status, out); });
     if (whole && dat.ok()) written = first + count - 1;
     return whole && dat.ok();
   };
@@ -107,41 +123,41 @@ void TFComtrade::ConvertUNI() {
   // state covers one sample and ends the record.
   float previous = static_cast<float>(first_time);
   for (std::int64_t n = kLeadIn + 1; sound && n <= analog_samples;) {
-    const float next = static_cast<float>(ReadStateUNI(states));
-    if (next < 0) {
+    const float next_time = static_cast<float>(ReadStateUNI(states, status));
+    if (next_time < 0) {
       sound = write_samples(n, 1);
       break;
     }
-    const std::int64_t covered = SamplesCovered(next - previous, analog_samples - n + 1);
-    previous = next;
+    const std::int64_t covered = SamplesCovered(next_time - previous, analog_samples - n + 1);
+    previous = next_time;
     sound = write_samples(n, covered);
     n += covered;
   }
   states.Close();
   if (!sound && dat.ok()) {  // the analog record was cut short while being read
     dat.Abandon();
-    return ui_.ErrorBox(text::kFileDamaged);
+    return fail(Failure::kFileDamaged, analog_record);
   }
-  if (!FinishWritten(ui_, dat)) return;
+  if (!FinishWritten(reporter, dat)) return reporter.first();
 
   OutFile cfg;
-  if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
-  const std::int32_t analog_count = analog.AnalogCountANL;
-  const std::int32_t digital_count = discrete.NameCount();
-  cfg.Line(StationLine());
+  if (!CreateOrReport(reporter, cfg, pair.binary_cfg)) return reporter.first();
+  const std::int32_t analog_count = header.AnalogCountANL;
+  const std::int32_t digital_count = tables.NameCount();
+  cfg.Line(StationLine(header.StationNameANL));
   cfg.Line(Decimal(analog_count + digital_count) + "," + Decimal(analog_count) + "A," +
            Decimal(digital_count) + "D");
-  if (!WriteChannelsANL(flh, cfg)) {  // the record was cut short while being read
+  if (!WriteChannelsANL(flh, header, cfg)) {  // the record was cut short while being read
     cfg.Abandon();
-    return ui_.ErrorBox(text::kFileDamaged);
+    return fail(Failure::kFileDamaged, analog_record);
   }
-  WriteChannelsDIS(cfg, analog_count + 1);
-  WriteSampledTail(cfg, written);
-  if (!FinishWritten(ui_, cfg)) return;
+  WriteChannelsDIS(cfg, tables, analog_count + 1);
+  WriteConfigTail(cfg, Timing::kSampled, written, start);
+  if (!FinishWritten(reporter, cfg)) return reporter.first();
   flh.Close();
 
   std::string counts;
-  if (!MakeAsciiConfig(ui_, pair, &counts)) return;
+  if (!MakeAsciiConfig(reporter, pair, &counts)) return reporter.first();
   const std::int64_t channels = ReadDigitalCount(counts);
   const std::int64_t record_size =
       8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels);
@@ -149,19 +165,20 @@ void TFComtrade::ConvertUNI() {
   const auto line_words = static_cast<std::uint64_t>(StatusWordCount(channels));
   // A line of a few hundred channels is put in one piece, a longer one in pieces.
   if (line_words <= kShortLineWords) {
-    MakeAsciiData(ui_, pair, record_size, values * kValueFieldRoom + line_words * kBitFieldsRoom,
-                  [this, channels, analog_count](const unsigned char* rest, char* out) {
-                    out = WriteValuesANL(rest, out);
-                    return PutBitsASCII(rest + 2 * analog_count, out, channels);
+    MakeAsciiData(reporter, pair, record_size,
+                  values * kValueFieldRoom + line_words * kBitFieldsRoom,
+                  [channels, values](const unsigned char* rest, char* out) {
+                    out = WriteValuesANL(rest, out, values);
+                    return PutBitsASCII(rest + 2 * values, out, channels);
                   });
   } else {
     MakeAsciiData(
-        ui_, pair, record_size,
-        [this, channels, analog_count, values](const unsigned char* rest, OutFile& ascii) {
-          ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
-          WriteBitsASCII(rest + 2 * analog_count, ascii, channels);
+        reporter, pair, record_size, [channels, values](const unsigned char* rest, OutFile& ascii) {
+          ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom), values));
+          WriteBitsASCII(rest + 2 * values, ascii, channels);
         });
   }
+  return reporter.first();
 }
 
 }  // namespace velk

@@ -1,36 +1,36 @@
 #include "comtrade/ascii_pair.h"
 
-#include "app/texts.h"
 #include "comtrade/text_reader.h"
 
 namespace velk {
 
-bool CreateOrReport(UiServices& ui, OutFile& file, const std::string& path) {
+bool CreateOrReport(Reporter& reporter, OutFile& file, const std::string& path) {
   if (file.Create(path)) return true;
-  ui.ErrorBox(text::kOpenError);
+  reporter.Report({Failure::kOpenError, path});
   return false;
 }
 
-bool OpenOrReport(UiServices& ui, InFile& file, const std::string& path) {
+bool OpenOrReport(Reporter& reporter, InFile& file, const std::string& path) {
   if (file.Open(path)) return true;
-  ui.ErrorBox(text::kOpenError);
+  reporter.Report({Failure::kOpenError, path});
   return false;
 }
 
-bool FinishWritten(UiServices& ui, OutFile& file) {
+bool FinishWritten(Reporter& reporter, OutFile& file) {
   if (file.Close()) return true;
+  const std::string path = file.path();
   file.Abandon();
-  ui.ErrorBox(text::kWriteError);
+  reporter.Report({Failure::kWriteError, path});
   return false;
 }
 
-bool MakeAsciiConfig(UiServices& ui, const PairPaths& pair, std::string* second_line) {
+bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* second_line) {
   OutFile ascii;
-  if (!CreateOrReport(ui, ascii, pair.ascii_cfg)) return false;
+  if (!CreateOrReport(reporter, ascii, pair.ascii_cfg)) return false;
   InFile binary;
   if (!binary.Open(pair.binary_cfg)) {
     ascii.Abandon();
-    ui.ErrorBox(text::kOpenError);
+    reporter.Report({Failure::kOpenError, pair.binary_cfg});
     return false;
   }
   TextReader reader(binary);
@@ -40,14 +40,14 @@ bool MakeAsciiConfig(UiServices& ui, const PairPaths& pair, std::string* second_
     if (number == 2 && second_line != nullptr) *second_line = line;
     ascii.Line(line == "BINARY" ? "ASCII" : line);
   }
-  return FinishWritten(ui, ascii);
+  return FinishWritten(reporter, ascii);
 }
 
-bool OpenAsciiData(UiServices& ui, const PairPaths& pair, OutFile& ascii, InFile& binary) {
-  if (!CreateOrReport(ui, ascii, pair.ascii_dat)) return false;
+bool OpenAsciiData(Reporter& reporter, const PairPaths& pair, OutFile& ascii, InFile& binary) {
+  if (!CreateOrReport(reporter, ascii, pair.ascii_dat)) return false;
   if (binary.Open(pair.binary_dat)) return true;
   ascii.Abandon();
-  ui.ErrorBox(text::kOpenError);
+  reporter.Report({Failure::kOpenError, pair.binary_dat});
   return false;
 }
 

@@ -133,6 +133,8 @@ class OutFile {
   // Creates path, or empties the file that is there. Returns false on failure.
   bool Create(const std::string& path);
   bool IsOpen() const { return file_ != nullptr; }
+  // The path given to Create.
+  const std::string& path() const { return path_; }
 
   void Write(const void* data, std::size_t n) {
     if (n <= buffer_.size - used_) {

@@ -9,7 +9,7 @@
 //
 // Each conversion asks after the checks of its records (so "Файл не найден",
 // "Файл поврежден" and the discrete reader's messages come first) and before
-// it writes its first file; a match shows "Ошибка открытия файла" alone.
+// it writes its first file; a match reports "Ошибка открытия файла" alone.
 #pragma once
 
 #include <string>

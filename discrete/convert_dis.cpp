@@ -1,17 +1,19 @@
 // The discrete conversion: a discrete record into a COMTRADE pair of digital
 // channels, one sample per distinct event time.
-#include "app/comtrade_form.h"
-#include "app/texts.h"
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
 #include "comtrade/same_file.h"
+#include "discrete/digital_pair.h"
 #include "discrete/record_text.h"
-#include "discrete/status_words.h"
 
 namespace velk {
 namespace {
+
+// The station of a discrete pair: the record names none.
+constexpr auto kDiscreteStation = Cp1251("имя ячейки");
 
 // Samples of the data file: one per run of events with the same time index.
 std::int64_t SampleCount(const std::vector<DiscreteEvent>& events) {
@@ -23,9 +25,9 @@ std::int64_t SampleCount(const std::vector<DiscreteEvent>& events) {
 
 }  // namespace
 
-void TFComtrade::WriteChannelsDIS(OutFile& cfg, std::int32_t first) {
-  for (std::size_t e = 0; e < discrete.names.size(); ++e) {
-    std::string& name = discrete.names[e];
+void WriteChannelsDIS(OutFile& cfg, DiscreteTables& tables, std::int32_t first) {
+  for (std::size_t e = 0; e < tables.names.size(); ++e) {
+    std::string& name = tables.names[e];
     if (name.starts_with('~')) name[0] = ' ';  // the drop-out mark is not part of the name
     cfg.Decimal(first + static_cast<std::int64_t>(e));
     cfg.Write(",", 1);
@@ -34,59 +36,62 @@ void TFComtrade::WriteChannelsDIS(OutFile& cfg, std::int32_t first) {
   }
 }
 
-TFComtrade::DatResult TFComtrade::WriteDatDIS(const std::string& path) {
+DatResult WriteDatDIS(const std::string& path, const DiscreteTables& tables, StatusWords& status,
+                      Reporter& reporter) {
   OutFile dat;
-  if (!CreateOrReport(ui_, dat, path)) return DatResult::kNotCreated;
-  status.words.assign(static_cast<std::size_t>(StatusWordCount(discrete.NameCount())), 0);
-  SetInitialBits();
-  const auto& events = discrete.events;
+  if (!CreateOrReport(reporter, dat, path)) return DatResult::kNotCreated;
+  status.words.assign(static_cast<std::size_t>(StatusWordCount(tables.NameCount())), 0);
+  SetInitialBits(status, tables);
+  const auto& events = tables.events;
   std::int32_t sample = 0;
   for (std::size_t begin = 0; begin < events.size() && dat.ok();) {
     std::size_t end = begin + 1;
     while (end < events.size() && events[end].time_index == events[begin].time_index) ++end;
     dat.I32(++sample);
-    dat.I32(discrete.times.at(static_cast<std::size_t>(events[begin].time_index)));
-    ApplyEventsDIS(end - begin, end);
-    WriteStatusWords(dat);
+    dat.I32(tables.times.at(static_cast<std::size_t>(events[begin].time_index)));
+    ApplyEventsDIS(status, tables, end - begin, end);
+    WriteStatusWords(status, tables.NameCount(), dat);
     begin = end;
   }
-  return FinishWritten(ui_, dat) ? DatResult::kWritten : DatResult::kWriteFailed;
+  return FinishWritten(reporter, dat) ? DatResult::kWritten : DatResult::kWriteFailed;
 }
 
-void TFComtrade::ConvertDIS() {
-  ResetDIS();
-  start.year = ZeroPaddedCut(system_.CurrentYear(), 4);
-  if (!ReadEventsDIS()) return;  // the reader has shown why
+Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, StartMoment& moment,
+                        Reporter& next) {
+  FirstReport reporter(next);
+  DiscreteRecord read = ReadDiscreteRecord(record, reporter);
+  Overlay(moment, read.moment);
+  if (!read.outcome.ok()) return read.outcome;  // the reader has reported why
+  DiscreteTables& tables = read.tables;
 
-  const PairPaths pair = PairPathsFor(paths.OutPathDIS);
+  const PairPaths pair = PairPathsFor(out_cfg);
   // A pair that would replace the record itself is refused before anything is written.
-  if (WritesOverRecord(pair.Files(), {controls.FileListBox2.SelectedFile()}))
-    return ui_.ErrorBox(text::kOpenError);
+  if (WritesOverRecord(pair.Files(), {record})) {
+    reporter.Report({Failure::kOpenError, out_cfg});
+    return reporter.first();
+  }
   OutFile cfg;
-  if (!CreateOrReport(ui_, cfg, pair.binary_cfg)) return;
-  const std::string count = Decimal(discrete.NameCount());
-  cfg.Line(std::string(text::kDiscreteStation) + ",,1999");
+  if (!CreateOrReport(reporter, cfg, pair.binary_cfg)) return reporter.first();
+  const std::string count = Decimal(tables.NameCount());
+  cfg.Line(StationLine(kDiscreteStation));
   cfg.Line(count + ",0A," + count + "D");
-  WriteChannelsDIS(cfg, 1);
-  cfg.Line("50.0");
-  cfg.Line("0");
-  cfg.Line("0," + Decimal(SampleCount(discrete.events)));
-  cfg.Line(TimeLine(".000000"));
-  cfg.Line(TimeLine(".000000"));
-  cfg.Line("BINARY");
-  cfg.Line("1000");  // time stamps count milliseconds
-  if (!FinishWritten(ui_, cfg)) return;
+  WriteChannelsDIS(cfg, tables, 1);
+  WriteConfigTail(cfg, Timing::kEventTimes, SampleCount(tables.events), moment);
+  if (!FinishWritten(reporter, cfg)) return reporter.first();
 
   // A data file that cannot be created is reported and the ASCII pair still
   // attempted; its derivation then reports the missing data file.
-  if (WriteDatDIS(pair.binary_dat) == DatResult::kWriteFailed) return;
+  StatusWords status;
+  if (WriteDatDIS(pair.binary_dat, tables, status, reporter) == DatResult::kWriteFailed)
+    return reporter.first();
   std::string counts;
-  if (!MakeAsciiConfig(ui_, pair, &counts)) return;
+  if (!MakeAsciiConfig(reporter, pair, &counts)) return reporter.first();
   const std::int64_t channels = ReadDigitalCount(counts);
-  MakeAsciiData(ui_, pair, 8 + 2 * StatusWordCount(channels),
+  MakeAsciiData(reporter, pair, 8 + 2 * StatusWordCount(channels),
                 [channels](const unsigned char* rest, OutFile& ascii) {
                   WriteBitsASCII(rest, ascii, channels);
                 });
+  return reporter.first();
 }
 
 }  // namespace velk

@@ -1,13 +1,12 @@
-// The discrete record reader of the window: header check, start search and the
-// event reader that fills the discrete tables.
+// The discrete record reader: header check, start search and the event reader
+// that fills the discrete tables.
 #include <limits>
 #include <unordered_map>
 
-#include "app/comtrade_form.h"
-#include "app/texts.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/text_reader.h"
+#include "discrete/discrete_record.h"
 #include "discrete/record_text.h"
 
 namespace velk {
@@ -55,8 +54,9 @@ class CountedLines {
     CutAtSemicolon(line);
     return true;
   }
-  // Reads the second line of a pair, skipping blank lines. False when the limit
-  // is reached or the file ends first (also with a last line without line end).
+  // Reads the second line of a pair, skipping blank lines: at least one read,
+  // also when the first line ended the file. False when the limit is reached or
+  // the file ends first (also with a last line without line end).
   bool ReadSecond(std::string& line) {
     do {
       if (!Read(line) || record_.ended()) return false;
@@ -82,26 +82,20 @@ bool OpenPair(std::string& first, std::string& second) {
 
 }  // namespace
 
-void TFComtrade::ResetDIS() {
-  discrete.names.clear();
-  discrete.events.clear();
-  discrete.times.assign(1, 0);
-  discrete.line_counter = 1;
-}
-
-std::int64_t TFComtrade::FindStartDIS(TextReader& record) {
-  std::int64_t& counter = discrete.line_counter;
+std::int64_t FindStartDIS(TextReader& record, DiscreteTables& tables, StartMoment& moment) {
+  std::int64_t& counter = tables.line_counter;
   CountedLines lines(record, counter, std::numeric_limits<std::int64_t>::max());
   std::string first, second;
   for (int pass = 1; !lines.ended(); ++pass) {
     if (pass > kStartPasses) return counter;
     lines.Read(first);
     if (IsBlank(first)) continue;
+    // A first line that ends the file fails the search before any second read.
     if (lines.ended() || !lines.ReadSecond(second)) return counter;
     if (!OpenPair(first, second) || IsBlank(second)) return counter;
-    discrete.pending_name = Trim(second);
+    tables.pending_name = Trim(second);
     if (IsSeparatorLine(first)) continue;
-    switch (ReadStartWords(first, start)) {
+    switch (ReadStartWords(first, moment)) {
       case StartWords::kStart:
         return 0;
       case StartWords::kInformation:
@@ -113,16 +107,19 @@ std::int64_t TFComtrade::FindStartDIS(TextReader& record) {
   return counter;
 }
 
-std::int64_t TFComtrade::CheckEventsDIS(TextReader& record) {
-  if (const std::int64_t failed = FindStartDIS(record); failed != 0) return failed;
-  std::int64_t& counter = discrete.line_counter;
+std::int64_t CheckEventsDIS(TextReader& record, DiscreteTables& tables, StartMoment& moment) {
+  if (const std::int64_t failed = FindStartDIS(record, tables, moment); failed != 0) return failed;
+  std::int64_t& counter = tables.line_counter;
   CountedLines lines(record, counter, kCheckedReads);
   std::string first, second, previous_text;
   std::int32_t last_value = 0;
   while (!lines.ended()) {
     if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
-    if (lines.ended() || !lines.ReadSecond(second) || !OpenPair(first, second)) return counter;
+    // Unlike the start search, the check reads once more for the second line
+    // when the first line ended the file (a record cut inside an event pair),
+    // and counts that read.
+    if (!lines.ReadSecond(second) || !OpenPair(first, second)) return counter;
     const EventLine event = ReadEventLine(first);
     for (const std::string& time : event.time_texts) {
       if (time == previous_text) continue;
@@ -136,23 +133,16 @@ std::int64_t TFComtrade::CheckEventsDIS(TextReader& record) {
   return 0;
 }
 
-bool TFComtrade::ReadEventsDIS() {
-  InFile file;
-  if (!file.Open(controls.FileListBox2.SelectedFile())) {
-    ui_.ErrorBox(text::kNotFound);
-    return false;
-  }
-  TextReader record(file);
-  if (const std::int64_t failed = FindStartDIS(record); failed != 0) {
-    ui_.ErrorBox(std::string(text::kDamaged) + Decimal(failed - 1));
-    return false;
-  }
-  discrete.names.push_back(discrete.pending_name);  // the start pair's signal is channel 1
-  discrete.events.assign(1, DiscreteEvent{});
-  discrete.initially_active.clear();
+namespace {
+
+// Reads the event pairs after the start pair into the tables.
+void ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
+  tables.names.push_back(tables.pending_name);  // the start pair's signal is channel 1
+  tables.events.assign(1, DiscreteEvent{});
+  tables.initially_active.clear();
 
   // Channel of each stored name; the first channel of a name wins.
-  std::unordered_map<std::string, std::int32_t> channels = {{discrete.names[0], 0}};
+  std::unordered_map<std::string, std::int32_t> channels = {{tables.names[0], 0}};
   std::string first, second, previous_text;
   while (!record.ended()) {
     record.ReadLine(first);
@@ -172,10 +162,10 @@ bool TFComtrade::ReadEventsDIS() {
     DiscreteEvent event;
     for (const std::string& time : line.time_texts) {
       if (time != previous_text) {
-        discrete.times.push_back(TimeValue(time));
+        tables.times.push_back(TimeValue(time));
         previous_text = time;
       }
-      event.time_index = discrete.TimeCount();
+      event.time_index = tables.TimeCount();
     }
     if (line.time_of_day) event.time_index = 0;
     event.drop_out = IsDropOut(line.state_word);
@@ -184,44 +174,53 @@ bool TFComtrade::ReadEventsDIS() {
     if (const auto found = channels.find(name); found != channels.end()) {
       event.channel = found->second;
     } else {
-      event.channel = discrete.NameCount();
+      event.channel = tables.NameCount();
       // A signal first seen dropping out was active from the start of the record;
       // its stored name carries a "~", so a later event naming it plainly is a
       // channel of its own.
-      if (event.drop_out) discrete.initially_active.push_back(event.channel);
-      discrete.names.push_back(event.drop_out ? "~" + name : name);
-      channels.emplace(discrete.names.back(), event.channel);
+      if (event.drop_out) tables.initially_active.push_back(event.channel);
+      tables.names.push_back(event.drop_out ? "~" + name : name);
+      channels.emplace(tables.names.back(), event.channel);
     }
-    discrete.events.push_back(event);
+    tables.events.push_back(event);
   }
-  return true;
 }
 
-void TFComtrade::ReadHeaderDIS() {
-  ResetDIS();
+}  // namespace
+
+DiscreteCheck CheckDiscreteRecord(const std::string& path) {
+  DiscreteCheck check;
   InFile file;
-  if (!file.Open(controls.FileListBox2.SelectedFile())) {
-    controls.DateLabelDIS = text::kNotFound;
-    controls.ConvertDISButton = false;
-    return;
+  if (!file.Open(path)) {
+    check.outcome = {Failure::kNotFound, path};
+    return check;
   }
-  start.year = text::kUnknownYear;
   TextReader record(file);
-  const std::int64_t failed = CheckEventsDIS(record);
-  file.Close();
-  if (failed != 0) {
-    controls.DateLabelDIS = std::string(text::kDamaged) + Decimal(failed - 1);
-    controls.ConvertDISButton = false;
-    return;
+  DiscreteTables tables;
+  if (const std::int64_t failed = CheckEventsDIS(record, tables, check.moment); failed != 0) {
+    check.outcome = {Failure::kDamagedAtLine, path, failed - 1};
+    return check;
   }
-  controls.DateLabelDIS = start.day + "." + start.month + "." + start.year + " " + start.hour +
-                          ":" + start.minute + ":" + start.second;
-  controls.ConvertDISButton = true;
-  discrete.month = static_cast<int>(LeadingNumber(start.month));
-  discrete.day = static_cast<int>(LeadingNumber(start.day));
-  discrete.hour = static_cast<int>(LeadingNumber(start.hour));
-  discrete.minute = static_cast<int>(LeadingNumber(start.minute));
-  discrete.second = static_cast<int>(LeadingNumber(start.second));
+  check.numbers = NumbersOf(check.moment);
+  return check;
+}
+
+DiscreteRecord ReadDiscreteRecord(const std::string& path, Reporter& reporter) {
+  DiscreteRecord read;
+  InFile file;
+  if (!file.Open(path)) {
+    read.outcome = {Failure::kNotFound, path};
+    reporter.Report(read.outcome);
+    return read;
+  }
+  TextReader record(file);
+  if (const std::int64_t failed = FindStartDIS(record, read.tables, read.moment); failed != 0) {
+    read.outcome = {Failure::kDamagedAtLine, path, failed - 1};
+    reporter.Report(read.outcome);
+    return read;
+  }
+  ReadEventsDIS(record, read.tables);
+  return read;
 }
 
 }  // namespace velk

@@ -2,11 +2,23 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/number_format.h"
 
 namespace velk {
 namespace {
+
+// Words of a record's information pairs; the first two open its end section.
+constexpr auto kWordRecord = Cp1251("Запись");
+constexpr auto kWordFrequency = Cp1251("Частота");
+constexpr auto kWordResistance = Cp1251("Сопрот");
+constexpr auto kWordDistance = Cp1251("Расстояние");
+constexpr auto kWordDistanceColon = Cp1251("Расстояние:");
+constexpr auto kWordCount = Cp1251("К-во");
+constexpr auto kWordTotal = Cp1251("Суммарный");
+// The first letters of the state words.
+constexpr char kDropOutLetter = Cp1251("У").bytes[0];  // the signal dropped out
+constexpr char kPickUpLetter = Cp1251("П").bytes[0];   // the signal picked up
 
 bool IsAboveSpace(char c) {
   return static_cast<unsigned char>(c) > ' ';
@@ -54,7 +66,6 @@ bool IsSeparatorLine(std::string_view first_line) {
 }
 
 bool IsInformationWord(std::string_view word) {
-  using namespace text;
   return word == kWordRecord.view() || word == kWordFrequency.view() ||
          word == kWordResistance.view() || word == kWordDistance.view() ||
          word == kWordDistanceColon.view() || word == kWordCount.view() ||
@@ -62,7 +73,7 @@ bool IsInformationWord(std::string_view word) {
 }
 
 bool IsEndWord(std::string_view word) {
-  return word == text::kWordRecord.view() || word == text::kWordFrequency.view();
+  return word == kWordRecord.view() || word == kWordFrequency.view();
 }
 
 bool StartsWithDigit(std::string_view word) {
@@ -107,12 +118,12 @@ EventLine ReadEventLine(std::string_view first_line) {
 }
 
 bool IsValidStateWord(std::string_view word) {
-  return StartsWithDigit(word) || word.starts_with(text::kDropOutLetter) ||
-         word.starts_with(text::kPickUpLetter);
+  return StartsWithDigit(word) || word.starts_with(kDropOutLetter) ||
+         word.starts_with(kPickUpLetter);
 }
 
 bool IsDropOut(std::string_view word) {
-  return word.starts_with(text::kDropOutLetter);
+  return word.starts_with(kDropOutLetter);
 }
 
 }  // namespace velk

@@ -2,9 +2,9 @@
 
 #include <limits>
 
-#include "app/comtrade_form.h"
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
+#include "discrete/discrete_record.h"
 
 namespace velk {
 
@@ -55,7 +55,7 @@ char* PutBitsASCII(const unsigned char* words, char* out, std::int64_t n) {
   return out;
 }
 
-void TFComtrade::SetStatusBit(std::int32_t channel, int state) {
+void SetStatusBit(StatusWords& status, std::int32_t channel, int state) {
   const auto word = static_cast<std::size_t>(channel / 16);
   if (word >= status.words.size()) status.words.resize(word + 1);
   const auto bit = static_cast<std::uint16_t>(1u << (channel % 16));
@@ -66,21 +66,22 @@ void TFComtrade::SetStatusBit(std::int32_t channel, int state) {
   }
 }
 
-void TFComtrade::SetInitialBits() {
-  for (std::int32_t channel : discrete.initially_active) SetStatusBit(channel, 1);
+void SetInitialBits(StatusWords& status, const DiscreteTables& tables) {
+  for (std::int32_t channel : tables.initially_active) SetStatusBit(status, channel, 1);
 }
 
-void TFComtrade::ApplyEventsDIS(std::size_t count, std::size_t end) {
+void ApplyEventsDIS(StatusWords& status, const DiscreteTables& tables, std::size_t count,
+                    std::size_t end) {
   // From the group's last event back to its first: when one channel changes
   // twice at one time, the change listed first in the record decides.
   for (std::size_t i = end; i > end - count; --i) {
-    const DiscreteEvent& event = discrete.events[i - 1];
-    SetStatusBit(event.channel, event.drop_out ? 0 : 1);
+    const DiscreteEvent& event = tables.events[i - 1];
+    SetStatusBit(status, event.channel, event.drop_out ? 0 : 1);
   }
 }
 
-void TFComtrade::WriteStatusWords(OutFile& dat) {
-  const auto words = static_cast<std::size_t>(StatusWordCount(discrete.NameCount()));
+void WriteStatusWords(StatusWords& status, std::int32_t channels, OutFile& dat) {
+  const auto words = static_cast<std::size_t>(StatusWordCount(channels));
   if (status.words.size() < words) status.words.resize(words);
   for (std::size_t w = 0; w < words; ++w) dat.U16(status.words[w]);
 }

@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Harness h;
   h.Put("out.cfg", cfg);
   h.Put("out.dat", dat);
-  h.form.analog.AnalogCountANL = analog;
   const PairPaths pair = PairPathsFor(h.Path("out.cfg"));
 
   std::string counts;
@@ -31,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int64_t digital = ReadDigitalCount(counts);
   const std::int64_t record_size = 8 + 2 * analog + 2 * StatusWordCount(digital);
   const bool made = MakeAsciiData(
-      h.ui, pair, record_size, [&h, digital, analog](const unsigned char* rest, OutFile& ascii) {
+      h.ui, pair, record_size, [digital, analog](const unsigned char* rest, OutFile& ascii) {
         const auto values = static_cast<std::size_t>(analog);
-        ascii.Commit(h.form.WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom)));
+        ascii.Commit(WriteValuesANL(rest, ascii.Room(values * kValueFieldRoom), values));
         WriteBitsASCII(rest + 2 * analog, ascii, digital);
       });
   if (!made || !h.ui.messages.empty()) fuzz::Fail("the ASCII data failed");

@@ -3,7 +3,7 @@
 // the records is reported damaged, or the pair is whole and consistent and no
 // message is shown.
 #include "analog/flh_header.h"
-#include "app/texts.h"
+#include "combined/combined.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace velk;
@@ -11,18 +11,14 @@ using namespace velk;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto [analog, discrete] = fuzz::SplitTwo(data, size);
   fuzz::Harness h;
-  h.Put("rec.flh", analog);
-  h.Put("rec.txt", discrete);
-  h.Select(h.form.controls.FileListBox1, "rec.flh");
-  h.Select(h.form.controls.FileListBox2, "rec.txt");
-  h.form.paths.OutPathUNI = h.Path("out.cfg");
-  h.form.ConvertUNI();
+  ConvertCombined(h.Put("rec.flh", analog), h.Put("rec.txt", discrete), h.Path("out.cfg"),
+                  h.Path("tmp.tmp"), h.ui);
 
   const bool analog_sound = IsValidFlhSize(static_cast<std::int64_t>(analog.size()));
   if (!h.ui.messages.empty()) {
     const std::string& message = h.ui.messages[0];
-    const bool expected = analog_sound ? message.starts_with(text::kDamaged.view())
-                                       : message == text::kFileDamaged.view();
+    const bool expected = analog_sound ? message.starts_with(MessageText({Failure::kDamaged}))
+                                       : message == MessageText({Failure::kFileDamaged});
     if (h.ui.messages.size() != 1 || !expected) fuzz::Fail("messages other than the records'");
     return 0;
   }

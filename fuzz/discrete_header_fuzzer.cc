@@ -1,7 +1,7 @@
 // Fuzz target: the header check and the event reader of a discrete record
 // (.txt) on arbitrary bytes. What the check accepts the reader reads, and the
 // discrete tables it fills refer only to their own entries.
-#include "app/texts.h"
+#include "discrete/discrete_record.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace velk;
@@ -24,17 +24,16 @@ void CheckTables(const DiscreteTables& tables) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Harness h;
-  h.Put("rec.txt", std::string_view(reinterpret_cast<const char*>(data), size));
-  h.Select(h.form.controls.FileListBox2, "rec.txt");
-  h.form.ReadHeaderDIS();
-  const bool accepted = h.form.controls.ConvertDISButton;
-  const std::string& label = h.form.controls.DateLabelDIS;
-  if (!accepted && !label.starts_with(text::kDamaged.view()))
+  const std::string path =
+      h.Put("rec.txt", std::string_view(reinterpret_cast<const char*>(data), size));
+  const DiscreteCheck check = CheckDiscreteRecord(path);
+  const bool accepted = check.outcome.ok();
+  if (!accepted && check.outcome.failure != Failure::kDamagedAtLine)
     fuzz::Fail("a rejected record is not shown damaged");
 
-  h.form.ResetDIS();
-  if (h.form.ReadEventsDIS()) {
-    CheckTables(h.form.discrete);
+  const DiscreteRecord record = ReadDiscreteRecord(path, h.ui);
+  if (record.outcome.ok()) {
+    CheckTables(record.tables);
   } else if (accepted) {
     fuzz::Fail("the reader refuses what the check accepted");
   }

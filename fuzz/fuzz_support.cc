@@ -114,9 +114,11 @@ std::int64_t Commas(std::string_view line) {
 
 }  // namespace
 
-FolderSystem::FolderSystem() : LocalSystem(Folder().text()) {}
+void SilentReporter::Report(const Outcome& outcome) {
+  messages.push_back(MessageText(outcome));
+}
 
-Harness::Harness() : form(ui, system) {
+Harness::Harness() {
   Folder().Empty();
 }
 
@@ -125,11 +127,6 @@ std::string Harness::Put(const std::string& name, std::string_view bytes) const 
   std::ofstream(path, std::ios::binary)
       .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
-}
-
-void Harness::Select(FileList& list, const std::string& name) const {
-  list.folder = Folder().text();
-  list.selected_name = name;
 }
 
 std::string Harness::Path(const std::string& name) const {

@@ -2,8 +2,7 @@
 //
 // The conversions read records by path, so a target lays its input down as
 // record files in a private folder (on a memory file system where there is
-// one) and drives a TFComtrade whose message boxes are silent and whose
-// executable folder is that private folder. After a conversion that showed no
+// one) and runs the record engine on them, keeping its reports. After a conversion that showed no
 // message, CheckPair verifies that the pair it wrote is whole and consistent:
 // a failure reported as success, or a configuration file broken by a name, is a
 // finding like a crash.
@@ -17,42 +16,26 @@
 #include <utility>
 #include <vector>
 
-#include "app/comtrade_form.h"
-#include "app/system_services.h"
-#include "app/ui_services.h"
+#include "comtrade/report.h"
 
 namespace velk::fuzz {
 
-// Message boxes that nobody sees; their texts are kept (code page 1251).
-class SilentUi : public UiServices {
+// Reports that nobody sees; their messages are kept (code page 1251).
+class SilentReporter : public Reporter {
  public:
-  void ErrorBox(std::string_view text) override { messages.emplace_back(text); }
-  Answer QuestionBox(std::string_view) override { return Answer::kYes; }
-  std::optional<std::string> OpenDialog(const FileDialogOptions&) override { return {}; }
-  std::optional<std::string> SaveDialog(const FileDialogOptions&) override { return {}; }
+  void Report(const Outcome& outcome) override;
   std::vector<std::string> messages;
 };
 
-// The machine of a fuzz target: the executable's folder is the private folder.
-class FolderSystem : public LocalSystem {
- public:
-  FolderSystem();
-  int CurrentYear() const override { return 2026; }
-};
-
-// A fresh TFComtrade for one input, over an emptied private folder.
+// A fresh private folder for one input.
 struct Harness {
   Harness();
   // Writes bytes to a file of the private folder and returns its path.
   std::string Put(const std::string& name, std::string_view bytes) const;
   // The path of a file of the private folder.
   std::string Path(const std::string& name) const;
-  // Selects a file of the private folder in a window list.
-  void Select(FileList& list, const std::string& name) const;
 
-  SilentUi ui;
-  FolderSystem system;
-  TFComtrade form;
+  SilentReporter ui;
 };
 
 // Splits an input into two files: the first two bytes (little-endian) give the

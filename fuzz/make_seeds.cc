@@ -7,6 +7,8 @@
 #include <iostream>
 #include <map>
 
+#include "analog/analog_record.h"
+#include "discrete/discrete_record.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
@@ -73,17 +75,16 @@ Seeds BinaryPairs(const Seeds& analog, const Seeds& discrete) {
   Seeds seeds;
   for (const auto& [name, bytes] : analog) {
     FormFixture f;
-    Select(f.form.controls.FileListBox1, f.Put("rec.flh", bytes));
-    f.form.paths.OutPathANL = f.dir / "out.cfg";
-    f.form.ConvertANL();
-    if (f.ui.errors.empty()) seeds[name + ".pair"] = BinaryPair(f, f.form.analog.AnalogCountANL);
+    const std::string record = f.Put("rec.flh", bytes);
+    if (ConvertAnalog(record, f.dir / "out.cfg", f.reports).ok())
+      seeds[name + ".pair"] = BinaryPair(f, ReadAnalogHeader(record).header.AnalogCountANL);
   }
   for (const auto& [name, bytes] : discrete) {
     FormFixture f;
-    Select(f.form.controls.FileListBox2, f.Put("rec.txt", bytes));
-    f.form.paths.OutPathDIS = f.dir / "out.cfg";
-    f.form.ConvertDIS();
-    if (f.ui.errors.empty()) seeds[name + ".pair"] = BinaryPair(f, 0);
+    StartMoment moment;
+    moment.year = std::to_string(f.system.year);
+    if (ConvertDiscrete(f.Put("rec.txt", bytes), f.dir / "out.cfg", moment, f.reports).ok())
+      seeds[name + ".pair"] = BinaryPair(f, 0);
   }
   seeds["count_not_a_number.pair"] =
       std::string(1, '\0') + fuzz::JoinTwo(CrLf({"x,,1999", "1,0A,xD", "BINARY"}), I32(1) + I32(0));

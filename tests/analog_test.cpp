@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "analog/analog_record.h"
 #include "analog/channel_tables.h"
 #include "analog/flh_header.h"
 #include "comtrade/file_io.h"
@@ -31,9 +32,7 @@ struct AnalogFixture : FormFixture {
   }
   // Converts a record into out.cfg in the test folder.
   void Convert(const std::string& bytes, const std::string& out = "out.cfg") {
-    Select(form.controls.FileListBox1, Put("rec.flh", bytes));
-    form.paths.OutPathANL = dir / out;
-    form.ConvertANL();
+    ConvertAnalog(Put("rec.flh", bytes), dir / out, reports);
   }
   Lines CfgLines(const std::string& name = "out.cfg") const { return FileLines(dir / name); }
 };
@@ -279,7 +278,7 @@ TEST(AnalogConversion, WritesWholePairOfType31) {
   r.samples[2][1] = -152;
   AnalogFixture f;
   f.Convert(r.Bytes());
-  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(f.reports.errors.empty());
 
   const Lines cfg = {Cp("ПС Север    ,,1999"),
                      "2,2A,0D",
@@ -311,7 +310,7 @@ TEST(AnalogConversion, LongRecordAcrossManyBlocksConvertsSampleForSample) {
   r.Ramp(samples, -32000);
   AnalogFixture f;
   f.Convert(r.Bytes());
-  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(f.reports.errors.empty());
   EXPECT_EQ(f.CfgLines()[12], "800.0," + std::to_string(samples));
   std::string dat;
   for (std::size_t i = 0; i < r.samples.size(); ++i) {
@@ -381,14 +380,18 @@ struct Outcome {
   std::vector<std::string> files;  // of the pair, those that exist as files
 };
 
-Outcome ConvertWith(const std::function<void(AnalogFixture&)>& arrange,
+// The record and the output path of a conversion, which a case may change.
+struct Inputs {
+  std::string record, out;
+};
+
+Outcome ConvertWith(const std::function<void(AnalogFixture&, Inputs&)>& arrange,
                     const std::string& bytes = Example().Ramp(2).Bytes()) {
   AnalogFixture f;
-  Select(f.form.controls.FileListBox1, f.Put("rec.flh", bytes));
-  f.form.paths.OutPathANL = f.dir / "out.cfg";
-  arrange(f);
-  f.form.ConvertANL();
-  Outcome outcome{f.ui.errors, {}};
+  Inputs in{f.Put("rec.flh", bytes), f.dir / "out.cfg"};
+  arrange(f, in);
+  ConvertAnalog(in.record, in.out, f.reports);
+  Outcome outcome{f.reports.errors, {}};
   for (const char* name : {"out.cfg", "out.dat", "outASCII.cfg", "outASCII.dat"})
     if (std::filesystem::is_regular_file(f.dir / name)) outcome.files.push_back(name);
   return outcome;
@@ -401,28 +404,27 @@ void MakeFolder(AnalogFixture& f, const char* name) {
 TEST(AnalogConversionFailures, ReportEachOpenFailureAndKeepWhatWasWritten) {
   using V = std::vector<std::string>;
   const V open_error = {"Ошибка открытия файла"};
-  auto missing =
-      ConvertWith([](AnalogFixture& f) { f.form.controls.FileListBox1.selected_name = "x.flh"; });
+  auto missing = ConvertWith([](AnalogFixture& f, Inputs& in) { in.record = f.dir / "x.flh"; });
   EXPECT_EQ(missing.errors, V{"Файл не найден"});
   EXPECT_EQ(missing.files, V{});
 
-  auto damaged = ConvertWith([](AnalogFixture&) {}, Example().Bytes() + "x");
+  auto damaged = ConvertWith([](AnalogFixture&, Inputs&) {}, Example().Bytes() + "x");
   EXPECT_EQ(damaged.errors, V{"Файл поврежден"});
   EXPECT_EQ(damaged.files, V{});
 
   auto no_folder =
-      ConvertWith([](AnalogFixture& f) { f.form.paths.OutPathANL = f.dir / "none/out.cfg"; });
+      ConvertWith([](AnalogFixture& f, Inputs& in) { in.out = f.dir / "none/out.cfg"; });
   EXPECT_EQ(no_folder.errors, open_error);
 
-  auto dat = ConvertWith([](AnalogFixture& f) { MakeFolder(f, "out.dat"); });
+  auto dat = ConvertWith([](AnalogFixture& f, Inputs&) { MakeFolder(f, "out.dat"); });
   EXPECT_EQ(dat.errors, open_error);
   EXPECT_EQ(dat.files, V{"out.cfg"});
 
-  auto ascii_cfg = ConvertWith([](AnalogFixture& f) { MakeFolder(f, "outASCII.cfg"); });
+  auto ascii_cfg = ConvertWith([](AnalogFixture& f, Inputs&) { MakeFolder(f, "outASCII.cfg"); });
   EXPECT_EQ(ascii_cfg.errors, open_error);
   EXPECT_EQ(ascii_cfg.files, (V{"out.cfg", "out.dat"}));
 
-  auto ascii_dat = ConvertWith([](AnalogFixture& f) { MakeFolder(f, "outASCII.dat"); });
+  auto ascii_dat = ConvertWith([](AnalogFixture& f, Inputs&) { MakeFolder(f, "outASCII.dat"); });
   EXPECT_EQ(ascii_dat.errors, open_error);
   EXPECT_EQ(ascii_dat.files, (V{"out.cfg", "out.dat", "outASCII.cfg"}));
 }
@@ -435,7 +437,7 @@ TEST(AnalogConversionFailures, FullDiskStopsWithWriteErrorAtEachFile) {
       {"outASCII.cfg", {"out.cfg", "out.dat"}},
       {"outASCII.dat", {"out.cfg", "out.dat", "outASCII.cfg"}}};
   for (const auto& [full, left] : cases) {
-    auto outcome = ConvertWith([full = full](AnalogFixture& f) {
+    auto outcome = ConvertWith([full = full](AnalogFixture& f, Inputs&) {
       std::filesystem::create_symlink("/dev/full", f.dir / full);
     });
     EXPECT_EQ(outcome.errors, V{"Ошибка записи файла"}) << full;

@@ -3,7 +3,8 @@
 
 #include <filesystem>
 
-#include "app/cp1251.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
@@ -35,10 +36,12 @@ DiscreteRecord WorkedStates() {
 
 struct CombinedFixture : FormFixture {
   void Convert(const std::string& flh, const std::string& txt, const std::string& out = "out.cfg") {
-    Select(form.controls.FileListBox1, Put("rec.flh", flh));
-    Select(form.controls.FileListBox2, Put("rec.txt", txt));
-    form.paths.OutPathUNI = dir / out;
-    form.ConvertUNI();
+    ConvertRecords(Put("rec.flh", flh), Put("rec.txt", txt), out);
+  }
+  // Converts the records at these paths; the state file lies in the test folder.
+  void ConvertRecords(const std::string& flh, const std::string& txt,
+                      const std::string& out = "out.cfg") {
+    ConvertCombined(flh, txt, dir / out, dir / "tmp.tmp", reports);
   }
   std::string Read(const std::string& name) const { return ReadFile(dir / name); }
   Lines Split(const std::string& name) const { return FileLines(dir / name); }
@@ -84,7 +87,7 @@ Lines Runs(const Lines& digital) {
 TEST(CombinedConversion, WritesTheWorkedExampleWhole) {
   CombinedFixture f;
   f.Convert(Analog(200).Bytes(), WorkedStates().Bytes());
-  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(f.reports.errors.empty());
   const Lines cfg = {Cp("ПС Север    ,,1999"),
                      "5,2A,3D",
                      Cp("1,Ток I,,,mA,5.6400,0.0,0,-32767,32767,600,1,S"),
@@ -134,6 +137,11 @@ TEST(CombinedConversion, EachStateCoversTheSamplesItsDurationReaches) {
       {{"0000.010", "0000.011", "0000.013", "0000.020"},
        {"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-87:1,1,0,0,0", "88-89:1,1,1,0,0",
         "90-95:1,1,1,1,0", "96-96:1,1,1,1,1"}},
+      // 3 ms: 2 samples, 8 ms: 6 (a remainder of 0.5 ms covers no further
+      // sample), 3 ms: 2, then the last state: 1.
+      {{"0000.010", "0000.013", "0000.021", "0000.024"},
+       {"1-78:0,0,0,0,0", "79-86:1,0,0,0,0", "87-88:1,1,0,0,0", "89-94:1,1,1,0,0",
+        "95-96:1,1,1,1,0", "97-97:1,1,1,1,1"}},
       // 0000.010 and 010 are different texts of one time: a state of 0 ms still
       // covers a sample (the header check would refuse the record; the
       // conversion takes it as it comes).
@@ -166,7 +174,7 @@ TEST(CombinedConversion, RecordLengthFollowsTheShorterOfBothRecords) {
   for (const Case& c : cases) {
     CombinedFixture f;
     f.Convert(Analog(c.analog_samples).Bytes(), c.discrete);
-    EXPECT_TRUE(f.ui.errors.empty()) << c.analog_samples;
+    EXPECT_TRUE(f.reports.errors.empty()) << c.analog_samples;
     EXPECT_EQ(RateLine(f.Split("out.cfg")), c.rate_line) << c.analog_samples;
     const std::size_t samples = std::stoul(c.rate_line.substr(6));
     EXPECT_EQ(f.Read("out.dat").size(), samples * 14) << c.analog_samples;
@@ -206,7 +214,7 @@ TEST(CombinedConversion, LongRecordPrintsEveryBinaryRecordInAscii) {
                  "K" + std::to_string(e % 19 + 2));
   CombinedFixture f;
   f.Convert(Analog(samples).Bytes(), record.Bytes());
-  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(f.reports.errors.empty());
   const Lines cfg = f.Split("out.cfg");
   EXPECT_EQ(cfg[1], "22,2A,20D");
   EXPECT_EQ(RateLine(cfg), "800.0," + std::to_string(samples));
@@ -252,13 +260,10 @@ TEST(CombinedConversionFailures, UnreadableRecordsStopBeforeAnythingIsWritten) {
                                     {"Поврежден2"}}};
   for (const Case& c : cases) {
     CombinedFixture f;
-    f.form.controls.FileListBox1 = {f.dir.Folder(), c.analog_name};
-    f.form.controls.FileListBox2 = {f.dir.Folder(), c.discrete_name};
     f.Put("rec.flh", c.analog);
     f.Put("rec.txt", c.discrete);
-    f.form.paths.OutPathUNI = f.dir / "out.cfg";
-    f.form.ConvertUNI();
-    EXPECT_EQ(f.ui.errors, c.errors);
+    f.ConvertRecords(f.dir / c.analog_name, f.dir / c.discrete_name);
+    EXPECT_EQ(f.reports.errors, c.errors);
     EXPECT_TRUE(FilesLeft(f).empty());
   }
 }
@@ -281,7 +286,8 @@ TEST(CombinedConversionFailures, EachFileThatCannotBeCreatedOrWritten) {
         std::filesystem::create_directory(f.dir / failing);
       }
       f.Convert(Analog(100).Bytes(), WorkedStates().Bytes());
-      EXPECT_EQ(f.ui.errors, Lines{full_disk ? "Ошибка записи файла" : "Ошибка открытия файла"})
+      EXPECT_EQ(f.reports.errors,
+                Lines{full_disk ? "Ошибка записи файла" : "Ошибка открытия файла"})
           << failing;
       EXPECT_EQ(FilesLeft(f), left) << failing;
     }

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/cp1251.h"
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
@@ -97,7 +97,7 @@ TEST(CodePage1251, AgreesWithTheSystemConverterForEveryByte) {
 struct AsciiFixture {
   TempDir dir;
   PairPaths pair;
-  RecordingUi ui;
+  RecordingReporter ui;
   AsciiFixture() : pair(PairPathsFor(dir / "p.cfg")) {}
 };
 

@@ -3,7 +3,8 @@
 
 #include <filesystem>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
+#include "discrete/discrete_record.h"
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
@@ -22,10 +23,14 @@ struct DiscreteFixture : FormFixture {
     form.ReadHeaderDIS();
     return Cp1251ToUtf8(form.controls.DateLabelDIS);
   }
+  // Converts a record with these bytes, in the year of the test's machine.
   void Convert(const std::string& bytes, const std::string& out = "out.cfg") {
-    Select(form.controls.FileListBox2, Put("rec.txt", bytes));
-    form.paths.OutPathDIS = dir / out;
-    form.ConvertDIS();
+    ConvertRecord(Put("rec.txt", bytes), dir / out);
+  }
+  void ConvertRecord(const std::string& record, const std::string& out) {
+    StartMoment moment;
+    moment.year = std::to_string(system.year);
+    ConvertDiscrete(record, out, moment, reports);
   }
   std::string Read(const std::string& name) const { return ReadFile(dir / name); }
   Lines CfgLines() const { return FileLines(dir / "out.cfg"); }
@@ -131,6 +136,30 @@ TEST(DiscreteHeader, NamesTheLineWhereTheRecordIsDamaged) {
             "Поврежден4");  // no name
 }
 
+// A record copied short ends inside an event pair. After the pair's first line
+// the check reads once more for its second line, also when that first line
+// ended the file, and counts the read: each cut below names line 8. The start
+// search fails at a cut first line before any further read.
+TEST(DiscreteHeader, RecordCutInsideAnEventPairNamesTheLineAfterItsFirstLine) {
+  DiscreteFixture f;
+  const std::string six_lines =
+      DiscreteRecord().Start().Event("0010.000", "П", "A").Event("0020.000", "П", "B").Bytes();
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П")), "Поврежден8");      // cut first line 7
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П\r\n")), "Поврежден8");  // line 7 ends the file
+  EXPECT_EQ(f.Check(six_lines + Cp("// 0030.000 П\r\n\\\\ C")), "Поврежден8");  // cut line 8
+  EXPECT_FALSE(f.form.controls.ConvertDISButton);
+  EXPECT_EQ(CheckDiscreteRecord(f.dir / "rec.txt").outcome.line, 8);
+
+  const std::string separator = DiscreteRecord().Pair("======", "-").Bytes();
+  EXPECT_EQ(f.Check(separator + "// 13 02 16:33:45"), "Поврежден3");
+  EXPECT_EQ(f.Check(separator + "// 13 02 16:33:45\r\n"), "Поврежден4");
+
+  // The reader drops the cut pair and converts the events before it.
+  f.Convert(six_lines + Cp("// 0030.000 П"));
+  EXPECT_TRUE(f.reports.errors.empty());
+  EXPECT_EQ(f.CfgLines()[1], "3,0A,3D");
+}
+
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
   f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
@@ -218,7 +247,7 @@ TEST(DiscreteConversion, WritesWholePairOfAWorkedRecord) {
                 .Event("0025.500", "У", "Выключатель")
                 .Pair("==============================", "конец")
                 .Bytes());
-  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(f.reports.errors.empty());
   const Lines cfg = {Cp("имя ячейки,,1999"),
                      "4,0A,4D",
                      Cp("1,Пуск защиты,,,0"),
@@ -364,7 +393,7 @@ TEST(DiscreteConversion, RecordsBeyondTheDevicesUsualSizeConvertWhole) {
         .Line("\\\\ S" + std::to_string(i % 199 + 1) + long_tail);
   DiscreteFixture f;
   f.Convert(record.Bytes());
-  ASSERT_TRUE(f.ui.errors.empty());
+  ASSERT_TRUE(f.reports.errors.empty());
   const Lines cfg = f.CfgLines();
   EXPECT_EQ(cfg[1], "200,0A,200D");
   EXPECT_EQ(cfg[200], "199,S199" + long_tail + ",,,0");
@@ -387,15 +416,13 @@ std::vector<std::string> PairFiles(const DiscreteFixture& f) {
 
 TEST(DiscreteConversionFailures, ReaderFailureStopsBeforeAnythingIsWritten) {
   DiscreteFixture f;
-  f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
-  f.form.paths.OutPathDIS = f.dir / "out.cfg";
-  f.form.ConvertDIS();
-  EXPECT_EQ(f.ui.errors, Lines{"Не найден"});
+  f.ConvertRecord(f.dir / "none.txt", f.dir / "out.cfg");
+  EXPECT_EQ(f.reports.errors, Lines{"Не найден"});
   EXPECT_TRUE(PairFiles(f).empty());
 
-  f.ui.errors.clear();
+  f.reports.errors.clear();
   f.Convert(DiscreteRecord().Line("").Pair("13 2 16:33:45", "Пуск").Bytes());
-  EXPECT_EQ(f.ui.errors, Lines{"Поврежден3"});
+  EXPECT_EQ(f.reports.errors, Lines{"Поврежден3"});
   EXPECT_TRUE(PairFiles(f).empty());
 }
 
@@ -413,7 +440,7 @@ TEST(DiscreteConversionFailures, EachFileThatCannotBeOpened) {
     const bool missing_folder = std::string(blocked) == "none/out.cfg";
     if (!missing_folder) std::filesystem::create_directory(f.dir / blocked);
     f.Convert(bytes, missing_folder ? blocked : "out.cfg");
-    EXPECT_EQ(f.ui.errors, errors) << blocked;
+    EXPECT_EQ(f.reports.errors, errors) << blocked;
     EXPECT_EQ(PairFiles(f), left) << blocked;
   }
 }
@@ -429,7 +456,7 @@ TEST(DiscreteConversionFailures, FullDiskAtEachFile) {
     DiscreteFixture f;
     std::filesystem::create_symlink("/dev/full", f.dir / full);
     f.Convert(bytes);
-    EXPECT_EQ(f.ui.errors, Lines{"Ошибка записи файла"}) << full;
+    EXPECT_EQ(f.reports.errors, Lines{"Ошибка записи файла"}) << full;
     EXPECT_EQ(PairFiles(f), left) << full;
   }
 }

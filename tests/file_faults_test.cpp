@@ -17,8 +17,11 @@
 #include <functional>
 #include <sstream>
 
-#include "app/cp1251.h"
+#include "analog/analog_record.h"
 #include "cli/cli_run.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
+#include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -157,33 +160,27 @@ struct Layout {
   TempDir dir;
 };
 
-// Runs one conversion as the window would (the header checks before, the
-// selections and output path set) and returns its messages.
+// Runs one conversion, the combined one with its state file in exe_folder, and
+// returns its messages.
 enum class Kind { kAnalog, kDiscrete, kCombined };
 
 Lines Convert(Kind kind, const std::string& flh, const std::string& txt, const std::string& out,
               const std::string& exe_folder) {
-  RecordingUi ui;
-  FakeSystem system;
-  system.executable_folder = exe_folder;
-  TFComtrade form(ui, system);
-  Select(form.controls.FileListBox1, flh);
-  Select(form.controls.FileListBox2, txt);
+  RecordingReporter reports;
+  StartMoment moment;
+  moment.year = "2026";
   switch (kind) {
     case Kind::kAnalog:
-      form.paths.OutPathANL = out;
-      form.ConvertANL();
+      ConvertAnalog(flh, out, reports);
       break;
     case Kind::kDiscrete:
-      form.paths.OutPathDIS = out;
-      form.ConvertDIS();
+      ConvertDiscrete(txt, out, moment, reports);
       break;
     case Kind::kCombined:
-      form.paths.OutPathUNI = out;
-      form.ConvertUNI();
+      ConvertCombined(flh, txt, out, exe_folder + "tmp.tmp", reports);
       break;
   }
-  return ui.errors;
+  return reports.errors;
 }
 
 Lines Convert(Kind kind, const Layout& l, const std::string& out) {

@@ -2,6 +2,8 @@
 // The inputs themselves stay in fuzz/regressions/ and replay in FuzzReplay.*.
 #include <gtest/gtest.h>
 
+#include "combined/combined.h"
+#include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -19,10 +21,11 @@ TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
       DiscreteRecord().Pair("1, 02 1\x01:3\x1f:45", "Пуск").Event("0000.010", "П", "A").Bytes();
 
   FormFixture discrete;
-  Select(discrete.form.controls.FileListBox2, discrete.Put("rec.txt", record));
-  discrete.form.paths.OutPathDIS = discrete.dir / "out.cfg";
-  discrete.form.ConvertDIS();
-  EXPECT_EQ(discrete.ui.errors, Lines{});
+  StartMoment moment;
+  moment.year = "2026";
+  ConvertDiscrete(discrete.Put("rec.txt", record), discrete.dir / "out.cfg", moment,
+                  discrete.reports);
+  EXPECT_EQ(discrete.reports.errors, Lines{});
   const Lines cfg = CrLfLines(ReadFile(discrete.dir / "out.cfg"));
   ASSERT_EQ(cfg.size(), 11u);
   EXPECT_EQ(cfg[7], "1 /02/2026,1 :3 :45.000000");
@@ -30,11 +33,9 @@ TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
 
   FormFixture combined;
   FlhRecord analog;
-  Select(combined.form.controls.FileListBox1, combined.Put("rec.flh", analog.Ramp(80).Bytes()));
-  Select(combined.form.controls.FileListBox2, combined.Put("rec.txt", record));
-  combined.form.paths.OutPathUNI = combined.dir / "out.cfg";
-  combined.form.ConvertUNI();
-  EXPECT_EQ(combined.ui.errors, Lines{});
+  ConvertCombined(combined.Put("rec.flh", analog.Ramp(80).Bytes()), combined.Put("rec.txt", record),
+                  combined.dir / "out.cfg", combined.dir / "tmp.tmp", combined.reports);
+  EXPECT_EQ(combined.reports.errors, Lines{});
   const Lines both = CrLfLines(ReadFile(combined.dir / "out.cfg"));
   ASSERT_EQ(both.size(), 19u);  // 8 analog and 2 digital channels
   EXPECT_EQ(both[15], "1 /02/2024,1 :3 :45.000000");

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "analog/analog_record.h"
+#include "combined/combined.h"
 #include "comtrade/same_file.h"
+#include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
 #include "tests/support/run_program.h"
 #include "tools/records/discrete_builder.h"
@@ -95,10 +98,8 @@ TEST(RecordOverwrite, AnalogConversionRefusesEveryFileOfThePairThatIsTheRecord) 
     const std::string record = f.Put(c.record, AnalogBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    Select(f.form.controls.FileListBox1, record);
-    f.form.paths.OutPathANL = f.dir / c.out;
-    f.form.ConvertANL();
-    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    ConvertAnalog(record, f.dir / c.out, f.reports);
+    EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), AnalogBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
   }
@@ -110,10 +111,9 @@ TEST(RecordOverwrite, DiscreteConversionRefusesEveryFileOfThePairThatIsTheRecord
     const std::string record = f.Put(c.record, DiscreteBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    Select(f.form.controls.FileListBox2, record);
-    f.form.paths.OutPathDIS = f.dir / c.out;
-    f.form.ConvertDIS();
-    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    StartMoment moment;
+    ConvertDiscrete(record, f.dir / c.out, moment, f.reports);
+    EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), DiscreteBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
   }
@@ -139,13 +139,12 @@ TEST(RecordOverwrite, CombinedConversionRefusesPairAndStateFileOverEitherRecord)
   };
   for (const Case& c : cases) {
     FormFixture f;
-    Select(f.form.controls.FileListBox1, f.Put("rec.flh", AnalogBytes()));
-    Select(f.form.controls.FileListBox2, f.Put("rec.txt", DiscreteBytes()));
+    const std::string flh = f.Put("rec.flh", AnalogBytes());
+    const std::string txt = f.Put("rec.txt", DiscreteBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    f.form.paths.OutPathUNI = f.dir / c.out;
-    f.form.ConvertUNI();
-    EXPECT_EQ(f.ui.errors, kOpenError) << c.what;
+    ConvertCombined(flh, txt, f.dir / c.out, f.dir / "tmp.tmp", f.reports);
+    EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(f.dir / "rec.flh"), AnalogBytes()) << c.what;
     EXPECT_EQ(ReadFile(f.dir / "rec.txt"), DiscreteBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
@@ -156,19 +155,16 @@ TEST(RecordOverwrite, RecordsOwnFailuresComeFirstAndCommandLineStopsWithStatus1)
   // A damaged record named as its own output is reported as damaged, and kept.
   FormFixture f;
   const std::string damaged = f.Put("rec.flh", AnalogBytes() + "x");
-  Select(f.form.controls.FileListBox1, damaged);
-  f.form.paths.OutPathANL = damaged;
-  f.form.ConvertANL();
-  EXPECT_EQ(f.ui.errors, Lines{"Файл поврежден"});
+  ConvertAnalog(damaged, damaged, f.reports);
+  EXPECT_EQ(f.reports.errors, Lines{"Файл поврежден"});
   EXPECT_EQ(ReadFile(damaged), AnalogBytes() + "x");
 
   // The discrete reader's message comes before the refusal, which is then not needed.
   FormFixture g;
   const std::string broken = g.Put("rec.txt", "");
-  Select(g.form.controls.FileListBox2, broken);
-  g.form.paths.OutPathDIS = broken;
-  g.form.ConvertDIS();
-  EXPECT_EQ(g.ui.errors, Lines{"Поврежден1"});
+  StartMoment moment;
+  ConvertDiscrete(broken, broken, moment, g.reports);
+  EXPECT_EQ(g.reports.errors, Lines{"Поврежден1"});
 
   // velk-convert passes the header check, then refuses to convert the record into itself.
   TempDir dir;

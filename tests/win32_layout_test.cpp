@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "app/cp1251.h"
 #include "app/win32/view_layout.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::win32 {
 namespace {

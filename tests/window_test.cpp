@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/cp1251.h"
 #include "app/texts.h"
+#include "comtrade/cp1251.h"
 #include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
 

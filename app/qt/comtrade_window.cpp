@@ -9,8 +9,8 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "app/cp1251.h"
 #include "app/texts.h"
+#include "comtrade/cp1251.h"
 
 namespace velk {
 namespace {

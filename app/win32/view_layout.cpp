@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::win32 {
 namespace {

@@ -123,7 +123,8 @@ void CheckBoxes() {
   CHECK(seen.yes == L"Да");
 
   Expect(IDOK);
-  ui.ErrorBox(text::kOpenError);
+  static constexpr auto kOpenError = Cp1251("Ошибка открытия файла");
+  ui.ErrorBox(kOpenError);
   CHECK(seen.found);
   CHECK(seen.title == L"Ошибка");
   CHECK(seen.text == L"Ошибка открытия файла");

@@ -4,13 +4,18 @@
 #include <iterator>
 #include <random>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::testing {
 
 void RecordingUi::ErrorBox(std::string_view text) {
   errors.push_back(Cp1251ToUtf8(text));
   log.push_back("error");
+}
+
+void RecordingReporter::Report(const Outcome& outcome) {
+  errors.push_back(Cp1251ToUtf8(MessageText(outcome)));
+  outcomes.push_back(outcome);
 }
 
 Answer RecordingUi::QuestionBox(std::string_view text) {

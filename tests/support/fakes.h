@@ -11,6 +11,7 @@
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
+#include "comtrade/report.h"
 
 namespace velk::testing {
 
@@ -37,6 +38,16 @@ class RecordingUi : public UiServices {
   std::deque<std::optional<std::string>> open_answers, save_answers;
   std::vector<std::string> actions;  // window actions: "close", "raise", "focus 1", "focus 2"
   std::vector<std::string> log;      // every box and dialog in order: "error", "question", ...
+};
+
+// Records every report of the record engine in order: its message (as UTF-8,
+// for readable assertions) and the outcome itself.
+class RecordingReporter : public Reporter {
+ public:
+  void Report(const Outcome& outcome) override;
+
+  std::vector<std::string> errors;  // messages, UTF-8
+  std::vector<Outcome> outcomes;
 };
 
 // The machine with a current directory of its own: entering a folder checks
@@ -83,6 +94,7 @@ struct FormFixture {
   RecordingUi ui;
   FakeSystem system;
   TFComtrade form;
+  RecordingReporter reports;  // of engine calls made by the test itself
 };
 
 std::string ReadFile(const std::string& path);

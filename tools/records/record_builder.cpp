@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/cp1251.h"
+#include "comtrade/cp1251.h"
 
 namespace velk::testing {
 namespace {

@@ -1,0 +1,61 @@
+// The start moment of a record, as the COMTRADE time lines and the window show
+// it, and the rule that says whether an analog and a discrete record belong to
+// one fault.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velk {
+
+class OutFile;
+
+// The start moment as text: day, month, hour, minute and second of two
+// characters, the year of four. An analog header gives all six; a discrete
+// record gives what its start pair holds (no year), and an empty field is one
+// the record did not give.
+struct StartMoment {
+  std::string day, month, year, hour, minute, second;
+};
+
+// Puts the fields that given holds (those not empty) over moment's: what a
+// reader leaves when it runs after another.
+void Overlay(StartMoment& moment, const StartMoment& given);
+
+// "day.month.year hour:minute:second", as the window's labels show a moment.
+std::string MomentLabel(const StartMoment& moment);
+
+// The start moment as numbers, for comparing two records.
+struct MomentNumbers {
+  int month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The numbers of a moment's text fields, as decimal numbers at their start.
+MomentNumbers NumbersOf(const StartMoment& moment);
+
+// True iff an analog and a discrete record start at one moment: month, day,
+// hour, minute and second agree. The year is not compared: the discrete record
+// names none.
+bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete);
+
+// Line 1 of a configuration file: the station (commas and control characters
+// as spaces) followed by ",,1999".
+std::string StationLine(std::string_view station);
+
+// A time line of a configuration file: day/month/year,hour:minute:second and
+// the fraction, such as ".000000" (commas and control characters as spaces: a
+// discrete record's start pair need not hold digits).
+std::string TimeLine(const StartMoment& moment, std::string_view fraction);
+
+// How a pair's samples are timed, which decides its configuration tail.
+enum class Timing {
+  kSampled,     // 800 samples a second; the trigger 0.1 s after the first sample
+  kEventTimes,  // no sample rate; time stamps in milliseconds; the trigger at the start
+};
+
+// The configuration lines after the channel lines: frequency, rates with the
+// sample count, start and trigger times, file type and time multiplier.
+void WriteConfigTail(OutFile& cfg, Timing timing, std::int64_t samples, const StartMoment& moment);
+
+}  // namespace velk

@@ -1,0 +1,163 @@
+// The record engine as its callers see it: outcomes and reports, the rule that
+// pairs an analog and a discrete record, and the start moment that the window
+// keeps from whichever reader ran last.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "analog/analog_record.h"
+#include "cli/cli_run.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
+#include "discrete/discrete_record.h"
+#include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// An analog record of 15.07.2024 09:05:30 with a few samples.
+FlhRecord Analog() {
+  FlhRecord r;
+  r.moment_bcd = {0x24, 0x07, 0x15, 0x09, 0x05, 0x30};
+  r.device_type = 31;
+  return r.Ramp(100);
+}
+
+// ---- outcomes and reports ----
+
+TEST(EngineOutcome, NamesTheFailureAndTheFileItConcerns) {
+  FormFixture f;
+  const std::string flh = f.Put("rec.flh", Analog().Bytes());
+  const std::string txt = f.Put("rec.txt", DiscreteRecord().Start().Bytes());
+
+  Outcome missing = ConvertAnalog(f.dir / "none.flh", f.dir / "out.cfg", f.reports);
+  EXPECT_EQ(missing.failure, Failure::kFileNotFound);
+  EXPECT_EQ(missing.file, f.dir / "none.flh");
+  Outcome no_folder = ConvertAnalog(flh, f.dir / "none/out.cfg", f.reports);
+  EXPECT_EQ(no_folder.failure, Failure::kOpenError);
+  EXPECT_EQ(no_folder.file, f.dir / "none/out.cfg");
+  StartMoment moment;
+  Outcome damaged =
+      ConvertDiscrete(f.Put("bad.txt", "\r\n\r\n// 3"), f.dir / "d.cfg", moment, f.reports);
+  EXPECT_EQ(damaged.failure, Failure::kDamagedAtLine);
+  EXPECT_EQ(damaged.line, 3);
+  EXPECT_EQ(damaged.file, f.dir / "bad.txt");
+  EXPECT_EQ(f.reports.errors, (Lines{"Файл не найден", "Ошибка открытия файла", "Поврежден3"}));
+  EXPECT_FALSE(Exists(f.dir / "d.cfg"));
+
+  // Every report reaches the reporter in order; the outcome is the first.
+  f.reports = {};
+  std::filesystem::create_directory(f.dir / "out.dat");
+  const Outcome no_data = ConvertDiscrete(txt, f.dir / "out.cfg", moment, f.reports);
+  EXPECT_EQ(f.reports.errors, (Lines{"Ошибка открытия файла", "Ошибка открытия файла"}));
+  EXPECT_EQ(no_data.file, f.dir / "out.dat");
+  EXPECT_EQ(f.reports.outcomes.back().file, f.dir / "out.dat");
+
+  f.reports = {};
+  EXPECT_TRUE(ConvertCombined(flh, txt, f.dir / "u.cfg", f.dir / "tmp.tmp", f.reports).ok());
+  EXPECT_TRUE(f.reports.errors.empty());
+}
+
+TEST(EngineOutcome, HeaderChecksGiveTheLabelTextsAndReportNothing) {
+  FormFixture f;
+  EXPECT_EQ(Cp1251ToUtf8(MessageText(ReadAnalogHeader(f.dir / "none.flh").outcome)), "Не найден");
+  EXPECT_EQ(Cp1251ToUtf8(MessageText(ReadAnalogHeader(f.Put("a.flh", "x")).outcome)), "Поврежден");
+  const AnalogHeaderCheck sound = ReadAnalogHeader(f.Put("b.flh", Analog().Bytes()));
+  EXPECT_TRUE(sound.outcome.ok());
+  EXPECT_EQ(MomentLabel(sound.header.Moment()), "15.07.2024 09:05:30");
+  EXPECT_EQ(DeviceTypeText(sound.header), "31");
+
+  EXPECT_EQ(Cp1251ToUtf8(MessageText(CheckDiscreteRecord(f.dir / "none.txt").outcome)),
+            "Не найден");
+  const DiscreteCheck check = CheckDiscreteRecord(f.Put("c.txt", DiscreteRecord().Start().Bytes()));
+  EXPECT_TRUE(check.outcome.ok());
+  EXPECT_EQ(MomentLabel(check.moment), "13.02. 16:33:45");  // the record names no year
+  EXPECT_EQ(check.numbers.second, 45);
+}
+
+// ---- which records belong together ----
+
+TEST(StartMoments, AgreeInMonthDayHourMinuteAndSecondWhateverTheYear) {
+  const MomentNumbers a{7, 15, 9, 5, 30};
+  EXPECT_TRUE(SameStartMoment(a, a));
+  for (int field = 0; field < 5; ++field) {
+    MomentNumbers d = a;
+    int* fields[] = {&d.month, &d.day, &d.hour, &d.minute, &d.second};
+    *fields[field] += 1;
+    EXPECT_FALSE(SameStartMoment(a, d)) << field;
+  }
+  FlhRecord other_year = Analog();
+  other_year.moment_bcd[0] = 0x19;
+  FormFixture f;
+  const AnalogHeaderCheck check = ReadAnalogHeader(f.Put("rec.flh", other_year.Bytes()));
+  EXPECT_TRUE(SameStartMoment(check.header.Numbers(), a));
+}
+
+// The command line pairs the records by the same rule as the window; a part of
+// the moment that the discrete start pair lacks is the analog record's.
+TEST(StartMoments, CommandLinePairsRecordsAsTheWindowDoes) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", Analog().Bytes());
+  const auto run = [&](const std::string& start_words) {
+    WriteFile(dir / "rec.txt", DiscreteRecord().Pair(start_words, "Пуск").Bytes());
+    std::ostringstream out, err;
+    return RunCommandLine({"combined", dir / "rec.flh", dir / "rec.txt", dir / "out.cfg"},
+                          dir.Folder(), out, err);
+  };
+  EXPECT_EQ(run("15 07 09:05:30"), kExitConverted);
+  EXPECT_EQ(run("15 07 09:05:31"), kExitHeaderRejected);
+  EXPECT_EQ(run("16 07 09:05:30"), kExitHeaderRejected);
+  EXPECT_EQ(run("15 07"), kExitConverted);
+  EXPECT_EQ(FileLines(dir / "out.cfg")[8], "15/07/2024,09:05:30.000000");
+}
+
+// ---- the start moment the window keeps ----
+
+struct WindowMoment : FormFixture {
+  void CheckAnalog(const std::string& bytes) {
+    Select(form.controls.FileListBox1, Put("rec.flh", bytes));
+    form.ReadHeaderANL();
+  }
+  void CheckDiscrete(const std::string& bytes) {
+    Select(form.controls.FileListBox2, Put("rec.txt", bytes));
+    form.ReadHeaderDIS();
+  }
+};
+
+TEST(WindowStartMoment, WhicheverReaderRanLastWroteIt) {
+  WindowMoment f;
+  // A start pair without its time of day leaves the analog record's.
+  f.CheckAnalog(Analog().Bytes());
+  f.CheckDiscrete(DiscreteRecord().Pair("13 02", "Пуск").Bytes());
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "13.02.???? 09:05:30");
+  EXPECT_EQ(f.form.discrete.hour, 9);
+  // The discrete conversion takes the same, with the current year.
+  f.form.paths.OutPathDIS = f.dir / "d.cfg";
+  f.form.ConvertDIS();
+  EXPECT_EQ(FileLines(f.dir / "d.cfg")[6], "13/02/2026,09:05:30.000000");
+  EXPECT_EQ(f.form.start.year, "2026");
+
+  // An analog check after a discrete one replaces all six fields.
+  f.CheckDiscrete(DiscreteRecord().Start().Bytes());
+  f.CheckAnalog(Analog().Bytes());
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "15.07.2024 09:05:30");
+
+  // The combined conversion leaves the discrete record's day, month and time
+  // of day with the analog record's year.
+  f.form.paths.OutPathUNI = f.dir / "u.cfg";
+  f.form.ConvertUNI();
+  EXPECT_EQ(FileLines(f.dir / "u.cfg")[8], "13/02/2024,16:33:45.000000");
+  f.CheckDiscrete(DiscreteRecord().Pair("14 03", "Пуск").Bytes());
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "14.03.???? 16:33:45");
+
+  // A failed discrete check keeps the start numbers of the last one that passed.
+  f.CheckDiscrete("");
+  EXPECT_EQ(f.form.discrete.day, 14);
+}
+
+}  // namespace
+}  // namespace velk::testing
