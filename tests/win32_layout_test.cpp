@@ -3,7 +3,12 @@
 // identifiers of its controls, the file dialogs' filters, and code page 1251
 // text as the wide API takes it.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <set>
 #include <vector>
@@ -110,22 +115,35 @@ TEST(FileDialogFilter, EndsEachPartWithZeroAndTheWholeWithASecond) {
   EXPECT_EQ(DialogFilter("a|*.A|b|*.B"), std::u16string(u"a\0*.A\0b\0*.B\0\0", 13));
 }
 
-TEST(CodePage1251, Utf16AgreesWithTheSystemConverterForEveryByte) {
+// The system's own reading of one byte of code page 1251 as UTF-16; empty
+// when it has none.
+std::u16string SystemUtf16(char byte) {
+#ifdef _WIN32
+  wchar_t out[4] = {};
+  const int n = MultiByteToWideChar(1251, MB_ERR_INVALID_CHARS, &byte, 1, out, 4);
+  return n == 1 ? std::u16string(1, static_cast<char16_t>(out[0])) : std::u16string();
+#else
   iconv_t to_utf16 = iconv_open("UTF-16LE", "CP1251");
-  ASSERT_NE(to_utf16, reinterpret_cast<iconv_t>(-1));
+  if (to_utf16 == reinterpret_cast<iconv_t>(-1)) return {};
+  char in[1] = {byte};
+  unsigned char out[4] = {};
+  char* in_at = in;
+  char* out_at = reinterpret_cast<char*>(out);
+  std::size_t in_left = 1, out_left = sizeof out;
+  const bool converted =
+      iconv(to_utf16, &in_at, &in_left, &out_at, &out_left) != static_cast<std::size_t>(-1);
+  iconv_close(to_utf16);
+  if (!converted || out_left != 2) return {};
+  return std::u16string(1, static_cast<char16_t>(out[0] | (out[1] << 8)));
+#endif
+}
+
+TEST(CodePage1251, Utf16AgreesWithTheSystemConverterForEveryByte) {
   for (int b = 1; b < 256; ++b) {
     if (b == 0x98) continue;  // no character in the code page
-    char in[1] = {static_cast<char>(b)};
-    unsigned char out[4] = {};
-    char* in_at = in;
-    char* out_at = reinterpret_cast<char*>(out);
-    std::size_t in_left = 1, out_left = sizeof out;
-    ASSERT_NE(iconv(to_utf16, &in_at, &in_left, &out_at, &out_left), static_cast<std::size_t>(-1));
-    ASSERT_EQ(out_left, 2u) << b;
-    const auto expected = static_cast<char16_t>(out[0] | (out[1] << 8));
-    EXPECT_EQ(Cp1251ToUtf16(std::string_view(in, 1)), std::u16string(1, expected)) << b;
+    const char byte = static_cast<char>(b);
+    EXPECT_EQ(Cp1251ToUtf16(std::string_view(&byte, 1)), SystemUtf16(byte)) << b;
   }
-  iconv_close(to_utf16);
   EXPECT_EQ(Cp1251ToUtf16("\x98"), u"\uFFFD");
   EXPECT_EQ(Cp1251ToUtf16(text::kWindowCaption), u"COMTRADE конвертер для ВЕЛК");
 }
