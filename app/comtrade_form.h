@@ -26,9 +26,8 @@ namespace velk {
 
 // A file list of the window: the folder it shows and the name selected in it.
 struct FileList {
-  std::string folder;                // ends with the path separator
-  std::string selected_name;         // empty when nothing is selected
-  std::vector<std::string> names{};  // what the list shows, sorted by name
+  std::string folder;         // ends with the path separator
+  std::string selected_name;  // empty when nothing is selected
   // Full path of the selected file, or empty when nothing is selected.
   std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
 };
@@ -119,11 +118,6 @@ class TFComtrade {
   void ConvertANLButtonClick();
   void ConvertDISButtonClick();
   void SovmestButtonClick();
-  // Reads the list's folder again; keeps the selected name when it is still
-  // there and clears it otherwise. True when what the list shows changed.
-  bool RefreshList(ListBox box);
-  // The user selected name in the list: runs the list's click handler.
-  void ListClick(ListBox box, std::string_view name);
 
   UiServices& ui() { return ui_; }
   SystemServices& system() { return system_; }

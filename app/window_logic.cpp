@@ -149,33 +149,6 @@ void TFComtrade::FileListBox2KeyPress(char& key) {
   if (controls.ConvertDISButton) ConvertDISButtonClick();
 }
 
-// ---- the lists as the window shows them ----
-
-bool TFComtrade::RefreshList(ListBox box) {
-  const bool first = box == ListBox::kFileListBox1;
-  FileList& list = first ? controls.FileListBox1 : controls.FileListBox2;
-  std::vector<std::string> names =
-      ListFolder(list.folder, first ? kAnalogRecordMask : kDiscreteRecordMask);
-  bool changed = names != list.names;
-  list.names = std::move(names);
-  if (!list.selected_name.empty() &&
-      std::find(list.names.begin(), list.names.end(), list.selected_name) == list.names.end()) {
-    list.selected_name.clear();
-    changed = true;
-  }
-  return changed;
-}
-
-void TFComtrade::ListClick(ListBox box, std::string_view name) {
-  if (box == ListBox::kFileListBox1) {
-    controls.FileListBox1.selected_name = std::string(name);
-    FileListBox1Click();
-  } else {
-    controls.FileListBox2.selected_name = std::string(name);
-    FileListBox2Click();
-  }
-}
-
 // ---- converting ----
 
 // The chosen path is stored before the overwrite question, so a path refused
