@@ -24,12 +24,17 @@
 
 namespace velk {
 
-// A file list of the window: the folder it shows and the name selected in it.
+// A file list of the window: the folder it shows, the names it shows and the
+// name selected in it. The selection is a name, never a row: a view draws
+// `names` and highlights `selected_name`, and a list read again keeps it.
 struct FileList {
-  std::string folder;         // ends with the path separator
-  std::string selected_name;  // empty when nothing is selected
+  std::string folder;              // ends with the path separator
+  std::vector<std::string> names;  // the folder's records, sorted as ListFolder sorts
+  std::string selected_name;       // empty when nothing is selected
   // Full path of the selected file, or empty when nothing is selected.
   std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
+  // Row of selected_name in names, or -1 when it is not shown.
+  int SelectedRow() const;
 };
 
 // The names that the two file lists show, in any case.
@@ -94,14 +99,20 @@ class TFComtrade {
 
   // ---- the window (app/) ----
   // The constructor's last step, run by the window program only: the lists
-  // show the working directory, then a last-folders file, when present, gives
-  // both remembered folders and the lists show them.
+  // show the working directory, the last-folders file finds its place, then
+  // that file, when present, gives both remembered folders and the lists show
+  // them.
   void RestoreLastFolders();
   // Line n (0 or 1) of the last-folders file without its line end, at most 199
   // characters; empty when the line is missing. Reports a file it cannot open.
   std::string ReadLastFolder(int n);
   // Writes FolderANL and FolderDIS into the last-folders file; reports failure.
   void WriteLastFolders();
+  // Sets LastFoldersPath: beside the executable when a file can be created
+  // there, else in the user's configuration folder. Returns the file to read
+  // at start: LastFoldersPath, or the one beside the executable while the
+  // user's own does not exist.
+  std::string PlaceLastFoldersFile();
   void FormCreate();
   void FormDestroy();
   // Answers the request to come to the front; false for any other message.
@@ -111,6 +122,18 @@ class TFComtrade {
   void DISButtonClick();
   void FileListBox1Click();
   void FileListBox2Click();
+  // The list of a box, and the names it shows ("*.flh" or "*.txt").
+  FileList& List(ListBox box);
+  static std::string_view MaskOf(ListBox box);
+  // Reads the list's folder again into its names. A selected name that is
+  // gone is unselected: the labels of its record go back to their start,
+  // its convert button is disabled, and the rule of SovmestButton runs, as
+  // after any change of selection. Returns true when the names or the
+  // selection changed, so that a view draws the list again only then.
+  bool RefreshList(ListBox box);
+  // The user selected the row of name in a list, by mouse or keyboard: it
+  // becomes the list's selection and the list's click handler runs.
+  void ListClick(ListBox box, std::string_view name);
   // Enter (13) is swallowed (key becomes 0) and runs the list's convert click
   // when that button is enabled.
   void FileListBox1KeyPress(char& key);
@@ -129,7 +152,10 @@ class TFComtrade {
   MomentNumbers discrete;  // start of the last discrete record that passed its check
 
  private:
-  bool SetListFolder(FileList& list, const std::string& folder);
+  std::string ReadLastFolderAt(const std::string& path, int n);
+  bool SetListFolder(ListBox box, const std::string& folder);
+  void ShowFolder(ListBox box, const std::string& folder);
+  void ForgetRecord(ListBox box);
   void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
                     void (TFComtrade::*check)());
   void ChooseOutput(std::string& out_path, void (TFComtrade::*convert)());

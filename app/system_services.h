@@ -1,9 +1,11 @@
 // What the converter's logic needs of the operating system beyond plain file
 // access: its own folder, today's date, where the combined conversion keeps its
-// state file, and the process's current directory, which the window's file
-// lists follow. Tests substitute their own answers.
+// state file, where the last-folders file can live, and the process's current
+// directory, which the window's file lists follow. Tests substitute their own
+// answers.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -17,8 +19,18 @@ class SystemServices {
   // Today's year in the local calendar, such as 2026.
   virtual int CurrentYear() const = 0;
   // Where the combined conversion writes the discrete record's states and reads
-  // them back: "tmp.tmp" beside the executable.
+  // them back: "tmp.tmp" beside the executable, unless the machine gives a
+  // private place of its own.
   virtual std::string StateFilePath() const { return ExecutableFolder() + "tmp.tmp"; }
+  // Called once a combined conversion is over: a private state file goes away.
+  virtual void ReleaseStateFile() {}
+  // The user's own folder for this program's settings, ending with the path
+  // separator; empty when the machine names none. It may not exist yet.
+  virtual std::string UserConfigFolder() const { return ""; }
+  // True iff a new file can be created in folder (which ends with the separator).
+  virtual bool CanCreateFileIn(const std::string& folder) const;
+  // Creates folder with its parents when missing; true when it exists afterwards.
+  virtual bool MakeFolder(const std::string& folder);
   // The process's current directory, ending with the path separator.
   virtual std::string CurrentDirectory() const = 0;
   // Makes folder the current directory; false when it cannot be entered.
@@ -27,27 +39,62 @@ class SystemServices {
   virtual std::string ExpandFileName(const std::string& path) const = 0;
 };
 
-// The real machine: the executable's folder is given at start-up.
+// A private folder for one run's state file, made under the system's folder
+// for temporary files at first use and removed with all it holds on Release
+// and at the end. Several runs, also of several programs, never share one.
+class PrivateStateFolder {
+ public:
+  PrivateStateFolder() = default;
+  PrivateStateFolder(const PrivateStateFolder&) = delete;
+  PrivateStateFolder& operator=(const PrivateStateFolder&) = delete;
+  ~PrivateStateFolder() { Release(); }
+  // "tmp.tmp" in the private folder. Without one, a path in a folder that does
+  // not exist, so that the conversion reports it cannot create the file.
+  std::string StateFilePath();
+  void Release();
+
+ private:
+  std::filesystem::path folder_;
+};
+
+// The real machine: the executable's folder is given at start-up. The combined
+// conversion's state file lives in a private temporary folder.
 class LocalSystem : public SystemServices {
  public:
   explicit LocalSystem(std::string executable_folder)
       : executable_folder_(std::move(executable_folder)) {}
   std::string ExecutableFolder() const override { return executable_folder_; }
   int CurrentYear() const override;
+  std::string StateFilePath() const override { return state_folder_.StateFilePath(); }
+  void ReleaseStateFile() override { state_folder_.Release(); }
+  std::string UserConfigFolder() const override;
   std::string CurrentDirectory() const override;
   bool SetCurrentDir(const std::string& folder) override;
   std::string ExpandFileName(const std::string& path) const override;
 
  private:
   std::string executable_folder_;
+  mutable PrivateStateFolder state_folder_;
 };
+
+// The folder for this program's settings under the given environment values
+// (each empty when unset): on Windows %APPDATA%, elsewhere $XDG_CONFIG_HOME
+// when it is a full path, else ~/.config; then "velk-comtrade". Empty when
+// none of them helps.
+std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_config_home,
+                             const std::string& home);
 
 // The folder part of a path with its trailing separator ("" when it has none).
 std::string FolderOf(const std::string& path);
 // The name part of a path: what follows its last separator.
 std::string NameOf(const std::string& path);
+// folder when it exists, else the nearest folder above it that does, with
+// its trailing separator; empty when none does. Where a dialog opens for a
+// folder that is missing, such as an output folder nobody made.
+std::string ExistingFolderOf(const std::string& folder);
 // path made full against folder (which ends with the separator) when it is
-// relative, with "." and ".." steps resolved.
+// relative, with "." and ".." steps resolved. A path the file system cannot
+// take stays as it is.
 std::string ExpandPath(const std::string& folder, const std::string& path);
 
 }  // namespace velk

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "app/comtrade_form.h"
 #include "app/texts.h"
@@ -44,26 +45,30 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
 }
 
 std::vector<std::string> ListFolder(const std::string& folder, std::string_view mask) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(FsPath(folder), error), end; !error && it != end;
-       it.increment(error)) {
-    std::error_code kind_error;
-    if (!it->is_regular_file(kind_error)) continue;
-    std::string name = it->path().filename().string();
-    if (MatchesMask(name, mask)) names.push_back(std::move(name));
+  // Each name with its letters in one case, so that sorting folds each name once.
+  std::vector<std::pair<std::string, std::string>> found;
+  if (folder.empty()) return {};
+  for (FolderEntry& entry : FolderEntries(folder).value_or(std::vector<FolderEntry>{})) {
+    if (entry.kind != FolderEntry::Kind::kFile || entry.name.empty() ||
+        !MatchesMask(entry.name, mask))
+      continue;
+    std::string folded = entry.name;
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    found.emplace_back(std::move(folded), std::move(entry.name));
   }
   // By name with letters in any case; names that differ only in case keep a
   // fixed order among themselves.
-  const auto folded = [](std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), FoldCase);
-    return text;
-  };
-  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    const std::string fa = folded(a), fb = folded(b);
-    return fa != fb ? fa < fb : a < b;
-  });
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> names;
+  names.reserve(found.size());
+  for (auto& [folded, name] : found) names.push_back(std::move(name));
   return names;
+}
+
+int FileList::SelectedRow() const {
+  if (selected_name.empty()) return -1;
+  const auto at = std::find(names.begin(), names.end(), selected_name);
+  return at == names.end() ? -1 : static_cast<int>(at - names.begin());
 }
 
 // ---- start and end of the window ----
@@ -89,12 +94,81 @@ void TFComtrade::CloseButtonClick() {
 
 // ---- choosing records ----
 
-bool TFComtrade::SetListFolder(FileList& list, const std::string& folder) {
-  if (!system_.SetCurrentDir(folder)) return false;
+FileList& TFComtrade::List(ListBox box) {
+  return box == ListBox::kFileListBox1 ? controls.FileListBox1 : controls.FileListBox2;
+}
+
+std::string_view TFComtrade::MaskOf(ListBox box) {
+  return box == ListBox::kFileListBox1 ? kAnalogRecordMask : kDiscreteRecordMask;
+}
+
+// The list shows folder's records, none of them selected.
+void TFComtrade::ShowFolder(ListBox box, const std::string& folder) {
+  FileList& list = List(box);
   list.folder = folder;
+  list.names = ListFolder(folder, MaskOf(box));
   list.selected_name.clear();
+}
+
+// As a file list that is given a folder: it is entered, then listed.
+bool TFComtrade::SetListFolder(ListBox box, const std::string& folder) {
+  if (!system_.SetCurrentDir(folder)) return false;
+  ShowFolder(box, folder);
   return true;
 }
+
+// The record of a list is no longer selected: what its check showed goes, and
+// the combined conversion needs a record again.
+void TFComtrade::ForgetRecord(ListBox box) {
+  List(box).selected_name.clear();
+  if (box == ListBox::kFileListBox1) {
+    controls.NameLabel.clear();
+    controls.DateLabel.clear();
+    controls.TipLabel = text::kNoDeviceType;
+    controls.ConvertANLButton = false;
+  } else {
+    controls.DateLabelDIS.clear();
+    controls.ConvertDISButton = false;
+  }
+  DecideSovmest();
+}
+
+bool TFComtrade::RefreshList(ListBox box) {
+  FileList& list = List(box);
+  std::vector<std::string> names = ListFolder(list.folder, MaskOf(box));
+  const bool names_changed = names != list.names;
+  if (names_changed) list.names = std::move(names);
+  if (list.selected_name.empty() || list.SelectedRow() >= 0) return names_changed;
+  ForgetRecord(box);
+  return true;
+}
+
+void TFComtrade::ListClick(ListBox box, std::string_view name) {
+  List(box).selected_name = std::string(name);
+  if (box == ListBox::kFileListBox1)
+    FileListBox1Click();
+  else
+    FileListBox2Click();
+}
+
+namespace {
+
+// The shown name of the chosen file: as it is written, or else a shown name
+// that differs from it only in the case of its letters; empty when the list
+// does not show it.
+std::string ShownName(const FileList& list, const std::string& name) {
+  const auto folds = [](std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), FoldCase);
+    return text;
+  };
+  if (std::find(list.names.begin(), list.names.end(), name) != list.names.end()) return name;
+  const std::string folded = folds(name);
+  for (const std::string& shown : list.names)
+    if (folds(shown) == folded) return shown;
+  return "";
+}
+
+}  // namespace
 
 void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
                               void (TFComtrade::*check)()) {
@@ -102,9 +176,10 @@ void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std
   if (!chosen) return;
   const std::string full = system_.ExpandFileName(*chosen);
   folder = FolderOf(full);
-  FileList& list = box == ListBox::kFileListBox1 ? controls.FileListBox1 : controls.FileListBox2;
-  if (!SetListFolder(list, folder)) return;  // the folder vanished after the dialog
-  list.selected_name = NameOf(full);
+  if (!SetListFolder(box, folder)) return;  // the folder vanished after the dialog
+  // A file the list does not show leaves it without a selection, and the
+  // check then finds no record: what is checked is always what is highlighted.
+  List(box).selected_name = ShownName(List(box), NameOf(full));
   ui_.FocusList(box);
   WriteLastFolders();
   (this->*check)();
@@ -180,8 +255,10 @@ void TFComtrade::ConvertDISButtonClick() {
   ChooseOutput(paths.OutPathDIS, &TFComtrade::ConvertDIS);
 }
 
+// The combined conversion's state file is of no use once it is over.
 void TFComtrade::SovmestButtonClick() {
   ChooseOutput(paths.OutPathUNI, &TFComtrade::ConvertUNI);
+  system_.ReleaseStateFile();
 }
 
 }  // namespace velk

@@ -94,6 +94,16 @@ std::uintmax_t TotalSize(const std::vector<std::string>& files) {
   return total;
 }
 
+// Every ordinary file below folder.
+std::vector<std::string> FilesBelow(const fs::path& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error))
+    if (it->is_regular_file()) files.push_back(it->path().string());
+  return files;
+}
+
 void PrintHeading() {
   std::printf("%-34s %8s %9s %8s %8s %8s %7s %8s %8s %7s %7s\n", "case", "input MB", "output MB",
               "conv s", "best", "MB/s", "RSS MiB", "cp s", "best", "conv/cp", "best");
@@ -225,6 +235,82 @@ class Bench {
     fs::remove_all(dir);
   }
 
+  // velk-convert batch over a folder of kLoopRecords two-second type-60
+  // analog records and as many discrete records, each pair at a start moment
+  // of its own, so that every record is converted alone and every pair
+  // combined; at --jobs 1 and 2, each followed by a second run over the same
+  // output (all up to date). Next to it, the same conversions with one
+  // velk-convert each, one after another. cp copies the output folder.
+  void BatchFolder() {
+    const std::string name =
+        std::to_string(kLoopRecords) + " + " + std::to_string(kLoopRecords) + " records, batch";
+    if (!Wanted(name)) return;
+    const fs::path dir = Fresh("batch");
+    const fs::path in = dir / "in";
+    fs::path out, copy_dir;
+    fs::create_directories(in);
+    std::vector<std::string> records;
+    for (int i = 0; i < kLoopRecords; ++i) {
+      char stem[16];
+      std::snprintf(stem, sizeof stem, "rec%04d", i);
+      records.push_back((in / (std::string(stem) + ".flh")).string());
+      if (!WriteAnalogRecord(records.back(), 60, SamplesFor(kLoopSeconds), i)) return Fail(name);
+      records.push_back((in / (std::string(stem) + ".txt")).string());
+      if (!WriteBytes(records.back(), DiscreteRecordBytes(16, 200, 20, 1900, i))) return Fail(name);
+    }
+    const double input_mb = static_cast<double>(TotalSize(records)) / 1e6;
+    double output_mb = 0;
+    // Every run writes into a folder of its own: files created right after
+    // thousands were removed cost the file system far more (ext4 passes over
+    // the inodes it freed last), which would charge one run for the one before.
+    int run_number = 0;
+    for (const int jobs : {1, 2}) {
+      Figures convert, copy, rerun;
+      for (int r = 0; r < options_.runs; ++r) {
+        const std::string number = std::to_string(++run_number);
+        out = dir / ("out" + number);
+        copy_dir = dir / ("copy" + number);
+        Settle();
+        convert.Add(RunChild({options_.convert, "batch", "--jobs", std::to_string(jobs),
+                              in.string(), out.string()}));
+        Settle();
+        rerun.Add(RunChild({options_.convert, "batch", "--jobs", std::to_string(jobs), in.string(),
+                            out.string()}));
+        Settle();
+        copy.Add(RunChild({"cp", "-r", out.string(), copy_dir.string()}));
+      }
+      output_mb = static_cast<double>(TotalSize(FilesBelow(out))) / 1e6;
+      PrintRow(name + " --jobs " + std::to_string(jobs), input_mb, output_mb, convert, copy);
+      std::printf("%-34s %.0f records a second; run again, all up to date: %.3f s\n", "",
+                  2 * kLoopRecords / convert.Median(), rerun.Median());
+    }
+    // The same conversions, one velk-convert each: analog, discrete, combined.
+    const fs::path single = dir / "single";
+    fs::create_directories(single);
+    Figures convert, copy;
+    Settle();
+    const auto begin = Now();
+    for (std::size_t i = 0; i < records.size(); i += 2) {
+      const std::string base = (single / std::to_string(i / 2)).string();
+      for (const auto& args :
+           {std::vector<std::string>{"analog", records[i], base + "a.cfg"},
+            std::vector<std::string>{"discrete", records[i + 1], base + "d.cfg"},
+            std::vector<std::string>{"combined", records[i], records[i + 1], base + "u.cfg"}}) {
+        std::vector<std::string> argv = {options_.convert};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const ChildRun run = RunChild(argv);
+        convert.peak_rss_mib = std::max(convert.peak_rss_mib, run.peak_rss_mib);
+        if (run.status != 0 && convert.status == 0) convert.status = run.status;
+      }
+    }
+    convert.times.push_back(Seconds(begin));
+    Settle();
+    copy.Add(RunChild({"cp", "-r", single.string(), (dir / "copy-single").string()}));
+    PrintRow(name + ", one velk-convert each", input_mb, output_mb, convert, copy);
+    std::printf("%-34s %.0f records a second\n", "", 2 * kLoopRecords / convert.Median());
+    fs::remove_all(dir);
+  }
+
  private:
   static std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
   static double Seconds(std::chrono::steady_clock::time_point since) {
@@ -347,6 +433,7 @@ int main(int argc, char** argv) {
   bench.Combined(60, "1 min");
   bench.Combined(3600, "1 h");
   bench.Loop();
+  bench.BatchFolder();
 
   std::printf("\nload average: %s\n", LoadAverage().c_str());
   if (own_dir) std::filesystem::remove_all(options.dir);

@@ -20,12 +20,19 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+constexpr int kStartSecondOfDay = 16 * 3600 + 33 * 60 + 45;  // 16:33:45, as kStartWords
+
+std::uint8_t Bcd(int value) {
+  return static_cast<std::uint8_t>(value / 10 * 16 + value % 10);
+}
+
 // The header of a record: station name, start moment, device type and a
 // calibration block with plausible factors for every layout.
-std::string HeaderBytes(int device_type) {
+std::string HeaderBytes(int device_type, int shift_seconds) {
   testing::FlhRecord header;
   header.device_type = static_cast<std::int8_t>(device_type);
-  header.moment_bcd = {0x24, 0x02, 0x13, 0x16, 0x33, 0x45};
+  const int at = kStartSecondOfDay + shift_seconds;
+  header.moment_bcd = {0x24, 0x02, 0x13, Bcd(at / 3600), Bcd(at / 60 % 60), Bcd(at % 60)};
   header.Name("ПС Северная");
   header.Factor(0, 1, 0x2000).Factor(4, 0, 0xC000);
   if (device_type == 5) {
@@ -54,10 +61,11 @@ std::array<std::array<std::int16_t, kSamplesPerCycle>, kWordsPerSample> WaveTabl
 
 }  // namespace
 
-bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t samples) {
+bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t samples,
+                       int shift_seconds) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) return false;
-  const std::string header = HeaderBytes(device_type);
+  const std::string header = HeaderBytes(device_type, shift_seconds);
   bool ok = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
 
   const auto wave = WaveTable();
@@ -81,9 +89,13 @@ bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t sa
   return ok && std::fclose(file.release()) == 0;
 }
 
-std::string DiscreteRecordBytes(int channels, int events, int times, int last_time_ms) {
+std::string DiscreteRecordBytes(int channels, int events, int times, int last_time_ms,
+                                int shift_seconds) {
   testing::DiscreteRecord record;
-  record.Line("; записано устройством ВЕЛК").Pair(kStartWords, "Пуск");
+  const int at = kStartSecondOfDay + shift_seconds;
+  char start[32];
+  std::snprintf(start, sizeof start, "13 02 %02d:%02d:%02d", at / 3600, at / 60 % 60, at % 60);
+  record.Line("; записано устройством ВЕЛК").Pair(start, "Пуск");
   std::vector<bool> active(static_cast<std::size_t>(channels), false);
   active[0] = true;  // the start pair's signal is channel 1, active from the start
   for (int e = 0; e < events; ++e) {

@@ -21,13 +21,18 @@ constexpr std::int64_t SamplesFor(std::int64_t seconds) {
 // samples: a 50 Hz wave on every word, currents of a few thousand counts and
 // voltages of some twenty thousand, with a little noise. Returns false when the
 // file cannot be written.
-bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t samples);
+// With a shift, the record starts that many seconds after 16:33:45 (up to
+// 26,000 seconds, the same day).
+bool WriteAnalogRecord(const std::string& path, int device_type, std::int64_t samples,
+                       int shift_seconds = 0);
 
 // A discrete record (.txt, code page 1251) of `channels` signals (the start
 // pair's signal included) and `events` event pairs spread over `times` distinct
 // rising times, the last at last_time_ms. Each signal picks up at its first
 // event and then drops out and picks up in turn.
-std::string DiscreteRecordBytes(int channels, int events, int times, int last_time_ms);
+// shift_seconds as for WriteAnalogRecord.
+std::string DiscreteRecordBytes(int channels, int events, int times, int last_time_ms,
+                                int shift_seconds = 0);
 
 // Writes bytes to path; false when it cannot be written.
 bool WriteBytes(const std::string& path, const std::string& bytes);

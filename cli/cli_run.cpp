@@ -1,8 +1,11 @@
 #include "cli/cli_run.h"
 
 #include <filesystem>
+#include <iostream>
+#include <system_error>
 
 #include "analog/analog_record.h"
+#include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "combined/combined.h"
 #include "comtrade/cp1251.h"
@@ -40,9 +43,22 @@ constexpr const char* kHelp =
 constexpr const char* kMomentsDiffer =
     "Моменты пуска записей не совпадают (the records' start moments differ)";
 
-// A path of the command line made full against the current directory.
+// path made full against the current directory; empty when the file system
+// cannot take it or the current directory is gone.
+std::filesystem::path Absolute(const std::string& path) {
+  const std::filesystem::path given = FsPath(path);
+  if (given.empty()) return {};
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(given, error);
+  return error ? std::filesystem::path() : full;
+}
+
+// A path of the command line made full against the current directory; as it
+// was given when that cannot be done, so that the check or the conversion
+// reports a file it cannot open.
 std::string FullPath(const std::string& path) {
-  return std::filesystem::absolute(FsPath(path)).lexically_normal().string();
+  const std::string full = PathText(Absolute(path).lexically_normal());
+  return full.empty() ? path : full;
 }
 
 // A header check's failure: its label text on the error stream.
@@ -102,9 +118,12 @@ int Combined(const SystemServices& system, const std::string& analog_record,
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp;
+    out << kHelp << '\n' << batch::Help();
     return kExitConverted;
   }
+  if (!args.empty() && args[0] == "batch")
+    return batch::RunBatch({args.begin() + 1, args.end()}, out, err,
+                           &err == &std::cerr && batch::ErrorStreamIsTerminal());
   if (args.size() == 3 && args[0] == "analog") return Analog(args[1], args[2], err);
   CommandLineSystem system(executable_folder);
   if (args.size() == 3 && args[0] == "discrete") return Discrete(system, args[1], args[2], err);

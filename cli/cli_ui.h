@@ -2,7 +2,6 @@
 // a private place for the combined conversion's state file.
 #pragma once
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 
@@ -27,11 +26,6 @@ class StreamReporter : public Reporter {
 class CommandLineSystem : public LocalSystem {
  public:
   using LocalSystem::LocalSystem;
-  ~CommandLineSystem() override;
-  std::string StateFilePath() const override;
-
- private:
-  mutable std::filesystem::path private_folder_;
 };
 
 }  // namespace velk

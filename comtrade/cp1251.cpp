@@ -1,7 +1,10 @@
 #include "comtrade/cp1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+
+#include "comtrade/utf16.h"
 
 namespace velk {
 namespace {
@@ -37,7 +40,29 @@ void AppendUtf8(std::string& out, unsigned code) {
   }
 }
 
+// The byte of a UTF-16 code unit; -1 when the code page has none.
+int ByteOf(char16_t unit) {
+  if (unit < 0x80) return unit;
+  if (unit >= 0x410 && unit <= 0x44F) return 0xC0 + (unit - 0x410);
+  if (unit == 0xFFFD) return -1;  // stands for byte 0x98, which has no character
+  const auto* at = std::find(kUpperHalf.begin(), kUpperHalf.end(), unit);
+  return at == kUpperHalf.end() ? -1 : 0x80 + static_cast<int>(at - kUpperHalf.begin());
+}
+
 }  // namespace
+
+std::optional<std::string> Utf8ToCp1251(std::string_view text) {
+  const std::optional<std::u16string> units = Utf16FromUtf8(text);
+  if (!units) return std::nullopt;
+  std::string out;
+  out.reserve(units->size());
+  for (char16_t unit : *units) {
+    const int byte = ByteOf(unit);
+    if (byte < 0) return std::nullopt;
+    out += static_cast<char>(byte);
+  }
+  return out;
+}
 
 std::string Cp1251ToUtf8(std::string_view text) {
   std::string out;

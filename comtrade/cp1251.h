@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -64,5 +65,9 @@ consteval Cp1251Text<N> Cp1251(const char (&utf8)[N]) {
 std::string Cp1251ToUtf8(std::string_view text);
 // UTF-16, as a Windows window draws text; 0x98 becomes U+FFFD as above.
 std::u16string Cp1251ToUtf16(std::string_view text);
+
+// The code page 1251 bytes of UTF-8 text, such as a folder's name; nothing when
+// the text is not UTF-8 or holds a character that the code page lacks.
+std::optional<std::string> Utf8ToCp1251(std::string_view text);
 
 }  // namespace velk

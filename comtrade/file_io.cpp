@@ -4,10 +4,20 @@
 #include <charconv>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+#include "comtrade/utf16.h"
 
 namespace velk {
 namespace {
@@ -44,19 +54,118 @@ bool IsFolder(std::FILE* f) {
 
 }  // namespace
 
-std::filesystem::path FsPath(const std::string& path) {
 #ifdef _WIN32
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
-#else
-  return std::filesystem::path(path);
-#endif
+namespace {
+
+// From this length on, a folder cannot be created through a path without the
+// prefix (a file path may reach 259 characters; a folder must leave room for a
+// name of 8.3 characters).
+constexpr std::size_t kLongPath = 248;
+constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
+constexpr std::wstring_view kLongUncPrefix = L"\\\\?\\UNC\\";
+
+bool IsSlash(wchar_t c) {
+  return c == L'\\' || c == L'/';
 }
+
+// A full path with a drive (C:\records) or of a network share (\\server\records).
+bool IsDrivePath(std::wstring_view text) {
+  return text.size() >= 3 && text[1] == L':' && IsSlash(text[2]) &&
+         ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'a' && text[0] <= L'z'));
+}
+bool IsSharePath(std::wstring_view text) {
+  return text.size() >= 3 && IsSlash(text[0]) && IsSlash(text[1]) && text[2] != L'?' &&
+         text[2] != L'.';
+}
+
+}  // namespace
+
+std::filesystem::path FsPath(const std::string& path) {
+  const std::optional<std::u16string> units = Utf16FromUtf8(path);
+  // '?' may not stand in a name: no file can be opened, created or listed there.
+  if (!units) return std::filesystem::path(L"?");
+  std::wstring text(units->begin(), units->end());
+  if (text.size() < kLongPath || !(IsDrivePath(text) || IsSharePath(text)))
+    return std::filesystem::path(std::move(text));
+  // With the prefix the system takes the path as it stands: "." and ".." steps
+  // are resolved and every separator made a backslash first, as the system
+  // does for a path without it.
+  if (IsSharePath(text)) {  // \\server\share\... becomes \\?\UNC\server\share\...
+    const auto normal = std::filesystem::path(text.substr(2)).lexically_normal();
+    return std::filesystem::path(std::wstring(kLongUncPrefix) + normal.native());
+  }
+  const auto normal = std::filesystem::path(text).lexically_normal();
+  return std::filesystem::path(std::wstring(kLongPrefix) + normal.native());
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  std::wstring_view text = path.native();
+  std::wstring share;
+  if (text.starts_with(kLongUncPrefix)) {
+    share = L"\\\\" + std::wstring(text.substr(kLongUncPrefix.size()));
+    text = share;
+  } else if (text.starts_with(kLongPrefix)) {
+    text.remove_prefix(kLongPrefix.size());
+  }
+  return Utf8FromUtf16(std::u16string(text.begin(), text.end()));
+}
+#else
+std::filesystem::path FsPath(const std::string& path) {
+  return std::filesystem::path(path);
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  return path.native();
+}
+#endif
 
 bool FileExists(const std::string& path) {
   std::error_code error;
   const auto status = std::filesystem::status(FsPath(path), error);
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
+
+#ifdef _WIN32
+std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
+  const std::wstring pattern = (FsPath(folder) / L"*").native();
+  WIN32_FIND_DATAW found;
+  const HANDLE search =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<FolderEntry> entries;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    FolderEntry entry;
+    entry.name = Utf8FromUtf16(std::u16string(name.begin(), name.end()));
+    entry.kind = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderEntry::Kind::kFolder
+                 : (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)  ? FolderEntry::Kind::kOther
+                                                                     : FolderEntry::Kind::kFile;
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(search, &found));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  if (!complete) return std::nullopt;
+  return entries;
+}
+#else
+std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  std::error_code error;
+  std::filesystem::directory_iterator it(FsPath(folder), error), end;
+  for (; !error && it != end; it.increment(error)) {
+    std::error_code kind_error;
+    FolderEntry entry;
+    entry.name = PathText(it->path().filename());
+    entry.kind = it->is_regular_file(kind_error) ? FolderEntry::Kind::kFile
+                 : it->is_directory(kind_error)  ? FolderEntry::Kind::kFolder
+                                                 : FolderEntry::Kind::kOther;
+    entries.push_back(std::move(entry));
+  }
+  if (error) return std::nullopt;
+  return entries;
+}
+#endif
 
 // ---- InFile ----
 

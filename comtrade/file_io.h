@@ -4,7 +4,8 @@
 // in blocks of kReadBlockSize and kBlockSize bytes (never one system call per
 // value), remember any failure of the operating system, and close their file on
 // every path out.
-// Paths are byte strings as the file system names them (UTF-8 on Linux).
+// Paths are text as FsPath takes it: the bytes the file system names them by on
+// Linux, UTF-8 on Windows.
 #pragma once
 
 #include <algorithm>
@@ -13,8 +14,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velk {
 
@@ -39,11 +42,32 @@ struct BlockBuffer {
   char* data() const { return bytes.get(); }
 };
 
-// The file-system path of a path text.
+// The file-system path of a path text. On Linux the text is the path's bytes.
+// On Windows it is UTF-8: a full path that reaches the system's limit of 260
+// characters gets the \\?\ prefix that lifts the limit, and text that is not
+// UTF-8 gives a path that names no file, so opening it fails like opening a
+// missing file. Never throws.
 std::filesystem::path FsPath(const std::string& path);
+
+// The text of a file-system path, as FsPath takes it back: its bytes on Linux,
+// UTF-8 without a \\?\ prefix on Windows.
+std::string PathText(const std::filesystem::path& path);
 
 // True iff an ordinary file (or a device) exists at path; false for a folder.
 bool FileExists(const std::string& path);
+
+// One entry of a folder: its name, and whether it is an ordinary file (a link
+// counts as what it leads to) or a folder.
+struct FolderEntry {
+  enum class Kind { kFile, kFolder, kOther };
+  std::string name;
+  Kind kind = Kind::kOther;
+};
+// The entries of folder, without "." and "..", in the order the system gives
+// them; nothing when the folder cannot be read. On Windows also a folder whose
+// path is longer than 260 characters is read (MinGW's directory_iterator reads
+// another folder then).
+std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder);
 
 // Reads a file from any position through a block buffer.
 class InFile {

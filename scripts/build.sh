@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1
 shift
-cmake -S . -B "$dir" -G Ninja "$@" > /dev/null
+cmake -S . -B "$dir" -G Ninja -DVELK_WARNINGS_AS_ERRORS=ON "$@" > /dev/null
 cmake --build "$dir"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Draws the window offscreen over the sample records in examples/, with the
-# first record of each list chosen, and saves it as docs/window.png.
+# first record of each list chosen, and saves it as docs/window.png; then over
+# a copy of them, with a record arriving in the shown folder while a record is
+# chosen, as docs/window-added-record.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build
 mkdir -p docs
 (cd examples && ../build/tests/window-screenshot ../docs/window.png)
-echo "docs/window.png"
+(cd examples && ../build/tests/window-screenshot --added-record ../docs/window-added-record.png)
+echo "docs/window.png docs/window-added-record.png"

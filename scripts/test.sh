@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in an ordinary
-# build, once under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer,
-# then a short run of every fuzz target (scripts/fuzz.sh).
+# build, once for Windows under Wine (with a comparison of the two builds'
+# conversions), once under AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer, then a short run of every fuzz target (scripts/fuzz.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
 (cd build && ctest --output-on-failure -j"$(nproc)")
+
+# Windows: the programs and the suite cross-built with MinGW-w64, the suite run
+# under Wine (in a prefix of the build folder's own), the outputs of
+# velk-convert.exe compared with the Linux build's, and the window's own test.
+windows_start=$(date +%s)
+scripts/build-windows.sh build-windows
+(cd build-windows &&
+  WINEPREFIX=$PWD/wine-prefix WINEDEBUG=-all ctest --output-on-failure -j"$(nproc)")
+scripts/compare-windows.sh build build-windows
+if [ -x scripts/test-windows-window.sh ]; then
+  scripts/test-windows-window.sh build-windows
+fi
+echo "The Windows part took $(($(date +%s) - windows_start)) s."
 
 # The sanitizer pass. Every report fails it, also one from a velk-convert that a
 # test runs and whose error output or exit status the test might not look at:

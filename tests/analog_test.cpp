@@ -9,6 +9,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -430,6 +431,7 @@ TEST(AnalogConversionFailures, ReportEachOpenFailureAndKeepWhatWasWritten) {
 }
 
 TEST(AnalogConversionFailures, FullDiskStopsWithWriteErrorAtEachFile) {
+  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   using V = std::vector<std::string>;
   const std::vector<std::pair<const char*, V>> cases = {
       {"out.cfg", {}},

@@ -7,6 +7,7 @@
 #include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
@@ -281,6 +282,7 @@ TEST(CombinedConversionFailures, EachFileThatCannotBeCreatedOrWritten) {
     for (const auto& [failing, left] : cases) {
       CombinedFixture f;
       if (full_disk) {
+        VELK_SKIP_ON_WINDOWS(kNoFullDevice);
         std::filesystem::create_symlink("/dev/full", f.dir / failing);
       } else {
         std::filesystem::create_directory(f.dir / failing);

@@ -8,6 +8,7 @@
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -156,6 +157,7 @@ TEST(OutFile, RoomForMoreThanABlockKeepsTheBytesAroundItInOrder) {
 }
 
 TEST(OutFile, FailedWriteOfALargeFileShowsAtCloseAndAbandonLeavesNoFile) {
+  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   TempDir dir;
   OutFile full;
   ASSERT_TRUE(full.Create("/dev/full"));

@@ -1,7 +1,14 @@
 // The COMTRADE layer: file names of a pair, text-mode reading, the ASCII pair
 // derived from the BINARY pair, numbers and code page 1251.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <filesystem>
 
@@ -13,6 +20,7 @@
 #include "comtrade/text_reader.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -74,20 +82,37 @@ TEST(Numbers, PaddedAndCutAsTheWindowShowsThem) {
   EXPECT_EQ(LeadingNumber("99999999999999999999"), 2147483647);
 }
 
-TEST(CodePage1251, AgreesWithTheSystemConverterForEveryByte) {
+// The system's own converter's UTF-8 for one code page 1251 byte.
+std::string SystemUtf8Of(char byte) {
+#ifdef _WIN32
+  wchar_t wide[2] = {};
+  if (MultiByteToWideChar(1251, MB_ERR_INVALID_CHARS, &byte, 1, wide, 2) != 1) return "!";
+  char out[8] = {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, 1, out, sizeof out, nullptr, nullptr);
+  return std::string(out, static_cast<std::size_t>(n > 0 ? n : 0));
+#else
   iconv_t to_utf8 = iconv_open("UTF-8", "CP1251");
-  ASSERT_NE(to_utf8, reinterpret_cast<iconv_t>(-1));
+  if (to_utf8 == reinterpret_cast<iconv_t>(-1)) return "!";
+  char in[1] = {byte};
+  char out[8] = {};
+  char* in_at = in;
+  char* out_at = out;
+  std::size_t in_left = 1, out_left = sizeof out;
+  const bool converted =
+      iconv(to_utf8, &in_at, &in_left, &out_at, &out_left) != static_cast<std::size_t>(-1);
+  iconv_close(to_utf8);
+  return converted ? std::string(out, out_at) : "!";
+#endif
+}
+
+TEST(CodePage1251, AgreesWithTheSystemConverterForEveryByteBothWays) {
   for (int b = 1; b < 256; ++b) {
     if (b == 0x98) continue;  // no character in the code page
-    char in[1] = {static_cast<char>(b)};
-    char out[8] = {};
-    char* in_at = in;
-    char* out_at = out;
-    std::size_t in_left = 1, out_left = sizeof out;
-    ASSERT_NE(iconv(to_utf8, &in_at, &in_left, &out_at, &out_left), static_cast<std::size_t>(-1));
-    EXPECT_EQ(Cp1251ToUtf8(std::string_view(in, 1)), std::string(out, out_at)) << b;
+    const char byte = static_cast<char>(b);
+    const std::string utf8 = SystemUtf8Of(byte);
+    EXPECT_EQ(Cp1251ToUtf8(std::string_view(&byte, 1)), utf8) << b;
+    EXPECT_EQ(Utf8ToCp1251(utf8), std::string(1, byte)) << b;
   }
-  iconv_close(to_utf8);
   EXPECT_EQ(Cp1251ToUtf8("\x98"), "\xEF\xBF\xBD");
   EXPECT_EQ(Cp1251("Ёё№").view(), "\xA8\xB8\xB9");
 }
@@ -165,6 +190,7 @@ TEST(OutFile, AbandoningRemovesOnlyAnOrdinaryFile) {
   file.Write("x");
   file.Abandon();
   EXPECT_FALSE(Exists(dir / "half.dat"));
+  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   std::filesystem::create_symlink("/dev/full", dir / "full.dat");
   ASSERT_TRUE(file.Create(dir / "full.dat"));
   file.Write("x");

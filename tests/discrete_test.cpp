@@ -8,6 +8,7 @@
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
+#include "tests/support/platform.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
@@ -162,7 +163,7 @@ TEST(DiscreteHeader, RecordCutInsideAnEventPairNamesTheLineAfterItsFirstLine) {
 
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
-  f.form.controls.FileListBox2 = {f.dir.Folder(), "none.txt"};
+  f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt"};
   f.form.ReadHeaderDIS();
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   f.form.controls.FileListBox2.selected_name.clear();
@@ -446,6 +447,7 @@ TEST(DiscreteConversionFailures, EachFileThatCannotBeOpened) {
 }
 
 TEST(DiscreteConversionFailures, FullDiskAtEachFile) {
+  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   const auto bytes = DiscreteRecord().Start().Event("0001.000", "П", "A").Bytes();
   const std::vector<std::pair<const char*, Lines>> cases = {
       {"out.cfg", {}},

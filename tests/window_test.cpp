@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "app/texts.h"
+#include "cli/cli_run.h"
 #include "comtrade/cp1251.h"
+#include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
 
@@ -29,8 +32,8 @@ const std::string kDiscrete = Cp("// 15 07 09:05:30\r\n\\\\ Пуск\r\n");
 struct WindowFixture : FormFixture {
   WindowFixture() { form.RestoreLastFolders(); }
   std::string Folder(const std::string& name) const {
-    fs::create_directories(dir / name);
-    return dir / name + "/";
+    fs::create_directories(FsPath(dir / name));
+    return dir / (name + "/");
   }
   // A click in a list on the file at path.
   void ClickAnalog(const std::string& path) {
@@ -57,7 +60,7 @@ struct WindowFixture : FormFixture {
 // bytes, started the way the window program starts it.
 struct StartFixture : FormFixture {
   explicit StartFixture(const std::string& file) {
-    WriteFile(dir / "cmtrd.ddt", file);
+    WriteFile(dir / "cmtrd.ddt", LastFoldersBytes(file));
     form.RestoreLastFolders();
   }
 };
@@ -84,7 +87,7 @@ TEST(LastFoldersAtStart, NoFileLeavesListsOnWorkingDirectoryAndDialogsInExecutab
 
 TEST(LastFoldersAtStart, PlainConstructorNeverReadsTheFile) {
   TempDir exe;
-  const std::string rec = exe.Folder() + "rec/";
+  const std::string rec = exe / "rec/";
   fs::create_directories(rec);
   WriteFile(exe / "cmtrd.ddt", rec + "\r\n" + rec + "\r\n");
   RecordingUi ui;
@@ -93,17 +96,17 @@ TEST(LastFoldersAtStart, PlainConstructorNeverReadsTheFile) {
   TFComtrade form(ui, system);
   EXPECT_EQ(form.paths.FolderANL, exe.Folder());
   EXPECT_EQ(form.paths.FolderDIS, exe.Folder());
-  EXPECT_EQ(form.paths.OutPathANL, exe.Folder() + "comtrade_anl/sample_anl.cfg");
-  EXPECT_EQ(form.paths.OutPathUNI, exe.Folder() + "comtrade_uni/sample_uni.cfg");
+  EXPECT_EQ(form.paths.OutPathANL, exe / "comtrade_anl/sample_anl.cfg");
+  EXPECT_EQ(form.paths.OutPathUNI, exe / "comtrade_uni/sample_uni.cfg");
   EXPECT_TRUE(system.entered.empty());
 }
 
 TEST(LastFoldersAtStart, BothLinesBecomeTheFoldersAndTheListsShowThem) {
   TempDir other;
-  const std::string anl = other.Folder() + "анализ/";  // a Cyrillic folder name
-  const std::string dis = other.Folder() + "dis/";
-  fs::create_directories(anl);
-  fs::create_directories(dis);
+  const std::string anl = other / "анализ/";  // a Cyrillic folder name
+  const std::string dis = other / "dis/";
+  fs::create_directories(FsPath(anl));
+  fs::create_directories(FsPath(dis));
   StartFixture f(anl + "\r\n" + dis + "\r\n");
   EXPECT_EQ(f.form.paths.FolderANL, anl);
   EXPECT_EQ(f.form.paths.FolderDIS, dis);
@@ -188,7 +191,8 @@ TEST(ChooseRecord, DiscreteRecordIsShownCheckedAndItsFolderRemembered) {
   EXPECT_EQ(f.system.current_directory, dis);
   EXPECT_EQ(f.ui.actions, std::vector<std::string>{"focus 2"});
   // The analog line keeps its current value: the executable's folder.
-  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), f.dir.Folder() + "\r\n" + dis + "\r\n");
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"),
+            LastFoldersBytes(f.dir.Folder() + "\r\n" + dis + "\r\n"));
   EXPECT_EQ(f.form.controls.DateLabelDIS, "15.07.???? 09:05:30");
   EXPECT_TRUE(f.form.controls.ConvertDISButton);
 }
@@ -205,7 +209,8 @@ TEST(ChooseRecord, AnalogRecordChosenByARelativePathIsExpandedAndChecked) {
   EXPECT_EQ(f.form.controls.FileListBox1.SelectedFile(), anl + "a.flh");
   EXPECT_EQ(f.form.controls.DateLabel, "13.02.2012 16:33:45");
   EXPECT_TRUE(f.form.controls.ConvertANLButton);
-  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"), anl + "\r\n" + f.dir.Folder() + "\r\n");
+  EXPECT_EQ(ReadFile(f.dir / "cmtrd.ddt"),
+            LastFoldersBytes(anl + "\r\n" + f.dir.Folder() + "\r\n"));
 
   // The next start of the program finds both folders again.
   FormFixture next;
@@ -403,6 +408,367 @@ TEST(MainWindow, ListsShowMatchingOrdinaryFilesInAnyCaseSortedByName) {
   EXPECT_TRUE(MatchesMask("a.b.txt", "*.txt"));
   EXPECT_FALSE(MatchesMask("rec.txt2", "*.txt"));
   EXPECT_TRUE(MatchesMask("r1.flh", "r?.flh"));
+}
+
+// ---- what a list shows: its folder's records and the selected name ----
+
+// An analog record of a device type, with a start moment of its own.
+std::string AnalogOfType(std::int8_t type, std::uint8_t second) {
+  FlhRecord r;
+  r.moment_bcd = {0x24, 0x07, 0x15, 0x09, 0x05, second};
+  r.device_type = type;
+  return r.Ramp(2).Bytes();
+}
+
+// A window over its own folder of records "rec/", shown in both lists, with
+// d60.flh and rec.txt chosen through the dialogs.
+struct ListFixture : WindowFixture {
+  ListFixture() : rec(Folder("rec")) {
+    WriteFile(rec + "b31.flh", AnalogOfType(31, 0x31));
+    WriteFile(rec + "d60.flh", AnalogOfType(60, 0x30));
+    WriteFile(rec + "rec.txt", kDiscrete);
+    WriteFile(rec + "notes.doc", "");
+    ui.open_answers = {rec + "d60.flh", rec + "rec.txt"};
+    form.FLHButtonClick();
+    form.DISButtonClick();
+  }
+  std::string rec;
+};
+
+using Names = std::vector<std::string>;
+
+TEST(FileListState, RecordsAddedAndDeletedBetweenClicksKeepTheSelectionOnItsName) {
+  ListFixture f;
+  FileList& list = f.form.controls.FileListBox1;
+  ASSERT_EQ(list.names, (Names{"b31.flh", "d60.flh"}));
+  ASSERT_EQ(list.selected_name, "d60.flh");
+  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));  // nothing new: nothing to draw
+
+  WriteFile(f.rec + "a.flh", "");
+  WriteFile(f.rec + "C.FLH", "");
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_EQ(list.names, (Names{"a.flh", "b31.flh", "C.FLH", "d60.flh"}));
+  EXPECT_EQ(list.selected_name, "d60.flh");
+  EXPECT_EQ(list.SelectedRow(), 3);
+  EXPECT_EQ(f.form.controls.TipLabel, "60");
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+
+  fs::remove(f.rec + "b31.flh");
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_EQ(list.SelectedRow(), 2);
+  EXPECT_EQ(f.form.controls.TipLabel, "60");
+
+  // The selected record goes: nothing is selected, and nothing of it is shown.
+  fs::remove(f.rec + "d60.flh");
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_EQ(list.names, (Names{"a.flh", "C.FLH"}));
+  EXPECT_EQ(list.selected_name, "");
+  EXPECT_EQ(list.SelectedFile(), "");
+  EXPECT_EQ(f.form.controls.NameLabel, "");
+  EXPECT_EQ(f.form.controls.DateLabel, "");
+  EXPECT_EQ(f.form.controls.TipLabel, "--");
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));
+
+  // The other list is its own: it kept its record.
+  EXPECT_EQ(f.form.controls.FileListBox2.selected_name, "rec.txt");
+  EXPECT_TRUE(f.form.controls.ConvertDISButton);
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
+TEST(FileListState, TheRecordClickedIsTheRecordCheckedAndConverted) {
+  ListFixture f;
+  // A record copied in sorts before the one clicked: the click names its
+  // record, so the rows moving under it change nothing.
+  WriteFile(f.rec + "a60.flh", AnalogOfType(60, 0x45));
+  f.form.ListClick(ListBox::kFileListBox1, "b31.flh");
+  EXPECT_EQ(f.form.controls.FileListBox1.selected_name, "b31.flh");
+  EXPECT_EQ(f.form.controls.TipLabel, "31");
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_EQ(f.form.controls.FileListBox1.SelectedRow(), 1);
+
+  f.ui.save_answers.push_back(f.dir / "out.cfg");
+  f.form.ConvertANLButtonClick();
+  const auto cfg = FileLines(f.dir / "out.cfg");
+  ASSERT_GE(cfg.size(), 2u);
+  // The start moment of the type-31 record, 09:05:31.
+  EXPECT_NE(ReadFile(f.dir / "out.cfg").find("15/07/2024,09:05:31"), std::string::npos);
+
+  // A click on a name that went meanwhile checks that name and finds nothing.
+  fs::remove(f.rec + "a60.flh");
+  f.form.ListClick(ListBox::kFileListBox1, "a60.flh");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Не найден");
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+}
+
+TEST(FileListState, SovmestRuleRunsWhenARefreshDropsASelectedRecord) {
+  ListFixture f;
+  // Choosing through the dialogs leaves the button as it was; a click decides.
+  EXPECT_FALSE(f.form.controls.SovmestButton);
+  f.form.ListClick(ListBox::kFileListBox2, "rec.txt");
+  ASSERT_TRUE(f.form.controls.SovmestButton);  // d60.flh starts at 09:05:30 too
+
+  // Records that come and go beside the selected ones decide nothing.
+  WriteFile(f.rec + "new.txt", kDiscrete);
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_TRUE(f.form.controls.SovmestButton);
+
+  fs::remove(f.rec + "rec.txt");
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_EQ(f.form.controls.DateLabelDIS, "");
+  EXPECT_FALSE(f.form.controls.ConvertDISButton);
+  EXPECT_FALSE(f.form.controls.SovmestButton);
+  EXPECT_EQ(f.form.controls.DateLabel, "15.07.2024 09:05:30");  // the analog side stays
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+}
+
+TEST(FileListState, AFolderThatGoesEmptiesItsList) {
+  ListFixture f;
+  fs::remove_all(f.rec);
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.controls.FileListBox1.names.empty());
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
+TEST(FileListState, DialogChoiceSelectsOnlyWhatTheListShows) {
+  WindowFixture f;
+  const std::string rec = f.Folder("rec");
+  WriteFile(rec + "Rec.flh", AnalogOfType(60, 0x30));
+  WriteFile(rec + "rec.bin", AnalogOfType(60, 0x30));
+  // A name typed in another case is the shown record of that name.
+  f.ui.open_answers = {rec + "REC.FLH", rec + "rec.bin"};
+  f.form.FLHButtonClick();
+  EXPECT_EQ(f.form.controls.FileListBox1.names, Names{"Rec.flh"});
+  EXPECT_EQ(f.form.controls.FileListBox1.selected_name, "Rec.flh");
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+  // A file the list does not show is not selected, so no record is checked.
+  f.form.FLHButtonClick();
+  EXPECT_EQ(f.form.controls.FileListBox1.selected_name, "");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Не найден");
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+}
+
+TEST(FileListState, ListsAtStartShowTheirFoldersWithNothingSelected) {
+  WindowFixture f;  // no last-folders file: the working directory
+  EXPECT_TRUE(f.form.controls.FileListBox1.names.empty());
+  const std::string rec = f.Folder("rec");
+  WriteFile(rec + "a.flh", "");
+  WriteFile(rec + "a.txt", "");
+  StartFixture g(rec + "\r\n" + rec + "\r\n");
+  EXPECT_EQ(g.form.controls.FileListBox1.names, Names{"a.flh"});
+  EXPECT_EQ(g.form.controls.FileListBox2.names, Names{"a.txt"});
+  EXPECT_EQ(g.form.controls.FileListBox1.SelectedRow(), -1);
+}
+
+// ---- where the last-folders file lives ----
+
+TEST(LastFoldersPlace, BesideTheExecutableWhileItsFolderTakesNewFiles) {
+  WindowFixture f;
+  EXPECT_EQ(f.form.paths.LastFoldersPath, f.dir / "cmtrd.ddt");
+  f.ui.open_answers.push_back(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  f.form.FLHButtonClick();
+  EXPECT_TRUE(Exists(f.dir / "cmtrd.ddt"));
+  EXPECT_FALSE(Exists(f.dir / "config"));
+}
+
+TEST(LastFoldersPlace, UserConfigurationFolderWhenTheExecutablesFolderTakesNone) {
+  FormFixture f;
+  f.system.executable_folder_writable = false;
+  f.form.RestoreLastFolders();
+  EXPECT_EQ(f.form.paths.LastFoldersPath, f.dir / "config/cmtrd.ddt");
+  const std::string dis = f.dir / "working/";
+  f.ui.open_answers.push_back(dis + "rec.txt");
+  WriteFile(dis + "rec.txt", kDiscrete);
+  f.form.DISButtonClick();
+  EXPECT_TRUE(f.ui.errors.empty());  // no "Ошибка записи файла"
+  EXPECT_EQ(ReadFile(f.dir / "config/cmtrd.ddt"), f.dir.Folder() + "\r\n" + dis + "\r\n");
+  EXPECT_FALSE(Exists(f.dir / "cmtrd.ddt"));
+
+  // The next start reads it from there.
+  FormFixture next;
+  next.system.executable_folder = f.dir.Folder();
+  next.system.config_folder = f.system.config_folder;
+  next.system.executable_folder_writable = false;
+  next.form.paths.LastFoldersPath = f.dir / "cmtrd.ddt";
+  next.form.RestoreLastFolders();
+  EXPECT_EQ(next.form.paths.FolderDIS, dis);
+  EXPECT_EQ(next.form.controls.FileListBox2.folder, dis);
+}
+
+TEST(LastFoldersPlace, AFileBesideAReadOnlyExecutableIsReadUntilTheUserHasOwnOne) {
+  TempDir other;
+  FormFixture f;
+  WriteFile(f.dir / "cmtrd.ddt", other.Folder() + "\r\n" + other.Folder() + "\r\n");
+  f.system.executable_folder_writable = false;
+  f.form.RestoreLastFolders();
+  EXPECT_EQ(f.form.paths.FolderANL, other.Folder());
+  EXPECT_EQ(f.form.paths.LastFoldersPath, f.dir / "config/cmtrd.ddt");
+
+  // Once the user's own file exists, it wins.
+  FormFixture g;
+  g.system.executable_folder_writable = false;
+  WriteFile(g.dir / "cmtrd.ddt", other.Folder() + "\r\n" + other.Folder() + "\r\n");
+  fs::create_directories(g.dir / "config");
+  WriteFile(g.dir / "config/cmtrd.ddt", g.dir / "working/" + "\r\n");
+  g.form.RestoreLastFolders();
+  EXPECT_EQ(g.form.paths.FolderANL, g.dir / "working/");
+  EXPECT_EQ(g.form.paths.FolderDIS, g.dir.Folder());
+}
+
+TEST(LastFoldersPlace, ConfigurationFolderFollowsTheEnvironment) {
+#ifdef _WIN32
+  EXPECT_EQ(ConfigFolderFrom("C:\\Users\\u\\AppData\\Roaming", "", ""),
+            "C:\\Users\\u\\AppData\\Roaming\\velk-comtrade\\");
+  EXPECT_EQ(ConfigFolderFrom("", "/x", "/home/u"), "");
+#else
+  EXPECT_EQ(ConfigFolderFrom("", "/home/u/.cfg", "/home/u"), "/home/u/.cfg/velk-comtrade/");
+  EXPECT_EQ(ConfigFolderFrom("", "/home/u/.cfg/", "/home/u"), "/home/u/.cfg/velk-comtrade/");
+  EXPECT_EQ(ConfigFolderFrom("", "relative", "/home/u"), "/home/u/.config/velk-comtrade/");
+  EXPECT_EQ(ConfigFolderFrom("", "", "/home/u"), "/home/u/.config/velk-comtrade/");
+  EXPECT_EQ(ConfigFolderFrom("C:\\x", "", ""), "");
+#endif
+}
+
+TEST(LastFoldersPlace, AMachineWithoutAConfigurationFolderKeepsTheFileBesideTheExecutable) {
+  FormFixture f;
+  f.system.executable_folder_writable = false;
+  f.system.config_folder.clear();
+  f.form.RestoreLastFolders();
+  EXPECT_EQ(f.form.paths.LastFoldersPath, f.dir / "cmtrd.ddt");
+}
+
+TEST(DialogFolder, AMissingFolderGivesTheNearestOneAboveThatExists) {
+  TempDir d;
+  fs::create_directories(d / "a/b");
+  EXPECT_EQ(ExistingFolderOf(d / "a/b/"), d / "a/b/");
+  EXPECT_EQ(ExistingFolderOf(d / "a/b/c/d/"), d / "a/b/");
+  EXPECT_EQ(ExistingFolderOf(d / "a/gone//"), d / "a/");
+  WriteFile(d / "a/file", "");
+  EXPECT_EQ(ExistingFolderOf(d / "a/file/x/"), d / "a/");  // a file is no folder
+  EXPECT_EQ(ExistingFolderOf(""), "");
+  EXPECT_EQ(ExistingFolderOf("relative/missing/"), "");
+}
+
+// ---- the combined conversion's state file ----
+
+TEST(StateFile, TheWindowsMachineKeepsItPrivateAndRemovesIt) {
+  TempDir exe;
+  LocalSystem a(exe.Folder()), b(exe.Folder());
+  const std::string path = a.StateFilePath();
+  EXPECT_EQ(NameOf(path), "tmp.tmp");
+  EXPECT_NE(FolderOf(path), exe.Folder());
+  EXPECT_EQ(a.StateFilePath(), path);  // one place for the whole conversion
+  EXPECT_NE(b.StateFilePath(), path);  // another program's is another
+  EXPECT_TRUE(fs::is_directory(FolderOf(path)));
+  WriteFile(path, "states");
+  a.ReleaseStateFile();
+  EXPECT_FALSE(Exists(path));
+  EXPECT_FALSE(fs::exists(FolderOf(path)));
+  std::string left;
+  {
+    LocalSystem c(exe.Folder());
+    WriteFile(c.StateFilePath(), "states");
+    left = FolderOf(c.StateFilePath());
+  }
+  EXPECT_FALSE(fs::exists(left));  // the end of the program removes it too
+}
+
+TEST(StateFile, CombiningWorksWithTheProgramInAFolderThatTakesNoFile) {
+  TempDir d;
+  RecordingUi ui;
+  LocalSystem system(d / "read-only-program/");  // no such folder: nothing can go there
+  TFComtrade form(ui, system);
+  WriteFile(d / "a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30}));
+  WriteFile(d / "rec.txt", kDiscrete);
+  Select(form.controls.FileListBox1, d / "a.flh");
+  Select(form.controls.FileListBox2, d / "rec.txt");
+  form.FileListBox1Click();
+  form.FileListBox2Click();
+  ASSERT_TRUE(form.controls.SovmestButton);
+  const std::string state = system.StateFilePath();
+  ui.save_answers.push_back(d / "uni.cfg");
+  form.SovmestButtonClick();
+  EXPECT_TRUE(ui.errors.empty());
+  EXPECT_TRUE(Exists(d / "uniASCII.dat"));
+  EXPECT_FALSE(fs::exists(FolderOf(state)));  // removed once the conversion is over
+}
+
+TEST(StateFile, EveryCombinedClickReleasesItAfterwards) {
+  WindowFixture f;
+  f.form.SovmestButtonClick();  // cancelled: still nothing left behind
+  f.ui.save_answers.push_back(f.dir / "uni.cfg");
+  f.form.SovmestButtonClick();
+  EXPECT_EQ(f.system.state_file_releases, 2);
+  f.form.ConvertANLButtonClick();
+  EXPECT_EQ(f.system.state_file_releases, 2);
+}
+
+// ---- paths whose bytes are no text ----
+
+// A folder name in code page 1251, not UTF-8: "Записи".
+const std::string kCp1251Folder = Cp("Записи");
+
+TEST(PathsNotText, NoPathConversionThrows) {
+  const std::string bytes = "/tmp/" + kCp1251Folder + "/\xFF\xFE.flh";
+  EXPECT_NO_THROW(FsPath(bytes));
+  EXPECT_NO_THROW(ExpandPath("/tmp/", kCp1251Folder));
+  EXPECT_NO_THROW(ListFolder(bytes, "*.flh"));
+  EXPECT_FALSE(FileExists(bytes));
+#ifdef _WIN32
+  // Windows names files in UTF-16: bytes that are not UTF-8 name no file.
+  EXPECT_TRUE(FsPath(bytes).empty());
+  EXPECT_EQ(ExpandPath("C:\\", kCp1251Folder), kCp1251Folder);
+#else
+  // Elsewhere a name is bytes, and these bytes are a name.
+  EXPECT_EQ(FsPath(bytes).string(), bytes);
+  EXPECT_EQ(ExpandPath("/tmp/", kCp1251Folder + "/../x"), "/tmp/x");
+#endif
+}
+
+TEST(PathsNotText, LastFolderThatIsNoTextFallsBackToTheExecutablesFolder) {
+  // Written by a program that kept its folders in code page 1251.
+  StartFixture f("C:\\" + kCp1251Folder + "\\\r\n/" + kCp1251Folder + "/\xFF/\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, f.dir.Folder());
+  EXPECT_EQ(f.form.paths.FolderDIS, f.dir.Folder());
+  EXPECT_EQ(f.form.controls.FileListBox2.folder, f.dir.Folder());
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
+#ifndef _WIN32
+TEST(PathsNotText, RecordsInAFolderNamedInOtherBytesAreListedCheckedAndConverted) {
+  TempDir other;
+  const std::string rec = other.Folder() + kCp1251Folder + "/";
+  fs::create_directories(rec);
+  const std::string name = Cp("запись.flh");
+  WriteFile(rec + name, Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30}));
+  StartFixture f(rec + "\r\n" + rec + "\r\n");
+  EXPECT_EQ(f.form.paths.FolderANL, rec);
+  ASSERT_EQ(f.form.controls.FileListBox1.names, Names{name});
+  f.form.ListClick(ListBox::kFileListBox1, name);
+  EXPECT_TRUE(f.form.controls.ConvertANLButton);
+  f.ui.save_answers.push_back(rec + Cp("выход.cfg"));
+  f.form.ConvertANLButtonClick();
+  EXPECT_TRUE(f.ui.errors.empty());
+  EXPECT_TRUE(Exists(rec + Cp("выходASCII.dat")));
+}
+#endif
+
+TEST(PathsNotText, CommandLinePathsThatNameNoFileGetTheSystemsMessage) {
+  TempDir d;
+  WriteFile(d / "a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30}));
+  std::ostringstream out, err;
+  const std::string missing = d / (kCp1251Folder + "/a.flh");
+  EXPECT_EQ(RunCommandLine({"analog", missing, d / "o.cfg"}, d.Folder(), out, err),
+            kExitHeaderRejected);
+  EXPECT_EQ(err.str(), "Не найден\n");
+  err.str("");
+  EXPECT_EQ(
+      RunCommandLine({"analog", d / "a.flh", d / (kCp1251Folder + "/o.cfg")}, d.Folder(), out, err),
+      kExitConversionFailed);
+  EXPECT_EQ(err.str(), "Ошибка открытия файла\n");
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 #include "app/qt/comtrade_window.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -25,6 +31,15 @@ constexpr int kRowHeight = 20;
 constexpr int kFontPixels = 17;
 constexpr int kNameFontPixels = 20;
 const QColor kAqua(0, 255, 255);
+// The selected row and the focus frame in the colours of Windows: both stand
+// out on the aqua window, which the toolkit's own light blue does not.
+const QColor kHighlight(0, 0, 128);
+const QColor kHighlightedText(255, 255, 255);
+// The frame that a window manager puts around the window, until the real one
+// is known: a title bar and thin borders.
+constexpr QMargins kAssumedFrame(8, 32, 8, 8);
+// A burst of changes to a shown folder (records being copied) is read once.
+constexpr int kRefreshDelayMs = 150;
 
 // "MS Sans Serif" where it exists; elsewhere a narrow sans font with Cyrillic.
 // The family is chosen here, once: a widget's font keeps one family only.
@@ -80,10 +95,12 @@ class RowDelegate : public QStyledItemDelegate {
   }
 };
 
+// Enter presses a button that has the keyboard focus, as Space does.
 QPushButton* Button(QWidget* parent, const char* name, std::string_view caption, QRect at) {
   auto* button = new QPushButton(FromCp1251(caption), parent);
   button->setObjectName(name);
   button->setGeometry(at);
+  button->setAutoDefault(true);
   return button;
 }
 
@@ -102,8 +119,40 @@ QLabel* Label(QWidget* parent, const char* name, QRect at) {
   return label;
 }
 
+// A file list that keeps, on getting the keyboard focus, what the logic
+// selected: the toolkit would otherwise make its first row current without
+// selecting it, and the first Down key would then move to the second row.
+class FileListView : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    const QSignalBlocker quiet(this);  // no choice of the user
+    const bool had_current = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!had_current)
+      selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  }
+};
+
+// Buttons show the keyboard focus as a dotted frame inside them, as on Windows.
+class FocusFrameStyle : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element != CE_PushButton || !(option->state & State_HasFocus)) return;
+    painter->save();
+    painter->setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option->rect.adjusted(4, 4, -5, -5));
+    painter->restore();
+  }
+};
+
 QListWidget* FileListWidget(QWidget* parent, const char* name, QRect at) {
-  auto* list = new QListWidget(parent);
+  auto* list = new FileListView(parent);
   list->setObjectName(name);
   list->setGeometry(at);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -119,7 +168,41 @@ void SetCaption(QLabel* label, std::string_view text, int width) {
   label->resize(std::max(width, label->sizeHint().width()), label->height());
 }
 
+// A list's rows for names: each row shows its name and keeps its bytes.
+void FillList(QListWidget* list, const std::vector<std::string>& names) {
+  list->setUpdatesEnabled(false);
+  list->clear();
+  for (const std::string& name : names) {
+    auto* item = new QListWidgetItem(FromPath(name), list);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(name));
+  }
+  list->setUpdatesEnabled(true);
+}
+
+// Counts a handler as running while it is, also when it throws.
+class Running {
+ public:
+  explicit Running(int& count) : count_(count) { ++count_; }
+  ~Running() { --count_; }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+ private:
+  int& count_;
+};
+
 }  // namespace
+
+QPoint FittedPosition(const QRect& available, const QSize& outer, const QPoint& wanted) {
+  QPoint at = wanted;
+  if (at.x() + outer.width() > available.x() + available.width())
+    at.setX(available.x() + available.width() - outer.width());
+  if (at.y() + outer.height() > available.y() + available.height())
+    at.setY(available.y() + available.height() - outer.height());
+  at.setX(std::max(at.x(), available.x()));
+  at.setY(std::max(at.y(), available.y()));
+  return at;
+}
 
 QString FromCp1251(std::string_view text) {
   return QString::fromStdString(Cp1251ToUtf8(text));
@@ -139,9 +222,11 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setFixedSize(kClientWidth, kClientHeight);
-  move(kLeft, kTop);
+  PlaceOnScreen();
   QPalette aqua = palette();
   aqua.setColor(QPalette::Window, kAqua);
+  aqua.setColor(QPalette::Highlight, kHighlight);
+  aqua.setColor(QPalette::HighlightedText, kHighlightedText);
   setPalette(aqua);
   setAutoFillBackground(true);
   setCursor(Qt::PointingHandCursor);
@@ -179,6 +264,12 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   setTabOrder(convert_anl_button_, list1_);
   setTabOrder(list1_, sovmest_button_);
 
+  auto* focus_style = new FocusFrameStyle;
+  focus_style->setParent(this);
+  for (QPushButton* button : {close_button_, dis_button_, flh_button_, convert_anl_button_,
+                              convert_dis_button_, sovmest_button_})
+    button->setStyle(focus_style);
+
   connect(close_button_, &QPushButton::clicked, this,
           [this] { Run(&TFComtrade::CloseButtonClick); });
   connect(flh_button_, &QPushButton::clicked, this, [this] { Run(&TFComtrade::FLHButtonClick); });
@@ -189,28 +280,47 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
           [this] { Run(&TFComtrade::ConvertDISButtonClick); });
   connect(sovmest_button_, &QPushButton::clicked, this,
           [this] { Run(&TFComtrade::SovmestButtonClick); });
-  connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
-    Selected(list1_, form_.controls.FileListBox1, row, &TFComtrade::FileListBox1Click);
-  });
-  connect(list2_, &QListWidget::currentRowChanged, this, [this](int row) {
-    Selected(list2_, form_.controls.FileListBox2, row, &TFComtrade::FileListBox2Click);
-  });
+  connect(list1_, &QListWidget::currentRowChanged, this,
+          [this](int row) { Selected(ListBox::kFileListBox1, row); });
+  connect(list2_, &QListWidget::currentRowChanged, this,
+          [this](int row) { Selected(ListBox::kFileListBox2, row); });
   list1_->installEventFilter(this);
   list2_->installEventFilter(this);
+
+  // Records copied into a shown folder or deleted from it appear and go
+  // without a click.
+  watcher_ = new QFileSystemWatcher(this);
+  refresh_timer_ = new QTimer(this);
+  refresh_timer_->setSingleShot(true);
+  refresh_timer_->setInterval(kRefreshDelayMs);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+    if (!refresh_timer_->isActive()) refresh_timer_->start();
+  });
+  connect(refresh_timer_, &QTimer::timeout, this, [this] { RefreshLists(); });
+
   close_button_->setFocus();
   ShowState();
 }
 
 void ComtradeWindow::Run(void (TFComtrade::*handler)()) {
-  (form_.*handler)();
+  TFComtrade& form = form_;
+  Run([&form, handler] { (form.*handler)(); });
+}
+
+void ComtradeWindow::Run(const std::function<void()>& handler) {
+  {
+    const Running running(running_);
+    handler();
+  }
   ShowState();
 }
 
-void ComtradeWindow::Selected(QListWidget* list, FileList& state, int row,
-                              void (TFComtrade::*click)()) {
-  const QListWidgetItem* item = list->item(row);
-  state.selected_name = item ? item->data(Qt::UserRole).toByteArray().toStdString() : "";
-  Run(click);
+// A row chosen by the user names its record; the view keeps no row as truth.
+void ComtradeWindow::Selected(ListBox box, int row) {
+  const std::vector<std::string>& drawn = box == ListBox::kFileListBox1 ? drawn1_ : drawn2_;
+  if (row < 0 || static_cast<std::size_t>(row) >= drawn.size()) return;
+  const std::string name = drawn[static_cast<std::size_t>(row)];
+  Run([this, box, &name] { form_.ListClick(box, name); });
 }
 
 bool ComtradeWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -226,36 +336,87 @@ bool ComtradeWindow::eventFilter(QObject* watched, QEvent* event) {
   } else {
     return false;
   }
-  if (watched == list1_)
-    form_.FileListBox1KeyPress(key);
-  else
-    form_.FileListBox2KeyPress(key);
-  ShowState();
+  Run([this, watched, &key] {
+    if (watched == list1_)
+      form_.FileListBox1KeyPress(key);
+    else
+      form_.FileListBox2KeyPress(key);
+  });
   return key == 0;  // a key replaced by 0 is swallowed
 }
 
-// The list is filled again only when its folder holds other records than it
-// shows, so that the user's place in a list that has not changed stays.
-void ComtradeWindow::ShowList(const FileList& state, std::string_view mask, QListWidget* list) {
+// The list draws the logic's names, filled again only when they changed so
+// that the user's place in the list stays, and highlights the logic's
+// selected name.
+void ComtradeWindow::ShowList(ListBox box) {
+  const FileList& state = form_.List(box);
+  QListWidget* list = List(box);
+  std::vector<std::string>& drawn = box == ListBox::kFileListBox1 ? drawn1_ : drawn2_;
   const QSignalBlocker quiet(list);  // showing the state is no choice of the user
-  const std::vector<std::string> names = ListFolder(state.folder, mask);
-  bool same = static_cast<qsizetype>(names.size()) == list->count();
-  for (int row = 0; same && row < list->count(); ++row)
-    same = list->item(row)->data(Qt::UserRole).toByteArray().toStdString() ==
-           names[static_cast<std::size_t>(row)];
-  if (!same) {
-    list->clear();
-    for (const std::string& name : names) {
-      auto* item = new QListWidgetItem(FromPath(name), list);
-      item->setData(Qt::UserRole, QByteArray::fromStdString(name));
-    }
+  if (drawn != state.names) {
+    drawn = state.names;
+    FillList(list, drawn);
   }
-  int selected = -1;
-  for (int row = 0; row < list->count() && !state.selected_name.empty(); ++row) {
-    if (list->item(row)->data(Qt::UserRole).toByteArray().toStdString() == state.selected_name)
-      selected = row;
+  const int selected = state.SelectedRow();
+  const bool shown = selected < 0
+                         ? list->currentRow() < 0 && list->selectedItems().isEmpty()
+                         : list->currentRow() == selected && list->item(selected)->isSelected();
+  if (!shown) list->setCurrentRow(selected);
+}
+
+void ComtradeWindow::RefreshLists() {
+  if (running_ > 0) {  // the handler under way keeps the records it took
+    refresh_timer_->start();
+    return;
   }
-  if (list->currentRow() != selected) list->setCurrentRow(selected);
+  const bool analog = form_.RefreshList(ListBox::kFileListBox1);
+  const bool discrete = form_.RefreshList(ListBox::kFileListBox2);
+  if (analog || discrete)
+    ShowState();
+  else
+    WatchFolders();
+}
+
+void ComtradeWindow::WatchFolders() {
+  QStringList wanted;
+  for (const ListBox box : {ListBox::kFileListBox1, ListBox::kFileListBox2}) {
+    const QString folder = FromPath(form_.List(box).folder);
+    if (!folder.isEmpty() && !wanted.contains(folder)) wanted << folder;
+  }
+  const QStringList watched = watcher_->directories();
+  for (const QString& folder : watched)
+    if (!wanted.contains(folder)) watcher_->removePath(folder);
+  for (const QString& folder : wanted)
+    if (!watched.contains(folder) && QFileInfo(folder).isDir()) watcher_->addPath(folder);
+}
+
+bool ComtradeWindow::event(QEvent* event) {
+  // Back at the window, the user sees the folders as they are now.
+  if (event->type() == QEvent::WindowActivate) RefreshLists();
+  return QWidget::event(event);
+}
+
+// At the window's place where it fits on its screen; elsewhere, where the
+// whole window fits. The window manager's frame counts once it is known.
+void ComtradeWindow::PlaceOnScreen() {
+  QScreen* screen = QGuiApplication::screenAt(QPoint(kLeft, kTop));
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    move(kLeft, kTop);
+    return;
+  }
+  const QRect frame = frameGeometry(), client = geometry();
+  const QMargins margins =
+      frame == client ? kAssumedFrame
+                      : QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                 frame.right() - client.right(), frame.bottom() - client.bottom());
+  move(FittedPosition(screen->availableGeometry(), size().grownBy(margins), {kLeft, kTop}));
+}
+
+void ComtradeWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!placed_ && frameGeometry() != geometry()) PlaceOnScreen();
+  placed_ = true;
 }
 
 void ComtradeWindow::ShowState() {
@@ -267,8 +428,9 @@ void ComtradeWindow::ShowState() {
   convert_anl_button_->setEnabled(c.ConvertANLButton);
   convert_dis_button_->setEnabled(c.ConvertDISButton);
   sovmest_button_->setEnabled(c.SovmestButton);
-  ShowList(c.FileListBox1, kAnalogRecordMask, list1_);
-  ShowList(c.FileListBox2, kDiscreteRecordMask, list2_);
+  ShowList(ListBox::kFileListBox1);
+  ShowList(ListBox::kFileListBox2);
+  WatchFolders();
 }
 
 void ComtradeWindow::RestoreAndRaise() {

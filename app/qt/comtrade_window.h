@@ -3,17 +3,23 @@
 // It builds the window's components with their captions, positions, fonts and
 // tab order, forwards every click, list selection and key press to the
 // matching handler of the logic object, and afterwards copies the logic's
-// captions, enabled flags and list selections back into the widgets, reading
-// the lists' folders again each time. It decides nothing itself.
+// captions, enabled flags and lists back into the widgets. A list draws the
+// names the logic holds and highlights the logic's selected name; when a
+// shown folder changes, or the window becomes active, the logic reads the
+// lists again. It decides nothing itself.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/comtrade_form.h"
 
@@ -25,6 +31,11 @@ QString FromCp1251(std::string_view text);
 QString FromPath(std::string_view path);
 std::string ToPath(const QString& path);
 
+// Where a window of the given outer size goes on a screen whose free area is
+// available: at wanted when it fits there whole, otherwise moved just as far
+// as it must to fit (to the left and top edges when it is larger).
+QPoint FittedPosition(const QRect& available, const QSize& outer, const QPoint& wanted);
+
 class ComtradeWindow : public QWidget {
  public:
   explicit ComtradeWindow(TFComtrade& form);
@@ -34,14 +45,23 @@ class ComtradeWindow : public QWidget {
   QListWidget* List(ListBox box) { return box == ListBox::kFileListBox1 ? list1_ : list2_; }
   // Restores the window if it is minimized and brings it to the front.
   void RestoreAndRaise();
+  // Has the logic read both lists' folders again and shows what changed; put
+  // off while a handler runs (a dialog or message box is open).
+  void RefreshLists();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // Runs a handler of the logic, then shows the state it left.
   void Run(void (TFComtrade::*handler)());
-  void Selected(QListWidget* list, FileList& state, int row, void (TFComtrade::*click)());
-  static void ShowList(const FileList& state, std::string_view mask, QListWidget* list);
+  void Run(const std::function<void()>& handler);
+  void Selected(ListBox box, int row);
+  void ShowList(ListBox box);
+  void WatchFolders();
+  void PlaceOnScreen();
 
   TFComtrade& form_;
   QPushButton* close_button_;
@@ -56,6 +76,11 @@ class ComtradeWindow : public QWidget {
   QLabel* date_label_dis_;
   QListWidget* list1_;
   QListWidget* list2_;
+  std::vector<std::string> drawn1_, drawn2_;  // the names each list draws, in its rows
+  QFileSystemWatcher* watcher_;
+  QTimer* refresh_timer_;
+  int running_ = 0;  // handlers under way, nested ones included
+  bool placed_ = false;
 };
 
 }  // namespace velk

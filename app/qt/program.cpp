@@ -3,14 +3,17 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <system_error>
 
 #include "app/comtrade_form.h"
 #include "app/qt/comtrade_window.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/single_instance.h"
 #include "app/system_services.h"
+#include "comtrade/file_io.h"
 
 namespace velk {
 namespace {
@@ -43,7 +46,14 @@ class GuardedApplication : public QApplication {
   }
 };
 
+// The folder's bytes as the file system has them: a name that is not UTF-8
+// would not survive the toolkit's text.
 std::string ExecutableFolder() {
+#ifdef __linux__
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error && self.has_parent_path()) return PathText(self.parent_path()) + "/";
+#endif
   return ToPath(QCoreApplication::applicationDirPath()) + "/";
 }
 

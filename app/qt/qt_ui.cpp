@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTranslator>
 
+#include "app/system_services.h"
 #include "app/texts.h"
 
 namespace velk {
@@ -22,7 +23,10 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogOption
   if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilter(QtFilter(options.filter));
   dialog.setDefaultSuffix(FromPath(options.default_extension));
-  dialog.setDirectory(FromPath(options.initial_folder));
+  // A folder that is missing, such as an output folder nobody made, opens
+  // the dialog in the nearest folder above it.
+  const std::string folder = ExistingFolderOf(options.initial_folder);
+  if (!folder.empty()) dialog.setDirectory(FromPath(folder));
   if (!options.file_name.empty()) dialog.selectFile(FromPath(options.file_name));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return ToPath(dialog.selectedFiles().constFirst());

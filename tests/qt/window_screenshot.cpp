@@ -2,24 +2,57 @@
 // user first sees it over the records of the current directory (no
 // last-folders file), with the first record of each list chosen as a click
 // would, and saves the picture.
+//
+// window-screenshot --added-record OUT.png: the same over a copy of the
+// current directory's records; then a record arrives in the shown folder, as
+// from a device (a copy of the first analog record, named to sort right after
+// it), and the picture is taken once the list shows it, without a click.
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 #include "app/comtrade_form.h"
 #include "app/qt/comtrade_window.h"
 #include "app/qt/qt_ui.h"
 #include "app/system_services.h"
 
+namespace {
+
+// Runs the event loop until the analog list shows count rows or 5 s passed.
+bool WaitForRows(QListWidget* list, int count) {
+  const QDeadlineTimer deadline(5000);
+  while (list->count() != count && !deadline.hasExpired()) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(10);
+  }
+  return list->count() == count;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: window-screenshot OUT.png\n";
+  const bool added = argc == 3 && std::string(argv[1]) == "--added-record";
+  if (argc != 2 && !added) {
+    std::cerr << "usage: window-screenshot [--added-record] OUT.png\n";
     return 64;
   }
+  const QString out = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[argc - 1]));
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   velk::InstallRussianTranslation();
   const QTemporaryDir executable_folder;  // holds no last-folders file
+  const QTemporaryDir records;
+  if (added) {  // the records of the current directory, in a folder of our own
+    for (const QString& name : QDir::current().entryList(QDir::Files))
+      QFile::copy(name, records.filePath(name));
+    QDir::setCurrent(records.path());
+  }
   velk::LocalSystem system(velk::ToPath(executable_folder.path()) + "/");
   velk::QtUi ui;
   velk::TFComtrade form(ui, system);
@@ -30,9 +63,20 @@ int main(int argc, char** argv) {
   window.show();
   for (auto box : {velk::ListBox::kFileListBox1, velk::ListBox::kFileListBox2})
     if (window.List(box)->count() > 0) window.List(box)->setCurrentRow(0);
+  if (added) {
+    QListWidget* list = window.List(velk::ListBox::kFileListBox1);
+    const int before = list->count();
+    const QString first = before == 0 ? QString() : list->item(0)->text();
+    QString arrived = first;
+    arrived.replace(".flh", "_new.flh", Qt::CaseInsensitive);
+    if (before == 0 || !QFile::copy(first, arrived) || !WaitForRows(list, before + 1)) {
+      std::cerr << "the added record did not appear in the list\n";
+      return 1;
+    }
+  }
   QApplication::processEvents();
-  if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
-    std::cerr << "cannot write " << argv[1] << "\n";
+  if (!window.grab().save(out)) {
+    std::cerr << "cannot write " << argv[argc - 1] << "\n";
     return 1;
   }
   return 0;

@@ -8,7 +8,10 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/qt/comtrade_window.h"
@@ -32,6 +35,9 @@ struct WindowView : ::testing::Test {
     window = std::make_unique<ComtradeWindow>(f.form);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // Keys and focus reach the window that is active, as at a desktop.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
   template <typename Widget>
   Widget* Find(const char* name) const {
@@ -189,6 +195,202 @@ TEST_F(WindowView, RealBoxesAndDialogsSpeakRussianAndTakeTheLogicsOptions) {
   EXPECT_EQ(suffix, "cfg");
   EXPECT_EQ(folder + "/", QString::fromStdString(f.system.current_directory));
   EXPECT_EQ(filter, "COMTRADE файлы (*.cfg)");
+}
+
+TEST_F(WindowView, SaveDialogForAMissingOutputFolderOpensInTheNearestFolderThatExists) {
+  // The output folders beside the program are never made by it.
+  QtUi ui;
+  ui.Attach(window.get());
+  QString folder;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    folder = dialog->directory().absolutePath();
+    dialog->reject();
+  });
+  ui.SaveDialog({Cp("COMTRADE файлы (*.cfg)|*.CFG"), "cfg", f.dir / "comtrade_anl/deeper/",
+                 "sample_anl.cfg"});
+  EXPECT_EQ(folder + "/", QString::fromStdString(f.dir.Folder()));
+}
+
+// ---- the lists follow their folders ----
+
+QString CurrentName(const QListWidget* list) {
+  const QListWidgetItem* item = list->currentItem();
+  return item != nullptr && item->isSelected() ? item->text() : QString();
+}
+
+TEST_F(WindowView, ARecordCopiedIntoTheShownFolderAppearsWithoutAClick) {
+  QListWidget* list = window->List(ListBox::kFileListBox1);
+  ClickRow(ListBox::kFileListBox1, 1);
+  ASSERT_EQ(CurrentName(list), "b.flh");
+
+  // Sorts before the highlighted record: the rows move, the highlight stays.
+  WriteFile(f.system.current_directory + "0.flh", "");
+  ASSERT_TRUE(WaitFor([&] { return list->count() == 3; }));
+  EXPECT_EQ(Names(list), QStringList({"0.flh", "A.FLH", "b.flh"}));
+  EXPECT_EQ(CurrentName(list), "b.flh");
+  EXPECT_EQ(list->currentRow(), 2);
+  EXPECT_EQ(Text("DateLabel"), "15.07.2024 09:05:30");
+  EXPECT_TRUE(Button("ConvertANLButton")->isEnabled());
+
+  // What is highlighted is what is converted.
+  QTest::mouseClick(Button("ConvertANLButton"), Qt::LeftButton);
+  ASSERT_EQ(f.ui.save_dialogs.size(), 1u);
+
+  // The highlighted record deleted: nothing is highlighted, nothing of it shown.
+  std::filesystem::remove(f.system.current_directory + "b.flh");
+  ASSERT_TRUE(WaitFor([&] { return list->count() == 2; }));
+  EXPECT_EQ(CurrentName(list), "");
+  EXPECT_TRUE(list->selectedItems().isEmpty());
+  EXPECT_EQ(Text("DateLabel"), "");
+  EXPECT_EQ(Text("TipLabel"), "--");
+  EXPECT_FALSE(Button("ConvertANLButton")->isEnabled());
+  EXPECT_FALSE(Button("SovmestButton")->isEnabled());
+}
+
+TEST_F(WindowView, ComingBackToTheWindowShowsTheFoldersAsTheyAreNow) {
+  QListWidget* list = window->List(ListBox::kFileListBox2);
+  WriteFile(f.system.current_directory + "y.txt", "");
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(window.get(), &activate);
+  EXPECT_EQ(Names(list), QStringList({"x.txt", "y.txt"}));  // at once, not when the watcher says
+}
+
+// A user interface whose save dialog lets a record be copied in while it is open.
+struct DialogWhileCopying : RecordingUi {
+  std::optional<std::string> SaveDialog(const FileDialogOptions& options) override {
+    if (while_open) while_open();
+    return RecordingUi::SaveDialog(options);
+  }
+  std::function<void()> while_open;
+};
+
+TEST(WindowViewWhileBusy, ListsAreReadAgainOnlyOnceTheHandlerIsOver) {
+  FormFixture f;
+  DialogWhileCopying ui;
+  TFComtrade form(ui, f.system);
+  const std::string folder = f.system.current_directory;
+  WriteFile(folder + "b.flh", FlhRecord().Ramp(2).Bytes());
+  form.RestoreLastFolders();
+  ComtradeWindow window(form);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QListWidget* list = window.List(ListBox::kFileListBox1);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(0)).center());
+  int rows_while_open = -1;
+  ui.while_open = [&] {
+    WriteFile(folder + "a.flh", "");
+    window.RefreshLists();  // as the folder watcher would, in the dialog's own loop
+    rows_while_open = list->count();
+    QTest::qWait(2 * 150);
+  };
+  QTest::mouseClick(window.findChild<QPushButton*>("ConvertANLButton"), Qt::LeftButton);
+  EXPECT_EQ(rows_while_open, 1);
+  EXPECT_TRUE(WaitFor([&] { return list->count() == 2; }));
+  EXPECT_EQ(CurrentName(list), "b.flh");
+}
+
+TEST_F(WindowView, ARecordNamedInBytesThatAreNoTextIsCheckedByItsOwnName) {
+  // A name in code page 1251, as a device's own software writes it: the row
+  // cannot show it as text, yet a click must reach that very file.
+  const std::string name = Cp("запись.flh");
+  FlhRecord record;
+  record.moment_bcd = {0x24, 0x01, 0x02, 0x03, 0x04, 0x05};
+  WriteFile(f.system.current_directory + name, record.Ramp(2).Bytes());
+  QListWidget* list = window->List(ListBox::kFileListBox1);
+  ASSERT_TRUE(WaitFor([&] { return list->count() == 3; }));
+  ClickRow(ListBox::kFileListBox1, 2);
+  EXPECT_EQ(f.form.controls.FileListBox1.selected_name, name);
+  EXPECT_EQ(Text("DateLabel"), "02.01.2024 03:04:05");
+  EXPECT_TRUE(Button("ConvertANLButton")->isEnabled());
+}
+
+// ---- keyboard ----
+
+TEST_F(WindowView, EnterPressesTheFocusedButton) {
+  QPushButton* flh = Button("FLHButton");
+  flh->setFocus();
+  QTest::keyClick(flh, Qt::Key_Return);
+  EXPECT_EQ(f.ui.open_dialogs.size(), 1u);
+  QTest::keyClick(Button("DISButton"), Qt::Key_Enter);  // the keypad's Enter too
+  EXPECT_EQ(f.ui.open_dialogs.size(), 2u);
+
+  ClickRow(ListBox::kFileListBox1, 1);
+  Button("ConvertANLButton")->setFocus();
+  QTest::keyClick(Button("ConvertANLButton"), Qt::Key_Return);
+  EXPECT_EQ(f.ui.save_dialogs.size(), 1u);
+  EXPECT_TRUE(f.ui.errors.empty());  // and no message after it
+}
+
+TEST_F(WindowView, FocusFrameOfAButtonShowsOnTheAquaWindow) {
+  QPushButton* button = Button("FLHButton");
+  Button("CloseButton")->setFocus();
+  const QImage plain = button->grab().toImage();
+  button->setFocus();
+  ASSERT_TRUE(button->hasFocus());
+  const QImage focused = button->grab().toImage();
+  ASSERT_EQ(plain.size(), focused.size());
+  // Pixels of a band a few pixels inside the button's edge that the focus
+  // turned dark: a frame on the button's face, not only a darker edge against
+  // the aqua, nor the caption drawn anew.
+  const auto in_band = [&](int x, int y) {
+    const int from_edge = std::min({x, y, plain.width() - 1 - x, plain.height() - 1 - y});
+    return from_edge >= 3 && from_edge <= 6;
+  };
+  int dark = 0;
+  for (int y = 0; y < plain.height(); ++y)
+    for (int x = 0; x < plain.width(); ++x)
+      if (in_band(x, y) && plain.pixel(x, y) != focused.pixel(x, y) &&
+          qGray(focused.pixel(x, y)) < 64)
+        ++dark;
+  EXPECT_GT(dark, (button->width() + button->height()) / 3);
+}
+
+TEST_F(WindowView, TabIntoAListHighlightsTheSelectedRecordAndChoosesNone) {
+  QListWidget* list2 = window->List(ListBox::kFileListBox2);
+  Button("DISButton")->setFocus();
+  QTest::keyClick(Button("DISButton"), Qt::Key_Tab);  // past the disabled convert button
+  ASSERT_TRUE(list2->hasFocus());
+  EXPECT_EQ(list2->currentRow(), -1);
+  EXPECT_EQ(Text("DateLabelDIS"), "");  // nothing checked behind the user's back
+  QTest::keyClick(list2, Qt::Key_Down);
+  EXPECT_EQ(CurrentName(list2), "x.txt");  // the first Down takes the first record
+  EXPECT_EQ(Text("DateLabelDIS"), "15.07.???? 09:05:30");
+
+  QListWidget* list1 = window->List(ListBox::kFileListBox1);
+  ClickRow(ListBox::kFileListBox1, 1);
+  Button("ConvertANLButton")->setFocus();
+  QTest::keyClick(Button("ConvertANLButton"), Qt::Key_Tab);
+  ASSERT_TRUE(list1->hasFocus());
+  EXPECT_EQ(CurrentName(list1), "b.flh");
+  QTest::keyClick(list1, Qt::Key_Up);
+  EXPECT_EQ(CurrentName(list1), "A.FLH");
+  EXPECT_EQ(f.form.controls.FileListBox1.selected_name, "A.FLH");
+  EXPECT_EQ(Text("DateLabel"), "Поврежден");
+}
+
+// ---- on the screen ----
+
+TEST(WindowPlace, KeptWhereItFitsAndMovedWhereItDoesNot) {
+  const QSize outer(587 + 16, 494 + 40);  // with a frame and a title bar
+  const QPoint wanted(476, 284);
+  EXPECT_EQ(FittedPosition({0, 0, 1920, 1040}, outer, wanted), wanted);
+  EXPECT_EQ(FittedPosition({0, 0, 1280, 984}, outer, wanted), wanted);
+  EXPECT_EQ(FittedPosition({0, 0, 1024, 728}, outer, wanted), QPoint(1024 - 603, 728 - 534));
+  EXPECT_EQ(FittedPosition({0, 0, 1366, 728}, outer, wanted), QPoint(476, 728 - 534));
+  // A panel on the left and at the top of a second screen.
+  EXPECT_EQ(FittedPosition({1366 + 60, 30, 1024, 738}, outer, wanted),
+            QPoint(1426, 30 + 738 - 534));
+  // Larger than the screen: its top left corner stays on it.
+  EXPECT_EQ(FittedPosition({0, 0, 500, 400}, outer, wanted), QPoint(0, 0));
+}
+
+TEST_F(WindowView, TheWholeWindowIsOnItsScreen) {
+  const QRect available = window->screen()->availableGeometry();
+  EXPECT_TRUE(available.contains(window->frameGeometry()))
+      << available.width() << "x" << available.height();
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "tests/support/fakes.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 
 #include "comtrade/cp1251.h"
+#include "comtrade/file_io.h"
 
 namespace velk::testing {
 
@@ -51,8 +53,10 @@ std::optional<std::string> RecordingUi::SaveDialog(const FileDialogOptions& opti
 bool FakeSystem::SetCurrentDir(const std::string& folder) {
   entered.push_back(folder);
   std::error_code error;
-  if (folder.empty() || !std::filesystem::is_directory(folder, error)) return false;
-  current_directory = folder.back() == '/' ? folder : folder + "/";
+  if (folder.empty() || !std::filesystem::is_directory(FsPath(folder), error)) return false;
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+  current_directory =
+      folder.back() == '/' || folder.back() == separator ? folder : folder + separator;
   return true;
 }
 
@@ -60,6 +64,17 @@ TempDir::TempDir() {
   std::random_device entropy;
   path_ = std::filesystem::temp_directory_path() / ("velk-test-" + std::to_string(entropy()));
   std::filesystem::create_directories(path_);
+}
+
+std::string TempDir::Folder() const {
+  return PathText(path_) + static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
+std::string TempDir::operator/(const std::string& name) const {
+  std::string path = Folder() + name;
+  std::replace(path.end() - static_cast<std::ptrdiff_t>(name.size()), path.end(), '/',
+               static_cast<char>(std::filesystem::path::preferred_separator));
+  return path;
 }
 
 TempDir::~TempDir() {
@@ -70,8 +85,9 @@ TempDir::~TempDir() {
 }
 
 FormFixture::FormFixture() : form((system.executable_folder = dir.Folder(), ui), system) {
-  system.current_directory = dir.Folder() + "working/";
-  std::filesystem::create_directories(system.current_directory);
+  system.current_directory = dir / "working/";
+  system.config_folder = dir / "config/";
+  std::filesystem::create_directories(FsPath(system.current_directory));
 }
 
 std::string FormFixture::Put(const std::string& name, const std::string& bytes) const {
@@ -81,7 +97,7 @@ std::string FormFixture::Put(const std::string& name, const std::string& bytes) 
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FsPath(path), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -97,17 +113,27 @@ std::vector<std::string> FileLines(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+  std::ofstream(FsPath(path), std::ios::binary) << bytes;
+}
+
+std::string LastFoldersBytes(const std::string& text) {
+#ifdef _WIN32
+  return Utf8ToCp1251(text).value_or("(not in code page 1251)");
+#else
+  return text;
+#endif
 }
 
 bool Exists(const std::string& path) {
-  return std::filesystem::exists(path);
+  std::error_code error;
+  return std::filesystem::exists(FsPath(path), error);
 }
 
 void Select(FileList& list, const std::string& path) {
-  const std::filesystem::path p(path);
-  list.folder = p.parent_path().string() + "/";
-  list.selected_name = p.filename().string();
+  const std::filesystem::path p = FsPath(path);
+  list.folder =
+      PathText(p.parent_path()) + static_cast<char>(std::filesystem::path::preferred_separator);
+  list.selected_name = PathText(p.filename());
 }
 
 }  // namespace velk::testing

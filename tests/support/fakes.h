@@ -11,6 +11,7 @@
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
+#include "comtrade/file_io.h"
 #include "comtrade/report.h"
 
 namespace velk::testing {
@@ -61,9 +62,19 @@ class FakeSystem : public SystemServices {
   std::string ExpandFileName(const std::string& path) const override {
     return ExpandPath(current_directory, path);
   }
+  std::string UserConfigFolder() const override { return config_folder; }
+  // The executable's folder takes a new file only while executable_folder_writable.
+  bool CanCreateFileIn(const std::string& folder) const override {
+    if (folder == executable_folder && !executable_folder_writable) return false;
+    return SystemServices::CanCreateFileIn(folder);
+  }
+  void ReleaseStateFile() override { ++state_file_releases; }
 
   std::string executable_folder;
   std::string current_directory;
+  std::string config_folder;  // empty: the machine names no configuration folder
+  bool executable_folder_writable = true;
+  int state_file_releases = 0;
   std::vector<std::string> entered;  // every folder asked to be entered, in order
   int year = 2026;
 };
@@ -76,15 +87,18 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   // path of name inside the folder
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::string Folder() const { return path_.string() + "/"; }
+  // path of name inside the folder; a "/" in name becomes the system's separator
+  std::string operator/(const std::string& name) const;
+  // the folder's path ending with the system's separator
+  std::string Folder() const;
 
  private:
   std::filesystem::path path_;
 };
 
 // A TFComtrade with recording fakes and a folder; the executable's folder is
-// it, and the current directory is its subfolder "working/".
+// it, the current directory is its subfolder "working/", and the user's
+// configuration folder is "config/" (not made).
 struct FormFixture {
   FormFixture();
   // Writes bytes to a file in the folder and returns its path.
@@ -103,6 +117,9 @@ std::vector<std::string> CrLfLines(std::string text);
 // The lines of the file at path, as CrLfLines gives them.
 std::vector<std::string> FileLines(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The bytes of a last-folders file with the given UTF-8 text: the text itself
+// on Linux, its code page 1251 on Windows.
+std::string LastFoldersBytes(const std::string& text);
 bool Exists(const std::string& path);
 // Selects path in a window list as a click would.
 void Select(FileList& list, const std::string& path);

@@ -1,0 +1,114 @@
+// The decisions of a batch conversion that need no file system: which analog
+// and discrete records are combined, what each output pair is called, and what
+// the output folder's list of pairs says about earlier runs.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cli/batch_engine.h"
+
+namespace velk::batch {
+
+// ---- pairing ----
+
+// Records that start at one moment but cannot be paired one to one: the
+// analog and the discrete records of that moment (indices into the lists given
+// to PairByStart). Every record in it has two or more candidates, or shares
+// its only candidate with another record.
+struct Ambiguity {
+  RecordStart start;
+  std::vector<std::size_t> analog;
+  std::vector<std::size_t> discrete;
+};
+
+struct Pairing {
+  std::vector<std::pair<std::size_t, std::size_t>> pairs;  // (analog, discrete), by analog
+  std::vector<Ambiguity> ambiguous;                        // by start moment
+};
+
+// Pairs analog and discrete records by their start moments (month, day, hour,
+// minute, second: the discrete record names no year). A moment with exactly
+// one record of each kind gives a pair; a moment with one kind alone gives
+// nothing; any other moment with both kinds is an ambiguity, never a guess.
+Pairing PairByStart(const std::vector<RecordStart>& analog,
+                    const std::vector<RecordStart>& discrete);
+
+// "13.02 16:33:45": a start moment for a person.
+std::string StartText(const RecordStart& start);
+
+// ---- the list of pairs in the output folder ----
+
+// What the list says of one output pair: which records (full paths) it is made
+// of, and, once their conversion succeeded, the records' stamps then (size and
+// time of last change). A pair claimed but never finished has done false.
+struct PairEntry {
+  std::vector<std::string> records;
+  bool done = false;
+  std::string stamp;
+  friend bool operator==(const PairEntry&, const PairEntry&) = default;
+};
+
+// Output folder ("comtrade_anl") and base name ("rec") of a pair.
+using PairKey = std::pair<std::string, std::string>;
+using PairList = std::map<PairKey, PairEntry>;
+
+// The name of the list in the output folder.
+inline constexpr std::string_view kPairListName = "velk-batch.lst";
+
+// The lines that claim a pair before its conversion and mark it done after.
+std::string ClaimLine(const PairKey& key, const std::vector<std::string>& records);
+std::string DoneLine(const PairKey& key, const std::vector<std::string>& records,
+                     const std::string& stamp);
+// The whole list, one done or claim line per pair, with its first line.
+std::string PairListText(const PairList& list);
+// Reads a list; later lines about a pair replace earlier ones, and lines it
+// does not understand are passed over.
+PairList ParsePairList(std::string_view text);
+
+// ---- output names ----
+
+// The four files of the pair called name: name.cfg, name.dat, nameASCII.cfg
+// and nameASCII.dat.
+std::vector<std::string> PairFileNames(const std::string& name);
+
+// What is at an output file's place.
+enum class FileState {
+  kMissing,
+  kPlain,   // an ordinary file of its own
+  kShared,  // a link, or a file with another name elsewhere: never written over
+};
+
+struct NameRequest {
+  std::string folder;                // "comtrade_anl"
+  std::string stem;                  // the record's name without its extension
+  std::vector<std::string> records;  // full paths, as the list holds them
+};
+
+// Chooses a name for every request. A request whose records the list already
+// holds under a name keeps that name while its files are missing or plain.
+// Every other request takes, in order, the first of stem, stem_2, stem_3 ...
+// that neither the list nor an earlier request holds (by the names of its four
+// files, in any letter case, since some file systems fold case) and none of
+// whose four files exists. So nothing is ever written over a file that this
+// batch did not write for the same records. state(folder, file) tells what is
+// at a file's place, a file of the same name in another letter case included.
+std::vector<std::string> ChooseNames(
+    const std::vector<NameRequest>& requests, const PairList& list,
+    const std::function<FileState(const std::string&, const std::string&)>& state);
+
+// text with the letters A-Z made small: names as a case-folding file system
+// compares them.
+std::string Folded(std::string text);
+
+// ---- the report ----
+
+// text as a JSON string, quotes included; text is UTF-8.
+std::string JsonString(std::string_view text);
+
+}  // namespace velk::batch

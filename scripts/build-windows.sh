@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds the Windows programs on Debian 12 and lays out what users unzip:
+#
+#   scripts/build-windows.sh [BUILD_DIR]        (default build-windows)
+#
+# Installs what is missing (MinGW-w64 with POSIX threads, Wine, zip), builds
+# GoogleTest for Windows from Debian's sources into BUILD_DIR (once), builds the
+# project statically with cmake/mingw-w64.cmake (the programs import only DLLs
+# that come with Windows), and writes
+#   dist/velk-comtrade-win64/      velk-comtrade.exe (when the window is built),
+#                                  velk-convert.exe, comtrade_anl/, comtrade_dis/,
+#                                  comtrade_uni/, README.txt
+#   dist/velk-comtrade-win64.zip   the same folder in one file
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build-windows}
+mingw=x86_64-w64-mingw32
+
+packages=(build-essential cmake ninja-build libgtest-dev g++-mingw-w64-x86-64-posix wine xvfb
+          xdotool zip)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+toolchain=$root/cmake/mingw-w64.cmake
+gtest=$root/$build/googletest-install
+if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  echo "Building GoogleTest for Windows"
+  cmake -S /usr/src/googletest -B "$build/googletest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$gtest" > /dev/null
+  cmake --build "$build/googletest" > /dev/null
+  cmake --install "$build/googletest" > /dev/null
+fi
+
+# Wine, which runs the tests while CMake lists them, keeps its prefix in the build folder.
+export WINEPREFIX=$root/$build/wine-prefix WINEDEBUG=-all
+scripts/build.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DVELK_BUILD_BENCH=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" -DVELK_WINEPREFIX="$WINEPREFIX"
+
+dist=dist/velk-comtrade-win64
+rm -rf "$dist" "$dist.zip"
+mkdir -p "$dist/comtrade_anl" "$dist/comtrade_dis" "$dist/comtrade_uni"
+for program in velk-comtrade velk-convert; do
+  if [ -f "$build/$program.exe" ]; then
+    $mingw-strip -o "$dist/$program.exe" "$build/$program.exe"
+  elif [ "$program" = velk-convert ]; then
+    echo "build-windows: $build/$program.exe is missing" >&2
+    exit 1
+  else
+    echo "build-windows: no window program yet ($build/$program.exe); the zip has the command line only"
+  fi
+done
+
+# The read-me in UTF-8 with a byte-order mark and CR LF line ends: Notepad of
+# every Windows version shows it right whatever the system's language.
+{
+  printf '\xEF\xBB\xBF'
+  sed 's/$/\r/' <<'TEXT'
+COMTRADE конвертер для ВЕЛК
+===========================
+
+Преобразует записи устройств ВЕЛК в файлы COMTRADE (IEEE C37.111-1999):
+аналоговые записи (.flh), дискретные записи (.txt) и обе записи одного пуска вместе.
+
+Установка не нужна: распакуйте папку в любое место, где можно писать, и запустите
+velk-comtrade.exe. Рядом с программой лежат папки comtrade_anl, comtrade_dis и
+comtrade_uni, куда по умолчанию пишутся результаты, а программа сама создаёт файл
+cmtrd.ddt с последними выбранными папками.
+
+Командная строка (cmd.exe или PowerShell):
+  velk-convert analog ЗАПИСЬ.flh ИТОГ.cfg
+  velk-convert discrete ЗАПИСЬ.txt ИТОГ.cfg
+  velk-convert combined ЗАПИСЬ.flh ЗАПИСЬ.txt ИТОГ.cfg
+Пути с пробелами берите в кавычки. velk-convert --help объясняет остальное.
+
+Для 64-разрядных Windows 7 SP1, 8.1, 10 и 11.
+
+---------------------------------------------------------------------------------
+
+COMTRADE converter for VELK
+
+Converts the records of VELK devices into COMTRADE files (IEEE C37.111-1999):
+analog records (.flh), discrete records (.txt), and both records of one start together.
+
+No installation: unpack the folder anywhere you may write, and run velk-comtrade.exe.
+Output goes by default into the folders comtrade_anl, comtrade_dis and comtrade_uni
+beside the program; the program keeps the last folders chosen in cmtrd.ddt beside it.
+
+Command line (cmd.exe or PowerShell):
+  velk-convert analog RECORD.flh OUT.cfg
+  velk-convert discrete RECORD.txt OUT.cfg
+  velk-convert combined RECORD.flh RECORD.txt OUT.cfg
+Put paths with blanks in quotes. velk-convert --help explains the rest.
+
+For 64-bit Windows 7 SP1, 8.1, 10 and 11.
+TEXT
+} > "$dist/README.txt"
+
+(cd dist && zip -qrX velk-comtrade-win64.zip velk-comtrade-win64)
+echo "dist/velk-comtrade-win64.zip: $(stat -c %s dist/velk-comtrade-win64.zip) bytes"
+(cd dist && unzip -l velk-comtrade-win64.zip | sed 1,3d | head -n -2 | awk '{print "  " $4 "  " $1}')
+for exe in "$dist"/*.exe; do
+  echo "$(basename "$exe") imports: $($mingw-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')"
+done
