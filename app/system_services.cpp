@@ -173,8 +173,9 @@ std::string ExistingFolderOf(const std::string& folder) {
 }
 
 std::string ExpandPath(const std::string& folder, const std::string& path) {
+  if (!IsPathText(path) || !IsPathText(folder)) return path;  // nothing the file system can take
   std::filesystem::path full = FsPath(path);
-  if (full.empty()) return path;  // nothing the file system can take
+  if (full.empty()) return path;
   if (full.is_relative()) {
     const std::filesystem::path base = FsPath(folder);
     if (base.empty()) return path;

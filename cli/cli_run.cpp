@@ -47,7 +47,7 @@ constexpr const char* kMomentsDiffer =
 // cannot take it or the current directory is gone.
 std::filesystem::path Absolute(const std::string& path) {
   const std::filesystem::path given = FsPath(path);
-  if (given.empty()) return {};
+  if (given.empty() || !IsPathText(path)) return {};
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(given, error);
   return error ? std::filesystem::path() : full;

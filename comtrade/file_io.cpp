@@ -98,6 +98,10 @@ std::filesystem::path FsPath(const std::string& path) {
   return std::filesystem::path(std::wstring(kLongPrefix) + normal.native());
 }
 
+bool IsPathText(const std::string& path) {
+  return Utf16FromUtf8(path).has_value();
+}
+
 std::string PathText(const std::filesystem::path& path) {
   std::wstring_view text = path.native();
   std::wstring share;
@@ -112,6 +116,10 @@ std::string PathText(const std::filesystem::path& path) {
 #else
 std::filesystem::path FsPath(const std::string& path) {
   return std::filesystem::path(path);
+}
+
+bool IsPathText(const std::string&) {
+  return true;
 }
 
 std::string PathText(const std::filesystem::path& path) {

@@ -49,6 +49,10 @@ struct BlockBuffer {
 // missing file. Never throws.
 std::filesystem::path FsPath(const std::string& path);
 
+// True iff the file system can take path as a name: always on Linux, where a
+// name is bytes; on Windows iff it is UTF-8.
+bool IsPathText(const std::string& path);
+
 // The text of a file-system path, as FsPath takes it back: its bytes on Linux,
 // UTF-8 without a \\?\ prefix on Windows.
 std::string PathText(const std::filesystem::path& path);

@@ -40,9 +40,11 @@ std::string Discrete(const std::string& start_words = "13 02 16:33:45") {
 // Every file below folder: its path below it and its bytes.
 std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
+  const fs::path root = FsPath(folder);
+  for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.is_regular_file())
-      files[entry.path().lexically_relative(folder).generic_string()] = ReadFile(entry.path());
+      files[entry.path().lexically_relative(root).generic_string()] =
+          ReadFile(PathText(entry.path()));
   return files;
 }
 
