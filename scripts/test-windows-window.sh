@@ -29,10 +29,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DVELK_WITH_QT=OFF -DVELK_BUILD_TESTS=OFF -DVELK_BUILD_BENCH=OFF > /dev/null
-fi
+# A build folder of its own is made as scripts/build-windows.sh makes it, so
+# that the suite's build there keeps its options.
+[ -f "$build/CMakeCache.txt" ] || scripts/build-windows.sh "$build"
 cmake --build "$build" --target velk-comtrade velk-win32-checks > /dev/null
 exe=$root/$build/velk-comtrade.exe
 checks=$root/$build/app/win32/velk-win32-checks.exe
