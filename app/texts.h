@@ -26,6 +26,9 @@ inline constexpr auto kSovmestButton = Cp1251("Совместить");
 inline constexpr auto kTipVELKLabel = Cp1251("Тип ВЕЛК");
 inline constexpr auto kErrorTitle = Cp1251("Ошибка");
 inline constexpr auto kInformationTitle = Cp1251("Информация");
+// The overwrite question's buttons, whatever the system's language.
+inline constexpr auto kYesButton = Cp1251("Да");
+inline constexpr auto kNoButton = Cp1251("Нет");
 
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");

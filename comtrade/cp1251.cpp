@@ -71,4 +71,11 @@ std::string Cp1251ToUtf8(std::string_view text) {
   return out;
 }
 
+std::u16string Cp1251ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char c : text) out += static_cast<char16_t>(CodePoint(static_cast<unsigned char>(c)));
+  return out;
+}
+
 }  // namespace velk

@@ -63,6 +63,8 @@ consteval Cp1251Text<N> Cp1251(const char (&utf8)[N]) {
 // UTF-8 for a person to read. Byte 0x98, which has no character in the code
 // page, becomes U+FFFD.
 std::string Cp1251ToUtf8(std::string_view text);
+// UTF-16, as a Windows window draws text; 0x98 becomes U+FFFD as above.
+std::u16string Cp1251ToUtf16(std::string_view text);
 
 // The code page 1251 bytes of UTF-8 text, such as a folder's name; nothing when
 // the text is not UTF-8 or holds a character that the code page lacks.

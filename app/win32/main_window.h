@@ -1,0 +1,99 @@
+// The converter's main window with the Windows API: a thin view over
+// TFComtrade.
+//
+// It creates the controls of view_layout.h at the monitor's pixels per inch,
+// forwards every click, list selection and Enter to the matching handler of
+// the logic object, and afterwards draws the logic's captions, enabled flags
+// and file lists. It reads the lists' folders again when the window becomes
+// active and when Windows reports a change in a shown folder. It decides
+// nothing itself.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/comtrade_form.h"
+#include "app/win32/view_layout.h"
+
+namespace velk::win32 {
+
+class MainWindow {
+ public:
+  explicit MainWindow(TFComtrade& form);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window hidden, sized for the pixels per inch of the monitor
+  // it lands on and placed at its position or where it fits whole; false
+  // when Windows refuses.
+  bool Create(HINSTANCE instance);
+  HWND hwnd() const { return hwnd_; }
+  HWND Control(int id) const;
+  int Dpi() const { return dpi_; }
+
+  // Draws the logic's state: captions, enabled flags, the lists as the
+  // logic reads their folders.
+  void ShowState();
+  void RestoreAndRaise();
+  void FocusList(ListBox box);
+  // Asks the window to close; the message loop then ends.
+  void Close();
+
+  // Runs the messages of the thread until the window is gone: Tab, Shift+Tab
+  // and Enter as in a dialog, and the folder change notices of the lists.
+  // Returns the exit code of WM_QUIT.
+  int RunMessageLoop();
+  // Runs what is waiting, without blocking: for checks that drive the window.
+  void PumpPending();
+
+ private:
+  struct ListView {
+    int id;
+    ListBox box;
+    std::vector<std::string> shown;  // names the list box holds
+    std::string watched;             // folder of the change notice
+    HANDLE notice = INVALID_HANDLE_VALUE;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
+  RECT PlaceOf(std::size_t i) const;
+  void LayOut();
+  void MakeFonts();
+  void FreeFonts();
+  HFONT FontOf(Face face) const { return fonts_[static_cast<std::size_t>(face)]; }
+
+  // Runs a handler of the logic, shows any error that escapes it, and draws
+  // the state it left.
+  template <typename Handler>
+  void Run(Handler handler);
+  void Command(int id, int code);
+  void Enter();
+  void ShowCaption(int id, std::string_view caption);
+  void ShowList(ListView& list);
+  void Watch(ListView& list);
+  void FolderChanged(std::size_t which);
+  FileList& StateOf(ListBox box);
+
+  TFComtrade& form_;
+  HWND hwnd_ = nullptr;
+  int dpi_ = kDesignDpi;
+  UINT restore_message_ = 0;
+  HBRUSH background_ = nullptr;
+  std::array<HFONT, 3> fonts_{};
+  std::array<std::wstring, kControls.size()> captions_{};
+  std::array<ListView, 2> lists_{{{kFileListBox1, ListBox::kFileListBox1, {}, {}},
+                                  {kFileListBox2, ListBox::kFileListBox2, {}, {}}}};
+  HWND focus_ = nullptr;  // the control that had the focus when the window was left
+};
+
+// Shows an error that escaped the logic: its text in an error box.
+void ShowEscapedError(HWND owner, std::string_view what);
+
+}  // namespace velk::win32

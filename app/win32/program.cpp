@@ -1,0 +1,103 @@
+#include "app/win32/program.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <vector>
+
+#include "app/comtrade_form.h"
+#include "app/system_services.h"
+#include "app/win32/main_window.h"
+#include "app/win32/win32_text.h"
+#include "app/win32/win32_ui.h"
+
+namespace velk::win32 {
+namespace {
+
+// The mutex is created in one step, so of two programs started at the same
+// moment exactly one sees ERROR_ALREADY_EXISTS. A name without a prefix
+// lives in the session's own ("Local\") namespace: one window per logon
+// session, another user's session runs its own.
+class InstanceGuard {
+ public:
+  InstanceGuard() {
+    mutex_ = CreateMutexW(nullptr, TRUE, kInstanceMutex);
+    const DWORD error = GetLastError();
+    // A mutex of the same name that this process may not open is held by
+    // another instance too.
+    running_elsewhere_ = (mutex_ != nullptr && error == ERROR_ALREADY_EXISTS) ||
+                         (mutex_ == nullptr && error == ERROR_ACCESS_DENIED);
+  }
+  ~InstanceGuard() {
+    if (mutex_ == nullptr) return;
+    if (!running_elsewhere_) ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+  InstanceGuard(const InstanceGuard&) = delete;
+  InstanceGuard& operator=(const InstanceGuard&) = delete;
+  bool RunningElsewhere() const { return running_elsewhere_; }
+
+ private:
+  HANDLE mutex_ = nullptr;
+  bool running_elsewhere_ = false;
+};
+
+// Posted, not sent: a running window that does not answer cannot hold up the
+// second start. Windows lets only the foreground program hand the foreground
+// on, so this start, which the user just made, allows it first.
+void AskRunningWindowToFront() {
+  AllowSetForegroundWindow(ASFW_ANY);
+  const UINT message = RegisterWindowMessageW(kRestoreMessage);
+  if (message != 0) PostMessageW(HWND_BROADCAST, message, 0, 0);
+}
+
+void RunWindow(HINSTANCE instance, int show) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  LocalSystem system(ExecutableFolder());
+  Win32Ui ui;
+  TFComtrade form(ui, system);
+  MainWindow window(form);
+  ui.Attach(&window);
+  form.RestoreLastFolders();
+  if (!window.Create(instance)) return;
+  form.FormCreate();
+  window.ShowState();
+  ShowWindow(window.hwnd(), show);
+  SetFocus(window.Control(kCloseButton));
+  window.RunMessageLoop();
+  form.FormDestroy();
+}
+
+}  // namespace
+
+std::string ExecutableFolder() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return FolderOf(Utf8FromWide({path.data(), length}));
+    path.resize(path.size() * 2);
+  }
+}
+
+int RunWindowProgram(HINSTANCE instance, int show) {
+  const InstanceGuard guard;
+  if (guard.RunningElsewhere()) {
+    AskRunningWindowToFront();
+    return 0;
+  }
+  try {
+    RunWindow(instance, show);
+  } catch (const std::exception& error) {
+    ShowEscapedError(nullptr, error.what());
+  } catch (...) {
+    ShowEscapedError(nullptr, "");
+  }
+  return 0;
+}
+
+}  // namespace velk::win32

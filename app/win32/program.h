@@ -1,0 +1,24 @@
+// The Windows window program from start to end: one window per user session,
+// the main window over the logic object, and any error that escapes shown in
+// a message box.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velk::win32 {
+
+// The single-instance names as Windows takes them.
+inline constexpr wchar_t kInstanceMutex[] = L"OneIKalvenor";
+inline constexpr wchar_t kRestoreMessage[] = L"OnlyOneKalvenor";
+
+// Runs the program; the exit status is 0 in every case. A second start asks
+// the running window to come to the front and ends at once, without a window
+// and without reading or writing the last-folders file.
+int RunWindowProgram(HINSTANCE instance, int show);
+
+// The running executable's folder, ending with a backslash, in UTF-8.
+std::string ExecutableFolder();
+
+}  // namespace velk::win32

@@ -1,0 +1,39 @@
+// What the logic asks of the window toolkit, done with the Windows API: modal
+// message boxes and common file dialogs owned by the main window, and the
+// window's own actions.
+#pragma once
+
+#include <windows.h>
+
+#include "app/ui_services.h"
+
+namespace velk::win32 {
+
+class MainWindow;
+
+class Win32Ui : public UiServices {
+ public:
+  // The window the boxes and dialogs belong to; before each of them it shows
+  // the logic's state, so the user sees what the handler did so far.
+  void Attach(MainWindow* window) { window_ = window; }
+
+  void ErrorBox(std::string_view text) override;
+  Answer QuestionBox(std::string_view text) override;
+  std::optional<std::string> OpenDialog(const FileDialogOptions& options) override;
+  std::optional<std::string> SaveDialog(const FileDialogOptions& options) override;
+  void CloseWindow() override;
+  void RestoreAndRaise() override;
+  void FocusList(ListBox box) override;
+
+ private:
+  HWND BeforeModal();
+  std::optional<std::string> FileDialog(const FileDialogOptions& options, bool save);
+
+  MainWindow* window_ = nullptr;
+};
+
+// A message box whose Yes and No buttons read «Да» and «Нет» whatever the
+// system's language; otherwise MessageBoxW.
+int RussianMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT type);
+
+}  // namespace velk::win32

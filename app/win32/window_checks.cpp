@@ -1,0 +1,429 @@
+// velk-win32-checks.exe: drives the real Windows window and message boxes
+// (under Wine on the build machine) and checks what a user meets: the
+// question's buttons «Да» and «Нет», the error box, the window's caption,
+// size, style, colour and cursor, every control's place and font at the
+// window's pixels per inch, the tab order, the file dialogs' filters, a click
+// in a list, Enter in a list, a file appearing in a shown folder, the request
+// of a second start, Enter on a button, and an error that escapes a handler.
+// The records lie in a folder whose name, like theirs, has Russian letters
+// and blanks.
+// Prints each failed check and exits with 1 when any failed.
+//
+// With an argument it acts on a running velk-comtrade.exe instead, for the
+// test of two starts: "state" prints how many converter windows there are,
+// whether the first is minimized and whether it is in front; "minimize" and
+// "close" do that to it.
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/comtrade_form.h"
+#include "app/system_services.h"
+#include "app/win32/main_window.h"
+#include "app/win32/program.h"
+#include "app/win32/win32_text.h"
+#include "app/win32/win32_ui.h"
+#include "comtrade/file_io.h"
+#include "tools/records/record_builder.h"
+
+namespace velk::win32 {
+namespace {
+
+int failures = 0;
+int checks = 0;
+
+void Check(bool ok, const char* what, int line) {
+  ++checks;
+  if (ok) return;
+  ++failures;
+  std::printf("window_checks.cpp:%d: failed: %s\n", line, what);
+  std::fflush(stdout);
+}
+#define CHECK(condition) Check((condition), #condition, __LINE__)
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return text;
+}
+
+// ---- message boxes: what the box showed, then a press on one button ----
+
+struct BoxSeen {
+  int press = IDNO;  // the button to press
+  bool found = false;
+  HWND box = nullptr;
+  std::wstring title, text, yes, no;
+  bool has_ok = false;
+  std::wstring file_type, file_name;  // of a file dialog
+};
+BoxSeen seen;   // the first box or dialog
+BoxSeen after;  // the one after it, when a second press is expected
+UINT_PTR answer_timer = 0;
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
+  wchar_t name[32] = {};
+  GetClassNameW(hwnd, name, 32);
+  if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || hwnd == seen.box) return TRUE;
+  BoxSeen& box = seen.found ? after : seen;
+  box.found = true;
+  box.box = hwnd;
+  box.title = TextOf(hwnd);
+  if (HWND text = GetDlgItem(hwnd, 0xFFFF)) box.text = TextOf(text);
+  if (HWND yes = GetDlgItem(hwnd, IDYES)) box.yes = TextOf(yes);
+  if (HWND no = GetDlgItem(hwnd, IDNO)) box.no = TextOf(no);
+  box.has_ok = GetDlgItem(hwnd, IDOK) != nullptr;
+  // The file dialog's controls: the type list (cmb1) and the name (cmb13 or edt1).
+  if (HWND type = GetDlgItem(hwnd, 0x470)) box.file_type = TextOf(type);
+  if (HWND edit = GetDlgItem(hwnd, 0x47c)) box.file_name = TextOf(edit);
+  if (HWND edit = GetDlgItem(hwnd, 0x480); box.file_name.empty() && edit != nullptr)
+    box.file_name = TextOf(edit);
+  PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(box.press, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(hwnd, box.press)));
+  return FALSE;
+}
+
+void StopAnswering() {
+  if (answer_timer != 0) KillTimer(nullptr, answer_timer);
+  answer_timer = 0;
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+  if (seen.found && (after.press == 0 || after.found)) StopAnswering();
+}
+
+// The next box or dialog of this thread is answered with the button press,
+// and the one after it with then, unless then is 0.
+void Expect(int press, int then = 0) {
+  StopAnswering();
+  seen = BoxSeen{};
+  seen.press = press;
+  after = BoxSeen{};
+  after.press = then;
+  answer_timer = SetTimer(nullptr, 0, 50, AnswerBox);
+}
+
+void CheckBoxes() {
+  Win32Ui ui;  // no window: the boxes have no owner
+  Expect(IDNO);
+  CHECK(ui.QuestionBox(text::kOverwriteQuestion) == Answer::kNo);
+  CHECK(seen.found);
+  CHECK(seen.yes == L"Да");
+  CHECK(seen.no == L"Нет");
+  CHECK(seen.title == L"Информация");
+
+  Expect(IDYES);
+  CHECK(ui.QuestionBox(text::kOverwriteQuestion) == Answer::kYes);
+  CHECK(seen.yes == L"Да");
+
+  Expect(IDOK);
+  static constexpr auto kOpenError = Cp1251("Ошибка открытия файла");
+  ui.ErrorBox(kOpenError);
+  CHECK(seen.found);
+  CHECK(seen.title == L"Ошибка");
+  CHECK(seen.text == L"Ошибка открытия файла");
+  CHECK(seen.has_ok);
+  CHECK(seen.yes.empty() && seen.no.empty());
+
+  // Only the box asked for is renamed: a later plain box keeps the system's words.
+  Expect(IDNO);
+  MessageBoxW(nullptr, L"?", L"", MB_YESNO);
+  CHECK(seen.found);
+  CHECK(seen.yes != L"Да");
+}
+
+// ---- the window ----
+
+RECT ClientRectOf(HWND parent, HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void Pump(MainWindow& window, int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  do {
+    window.PumpPending();
+    Sleep(10);
+  } while (GetTickCount() < end);
+}
+
+template <typename Condition>
+bool PumpUntil(MainWindow& window, Condition condition) {
+  for (int i = 0; i < 300 && !condition(); ++i) Pump(window, 10);
+  return condition();
+}
+
+std::vector<int> TabOrder(HWND window, HWND first) {
+  std::vector<int> order;
+  HWND at = first;
+  do {
+    order.push_back(GetDlgCtrlID(at));
+    at = GetNextDlgTabItem(window, at, FALSE);
+  } while (at != nullptr && at != first && order.size() < 20);
+  return order;
+}
+
+void CheckGeometry(HWND hwnd, int dpi) {
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  CHECK(client.right == Scale(kClientWidth, dpi));
+  CHECK(client.bottom == Scale(kClientHeight, dpi));
+  for (const ControlSpec& spec : kControls) {
+    HWND control = GetDlgItem(hwnd, spec.id);
+    CHECK(control != nullptr);
+    if (control == nullptr) continue;
+    const Box want = Scale(OnClient(spec), dpi);
+    const RECT at = ClientRectOf(hwnd, control);
+    const bool placed = at.left == want.left && at.top == want.top &&
+                        at.bottom - at.top == want.height &&
+                        (spec.kind == Kind::kLabel ? at.right - at.left >= want.width
+                                                   : at.right - at.left == want.width);
+    if (!placed)
+      std::printf("control %d at %ld,%ld,%ld,%ld\n", spec.id, at.left, at.top, at.right, at.bottom);
+    CHECK(placed);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    CHECK(font.lfHeight == -FontPixels(spec.face, dpi));
+    CHECK((font.lfWeight == FW_BOLD) == (spec.face == Face::kBold));
+    CHECK(!font.lfItalic);
+    CHECK(std::wstring(font.lfFaceName) == L"MS Sans Serif");
+  }
+}
+
+void CheckWindow(const std::string& folder) {
+  LocalSystem system(folder);
+  Win32Ui ui;
+  TFComtrade form(ui, system);
+  MainWindow window(form);
+  ui.Attach(&window);
+  form.RestoreLastFolders();
+  CHECK(window.Create(GetModuleHandleW(nullptr)));
+  form.FormCreate();
+  window.ShowState();
+  ShowWindow(window.hwnd(), SW_SHOW);
+  SetFocus(window.Control(kCloseButton));
+  Pump(window, 100);
+  const HWND hwnd = window.hwnd();
+
+  CHECK(TextOf(hwnd) == L"COMTRADE конвертер для ВЕЛК");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  CHECK((style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION)) ==
+        (WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION));
+  CHECK((style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) == 0);
+  LOGBRUSH brush{};
+  GetObjectW(reinterpret_cast<HBRUSH>(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND)), sizeof brush,
+             &brush);
+  CHECK(brush.lbColor == RGB(0, 255, 255));
+  SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(window.Control(kFLHButton)),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  CHECK(GetCursor() == LoadCursorW(nullptr, IDC_HAND));
+  CheckGeometry(hwnd, window.Dpi());
+
+  // Moved to a monitor of 144 pixels per inch, the window lays itself out
+  // again for it, in the place Windows suggests.
+  {
+    RECT outer{0, 0, Scale(kClientWidth, 144), Scale(kClientHeight, 144)};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    OffsetRect(&outer, 100 - outer.left, 50 - outer.top);
+    SendMessageW(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&outer));
+    CHECK(window.Dpi() == 144);
+    CheckGeometry(hwnd, 144);
+    RECT at{};
+    GetWindowRect(hwnd, &at);
+    CHECK(at.left == 100 && at.top == 50);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    RECT back{0, 0, Scale(kClientWidth, dpi), Scale(kClientHeight, dpi)};
+    AdjustWindowRectEx(&back, style, FALSE, 0);
+    SendMessageW(hwnd, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
+    CheckGeometry(hwnd, dpi);
+  }
+
+  // Disabled buttons take no focus; enabled, Tab walks every focusable control.
+  CHECK(TabOrder(hwnd, window.Control(kCloseButton)) ==
+        (std::vector<int>{kCloseButton, kDISButton, kFileListBox2, kFLHButton, kFileListBox1}));
+  form.controls.ConvertANLButton = form.controls.ConvertDISButton = true;
+  form.controls.SovmestButton = true;
+  window.ShowState();
+  CHECK(TabOrder(hwnd, window.Control(kCloseButton)) ==
+        (std::vector<int>{kCloseButton, kDISButton, kConvertDISButton, kFileListBox2, kFLHButton,
+                          kConvertANLButton, kFileListBox1, kSovmestButton}));
+  form.controls.ConvertANLButton = form.controls.ConvertDISButton = false;
+  form.controls.SovmestButton = false;
+  window.ShowState();
+
+  // The list shows the working folder's analog records; a click checks one.
+  HWND list = window.Control(kFileListBox1);
+  CHECK(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1);
+  SendMessageW(list, LB_SETCURSEL, 0, 0);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFileListBox1, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  CHECK(IsWindowEnabled(window.Control(kConvertANLButton)));
+  CHECK(TextOf(window.Control(kDateLabel)) == L"15.07.2024 09:05:30");
+  CHECK(form.controls.FileListBox1.selected_name == "запись 1.flh");
+  wchar_t row[64] = {};
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+  CHECK(std::wstring(row) == L"запись 1.flh");
+
+  // A record that appears in the shown folder appears in the list, and the
+  // selection stays.
+  { std::ofstream(FsPath(folder + "0.flh"), std::ios::binary) << "x"; }
+  CHECK(PumpUntil(window, [&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }));
+  CHECK(SendMessageW(list, LB_GETCURSEL, 0, 0) == 1);
+
+  // FLHButton opens the dialog for analog records; cancelled, it changes nothing.
+  Expect(IDCANCEL);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFLHButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(kFLHButton)));
+  CHECK(seen.found);
+  CHECK(seen.file_type == L"Аналог файлы (*.flh)");
+  CHECK(form.controls.FileListBox1.selected_name == "запись 1.flh");
+
+  // Enter in a list whose convert button is enabled asks where to write the
+  // pair; with the button disabled it does nothing.
+  SetForegroundWindow(hwnd);
+  const std::string out_path = form.paths.OutPathANL;
+  Expect(IDCANCEL);
+  SetFocus(list);
+  PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+  CHECK(PumpUntil(window, [&] { return seen.found; }));
+  CHECK(seen.file_type == L"COMTRADE файлы (*.cfg)");
+  CHECK(seen.file_name == L"sample_anl.cfg");
+  CHECK(form.paths.OutPathANL == out_path);
+  CHECK(!IsWindowEnabled(window.Control(kConvertDISButton)));
+  Expect(IDCANCEL);
+  SetFocus(window.Control(kFileListBox2));
+  PostMessageW(window.Control(kFileListBox2), WM_KEYDOWN, VK_RETURN, 0);
+  Pump(window, 300);
+  CHECK(!seen.found);
+  StopAnswering();
+
+  // Tab moves the focus on in the tab order.
+  SetFocus(window.Control(kFileListBox1));
+  PostMessageW(window.Control(kFileListBox1), WM_KEYDOWN, VK_TAB, 0);
+  Pump(window, 50);
+  CHECK(GetFocus() == window.Control(kCloseButton));
+  PostMessageW(window.Control(kCloseButton), WM_KEYDOWN, VK_TAB, 0);
+  SetFocus(window.Control(kCloseButton));
+  Pump(window, 50);
+  CHECK(GetFocus() == window.Control(kDISButton));
+
+  // The request of a second start restores the minimized window.
+  ShowWindow(hwnd, SW_MINIMIZE);
+  Pump(window, 50);
+  CHECK(IsIconic(hwnd));
+  PostMessageW(hwnd, RegisterWindowMessageW(kRestoreMessage), 0, 0);
+  CHECK(PumpUntil(window, [&] { return !IsIconic(hwnd); }));
+
+  // Enter on the focused CloseButton presses it: the window closes.
+  SetForegroundWindow(hwnd);
+  SetFocus(window.Control(kCloseButton));
+  PostMessageW(window.Control(kCloseButton), WM_KEYDOWN, VK_RETURN, 0);
+  CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
+  MSG quit;
+  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+// A machine whose paths cannot be expanded: the error escapes the handler.
+class FailingSystem : public LocalSystem {
+ public:
+  using LocalSystem::LocalSystem;
+  std::string ExpandFileName(const std::string&) const override {
+    throw std::runtime_error("no such path");
+  }
+};
+
+void CheckEscapedError(const std::string& folder) {
+  FailingSystem system(folder);
+  Win32Ui ui;
+  TFComtrade form(ui, system);
+  MainWindow window(form);
+  ui.Attach(&window);
+  CHECK(window.Create(GetModuleHandleW(nullptr)));
+  form.controls.ConvertANLButton = true;
+  window.ShowState();
+  ShowWindow(window.hwnd(), SW_SHOW);
+  // The save dialog is confirmed with the name it offers; the error that
+  // follows is shown in a box, and the window stays.
+  Expect(IDOK, IDOK);
+  SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(kConvertANLButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(kConvertANLButton)));
+  CHECK(seen.found);
+  CHECK(after.found);
+  CHECK(after.text == L"no such path");
+  CHECK(IsWindow(window.hwnd()));
+  StopAnswering();
+}
+
+std::string MakeFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::string folder = Utf8FromWide(temp) + "velk-win32-checks записи " +
+                             std::to_string(GetCurrentProcessId()) + "\\";
+  std::filesystem::create_directories(FsPath(folder + "comtrade_anl"));
+  testing::FlhRecord record;
+  std::ofstream(FsPath(folder + "запись 1.flh"), std::ios::binary) << record.Ramp(3).Bytes();
+  SetCurrentDirectoryW(WideFromUtf8(folder).c_str());
+  return folder;
+}
+
+// ---- a running program ----
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (std::wstring(name) == L"VelkComtradeWindow") {
+    auto* windows = reinterpret_cast<std::vector<HWND>*>(found);
+    windows->push_back(hwnd);
+  }
+  return TRUE;
+}
+
+int ActOnRunningWindow(std::wstring_view action) {
+  std::vector<HWND> windows;
+  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&windows));
+  if (windows.empty()) {
+    std::printf("windows 0\n");
+    return 1;
+  }
+  HWND window = windows.front();
+  if (action == L"minimize") {
+    ShowWindow(window, SW_MINIMIZE);
+  } else if (action == L"close") {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  } else {
+    std::printf("windows %zu %s %s\n", windows.size(), IsIconic(window) ? "minimized" : "restored",
+                GetForegroundWindow() == window ? "foreground" : "background");
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace velk::win32
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace velk::win32;
+  if (argc > 1) return ActOnRunningWindow(argv[1]);
+  CheckBoxes();
+  const std::string folder = MakeFolder();
+  CheckWindow(folder);
+  CheckEscapedError(folder);
+  SetCurrentDirectoryW(L"C:\\");
+  std::error_code ignored;
+  std::filesystem::remove_all(velk::FsPath(folder), ignored);
+  std::printf("%s: %d of %d checks failed\n", failures == 0 ? "passed" : "FAILED", failures,
+              checks);
+  return failures == 0 ? 0 : 1;
+}

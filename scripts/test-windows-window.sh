@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# The Windows window under Xvfb and Wine: builds velk-comtrade.exe and the
+# window checks for Windows (unless the build folder has them), runs the
+# checks at 96 and at 120 pixels per inch, opens the window over the sample
+# records and saves docs/window-windows.png, then starts the program a second
+# time: that start must end at once with status 0 without touching cmtrd.ddt,
+# and the first window must be restored and in front, still the only one.
+#
+#   scripts/test-windows-window.sh [BUILD_DIR]     (default build-windows)
+#
+# Wine keeps its prefix inside the build folder; the user's own is never used.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build-windows}
+title="COMTRADE конвертер для ВЕЛК"
+
+# What the test needs beyond the build: the cross compiler, Wine, a virtual
+# display, a way to find and click windows, and ImageMagick for the screenshot.
+missing=()
+for need in x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine Xvfb:xvfb \
+  xdotool:xdotool /usr/bin/import:imagemagick; do
+  command -v "${need%%:*}" > /dev/null || missing+=("${need#*:}")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# A build folder of its own is made as scripts/build-windows.sh makes it, so
+# that the suite's build there keeps its options.
+[ -f "$build/CMakeCache.txt" ] || scripts/build-windows.sh "$build"
+cmake --build "$build" --target velk-comtrade velk-win32-checks > /dev/null
+exe=$root/$build/velk-comtrade.exe
+checks=$root/$build/app/win32/velk-win32-checks.exe
+
+export WINEPREFIX=$root/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+work=$(mktemp -d)
+xvfb_pid=""
+first_pid=""
+finish() {
+  [ -n "$first_pid" ] && kill "$first_pid" 2> /dev/null || true
+  wineserver -k 2> /dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2> /dev/null || true
+  rm -rf "$work"
+}
+trap finish EXIT
+fail() {
+  echo "test-windows-window: $*" >&2
+  exit 1
+}
+
+# A display of our own: Xvfb picks a free number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+[ -d "$WINEPREFIX" ] || timeout 300 wineboot -i > /dev/null 2>&1
+
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f > /dev/null 2>&1
+  wineserver -w
+}
+
+# Once as on a Russian Windows (code page 1251 for its narrow text) at 96
+# pixels per inch, once in English, where message boxes say Yes and No of
+# their own, at the 120 the window was laid out for.
+for run in "96 ru_RU.UTF-8" "120 C.UTF-8"; do
+  read -r dpi language <<< "$run"
+  set_dpi "$dpi"
+  echo "window checks at $dpi pixels per inch, $language:"
+  LANG=$language LC_ALL=$language timeout 120 wine "$checks" ||
+    fail "the window checks failed at $dpi pixels per inch"
+done
+
+# The program beside its output folders, remembering examples/ for both lists.
+mkdir -p "$work/app/comtrade_anl" "$work/app/comtrade_dis" "$work/app/comtrade_uni"
+cp "$exe" "$work/app/"
+examples=$(winepath -w "$root/examples/")
+printf '%s\r\n%s\r\n' "$examples" "$examples" > "$work/app/cmtrd.ddt"
+touch -d '2020-01-01 00:00' "$work/app/cmtrd.ddt"
+before=$(stat -c '%Y %s' "$work/app/cmtrd.ddt"; md5sum < "$work/app/cmtrd.ddt")
+
+(cd "$work/app" && exec wine velk-comtrade.exe) &
+first_pid=$!
+window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -n 1) ||
+  fail "no window titled «$title»"
+sleep 1
+
+# The first record of each list chosen, as a user would click it.
+read -r x y width height < <(xdotool getwindowgeometry --shell "$window" |
+  awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
+echo "window at $x,$y, $width x $height"
+[ "$width" -eq 587 ] && [ "$height" -eq 494 ] || fail "client area $width x $height, not 587 x 494"
+xdotool mousemove --window "$window" 60 98 click 1
+xdotool mousemove --window "$window" 60 282 click 1
+xdotool mousemove --window "$window" 300 470
+sleep 1
+mkdir -p docs
+/usr/bin/import -window root -crop "${width}x${height}+${x}+${y}" +repage docs/window-windows.png
+echo "docs/window-windows.png"
+
+timeout 30 wine "$checks" minimize > /dev/null
+sleep 0.5
+state=$(timeout 30 wine "$checks" state | tr -d "\r")
+[[ $state == "windows 1 minimized"* ]] || fail "could not minimize the window: $state"
+
+# The second start.
+started=$(date +%s%N)
+status=0
+(cd "$work/app" && timeout 30 wine velk-comtrade.exe) || status=$?
+ended=$(date +%s%N)
+[ "$status" -eq 0 ] || fail "the second start ended with status $status"
+echo "the second start ended with status 0 after $(((ended - started) / 1000000)) ms"
+after=$(stat -c '%Y %s' "$work/app/cmtrd.ddt"; md5sum < "$work/app/cmtrd.ddt")
+[ "$before" = "$after" ] || fail "the second start changed cmtrd.ddt"
+for _ in $(seq 50); do
+  state=$(timeout 30 wine "$checks" state | tr -d "\r")
+  [ "$state" = "windows 1 restored foreground" ] && break
+  sleep 0.2
+done
+echo "after the second start: $state"
+[ "$state" = "windows 1 restored foreground" ] || fail "the first window was not restored and raised"
+[ "$(xdotool search --name "^$title\$" | wc -l)" -eq 1 ] || fail "more than one window"
+
+timeout 30 wine "$checks" close > /dev/null
+status=0
+wait "$first_pid" || status=$?
+first_pid=""
+[ "$status" -eq 0 ] || fail "the window program ended with status $status"
+
+# Two starts at the same moment: exactly one window.
+(cd "$work/app" && exec wine velk-comtrade.exe) &
+first_pid=$!
+(cd "$work/app" && exec wine velk-comtrade.exe) &
+second_pid=$!
+timeout 60 xdotool search --sync --name "^$title\$" > /dev/null || fail "no window after two starts"
+sleep 2
+state=$(timeout 30 wine "$checks" state | tr -d "\r")
+echo "after two starts at once: $state"
+[[ $state == "windows 1 "* ]] || fail "two starts at once opened other than one window"
+timeout 30 wine "$checks" close > /dev/null
+for pid in "$first_pid" "$second_pid"; do
+  wait "$pid" || fail "a start of the two ended with a status other than 0"
+done
+first_pid=""
+echo "test-windows-window: passed"
