@@ -19,16 +19,7 @@ mingw=x86_64-w64-mingw32
 
 packages=(build-essential cmake ninja-build libgtest-dev g++-mingw-w64-x86-64-posix wine xvfb
           xdotool zip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh "${packages[@]}"
 
 toolchain=$root/cmake/mingw-w64.cmake
 gtest=$root/$build/googletest-install

@@ -5,16 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n libgl-dev
           fonts-dejavu-core fonts-dejavu-extra libgtest-dev clang libclang-rt-14-dev locales)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$(dirname "$0")"/install-missing.sh "${packages[@]}"
 
 # A decimal-comma locale: the tests convert under it to prove no number depends on it.
 if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then

@@ -17,17 +17,7 @@ title="COMTRADE конвертер для ВЕЛК"
 
 # What the test needs beyond the build: the cross compiler, Wine, a virtual
 # display, a way to find and click windows, and ImageMagick for the screenshot.
-missing=()
-for need in x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine Xvfb:xvfb \
-  xdotool:xdotool /usr/bin/import:imagemagick; do
-  command -v "${need%%:*}" > /dev/null || missing+=("${need#*:}")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh g++-mingw-w64-x86-64-posix wine xvfb xdotool imagemagick
 
 # A build folder of its own is made as scripts/build-windows.sh makes it, so
 # that the suite's build there keeps its options.

@@ -104,9 +104,9 @@ struct Measure {
   int text = 0;
 };
 
-Measure MeasureFont(const LOGFONTW& spec, std::wstring_view text) {
+Measure MeasureFont(const LOGFONTW& logfont, std::wstring_view text) {
   HDC screen = GetDC(nullptr);
-  HFONT font = CreateFontIndirectW(&spec);
+  HFONT font = CreateFontIndirectW(&logfont);
   const HGDIOBJ old = SelectObject(screen, font);
   TEXTMETRICW metrics{};
   GetTextMetricsW(screen, &metrics);
@@ -125,12 +125,12 @@ Measure MeasureFont(const LOGFONTW& spec, std::wstring_view text) {
 int FontStretch(int dpi) {
   constexpr std::wstring_view kWidestDate = L"00.00.0000 00:00:00";
   const int room = Scale(FindControl(kDateLabel)->at.width, dpi);
-  LOGFONTW spec = FontSpec(Face::kBold, dpi);
-  const Measure natural = MeasureFont(spec, kWidestDate);
+  LOGFONTW logfont = FontSpec(Face::kBold, dpi);
+  const Measure natural = MeasureFont(logfont, kWidestDate);
   if (natural.text <= room || natural.average <= 0) return 100;
   for (int percent = 99; percent > 60; --percent) {
-    spec.lfWidth = natural.average * percent / 100;
-    if (MeasureFont(spec, kWidestDate).text <= room) return percent;
+    logfont.lfWidth = natural.average * percent / 100;
+    if (MeasureFont(logfont, kWidestDate).text <= room) return percent;
   }
   return 60;
 }
@@ -213,23 +213,23 @@ void MainWindow::FreeFonts() {
 void MainWindow::CreateControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   for (std::size_t i = 0; i < kControls.size(); ++i) {
-    const ControlSpec& spec = kControls[i];
-    const ControlClass kind = ClassOf(spec.kind);
-    captions_[i] = WideFromCp1251(spec.caption);
+    const ControlSpec& entry = kControls[i];
+    const ControlClass kind = ClassOf(entry.kind);
+    captions_[i] = WideFromCp1251(entry.caption);
     CreateWindowExW(kind.ex_style, kind.name, captions_[i].c_str(), kind.style, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
   }
 }
 
 // Where control i goes at the window's pixels per inch: a label as wide as
 // its caption needs, at least as wide as laid out.
 RECT MainWindow::PlaceOf(std::size_t i) const {
-  const ControlSpec& spec = kControls[i];
-  Box at = Scale(OnClient(spec), dpi_);
-  HWND control = Control(spec.id);
-  if (spec.kind == Kind::kLabel && control != nullptr) {
+  const ControlSpec& entry = kControls[i];
+  Box at = Scale(OnClient(entry), dpi_);
+  HWND control = Control(entry.id);
+  if (entry.kind == Kind::kLabel && control != nullptr) {
     HDC dc = GetDC(control);
-    const HGDIOBJ old = SelectObject(dc, FontOf(spec.face));
+    const HGDIOBJ old = SelectObject(dc, FontOf(entry.face));
     SIZE extent{};
     GetTextExtentPoint32W(dc, captions_[i].c_str(), static_cast<int>(captions_[i].size()), &extent);
     SelectObject(dc, old);
@@ -242,13 +242,13 @@ RECT MainWindow::PlaceOf(std::size_t i) const {
 // Every control at its place, with its font.
 void MainWindow::LayOut() {
   for (std::size_t i = 0; i < kControls.size(); ++i) {
-    const ControlSpec& spec = kControls[i];
-    HWND control = Control(spec.id);
+    const ControlSpec& entry = kControls[i];
+    HWND control = Control(entry.id);
     if (control == nullptr) continue;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(spec.face)), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry.face)), FALSE);
     const RECT at = PlaceOf(i);
     MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
-    if (spec.kind == Kind::kFileList)
+    if (entry.kind == Kind::kFileList)
       SendMessageW(control, LB_SETITEMHEIGHT, 0, Scale(kListRowHeight, dpi_));
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
@@ -396,8 +396,8 @@ void MainWindow::Enter() {
   char key = '\r';
   if (id == kFileListBox1) return Run([&] { form_.FileListBox1KeyPress(key); });
   if (id == kFileListBox2) return Run([&] { form_.FileListBox2KeyPress(key); });
-  const ControlSpec* spec = FindControl(id);
-  if (spec != nullptr && spec->kind == Kind::kButton && IsWindowEnabled(focus))
+  const ControlSpec* entry = FindControl(id);
+  if (entry != nullptr && entry->kind == Kind::kButton && IsWindowEnabled(focus))
     SendMessageW(focus, BM_CLICK, 0, 0);
 }
 

@@ -176,24 +176,24 @@ void CheckGeometry(HWND hwnd, int dpi) {
   GetClientRect(hwnd, &client);
   CHECK(client.right == Scale(kClientWidth, dpi));
   CHECK(client.bottom == Scale(kClientHeight, dpi));
-  for (const ControlSpec& spec : kControls) {
-    HWND control = GetDlgItem(hwnd, spec.id);
+  for (const ControlSpec& entry : kControls) {
+    HWND control = GetDlgItem(hwnd, entry.id);
     CHECK(control != nullptr);
     if (control == nullptr) continue;
-    const Box want = Scale(OnClient(spec), dpi);
+    const Box want = Scale(OnClient(entry), dpi);
     const RECT at = ClientRectOf(hwnd, control);
     const bool placed = at.left == want.left && at.top == want.top &&
                         at.bottom - at.top == want.height &&
-                        (spec.kind == Kind::kLabel ? at.right - at.left >= want.width
+                        (entry.kind == Kind::kLabel ? at.right - at.left >= want.width
                                                    : at.right - at.left == want.width);
     if (!placed)
-      std::printf("control %d at %ld,%ld,%ld,%ld\n", spec.id, at.left, at.top, at.right, at.bottom);
+      std::printf("control %d at %ld,%ld,%ld,%ld\n", entry.id, at.left, at.top, at.right, at.bottom);
     CHECK(placed);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
                &font);
-    CHECK(font.lfHeight == -FontPixels(spec.face, dpi));
-    CHECK((font.lfWeight == FW_BOLD) == (spec.face == Face::kBold));
+    CHECK(font.lfHeight == -FontPixels(entry.face, dpi));
+    CHECK((font.lfWeight == FW_BOLD) == (entry.face == Face::kBold));
     CHECK(!font.lfItalic);
     CHECK(std::wstring(font.lfFaceName) == L"MS Sans Serif");
   }
