@@ -185,9 +185,10 @@ void CheckGeometry(HWND hwnd, int dpi) {
     const bool placed = at.left == want.left && at.top == want.top &&
                         at.bottom - at.top == want.height &&
                         (entry.kind == Kind::kLabel ? at.right - at.left >= want.width
-                                                   : at.right - at.left == want.width);
+                                                    : at.right - at.left == want.width);
     if (!placed)
-      std::printf("control %d at %ld,%ld,%ld,%ld\n", entry.id, at.left, at.top, at.right, at.bottom);
+      std::printf("control %d at %ld,%ld,%ld,%ld\n", entry.id, at.left, at.top, at.right,
+                  at.bottom);
     CHECK(placed);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
