@@ -126,9 +126,9 @@ class TFComtrade {
   FileList& List(ListBox box);
   static std::string_view MaskOf(ListBox box);
   // Reads the list's folder again into its names. A selected name that is
-  // gone is unselected: the labels of its record go back to their start,
-  // its convert button is disabled, and the rule of SovmestButton runs, as
-  // after any change of selection. Returns true when the names or the
+  // gone is unselected and the list's click handler runs on no record: its
+  // check shows "Не найден" and disables its convert button, and the rule of
+  // SovmestButton runs, as after any change of selection. Returns true when the names or the
   // selection changed, so that a view draws the list again only then.
   bool RefreshList(ListBox box);
   // The user selected the row of name in a list, by mouse or keyboard: it
@@ -155,7 +155,6 @@ class TFComtrade {
   std::string ReadLastFolderAt(const std::string& path, int n);
   bool SetListFolder(ListBox box, const std::string& folder);
   void ShowFolder(ListBox box, const std::string& folder);
-  void ForgetRecord(ListBox box);
   void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
                     void (TFComtrade::*check)());
   void ChooseOutput(std::string& out_path, void (TFComtrade::*convert)());

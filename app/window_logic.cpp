@@ -117,29 +117,15 @@ bool TFComtrade::SetListFolder(ListBox box, const std::string& folder) {
   return true;
 }
 
-// The record of a list is no longer selected: what its check showed goes, and
-// the combined conversion needs a record again.
-void TFComtrade::ForgetRecord(ListBox box) {
-  List(box).selected_name.clear();
-  if (box == ListBox::kFileListBox1) {
-    controls.NameLabel.clear();
-    controls.DateLabel.clear();
-    controls.TipLabel = text::kNoDeviceType;
-    controls.ConvertANLButton = false;
-  } else {
-    controls.DateLabelDIS.clear();
-    controls.ConvertDISButton = false;
-  }
-  DecideSovmest();
-}
-
 bool TFComtrade::RefreshList(ListBox box) {
   FileList& list = List(box);
   std::vector<std::string> names = ListFolder(list.folder, MaskOf(box));
   const bool names_changed = names != list.names;
   if (names_changed) list.names = std::move(names);
   if (list.selected_name.empty() || list.SelectedRow() >= 0) return names_changed;
-  ForgetRecord(box);
+  // The selected record is gone: the list selects nothing, and its check, run
+  // on no record, shows what it shows for a record that cannot be opened.
+  ListClick(box, "");
   return true;
 }
 

@@ -458,14 +458,15 @@ TEST(FileListState, RecordsAddedAndDeletedBetweenClicksKeepTheSelectionOnItsName
   EXPECT_EQ(list.SelectedRow(), 2);
   EXPECT_EQ(f.form.controls.TipLabel, "60");
 
-  // The selected record goes: nothing is selected, and nothing of it is shown.
+  // The selected record goes: nothing is selected, and the labels say so as
+  // a check of a record that cannot be opened does.
   fs::remove(f.rec + "d60.flh");
   EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
   EXPECT_EQ(list.names, (Names{"a.flh", "C.FLH"}));
   EXPECT_EQ(list.selected_name, "");
   EXPECT_EQ(list.SelectedFile(), "");
   EXPECT_EQ(f.form.controls.NameLabel, "");
-  EXPECT_EQ(f.form.controls.DateLabel, "");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Не найден");
   EXPECT_EQ(f.form.controls.TipLabel, "--");
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
   EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));
@@ -515,7 +516,7 @@ TEST(FileListState, SovmestRuleRunsWhenARefreshDropsASelectedRecord) {
 
   fs::remove(f.rec + "rec.txt");
   EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
-  EXPECT_EQ(f.form.controls.DateLabelDIS, "");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   EXPECT_FALSE(f.form.controls.ConvertDISButton);
   EXPECT_FALSE(f.form.controls.SovmestButton);
   EXPECT_EQ(f.form.controls.DateLabel, "15.07.2024 09:05:30");  // the analog side stays

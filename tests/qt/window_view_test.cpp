@@ -238,12 +238,13 @@ TEST_F(WindowView, ARecordCopiedIntoTheShownFolderAppearsWithoutAClick) {
   QTest::mouseClick(Button("ConvertANLButton"), Qt::LeftButton);
   ASSERT_EQ(f.ui.save_dialogs.size(), 1u);
 
-  // The highlighted record deleted: nothing is highlighted, nothing of it shown.
+  // The highlighted record deleted: nothing is highlighted, and the labels
+  // say that no record is there.
   std::filesystem::remove(f.system.current_directory + "b.flh");
   ASSERT_TRUE(WaitFor([&] { return list->count() == 2; }));
   EXPECT_EQ(CurrentName(list), "");
   EXPECT_TRUE(list->selectedItems().isEmpty());
-  EXPECT_EQ(Text("DateLabel"), "");
+  EXPECT_EQ(Text("DateLabel"), "Не найден");
   EXPECT_EQ(Text("TipLabel"), "--");
   EXPECT_FALSE(Button("ConvertANLButton")->isEnabled());
   EXPECT_FALSE(Button("SovmestButton")->isEnabled());
