@@ -24,6 +24,17 @@
 
 namespace velk {
 
+// Size and time of last change of a record: a record copied over another
+// under the same name shows another stamp.
+struct FileStamp {
+  bool found = false;
+  std::uintmax_t size = 0;
+  std::int64_t changed = 0;  // the file system's clock ticks
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+// The stamp of the file at path; not found when it cannot be read.
+FileStamp StampOf(const std::string& path);
+
 // A file list of the window: the folder it shows, the names it shows and the
 // name selected in it. The selection is a name, never a row: a view draws
 // `names` and highlights `selected_name`, and a list read again keeps it.
@@ -31,6 +42,7 @@ struct FileList {
   std::string folder;              // ends with the path separator
   std::vector<std::string> names;  // the folder's records, sorted as ListFolder sorts
   std::string selected_name;       // empty when nothing is selected
+  FileStamp checked_stamp;         // of the selected record when it was last checked
   // Full path of the selected file, or empty when nothing is selected.
   std::string SelectedFile() const { return selected_name.empty() ? "" : folder + selected_name; }
   // Row of selected_name in names, or -1 when it is not shown.
@@ -76,6 +88,9 @@ struct ConversionPaths {
   std::string OutPathANL;
   std::string OutPathDIS;
   std::string OutPathUNI;
+  // The folder that holds the three default output folders when it is the
+  // user's own (the program's folder takes no new file); empty otherwise.
+  std::string UserOutputFolder;
 };
 
 class TFComtrade {
@@ -103,6 +118,10 @@ class TFComtrade {
   // that file, when present, gives both remembered folders and the lists show
   // them.
   void RestoreLastFolders();
+  // Where the program's folder takes no new file, the three default output
+  // paths move into "velk-comtrade" under the user's documents folder, whose
+  // output folders are made when a save dialog first needs them.
+  void PlaceOutputFolders();
   // Line n (0 or 1) of the last-folders file without its line end, at most 199
   // characters; empty when the line is missing. Reports a file it cannot open.
   std::string ReadLastFolder(int n);
@@ -128,9 +147,16 @@ class TFComtrade {
   // Reads the list's folder again into its names. A selected name that is
   // gone is unselected and the list's click handler runs on no record: its
   // check shows "Не найден" and disables its convert button, and the rule of
-  // SovmestButton runs, as after any change of selection. Returns true when the names or the
-  // selection changed, so that a view draws the list again only then.
+  // SovmestButton runs, as after any change of selection. A selected record
+  // whose size or time of change differs from when it was checked is checked
+  // again, as by a click. Returns true when the names, the selection or the
+  // labels may have changed, so that a view draws again only then.
   bool RefreshList(ListBox box);
+  // Both lists read again, as when a shown folder changed or the user comes
+  // back to the window; true when either may show something new. A view
+  // refreshes first and draws afterwards, so that what it draws is what the
+  // records are now.
+  bool RefreshLists();
   // The user selected the row of name in a list, by mouse or keyboard: it
   // becomes the list's selection and the list's click handler runs.
   void ListClick(ListBox box, std::string_view name);
@@ -155,8 +181,11 @@ class TFComtrade {
   std::string ReadLastFolderAt(const std::string& path, int n);
   bool SetListFolder(ListBox box, const std::string& folder);
   void ShowFolder(ListBox box, const std::string& folder);
-  void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
-                    void (TFComtrade::*check)());
+  void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder);
+  // Runs the header check of the list's selected record and then the rule of
+  // SovmestButton, as every choice of a record does.
+  void CheckSelected(ListBox box);
+  void SetDefaultOutputPaths(const std::string& root);
   void ChooseOutput(std::string& out_path, void (TFComtrade::*convert)());
   void DecideSovmest();
   // Takes what an analog header parsed into the window's state and TipLabel.

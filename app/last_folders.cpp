@@ -93,6 +93,7 @@ std::string TFComtrade::PlaceLastFoldersFile() {
 }
 
 void TFComtrade::RestoreLastFolders() {
+  PlaceOutputFolders();
   // Before the file is read, both lists show the working directory.
   const std::string working = system_.CurrentDirectory();
   ShowFolder(ListBox::kFileListBox1, working);

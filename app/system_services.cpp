@@ -10,6 +10,13 @@
 
 #include "comtrade/file_io.h"
 
+#ifdef _WIN32
+#include <windows.h>
+// windows.h first: the shell's header needs its types.
+#include <knownfolders.h>
+#include <shlobj.h>
+#endif
+
 namespace velk {
 namespace {
 
@@ -111,6 +118,26 @@ std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_
 std::string LocalSystem::UserConfigFolder() const {
   return ConfigFolderFrom(Environment("APPDATA"), Environment("XDG_CONFIG_HOME"),
                           Environment("HOME"));
+}
+
+std::string DocumentsFolderFrom(const std::string& xdg_documents_dir, const std::string& home) {
+  if (!xdg_documents_dir.empty() && xdg_documents_dir.front() == '/')
+    return WithSeparator(xdg_documents_dir);
+  if (home.empty()) return "";
+  return WithSeparator(home) + "Documents" + kSeparator;
+}
+
+std::string LocalSystem::UserDocumentsFolder() const {
+#ifdef _WIN32
+  PWSTR wide = nullptr;
+  std::string folder;
+  if (SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &wide) == S_OK)
+    folder = PathText(std::filesystem::path(wide));
+  CoTaskMemFree(wide);
+  return folder.empty() ? folder : WithSeparator(folder);
+#else
+  return DocumentsFolderFrom(Environment("XDG_DOCUMENTS_DIR"), Environment("HOME"));
+#endif
 }
 
 int LocalSystem::CurrentYear() const {

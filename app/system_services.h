@@ -27,6 +27,10 @@ class SystemServices {
   // The user's own folder for this program's settings, ending with the path
   // separator; empty when the machine names none. It may not exist yet.
   virtual std::string UserConfigFolder() const { return ""; }
+  // The user's documents folder, ending with the path separator; empty when
+  // the machine names none. Where the window's default output folders go
+  // when the program's own folder takes no new file.
+  virtual std::string UserDocumentsFolder() const { return ""; }
   // True iff a new file can be created in folder (which ends with the separator).
   virtual bool CanCreateFileIn(const std::string& folder) const;
   // Creates folder with its parents when missing; true when it exists afterwards.
@@ -68,6 +72,7 @@ class LocalSystem : public SystemServices {
   std::string StateFilePath() const override { return state_folder_.StateFilePath(); }
   void ReleaseStateFile() override { state_folder_.Release(); }
   std::string UserConfigFolder() const override;
+  std::string UserDocumentsFolder() const override;
   std::string CurrentDirectory() const override;
   bool SetCurrentDir(const std::string& folder) override;
   std::string ExpandFileName(const std::string& path) const override;
@@ -83,6 +88,12 @@ class LocalSystem : public SystemServices {
 // none of them helps.
 std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_config_home,
                              const std::string& home);
+
+// The user's documents folder under the given environment values (each empty
+// when unset): $XDG_DOCUMENTS_DIR when it is a full path, else ~/Documents,
+// with its trailing separator. Empty when neither helps. (Windows asks the
+// system for its documents folder instead.)
+std::string DocumentsFolderFrom(const std::string& xdg_documents_dir, const std::string& home);
 
 // The folder part of a path with its trailing separator ("" when it has none).
 std::string FolderOf(const std::string& path);

@@ -65,6 +65,16 @@ std::vector<std::string> ListFolder(const std::string& folder, std::string_view 
   return names;
 }
 
+FileStamp StampOf(const std::string& path) {
+  const std::filesystem::path file = FsPath(path);
+  if (path.empty() || file.empty()) return {};
+  std::error_code size_error, time_error;
+  const auto size = std::filesystem::file_size(file, size_error);
+  const auto changed = std::filesystem::last_write_time(file, time_error);
+  if (size_error || time_error) return {};
+  return {true, size, static_cast<std::int64_t>(changed.time_since_epoch().count())};
+}
+
 int FileList::SelectedRow() const {
   if (selected_name.empty()) return -1;
   const auto at = std::find(names.begin(), names.end(), selected_name);
@@ -122,11 +132,24 @@ bool TFComtrade::RefreshList(ListBox box) {
   std::vector<std::string> names = ListFolder(list.folder, MaskOf(box));
   const bool names_changed = names != list.names;
   if (names_changed) list.names = std::move(names);
-  if (list.selected_name.empty() || list.SelectedRow() >= 0) return names_changed;
-  // The selected record is gone: the list selects nothing, and its check, run
-  // on no record, shows what it shows for a record that cannot be opened.
-  ListClick(box, "");
+  if (list.selected_name.empty()) return names_changed;
+  if (list.SelectedRow() < 0) {
+    // The selected record is gone: the list selects nothing, and its check, run
+    // on no record, shows what it shows for a record that cannot be opened.
+    ListClick(box, "");
+    return true;
+  }
+  // A record copied over the selected one: its labels must tell what
+  // «Конвертировать» would now convert.
+  if (StampOf(list.SelectedFile()) == list.checked_stamp) return names_changed;
+  CheckSelected(box);
   return true;
+}
+
+bool TFComtrade::RefreshLists() {
+  const bool analog_changed = RefreshList(ListBox::kFileListBox1);
+  const bool discrete_changed = RefreshList(ListBox::kFileListBox2);
+  return analog_changed || discrete_changed;
 }
 
 void TFComtrade::ListClick(ListBox box, std::string_view name) {
@@ -156,8 +179,7 @@ std::string ShownName(const FileList& list, const std::string& name) {
 
 }  // namespace
 
-void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder,
-                              void (TFComtrade::*check)()) {
+void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder) {
   const auto chosen = ui_.OpenDialog(options);
   if (!chosen) return;
   const std::string full = system_.ExpandFileName(*chosen);
@@ -168,17 +190,19 @@ void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std
   List(box).selected_name = ShownName(List(box), NameOf(full));
   ui_.FocusList(box);
   WriteLastFolders();
-  (this->*check)();
+  // A record chosen here decides «Совместить» as a click in its list does: a
+  // button left enabled would combine two records of different moments.
+  CheckSelected(box);
 }
 
 void TFComtrade::FLHButtonClick() {
   ChooseRecord({std::string(text::kAnalogFilter), "flh", paths.FolderANL, ""},
-               ListBox::kFileListBox1, paths.FolderANL, &TFComtrade::ReadHeaderANL);
+               ListBox::kFileListBox1, paths.FolderANL);
 }
 
 void TFComtrade::DISButtonClick() {
   ChooseRecord({std::string(text::kDiscreteFilter), "txt", paths.FolderDIS, ""},
-               ListBox::kFileListBox2, paths.FolderDIS, &TFComtrade::ReadHeaderDIS);
+               ListBox::kFileListBox2, paths.FolderDIS);
 }
 
 // The combined conversion needs both records checked and started at the same
@@ -188,14 +212,24 @@ void TFComtrade::DecideSovmest() {
                            SameStartMoment(analog.Numbers(), discrete);
 }
 
-void TFComtrade::FileListBox1Click() {
-  ReadHeaderANL();
+// The stamp is taken before the check reads the record, so that a record
+// rewritten while it is read is checked again at the next refresh.
+void TFComtrade::CheckSelected(ListBox box) {
+  FileList& list = List(box);
+  list.checked_stamp = StampOf(list.SelectedFile());
+  if (box == ListBox::kFileListBox1)
+    ReadHeaderANL();
+  else
+    ReadHeaderDIS();
   DecideSovmest();
 }
 
+void TFComtrade::FileListBox1Click() {
+  CheckSelected(ListBox::kFileListBox1);
+}
+
 void TFComtrade::FileListBox2Click() {
-  ReadHeaderDIS();
-  DecideSovmest();
+  CheckSelected(ListBox::kFileListBox2);
 }
 
 void TFComtrade::FileListBox1KeyPress(char& key) {
@@ -215,6 +249,10 @@ void TFComtrade::FileListBox2KeyPress(char& key) {
 // The chosen path is stored before the overwrite question, so a path refused
 // and then abandoned by cancelling is the one offered next time.
 void TFComtrade::ChooseOutput(std::string& out_path, void (TFComtrade::*convert)()) {
+  // The user's own output folders are made when the dialog first opens in one.
+  const std::string& user_folder = paths.UserOutputFolder;
+  if (!user_folder.empty() && FolderOf(out_path).starts_with(user_folder))
+    system_.MakeFolder(FolderOf(out_path));
   FileDialogOptions options{std::string(text::kComtradeFilter), "cfg", FolderOf(out_path),
                             NameOf(out_path)};
   for (;;) {

@@ -163,7 +163,7 @@ TEST(DiscreteHeader, RecordCutInsideAnEventPairNamesTheLineAfterItsFirstLine) {
 
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
-  f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt"};
+  f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt", {}};
   f.form.ReadHeaderDIS();
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   f.form.controls.FileListBox2.selected_name.clear();

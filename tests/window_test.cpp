@@ -271,19 +271,24 @@ TEST(SovmestButton, NeedsBothChecksToHaveSucceeded) {
   EXPECT_FALSE(f.form.controls.SovmestButton);
 }
 
-TEST(SovmestButton, DialogChoiceLeavesItAsItWasUntilTheNextListChange) {
+// A record chosen through a dialog decides the button as a click does, in both
+// directions: a pair of two different faults is never combined.
+TEST(SovmestButton, DialogChoiceDecidesItAsAListClickDoes) {
   WindowFixture f;
-  f.DiscreteChecked();
+  f.ClickDiscrete(f.Put("rec.txt", kDiscrete));
   f.ClickAnalog(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
   ASSERT_TRUE(f.form.controls.SovmestButton);
 
-  f.ui.open_answers.push_back(f.Put("other.flh", Analog({0x24, 0x01, 0x01, 0x00, 0x00, 0x00})));
+  // Another moment through «FLH файл»: the button goes.
+  f.ui.open_answers.push_back(f.Put("other.flh", Analog({0x19, 0x02, 0x13, 0x16, 0x33, 0x45})));
   f.form.FLHButtonClick();
-  EXPECT_EQ(f.form.controls.DateLabel, "01.01.2024 00:00:00");
-  EXPECT_TRUE(f.form.controls.SovmestButton);  // still enabled: a dialog decides nothing
-
-  f.ClickDiscrete(f.Put("rec.txt", kDiscrete));
+  EXPECT_EQ(f.form.controls.DateLabel, "13.02.2019 16:33:45");
   EXPECT_FALSE(f.form.controls.SovmestButton);
+
+  // A discrete record of that moment through «Дискр файл»: the button comes.
+  f.ui.open_answers.push_back(f.Put("match.txt", Cp("// 13 02 16:33:45\r\n\\\\ Пуск\r\n")));
+  f.form.DISButtonClick();
+  EXPECT_TRUE(f.form.controls.SovmestButton);
 }
 
 // ---- Enter in a list ----
@@ -504,9 +509,6 @@ TEST(FileListState, TheRecordClickedIsTheRecordCheckedAndConverted) {
 
 TEST(FileListState, SovmestRuleRunsWhenARefreshDropsASelectedRecord) {
   ListFixture f;
-  // Choosing through the dialogs leaves the button as it was; a click decides.
-  EXPECT_FALSE(f.form.controls.SovmestButton);
-  f.form.ListClick(ListBox::kFileListBox2, "rec.txt");
   ASSERT_TRUE(f.form.controls.SovmestButton);  // d60.flh starts at 09:05:30 too
 
   // Records that come and go beside the selected ones decide nothing.
@@ -521,6 +523,30 @@ TEST(FileListState, SovmestRuleRunsWhenARefreshDropsASelectedRecord) {
   EXPECT_FALSE(f.form.controls.SovmestButton);
   EXPECT_EQ(f.form.controls.DateLabel, "15.07.2024 09:05:30");  // the analog side stays
   EXPECT_TRUE(f.form.controls.ConvertANLButton);
+}
+
+// A record copied over the highlighted one is checked again when the list is
+// read again, and a click on the highlighted row checks it too: the labels
+// always tell what «Конвертировать» would convert.
+TEST(FileListState, ARecordRewrittenInPlaceIsCheckedAgain) {
+  ListFixture f;
+  f.form.ListClick(ListBox::kFileListBox2, "rec.txt");
+  ASSERT_TRUE(f.form.controls.SovmestButton);
+  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));
+
+  WriteFile(f.rec + "d60.flh", AnalogOfType(31, 0x31) + "x");  // damaged, another size
+  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Поврежден");
+  EXPECT_FALSE(f.form.controls.ConvertANLButton);
+  EXPECT_FALSE(f.form.controls.SovmestButton);
+  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));  // checked once, not at every refresh
+
+  // Mended under the same name: a click on the row that is still highlighted
+  // checks it at once.
+  WriteFile(f.rec + "d60.flh", AnalogOfType(60, 0x30));
+  f.form.ListClick(ListBox::kFileListBox1, "d60.flh");
+  EXPECT_EQ(f.form.controls.TipLabel, "60");
+  EXPECT_TRUE(f.form.controls.SovmestButton);
 }
 
 TEST(FileListState, AFolderThatGoesEmptiesItsList) {
@@ -617,6 +643,40 @@ TEST(LastFoldersPlace, AFileBesideAReadOnlyExecutableIsReadUntilTheUserHasOwnOne
   g.form.RestoreLastFolders();
   EXPECT_EQ(g.form.paths.FolderANL, g.dir / "working/");
   EXPECT_EQ(g.form.paths.FolderDIS, g.dir.Folder());
+}
+
+// A program the user may not write beside: the save dialogs open in the
+// user's own output folders, made when first needed, and a conversion writes there.
+TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFile) {
+  FormFixture beside;
+  beside.system.documents_folder = beside.dir / "docs/";
+  beside.form.RestoreLastFolders();
+  EXPECT_EQ(beside.form.paths.OutPathANL, beside.dir / "comtrade_anl/sample_anl.cfg");
+
+  FormFixture f;
+  f.system.executable_folder_writable = false;
+  f.system.documents_folder = f.dir / "docs/";
+  f.form.RestoreLastFolders();
+  const std::string own = f.dir / "docs/velk-comtrade/";
+  EXPECT_EQ(f.form.paths.OutPathANL, f.dir / "docs/velk-comtrade/comtrade_anl/sample_anl.cfg");
+  EXPECT_EQ(f.form.paths.OutPathDIS, f.dir / "docs/velk-comtrade/comtrade_dis/sample_dis.cfg");
+  EXPECT_EQ(f.form.paths.OutPathUNI, f.dir / "docs/velk-comtrade/comtrade_uni/sample_uni.cfg");
+  EXPECT_FALSE(Exists(own));
+
+  f.ui.open_answers.push_back(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
+  f.form.FLHButtonClick();
+  f.ui.save_answers.push_back(f.form.paths.OutPathANL);
+  f.form.ConvertANLButtonClick();
+  ASSERT_EQ(f.ui.save_dialogs.size(), 1u);
+  EXPECT_EQ(f.ui.save_dialogs[0].initial_folder, f.dir / "docs/velk-comtrade/comtrade_anl/");
+  EXPECT_TRUE(Exists(f.dir / "docs/velk-comtrade/comtrade_anl/sample_anl.dat"));
+  EXPECT_FALSE(Exists(f.dir / "docs/velk-comtrade/comtrade_dis"));
+  EXPECT_TRUE(f.ui.errors.empty());
+#ifndef _WIN32
+  EXPECT_EQ(DocumentsFolderFrom("/home/u/Док", "/home/u"), "/home/u/Док/");
+  EXPECT_EQ(DocumentsFolderFrom("relative", "/home/u"), "/home/u/Documents/");
+  EXPECT_EQ(DocumentsFolderFrom("", ""), "");
+#endif
 }
 
 TEST(LastFoldersPlace, ConfigurationFolderFollowsTheEnvironment) {

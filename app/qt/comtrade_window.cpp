@@ -133,6 +133,21 @@ class FileListView : public QListWidget {
     QListWidget::focusInEvent(event);
     if (!had_current)
       selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    viewport()->update();
+  }
+  void focusOutEvent(QFocusEvent* event) override {
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
+  }
+  // The list that has the keyboard focus shows it as the buttons do: a dotted
+  // frame, which the toolkit's faint tint alone does not make plain on aqua.
+  void paintEvent(QPaintEvent* event) override {
+    QListWidget::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(viewport()->rect().adjusted(1, 1, -2, -2));
   }
 };
 
@@ -284,8 +299,16 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
           [this](int row) { Selected(ListBox::kFileListBox1, row); });
   connect(list2_, &QListWidget::currentRowChanged, this,
           [this](int row) { Selected(ListBox::kFileListBox2, row); });
-  list1_->installEventFilter(this);
-  list2_->installEventFilter(this);
+  // A click on the row already highlighted changes no row, yet the record
+  // under it may have been rewritten: the click checks it again.
+  for (QListWidget* list : {list1_, list2_}) {
+    const ListBox box = list == list1_ ? ListBox::kFileListBox1 : ListBox::kFileListBox2;
+    connect(list, &QListWidget::pressed, this, [this, box](const QModelIndex& index) {
+      if (index.row() == pressed_row_) Selected(box, index.row());
+    });
+    list->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
+  }
 
   // Records copied into a shown folder or deleted from it appear and go
   // without a click.
@@ -324,6 +347,11 @@ void ComtradeWindow::Selected(ListBox box, int row) {
 }
 
 bool ComtradeWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (QListWidget* list : {list1_, list2_})
+      if (watched == list->viewport()) pressed_row_ = list->currentRow();
+    return QWidget::eventFilter(watched, event);
+  }
   if (event->type() != QEvent::KeyPress || (watched != list1_ && watched != list2_))
     return QWidget::eventFilter(watched, event);
   // The character the key types, as the list's key-press handler receives it.
@@ -369,9 +397,7 @@ void ComtradeWindow::RefreshLists() {
     refresh_timer_->start();
     return;
   }
-  const bool analog = form_.RefreshList(ListBox::kFileListBox1);
-  const bool discrete = form_.RefreshList(ListBox::kFileListBox2);
-  if (analog || discrete)
+  if (form_.RefreshLists())
     ShowState();
   else
     WatchFolders();

@@ -79,7 +79,8 @@ class ComtradeWindow : public QWidget {
   std::vector<std::string> drawn1_, drawn2_;  // the names each list draws, in its rows
   QFileSystemWatcher* watcher_;
   QTimer* refresh_timer_;
-  int running_ = 0;  // handlers under way, nested ones included
+  int running_ = 0;       // handlers under way, nested ones included
+  int pressed_row_ = -1;  // the highlighted row of the list when the mouse was pressed
   bool placed_ = false;
 };
 

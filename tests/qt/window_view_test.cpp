@@ -325,20 +325,19 @@ TEST_F(WindowView, EnterPressesTheFocusedButton) {
   EXPECT_TRUE(f.ui.errors.empty());  // and no message after it
 }
 
-TEST_F(WindowView, FocusFrameOfAButtonShowsOnTheAquaWindow) {
-  QPushButton* button = Button("FLHButton");
-  Button("CloseButton")->setFocus();
-  const QImage plain = button->grab().toImage();
-  button->setFocus();
-  ASSERT_TRUE(button->hasFocus());
-  const QImage focused = button->grab().toImage();
-  ASSERT_EQ(plain.size(), focused.size());
-  // Pixels of a band a few pixels inside the button's edge that the focus
-  // turned dark: a frame on the button's face, not only a darker edge against
-  // the aqua, nor the caption drawn anew.
+// Pixels of a band a few pixels inside a widget's edge that taking the
+// focus turned dark: a frame on its face, not only a darker edge against the
+// aqua, nor the caption drawn anew.
+int DarkenedByFocus(QWidget* widget, QWidget* elsewhere, int from, int to) {
+  elsewhere->setFocus();
+  const QImage plain = widget->grab().toImage();
+  widget->setFocus();
+  EXPECT_TRUE(widget->hasFocus());
+  const QImage focused = widget->grab().toImage();
+  EXPECT_EQ(plain.size(), focused.size());
   const auto in_band = [&](int x, int y) {
     const int from_edge = std::min({x, y, plain.width() - 1 - x, plain.height() - 1 - y});
-    return from_edge >= 3 && from_edge <= 6;
+    return from_edge >= from && from_edge <= to;
   };
   int dark = 0;
   for (int y = 0; y < plain.height(); ++y)
@@ -346,7 +345,40 @@ TEST_F(WindowView, FocusFrameOfAButtonShowsOnTheAquaWindow) {
       if (in_band(x, y) && plain.pixel(x, y) != focused.pixel(x, y) &&
           qGray(focused.pixel(x, y)) < 64)
         ++dark;
-  EXPECT_GT(dark, (button->width() + button->height()) / 3);
+  return dark;
+}
+
+TEST_F(WindowView, FocusFrameOfAButtonAndOfAListShowsOnTheAquaWindow) {
+  QPushButton* button = Button("FLHButton");
+  EXPECT_GT(DarkenedByFocus(button, Button("CloseButton"), 3, 6),
+            (button->width() + button->height()) / 3);
+  QListWidget* list = window->List(ListBox::kFileListBox1);
+  EXPECT_GT(DarkenedByFocus(list, Button("CloseButton"), 1, 6),
+            (list->width() + list->height()) / 3);
+}
+
+// «Совместить» follows a record chosen through the dialog as it follows a
+// click, and a click on the highlighted row checks a record rewritten under it.
+TEST_F(WindowView, LabelsAndSovmestFollowTheRecordsAsTheyAreNow) {
+  ClickRow(ListBox::kFileListBox1, 1);
+  ClickRow(ListBox::kFileListBox2, 0);
+  ASSERT_TRUE(Button("SovmestButton")->isEnabled());
+
+  FlhRecord other;
+  other.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};
+  const std::string path = f.system.current_directory + "c.flh";
+  WriteFile(path, other.Ramp(2).Bytes());
+  f.ui.open_answers.push_back(path);
+  QTest::mouseClick(Button("FLHButton"), Qt::LeftButton);
+  EXPECT_EQ(Text("DateLabel"), "13.02.2019 16:33:45");
+  EXPECT_FALSE(Button("SovmestButton")->isEnabled());
+
+  QListWidget* list = window->List(ListBox::kFileListBox1);
+  ASSERT_EQ(CurrentName(list), "c.flh");
+  WriteFile(path, "damaged");
+  ClickRow(ListBox::kFileListBox1, list->currentRow());
+  EXPECT_EQ(Text("DateLabel"), "Поврежден");
+  EXPECT_FALSE(Button("ConvertANLButton")->isEnabled());
 }
 
 TEST_F(WindowView, TabIntoAListHighlightsTheSelectedRecordAndChoosesNone) {

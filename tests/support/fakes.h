@@ -63,6 +63,7 @@ class FakeSystem : public SystemServices {
     return ExpandPath(current_directory, path);
   }
   std::string UserConfigFolder() const override { return config_folder; }
+  std::string UserDocumentsFolder() const override { return documents_folder; }
   // The executable's folder takes a new file only while executable_folder_writable.
   bool CanCreateFileIn(const std::string& folder) const override {
     if (folder == executable_folder && !executable_folder_writable) return false;
@@ -72,7 +73,8 @@ class FakeSystem : public SystemServices {
 
   std::string executable_folder;
   std::string current_directory;
-  std::string config_folder;  // empty: the machine names no configuration folder
+  std::string config_folder;     // empty: the machine names no configuration folder
+  std::string documents_folder;  // empty: the machine names no documents folder
   bool executable_folder_writable = true;
   int state_file_releases = 0;
   std::vector<std::string> entered;  // every folder asked to be entered, in order
