@@ -1,7 +1,5 @@
 #include "app/win32/main_window.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <exception>
 
@@ -218,29 +216,9 @@ void MainWindow::CreateControls() {
     const ControlSpec& entry = kControls[i];
     const ControlClass kind = ClassOf(entry.kind);
     captions_[i] = WideFromCp1251(entry.caption);
-    HWND control = CreateWindowExW(
-        kind.ex_style, kind.name, captions_[i].c_str(), kind.style, 0, 0, 0, 0, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
-    if (entry.kind == Kind::kFileList && control != nullptr)
-      SetWindowSubclass(control, &MainWindow::ListProc, static_cast<UINT_PTR>(entry.id),
-                        reinterpret_cast<DWORD_PTR>(this));
+    CreateWindowExW(kind.ex_style, kind.name, captions_[i].c_str(), kind.style, 0, 0, 0, 0, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance, nullptr);
   }
-}
-
-// A click on the row already highlighted changes no selection, so the list
-// box says nothing; yet the record under it may have been rewritten, so the
-// click checks it again as any click on a record does.
-LRESULT CALLBACK MainWindow::ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
-                                      UINT_PTR id, DWORD_PTR window) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, &MainWindow::ListProc, id);
-  if (message != WM_LBUTTONDOWN) return DefSubclassProc(list, message, wparam, lparam);
-  const LRESULT before = SendMessageW(list, LB_GETCURSEL, 0, 0);
-  const LRESULT result = DefSubclassProc(list, message, wparam, lparam);
-  const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, lparam);
-  const bool on_row = HIWORD(hit) == 0 && static_cast<LRESULT>(LOWORD(hit)) == before;
-  if (before >= 0 && on_row && SendMessageW(list, LB_GETCURSEL, 0, 0) == before)
-    reinterpret_cast<MainWindow*>(window)->Command(static_cast<int>(id), LBN_SELCHANGE);
-  return result;
 }
 
 // Where control i goes at the window's pixels per inch: a label as wide as

@@ -36,8 +36,9 @@ class MainWindow {
   HWND Control(int id) const;
   int Dpi() const { return dpi_; }
 
-  // Draws the logic's state: captions, enabled flags, the lists as the
-  // logic reads their folders.
+  // Draws the logic's state: captions, enabled flags and the lists as the
+  // logic last read their folders (a change notice or coming back to the
+  // window reads them again first).
   void ShowState();
   void RestoreAndRaise();
   void FocusList(ListBox box);
@@ -61,8 +62,6 @@ class MainWindow {
   };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
-                                   UINT_PTR id, DWORD_PTR window);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   RECT PlaceOf(std::size_t i) const;

@@ -61,6 +61,7 @@ struct BoxSeen {
   std::wstring title, text, yes, no;
   bool has_ok = false;
   std::wstring file_type, file_name;  // of a file dialog
+  std::wstring type;                  // a name to type into a file dialog before the press
 };
 BoxSeen seen;   // the first box or dialog
 BoxSeen after;  // the one after it, when a second press is expected
@@ -83,6 +84,10 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   if (HWND edit = GetDlgItem(hwnd, 0x47c)) box.file_name = TextOf(edit);
   if (HWND edit = GetDlgItem(hwnd, 0x480); box.file_name.empty() && edit != nullptr)
     box.file_name = TextOf(edit);
+  if (!box.type.empty()) {
+    HWND field = GetDlgItem(hwnd, 0x47c);
+    SetWindowTextW(field != nullptr ? field : GetDlgItem(hwnd, 0x480), box.type.c_str());
+  }
   PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(box.press, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(hwnd, box.press)));
   return FALSE;
@@ -310,6 +315,39 @@ void CheckWindow(const std::string& folder) {
   CHECK(!seen.found);
   StopAnswering();
 
+  // A record of another moment chosen through «FLH файл» disables
+  // «Совместить», as a click in the list would.
+  HWND list2 = window.Control(kFileListBox2);
+  SendMessageW(list2, LB_SETCURSEL, 0, 0);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFileListBox2, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list2));
+  CHECK(IsWindowEnabled(window.Control(kSovmestButton)));
+  testing::FlhRecord other;
+  other.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};
+  const std::string other_path = folder + "другая.flh";
+  std::ofstream(FsPath(other_path), std::ios::binary) << other.Ramp(3).Bytes();
+  Expect(IDOK);
+  seen.type = WideFromUtf8(other_path);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFLHButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(kFLHButton)));
+  CHECK(TextOf(window.Control(kDateLabel)) == L"13.02.2019 16:33:45");
+  CHECK(!IsWindowEnabled(window.Control(kSovmestButton)));
+
+  // Rewritten in place, a click on its highlighted row checks it again.
+  std::ofstream(FsPath(other_path), std::ios::binary) << "damaged";
+  RECT row_at{};
+  SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(SendMessageW(list, LB_GETCURSEL, 0, 0)),
+               reinterpret_cast<LPARAM>(&row_at));
+  const LPARAM on_row = MAKELPARAM(row_at.left + 4, row_at.top + 4);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, on_row);
+  SendMessageW(list, WM_LBUTTONUP, 0, on_row);
+  CHECK(PumpUntil(window, [&] { return TextOf(window.Control(kDateLabel)) == L"Поврежден"; }));
+
+  // Deleted, its labels say so as soon as the list drops it.
+  std::filesystem::remove(FsPath(other_path));
+  CHECK(PumpUntil(window, [&] { return TextOf(window.Control(kDateLabel)) == L"Не найден"; }));
+  CHECK(!IsWindowEnabled(window.Control(kConvertANLButton)));
+
   // Tab moves the focus on in the tab order.
   SetFocus(window.Control(kFileListBox1));
   PostMessageW(window.Control(kFileListBox1), WM_KEYDOWN, VK_TAB, 0);
@@ -376,6 +414,8 @@ std::string MakeFolder() {
   std::filesystem::create_directories(FsPath(folder + "comtrade_anl"));
   testing::FlhRecord record;
   std::ofstream(FsPath(folder + "запись 1.flh"), std::ios::binary) << record.Ramp(3).Bytes();
+  std::ofstream(FsPath(folder + "запись 1.txt"), std::ios::binary)
+      << Cp1251("// 15 07 09:05:30\r\n\\\\ Пуск\r\n").view();
   SetCurrentDirectoryW(WideFromUtf8(folder).c_str());
   return folder;
 }
