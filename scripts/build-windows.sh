@@ -3,7 +3,7 @@
 #
 #   scripts/build-windows.sh [BUILD_DIR]        (default build-windows)
 #
-# Installs what is missing (MinGW-w64 with POSIX threads, Wine, zip), builds
+# Installs what is missing (MinGW-w64 with POSIX threads, Wine, zip and unzip), builds
 # GoogleTest for Windows from Debian's sources into BUILD_DIR (once), builds the
 # project statically with cmake/mingw-w64.cmake (the programs import only DLLs
 # that come with Windows), and writes
@@ -18,7 +18,7 @@ build=${1:-build-windows}
 mingw=x86_64-w64-mingw32
 
 packages=(build-essential cmake ninja-build libgtest-dev g++-mingw-w64-x86-64-posix wine xvfb
-          xdotool zip)
+          xdotool zip unzip)
 scripts/install-missing.sh "${packages[@]}"
 
 toolchain=$root/cmake/mingw-w64.cmake
@@ -72,6 +72,16 @@ cmtrd.ddt с последними выбранными папками.
   velk-convert combined ЗАПИСЬ.flh ЗАПИСЬ.txt ИТОГ.cfg
 Пути с пробелами берите в кавычки. velk-convert --help объясняет остальное.
 
+Целая папка записей за один раз:
+  velk-convert batch ПАПКА_ЗАПИСЕЙ ПАПКА_ВЫВОДА
+преобразует все записи .flh и .txt папки в comtrade_anl, comtrade_dis и
+comtrade_uni папки вывода и совмещает аналоговую и дискретную записи одного
+момента пуска. Повторный запуск преобразует только новые и изменённые записи;
+чужие файлы не перезаписываются. --recursive берёт и вложенные папки.
+
+Если в папку программы писать нельзя, результаты по умолчанию идут в папку
+velk-comtrade в «Документах» пользователя, а cmtrd.ddt — в %APPDATA%\velk-comtrade.
+
 Для 64-разрядных Windows 7 SP1, 8.1, 10 и 11.
 
 ---------------------------------------------------------------------------------
@@ -90,6 +100,16 @@ Command line (cmd.exe or PowerShell):
   velk-convert discrete RECORD.txt OUT.cfg
   velk-convert combined RECORD.flh RECORD.txt OUT.cfg
 Put paths with blanks in quotes. velk-convert --help explains the rest.
+
+A whole folder of records at once:
+  velk-convert batch RECORDS_FOLDER OUTPUT_FOLDER
+converts every .flh and .txt record of the folder into comtrade_anl, comtrade_dis
+and comtrade_uni of the output folder, and combines an analog and a discrete record
+of the same start moment. Running it again converts only new and changed records;
+files it did not write are never overwritten. --recursive takes subfolders too.
+
+Where the program's folder takes no new file, output goes by default into a
+velk-comtrade folder in the user's Documents, and cmtrd.ddt into %APPDATA%\velk-comtrade.
 
 For 64-bit Windows 7 SP1, 8.1, 10 and 11.
 TEXT
