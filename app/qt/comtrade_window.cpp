@@ -14,23 +14,21 @@
 #include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <map>
 
 #include "app/texts.h"
+#include "app/view_layout.h"
 #include "comtrade/cp1251.h"
 
 namespace velk {
 namespace {
 
-// The window as laid out for 120 pixels per inch: client area, position on
-// the screen, and the height of a row of a file list.
-constexpr int kClientWidth = 587;
-constexpr int kClientHeight = 494;
-constexpr int kLeft = 476;
-constexpr int kTop = 284;
-constexpr int kRowHeight = 20;
-constexpr int kFontPixels = 17;
-constexpr int kNameFontPixels = 20;
-const QColor kAqua(0, 255, 255);
+// The window is drawn from the layout that the Windows view draws too, in
+// pixels of the layout's own.
+using layout::ControlSpec;
+using layout::Face;
+using layout::Kind;
+const QColor kAqua(layout::kAqua.red, layout::kAqua.green, layout::kAqua.blue);
 // The selected row and the focus frame in the colours of Windows: both stand
 // out on the aqua window, which the toolkit's own light blue does not.
 const QColor kHighlight(0, 0, 128);
@@ -46,8 +44,10 @@ constexpr int kRefreshDelayMs = 150;
 QString WindowFamily() {
   static const QString family = [] {
     const QStringList installed = QFontDatabase::families();
-    for (const char* wanted : {"MS Sans Serif", "DejaVu Sans Condensed", "DejaVu Sans"})
-      if (installed.contains(wanted)) return QString(wanted);
+    const QString drawn_for = QString::fromLatin1(layout::kFontFamily);
+    for (const QString& wanted :
+         {drawn_for, QString("DejaVu Sans Condensed"), QString("DejaVu Sans")})
+      if (installed.contains(wanted)) return wanted;
     return QString();  // the toolkit's own default
   }();
   return family;
@@ -62,61 +62,62 @@ QFont PlainWindowFont(int pixels, bool bold, bool italic) {
   return font;
 }
 
-// A font wider than the one the layout was drawn for is narrowed until a
-// record's start moment fits the date label, so that no caption runs into
-// its neighbour.
+// A font wider than the one the layout was drawn for is narrowed as the
+// layout says, so that no caption runs into its neighbour.
 int WindowStretch() {
   static const int stretch = [] {
-    constexpr int kDateLabelWidth = 166;
-    const QString widest = "00.00.0000 00:00:00";
-    QFont font = PlainWindowFont(kFontPixels, true, false);
-    if (QFontMetrics(font).horizontalAdvance(widest) <= kDateLabelWidth) return 0;
-    int narrower = 100;
-    for (; narrower > 60; --narrower) {
-      font.setStretch(narrower);
-      if (QFontMetrics(font).horizontalAdvance(widest) <= kDateLabelWidth) break;
-    }
-    return narrower;
+    const QString widest = QString::fromLatin1(layout::kWidestDate);
+    const QFont font = PlainWindowFont(layout::kFontPixels, true, false);
+    return layout::FittingStretch(layout::FindControl(layout::kDateLabel)->at.width,
+                                  [&](int percent) {
+                                    QFont narrowed = font;
+                                    if (percent != 100) narrowed.setStretch(percent);
+                                    return QFontMetrics(narrowed).horizontalAdvance(widest);
+                                  });
   }();
   return stretch;
 }
 
 QFont WindowFont(int pixels, bool bold, bool italic) {
   QFont font = PlainWindowFont(pixels, bold, italic);
-  if (WindowStretch() != 0) font.setStretch(WindowStretch());
+  if (WindowStretch() != 100) font.setStretch(WindowStretch());
   return font;
+}
+
+// The font of a control's face in the layout.
+QFont FaceFont(Face face) {
+  switch (face) {
+    case Face::kRegular:
+      return WindowFont(layout::kFontPixels, false, false);
+    case Face::kName:
+      return WindowFont(layout::kNameFontPixels, false, false);
+    case Face::kBold:
+      break;
+  }
+  return WindowFont(layout::kFontPixels, true, false);
+}
+
+QRect RectOf(const layout::Box& at) {
+  return {at.left, at.top, at.width, at.height};
 }
 
 class RowDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight};
+    return {QStyledItemDelegate::sizeHint(option, index).width(), layout::kListRowHeight};
   }
 };
 
 // Enter presses a button that has the keyboard focus, as Space does.
-QPushButton* Button(QWidget* parent, const char* name, std::string_view caption, QRect at) {
-  auto* button = new QPushButton(FromCp1251(caption), parent);
-  button->setObjectName(name);
-  button->setGeometry(at);
+QPushButton* Button(QWidget* parent, const ControlSpec& spec) {
+  auto* button = new QPushButton(FromCp1251(spec.caption), parent);
   button->setAutoDefault(true);
   return button;
 }
 
-QGroupBox* GroupBox(QWidget* parent, const char* name, std::string_view caption, QRect at) {
-  auto* box = new QGroupBox(FromCp1251(caption), parent);
-  box->setObjectName(name);
-  box->setGeometry(at);
-  box->setFont(WindowFont(kFontPixels, true, false));
-  return box;
-}
-
-QLabel* Label(QWidget* parent, const char* name, QRect at) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setGeometry(at);
-  return label;
+QGroupBox* GroupBox(QWidget* parent, const ControlSpec& spec) {
+  return new QGroupBox(FromCp1251(spec.caption), parent);
 }
 
 // A file list that keeps, on getting the keyboard focus, what the logic
@@ -166,10 +167,8 @@ class FocusFrameStyle : public QProxyStyle {
   }
 };
 
-QListWidget* FileListWidget(QWidget* parent, const char* name, QRect at) {
+QListWidget* FileListWidget(QWidget* parent) {
   auto* list = new FileListView(parent);
-  list->setObjectName(name);
-  list->setGeometry(at);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setUniformItemSizes(true);
   list->setItemDelegate(new RowDelegate(list));
@@ -178,9 +177,35 @@ QListWidget* FileListWidget(QWidget* parent, const char* name, QRect at) {
 
 // A label keeps its place and grows to the right to show its whole text, as
 // a label that sizes itself to its caption does.
-void SetCaption(QLabel* label, std::string_view text, int width) {
+void SetCaption(QLabel* label, std::string_view text) {
+  const int width = layout::FindControl(label->property("control").toInt())->at.width;
   label->setText(FromCp1251(text));
   label->resize(std::max(width, label->sizeHint().width()), label->height());
+}
+
+// A control of the layout in its parent, with its name, place and font.
+QWidget* MakeControl(QWidget* parent, const ControlSpec& spec) {
+  QWidget* control = nullptr;
+  switch (spec.kind) {
+    case Kind::kButton:
+      control = Button(parent, spec);
+      break;
+    case Kind::kGroupBox:
+      control = GroupBox(parent, spec);
+      break;
+    case Kind::kLabel:
+      control = new QLabel(parent);
+      break;
+    case Kind::kFileList:
+      control = FileListWidget(parent);
+      break;
+  }
+  control->setObjectName(QString::fromLatin1(spec.name));
+  control->setProperty("control", spec.id);
+  control->setGeometry(RectOf(spec.at));
+  control->setFont(FaceFont(spec.face));
+  if (auto* label = qobject_cast<QLabel*>(control)) SetCaption(label, spec.caption);
+  return control;
 }
 
 // A list's rows for names: each row shows its name and keeps its bytes.
@@ -208,17 +233,6 @@ class Running {
 
 }  // namespace
 
-QPoint FittedPosition(const QRect& available, const QSize& outer, const QPoint& wanted) {
-  QPoint at = wanted;
-  if (at.x() + outer.width() > available.x() + available.width())
-    at.setX(available.x() + available.width() - outer.width());
-  if (at.y() + outer.height() > available.y() + available.height())
-    at.setY(available.y() + available.height() - outer.height());
-  at.setX(std::max(at.x(), available.x()));
-  at.setY(std::max(at.y(), available.y()));
-  return at;
-}
-
 QString FromCp1251(std::string_view text) {
   return QString::fromStdString(Cp1251ToUtf8(text));
 }
@@ -236,7 +250,7 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(layout::kClientWidth, layout::kClientHeight);
   PlaceOnScreen();
   QPalette aqua = palette();
   aqua.setColor(QPalette::Window, kAqua);
@@ -245,39 +259,34 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   setPalette(aqua);
   setAutoFillBackground(true);
   setCursor(Qt::PointingHandCursor);
-  setFont(WindowFont(kFontPixels, true, true));
+  setFont(WindowFont(layout::kFontPixels, true, true));
 
-  // In the order the window declares them.
-  close_button_ = Button(this, "CloseButton", text::kCloseButton, {248, 448, 97, 33});
-  close_button_->setFont(WindowFont(kFontPixels, false, false));
-  auto* dis_box = GroupBox(this, "DISGroupBox", text::kDISGroupBox, {0, 192, 585, 161});
-  dis_button_ = Button(dis_box, "DISButton", text::kDISButton, {8, 32, 113, 41});
-  auto* anl_box = GroupBox(this, "ANLGroupBox", text::kANLGroupBox, {0, 16, 585, 153});
-  flh_button_ = Button(anl_box, "FLHButton", text::kFLHButton, {8, 24, 113, 41});
-  convert_anl_button_ =
-      Button(anl_box, "ConvertANLButton", text::kConvertButton, {424, 72, 153, 41});
-  convert_dis_button_ =
-      Button(dis_box, "ConvertDISButton", text::kConvertButton, {424, 80, 153, 41});
-  sovmest_button_ = Button(this, "SovmestButton", text::kSovmestButton, {0, 368, 153, 41});
-  sovmest_button_->setFont(WindowFont(kFontPixels, true, false));
-  name_label_ = Label(anl_box, "NameLabel", {128, 32, 132, 25});
-  name_label_->setFont(WindowFont(kNameFontPixels, false, false));
-  date_label_ = Label(anl_box, "DateLabel", {272, 32, 166, 20});
-  auto* tip_velk_label = Label(anl_box, "TipVELKLabel", {448, 32, 85, 20});
-  SetCaption(tip_velk_label, text::kTipVELKLabel, 85);
-  tip_label_ = Label(anl_box, "TipLabel", {544, 32, 21, 20});
-  date_label_dis_ = Label(dis_box, "DateLabelDIS", {264, 32, 166, 20});
-  list1_ = FileListWidget(anl_box, "FileListBox1", {8, 72, 409, 65});
-  list2_ = FileListWidget(dis_box, "FileListBox2", {8, 80, 409, 65});
-
-  // Tab order: the window's controls, each group box's in its own order.
-  setTabOrder(close_button_, dis_button_);
-  setTabOrder(dis_button_, convert_dis_button_);
-  setTabOrder(convert_dis_button_, list2_);
-  setTabOrder(list2_, flh_button_);
-  setTabOrder(flh_button_, convert_anl_button_);
-  setTabOrder(convert_anl_button_, list1_);
-  setTabOrder(list1_, sovmest_button_);
+  // Every control of the layout, a group box before what it frames; the
+  // layout's order is also the order Tab walks.
+  std::map<int, QWidget*> made;
+  QWidget* previous_focusable = nullptr;
+  for (const ControlSpec& spec : layout::kControls) {
+    QWidget* parent = spec.parent == layout::kNoParent ? this : made.at(spec.parent);
+    QWidget* control = MakeControl(parent, spec);
+    made[spec.id] = control;
+    if (spec.kind != Kind::kButton && spec.kind != Kind::kFileList) continue;
+    if (previous_focusable != nullptr) setTabOrder(previous_focusable, control);
+    previous_focusable = control;
+  }
+  const auto button_of = [&made](int id) { return static_cast<QPushButton*>(made.at(id)); };
+  const auto label_of = [&made](int id) { return static_cast<QLabel*>(made.at(id)); };
+  close_button_ = button_of(layout::kCloseButton);
+  dis_button_ = button_of(layout::kDISButton);
+  flh_button_ = button_of(layout::kFLHButton);
+  convert_anl_button_ = button_of(layout::kConvertANLButton);
+  convert_dis_button_ = button_of(layout::kConvertDISButton);
+  sovmest_button_ = button_of(layout::kSovmestButton);
+  name_label_ = label_of(layout::kNameLabel);
+  date_label_ = label_of(layout::kDateLabel);
+  tip_label_ = label_of(layout::kTipLabel);
+  date_label_dis_ = label_of(layout::kDateLabelDIS);
+  list1_ = static_cast<QListWidget*>(made.at(layout::kFileListBox1));
+  list2_ = static_cast<QListWidget*>(made.at(layout::kFileListBox2));
 
   auto* focus_style = new FocusFrameStyle;
   focus_style->setParent(this);
@@ -425,10 +434,10 @@ bool ComtradeWindow::event(QEvent* event) {
 // At the window's place where it fits on its screen; elsewhere, where the
 // whole window fits. The window manager's frame counts once it is known.
 void ComtradeWindow::PlaceOnScreen() {
-  QScreen* screen = QGuiApplication::screenAt(QPoint(kLeft, kTop));
+  QScreen* screen = QGuiApplication::screenAt(QPoint(layout::kWindowLeft, layout::kWindowTop));
   if (screen == nullptr) screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) {
-    move(kLeft, kTop);
+    move(layout::kWindowLeft, layout::kWindowTop);
     return;
   }
   const QRect frame = frameGeometry(), client = geometry();
@@ -436,7 +445,12 @@ void ComtradeWindow::PlaceOnScreen() {
       frame == client ? kAssumedFrame
                       : QMargins(client.left() - frame.left(), client.top() - frame.top(),
                                  frame.right() - client.right(), frame.bottom() - client.bottom());
-  move(FittedPosition(screen->availableGeometry(), size().grownBy(margins), {kLeft, kTop}));
+  const QRect work = screen->availableGeometry();
+  const QSize outer = size().grownBy(margins);
+  const layout::Point at =
+      layout::PlaceOnWorkArea({work.x(), work.y(), work.width(), work.height()}, outer.width(),
+                              outer.height(), {layout::kWindowLeft, layout::kWindowTop});
+  move(at.x, at.y);
 }
 
 void ComtradeWindow::showEvent(QShowEvent* event) {
@@ -447,10 +461,10 @@ void ComtradeWindow::showEvent(QShowEvent* event) {
 
 void ComtradeWindow::ShowState() {
   const WindowControls& c = form_.controls;
-  SetCaption(name_label_, c.NameLabel, 132);
-  SetCaption(date_label_, c.DateLabel, 166);
-  SetCaption(tip_label_, c.TipLabel, 21);
-  SetCaption(date_label_dis_, c.DateLabelDIS, 166);
+  SetCaption(name_label_, c.NameLabel);
+  SetCaption(date_label_, c.DateLabel);
+  SetCaption(tip_label_, c.TipLabel);
+  SetCaption(date_label_dis_, c.DateLabelDIS);
   convert_anl_button_->setEnabled(c.ConvertANLButton);
   convert_dis_button_->setEnabled(c.ConvertDISButton);
   sovmest_button_->setEnabled(c.SovmestButton);

@@ -1,12 +1,11 @@
 // The converter's main window as Qt widgets: a thin view over TFComtrade.
 //
-// It builds the window's components with their captions, positions, fonts and
-// tab order, forwards every click, list selection and key press to the
-// matching handler of the logic object, and afterwards copies the logic's
-// captions, enabled flags and lists back into the widgets. A list draws the
-// names the logic holds and highlights the logic's selected name; when a
-// shown folder changes, or the window becomes active, the logic reads the
-// lists again. It decides nothing itself.
+// It builds the window's components from the layout both views draw
+// (app/view_layout.h), with their captions, positions, fonts and tab order, forwards every click,
+// list selection and key press to the matching handler of the logic object, and afterwards copies
+// the logic's captions, enabled flags and lists back into the widgets. A list draws the names the
+// logic holds and highlights the logic's selected name; when a shown folder changes, or the window
+// becomes active, the logic reads the lists again. It decides nothing itself.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -30,11 +29,6 @@ QString FromCp1251(std::string_view text);
 // A path as the file system names it, for the screen, and back.
 QString FromPath(std::string_view path);
 std::string ToPath(const QString& path);
-
-// Where a window of the given outer size goes on a screen whose free area is
-// available: at wanted when it fits there whole, otherwise moved just as far
-// as it must to fit (to the left and top edges when it is larger).
-QPoint FittedPosition(const QRect& available, const QSize& outer, const QPoint& wanted);
 
 class ComtradeWindow : public QWidget {
  public:

@@ -9,7 +9,6 @@ namespace velk::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VelkComtradeWindow";
-constexpr wchar_t kFontFamily[] = L"MS Sans Serif";
 // A fixed single border with the system menu and the minimize box only.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
@@ -94,7 +93,8 @@ LOGFONTW FontSpec(Face face, int dpi) {
   font.lfHeight = -FontPixels(face, dpi);
   font.lfWeight = face == Face::kBold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = RUSSIAN_CHARSET;
-  std::copy(std::begin(kFontFamily), std::end(kFontFamily), font.lfFaceName);
+  const std::wstring family = WideFromCp1251(kFontFamily);
+  std::copy(family.begin(), family.end(), font.lfFaceName);
   return font;
 }
 
@@ -123,16 +123,14 @@ Measure MeasureFont(const LOGFONTW& logfont, std::wstring_view text) {
 // date label, so that no caption runs into its neighbour. Returns the
 // characters' width in percent of the font's own; 100 when it fits as it is.
 int FontStretch(int dpi) {
-  constexpr std::wstring_view kWidestDate = L"00.00.0000 00:00:00";
-  const int room = Scale(FindControl(kDateLabel)->at.width, dpi);
-  LOGFONTW logfont = FontSpec(Face::kBold, dpi);
-  const Measure natural = MeasureFont(logfont, kWidestDate);
-  if (natural.text <= room || natural.average <= 0) return 100;
-  for (int percent = 99; percent > 60; --percent) {
-    logfont.lfWidth = natural.average * percent / 100;
-    if (MeasureFont(logfont, kWidestDate).text <= room) return percent;
-  }
-  return 60;
+  const std::wstring widest = WideFromCp1251(kWidestDate);
+  const LOGFONTW bold = FontSpec(Face::kBold, dpi);
+  const int average = MeasureFont(bold, L"").average;
+  return FittingStretch(Scale(FindControl(kDateLabel)->at.width, dpi), [&](int percent) {
+    LOGFONTW narrowed = bold;
+    if (percent != 100 && average > 0) narrowed.lfWidth = average * percent / 100;
+    return MeasureFont(narrowed, widest).text;
+  });
 }
 
 }  // namespace
@@ -152,7 +150,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
-  background_ = CreateSolidBrush(kAquaColour);
+  background_ = CreateSolidBrush(RGB(kAqua.red, kAqua.green, kAqua.blue));
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = WindowProc;

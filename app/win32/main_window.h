@@ -17,9 +17,12 @@
 #include <vector>
 
 #include "app/comtrade_form.h"
-#include "app/win32/view_layout.h"
+#include "app/view_layout.h"
 
 namespace velk::win32 {
+
+// The window draws the layout that the Qt view draws too.
+using namespace velk::layout;
 
 class MainWindow {
  public:

@@ -6,7 +6,7 @@
 
 #include "app/texts.h"
 #include "app/win32/main_window.h"
-#include "app/win32/view_layout.h"
+#include "app/view_layout.h"
 #include "app/win32/win32_text.h"
 
 namespace velk::win32 {

@@ -406,20 +406,6 @@ TEST_F(WindowView, TabIntoAListHighlightsTheSelectedRecordAndChoosesNone) {
 
 // ---- on the screen ----
 
-TEST(WindowPlace, KeptWhereItFitsAndMovedWhereItDoesNot) {
-  const QSize outer(587 + 16, 494 + 40);  // with a frame and a title bar
-  const QPoint wanted(476, 284);
-  EXPECT_EQ(FittedPosition({0, 0, 1920, 1040}, outer, wanted), wanted);
-  EXPECT_EQ(FittedPosition({0, 0, 1280, 984}, outer, wanted), wanted);
-  EXPECT_EQ(FittedPosition({0, 0, 1024, 728}, outer, wanted), QPoint(1024 - 603, 728 - 534));
-  EXPECT_EQ(FittedPosition({0, 0, 1366, 728}, outer, wanted), QPoint(476, 728 - 534));
-  // A panel on the left and at the top of a second screen.
-  EXPECT_EQ(FittedPosition({1366 + 60, 30, 1024, 738}, outer, wanted),
-            QPoint(1426, 30 + 738 - 534));
-  // Larger than the screen: its top left corner stays on it.
-  EXPECT_EQ(FittedPosition({0, 0, 500, 400}, outer, wanted), QPoint(0, 0));
-}
-
 TEST_F(WindowView, TheWholeWindowIsOnItsScreen) {
   const QRect available = window->screen()->availableGeometry();
   EXPECT_TRUE(available.contains(window->frameGeometry()))

@@ -1,4 +1,4 @@
-// The Windows window's layout without Windows: scaling to the monitor's pixels
+// The main window's layout without a toolkit: scaling to the monitor's pixels
 // per inch, where the window goes on the work area, the tab order and
 // identifiers of its controls, the file dialogs' filters, and code page 1251
 // text as the wide API takes it.
@@ -13,10 +13,10 @@
 #include <set>
 #include <vector>
 
-#include "app/win32/view_layout.h"
+#include "app/view_layout.h"
 #include "comtrade/cp1251.h"
 
-namespace velk::win32 {
+namespace velk::layout {
 namespace {
 
 TEST(WindowScaling, KeepsTheLayoutAt120AndScalesItElsewhereToTheNearestPixel) {
@@ -149,4 +149,4 @@ TEST(CodePage1251, Utf16AgreesWithTheSystemConverterForEveryByte) {
 }
 
 }  // namespace
-}  // namespace velk::win32
+}  // namespace velk::layout

@@ -1,16 +1,19 @@
-// The Windows window's layout as plain data: every control with its caption,
-// place and font as laid out at 120 pixels per inch, the scaling to the
-// monitor's pixels per inch, and where the window goes on the screen. Nothing
-// here calls Windows, so the suite checks it on any machine.
+// The main window's layout as plain data, drawn alike by the Qt and the
+// Windows view: every control with its name, caption, place and font as laid
+// out at 120 pixels per inch, the scaling to the monitor's pixels per inch,
+// where the window goes on the screen, and how far a font that is wider than
+// the one the layout was drawn for is narrowed. Nothing here calls a toolkit,
+// so the suite checks it on any machine.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "app/texts.h"
 
-namespace velk::win32 {
+namespace velk::layout {
 
 // The pixels per inch the layout was drawn at.
 inline constexpr int kDesignDpi = 120;
@@ -24,8 +27,14 @@ inline constexpr int kWindowTop = 284;
 inline constexpr int kListRowHeight = 20;
 inline constexpr int kFontPixels = 17;
 inline constexpr int kNameFontPixels = 20;
-// Aqua, the window's background, as Windows writes a colour: 0x00BBGGRR.
-inline constexpr unsigned long kAquaColour = 0x00FFFF00;
+// The window's background, aqua.
+struct Rgb {
+  int red = 0, green = 0, blue = 0;
+};
+inline constexpr Rgb kAqua{0, 255, 255};
+// The font family the layout was drawn for; where it is missing a view takes
+// a sans font of its own and narrows it (FittingStretch).
+inline constexpr std::string_view kFontFamily = "MS Sans Serif";
 
 struct Box {
   int left = 0, top = 0, width = 0, height = 0;
@@ -63,7 +72,8 @@ enum ControlId : int {
 
 struct ControlSpec {
   int id;
-  int parent;  // the group box it sits in, or kNoParent
+  std::string_view name;  // the control's name, as tests and views find it
+  int parent;             // the group box it sits in, or kNoParent
   Kind kind;
   std::string_view caption;  // code page 1251
   Box at;                    // within the parent, at kDesignDpi
@@ -76,40 +86,93 @@ struct ControlSpec {
 // focus.
 inline constexpr std::array<ControlSpec, 15> kControls = {{
     {kCloseButton,
+     "CloseButton",
      kNoParent,
      Kind::kButton,
      text::kCloseButton,
      {248, 448, 97, 33},
      Face::kRegular},
-    {kDISGroupBox, kNoParent, Kind::kGroupBox, text::kDISGroupBox, {0, 192, 585, 161}, Face::kBold},
-    {kDISButton, kDISGroupBox, Kind::kButton, text::kDISButton, {8, 32, 113, 41}, Face::kBold},
+    {kDISGroupBox,
+     "DISGroupBox",
+     kNoParent,
+     Kind::kGroupBox,
+     text::kDISGroupBox,
+     {0, 192, 585, 161},
+     Face::kBold},
+    {kDISButton,
+     "DISButton",
+     kDISGroupBox,
+     Kind::kButton,
+     text::kDISButton,
+     {8, 32, 113, 41},
+     Face::kBold},
     {kConvertDISButton,
+     "ConvertDISButton",
      kDISGroupBox,
      Kind::kButton,
      text::kConvertButton,
      {424, 80, 153, 41},
      Face::kBold},
-    {kFileListBox2, kDISGroupBox, Kind::kFileList, "", {8, 80, 409, 65}, Face::kBold},
-    {kDateLabelDIS, kDISGroupBox, Kind::kLabel, "", {264, 32, 166, 20}, Face::kBold},
-    {kANLGroupBox, kNoParent, Kind::kGroupBox, text::kANLGroupBox, {0, 16, 585, 153}, Face::kBold},
-    {kFLHButton, kANLGroupBox, Kind::kButton, text::kFLHButton, {8, 24, 113, 41}, Face::kBold},
+    {kFileListBox2,
+     "FileListBox2",
+     kDISGroupBox,
+     Kind::kFileList,
+     "",
+     {8, 80, 409, 65},
+     Face::kBold},
+    {kDateLabelDIS,
+     "DateLabelDIS",
+     kDISGroupBox,
+     Kind::kLabel,
+     "",
+     {264, 32, 166, 20},
+     Face::kBold},
+    {kANLGroupBox,
+     "ANLGroupBox",
+     kNoParent,
+     Kind::kGroupBox,
+     text::kANLGroupBox,
+     {0, 16, 585, 153},
+     Face::kBold},
+    {kFLHButton,
+     "FLHButton",
+     kANLGroupBox,
+     Kind::kButton,
+     text::kFLHButton,
+     {8, 24, 113, 41},
+     Face::kBold},
     {kConvertANLButton,
+     "ConvertANLButton",
      kANLGroupBox,
      Kind::kButton,
      text::kConvertButton,
      {424, 72, 153, 41},
      Face::kBold},
-    {kFileListBox1, kANLGroupBox, Kind::kFileList, "", {8, 72, 409, 65}, Face::kBold},
-    {kNameLabel, kANLGroupBox, Kind::kLabel, "", {128, 32, 132, 25}, Face::kName},
-    {kDateLabel, kANLGroupBox, Kind::kLabel, "", {272, 32, 166, 20}, Face::kBold},
+    {kFileListBox1,
+     "FileListBox1",
+     kANLGroupBox,
+     Kind::kFileList,
+     "",
+     {8, 72, 409, 65},
+     Face::kBold},
+    {kNameLabel, "NameLabel", kANLGroupBox, Kind::kLabel, "", {128, 32, 132, 25}, Face::kName},
+    {kDateLabel, "DateLabel", kANLGroupBox, Kind::kLabel, "", {272, 32, 166, 20}, Face::kBold},
     {kTipVELKLabel,
+     "TipVELKLabel",
      kANLGroupBox,
      Kind::kLabel,
      text::kTipVELKLabel,
      {448, 32, 85, 20},
      Face::kBold},
-    {kTipLabel, kANLGroupBox, Kind::kLabel, text::kNoDeviceType, {544, 32, 21, 20}, Face::kBold},
+    {kTipLabel,
+     "TipLabel",
+     kANLGroupBox,
+     Kind::kLabel,
+     text::kNoDeviceType,
+     {544, 32, 21, 20},
+     Face::kBold},
     {kSovmestButton,
+     "SovmestButton",
      kNoParent,
      Kind::kButton,
      text::kSovmestButton,
@@ -138,8 +201,16 @@ struct Point {
 };
 Point PlaceOnWorkArea(const Box& work, int width, int height, Point wanted);
 
+// The widest start moment a date label shows.
+inline constexpr std::string_view kWidestDate = "00.00.0000 00:00:00";
+// The width of a font's characters, in percent of its own, at which
+// kWidestDate fits room pixels: 100 when it fits as it is, else the widest
+// narrower one, 60 at the least. text_width(percent) measures kWidestDate in
+// the font narrowed to percent.
+int FittingStretch(int room, const std::function<int(int percent)>& text_width);
+
 // The filter of a Windows file dialog for "description|pattern|...": each
 // part ended by a zero, the whole by a second one.
 std::u16string DialogFilter(std::string_view filter);
 
-}  // namespace velk::win32
+}  // namespace velk::layout

@@ -1,10 +1,10 @@
-#include "app/win32/view_layout.h"
+#include "app/view_layout.h"
 
 #include <algorithm>
 
 #include "comtrade/cp1251.h"
 
-namespace velk::win32 {
+namespace velk::layout {
 
 const ControlSpec* FindControl(int id) {
   for (const ControlSpec& control : kControls)
@@ -50,6 +50,13 @@ Point PlaceOnWorkArea(const Box& work, int width, int height, Point wanted) {
           fit(wanted.y, height, work.top, work.height)};
 }
 
+int FittingStretch(int room, const std::function<int(int percent)>& text_width) {
+  if (text_width(100) <= room) return 100;
+  for (int percent = 99; percent > 60; --percent)
+    if (text_width(percent) <= room) return percent;
+  return 60;
+}
+
 std::u16string DialogFilter(std::string_view filter) {
   std::u16string out = Cp1251ToUtf16(filter);
   std::replace(out.begin(), out.end(), u'|', u'\0');
@@ -58,4 +65,4 @@ std::u16string DialogFilter(std::string_view filter) {
   return out;
 }
 
-}  // namespace velk::win32
+}  // namespace velk::layout
