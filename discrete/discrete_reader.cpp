@@ -143,23 +143,17 @@ std::int64_t ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
   tables.events.assign(1, DiscreteEvent{});
   tables.initially_active.clear();
 
-  std::int64_t& counter = tables.line_counter;
-  // Reads a line cut at its semicolon, counting it; false when it is too long.
-  const auto read = [&record, &counter](std::string& line) {
-    record.ReadLine(line);
-    ++counter;
-    CutAtSemicolon(line);
-    return !record.too_long();
-  };
+  const std::int64_t& counter = tables.line_counter;
+  CountedLines lines(record, tables.line_counter, std::numeric_limits<std::int64_t>::max());
   // Channel of each stored name; the first channel of a name wins.
   std::unordered_map<std::string, std::int32_t> channels = {{tables.names[0], 0}};
   std::string first, second, previous_text;
   while (!record.ended()) {
-    if (!read(first)) return counter;
+    if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
     if (record.ended()) break;  // a first line without its second: dropped
     do {
-      if (!read(second)) return counter;
+      if (!lines.Read(second)) return counter;
     } while (IsBlank(second) && !record.ended());
     if (IsBlank(second)) break;
     BlankMarkers(first);
