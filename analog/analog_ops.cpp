@@ -14,7 +14,7 @@ StartMoment AnalogHeader::Moment() const {
 }
 
 std::string DeviceTypeText(const AnalogHeader& header) {
-  return IsKnownDeviceType(header.code) ? ZeroPaddedCut(header.code, 2) : "K7R";
+  return std::string(DeviceTypeFor(header.code).name);
 }
 
 bool ParseHeaderANL(InFile& flh, AnalogHeader& header) {
@@ -52,8 +52,7 @@ bool WriteChannelsANL(InFile& flh, const AnalogHeader& header, OutFile& cfg) {
   std::array<std::uint8_t, kCalibrationSize> block{};
   if (!flh.Seek(0) || !flh.ReadExact(block.data(), block.size())) return false;
   const DeviceType& type = DeviceTypeFor(header.DeviceTypeANL);
-  for (const std::string& line :
-       AnalogChannelLines(type.table, ReadCalibration(block, type.layout)))
+  for (const std::string& line : AnalogChannelLines(type, ReadCalibration(block, type.layout)))
     cfg.Line(line);
   return true;
 }

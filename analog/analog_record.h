@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "analog/device_types.h"
 #include "analog/flh_header.h"
 #include "comtrade/report.h"
 #include "comtrade/start_moment.h"
@@ -27,8 +28,8 @@ struct AnalogHeader {
   MomentNumbers Numbers() const { return {month, day, hour, minute, second}; }
 };
 
-// The device type as the window shows it: the stored code as "%02d" cut to two
-// characters, or "K7R" for a code of no known type.
+// The device type as the window shows it: the name of its row ("05", "60"), or
+// "K7R" for a code of no known type.
 std::string DeviceTypeText(const AnalogHeader& header);
 
 // Reads the header of an open .flh file into header. Returns false, leaving

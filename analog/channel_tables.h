@@ -1,5 +1,5 @@
-// The analog channels of each device family as COMTRADE channel lines, scaled
-// from the calibration block at the start of the .flh file.
+// The analog channels of a device type as COMTRADE channel lines, scaled from
+// the calibration block at the start of the .flh file.
 //
 // The block holds up to three factors K1..K3 (signed 32-bit fixed point with 16
 // fraction bits, stored as two little-endian words, high word first, held in
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analog/device_types.h"
 #include "analog/flh_header.h"
 
 namespace velk {
@@ -38,8 +39,8 @@ Calibration ReadCalibration(std::span<const std::uint8_t, kCalibrationSize> bloc
 long double PhaseMultiplier(float k);
 long double ResidualMultiplier(float k);
 
-// The configuration-file lines of the table's channels, numbered from 1, such as
-// "1,Ток IA,,,mA,14.1000,0.0,0,-32767,32767,600,1,S" (code page 1251).
-std::vector<std::string> AnalogChannelLines(ChannelTable table, const Calibration& calibration);
+// The configuration-file lines of the device type's channels, numbered from 1,
+// such as "1,Ток IA,,,mA,14.1000,0.0,0,-32767,32767,600,1,S" (code page 1251).
+std::vector<std::string> AnalogChannelLines(const DeviceType& type, const Calibration& calibration);
 
 }  // namespace velk

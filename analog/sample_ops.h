@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "analog/device_types.h"
 #include "analog/flh_header.h"
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"

@@ -8,6 +8,8 @@
 // memory, and the median and best time of `cp` copying the four output files
 // into another folder, run right after each conversion. Before each timed step
 // the page cache is written out (sync), so no step pays for the one before.
+// Discrete records damaged by one line of hundreds of MiB must be rejected:
+// their rows show the time and peak memory of the rejection, and no output.
 //
 //   velk-bench [--convert PATH] [--dir FOLDER] [--runs N] [--skip-10h] [--only TEXT]
 #include <algorithm>
@@ -36,6 +38,8 @@ namespace fs = std::filesystem;
 constexpr int kMostEvents = 4999;
 constexpr int kMostTimes = 99;
 constexpr int kLoopRecords = 1000;
+constexpr int kRejected = 2;  // velk-convert's exit status for a record its check rejects
+constexpr std::int64_t kMiB = 1 << 20;
 constexpr std::int64_t kLoopSeconds = 2;
 
 struct Options {
@@ -191,6 +195,40 @@ class Bench {
         !WriteBytes(txt, DiscreteRecordBytes(16, kMostEvents, kMostTimes, last_ms)))
       return Fail(name);
     Case(name, {"combined", flh, txt, (dir / "out.cfg").string()}, {flh, txt}, Runs(seconds));
+    fs::remove_all(dir);
+  }
+
+  // A discrete record damaged by one long line: velk-convert must reject it
+  // (exit status 2, "Поврежден" and the line's number) in bounded memory,
+  // reading past the line without holding it. The discrete record alone, and
+  // combined with a one-second analog record.
+  void LongLine(const std::string& name, std::int64_t length, bool name_line, bool combined) {
+    if (!Wanted(name)) return;
+    const fs::path dir = Fresh("long-line");
+    const std::string txt = (dir / "rec.txt").string();
+    const std::string flh = (dir / "rec.flh").string();
+    const bool written =
+        name_line ? WriteRecordWithLongLastName(txt, length) : WriteLineWithoutEnd(txt, length);
+    if (!written || (combined && !WriteAnalogRecord(flh, 60, SamplesFor(1)))) return Fail(name);
+    std::vector<std::string> argv = {options_.convert, combined ? "combined" : "discrete"};
+    if (combined) argv.push_back(flh);
+    argv.insert(argv.end(), {txt, (dir / "out.cfg").string()});
+    Figures convert;
+    bool rejected = true;
+    for (int r = 0; r < options_.runs; ++r) {
+      Settle();
+      const ChildRun run = RunChild(argv);
+      convert.Add(run);
+      rejected = rejected && run.status == kRejected;
+    }
+    const std::vector<std::string> inputs =
+        combined ? std::vector<std::string>{flh, txt} : std::vector<std::string>{txt};
+    std::printf(
+        "%-34s %8.2f %9s %8.3f %8.3f %8s %7.1f  %s\n", name.c_str(),
+        static_cast<double>(TotalSize(inputs)) / 1e6, "-", convert.Median(), convert.Best(), "-",
+        convert.peak_rss_mib,
+        rejected ? "rejected as damaged, as it must be" : "velk-convert FAILED: not rejected");
+    std::fflush(stdout);
     fs::remove_all(dir);
   }
 
@@ -432,6 +470,9 @@ int main(int argc, char** argv) {
   for (int channels : {16, 128, 150}) bench.Discrete(channels);
   bench.Combined(60, "1 min");
   bench.Combined(3600, "1 h");
+  bench.LongLine("discrete, 512 MiB line, no line end", 512 * kMiB, false, false);
+  bench.LongLine("discrete, 256 MiB last name", 256 * kMiB, true, false);
+  bench.LongLine("combined, 256 MiB last name", 256 * kMiB, true, true);
   bench.Loop();
   bench.BatchFolder();
 

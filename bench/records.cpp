@@ -1,5 +1,6 @@
 #include "bench/records.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -108,6 +109,38 @@ std::string DiscreteRecordBytes(int channels, int events, int times, int last_ti
     record.Event(testing::TimeWord(ms), on ? "П" : "У", "Сигнал " + std::to_string(channel + 1));
   }
   return record.Bytes();
+}
+
+namespace {
+
+// Writes before, then `length` bytes "x", then after.
+bool WriteWithLongLine(const std::string& path, const std::string& before, std::int64_t length,
+                       const std::string& after) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  const std::string block(1 << 20, 'x');
+  bool ok = std::fwrite(before.data(), 1, before.size(), file.get()) == before.size();
+  for (std::int64_t left = length; left > 0 && ok;) {
+    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, std::int64_t{1} << 20));
+    ok = std::fwrite(block.data(), 1, n, file.get()) == n;
+    left -= static_cast<std::int64_t>(n);
+  }
+  ok = ok && std::fwrite(after.data(), 1, after.size(), file.get()) == after.size();
+  return ok && std::fclose(file.release()) == 0;
+}
+
+}  // namespace
+
+bool WriteLineWithoutEnd(const std::string& path, std::int64_t length) {
+  return WriteWithLongLine(path, "", length, "");
+}
+
+bool WriteRecordWithLongLastName(const std::string& path, std::int64_t length) {
+  // The last event pair with an empty name, its final line end taken off so
+  // that the name follows the "\\ " of its second line.
+  std::string last = testing::DiscreteRecord().Event(testing::TimeWord(2000), "П", "").Bytes();
+  last.resize(last.size() - 2);
+  return WriteWithLongLine(path, DiscreteRecordBytes(16, 200, 20, 1900) + last, length, "\r\n");
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {

@@ -37,4 +37,12 @@ std::string DiscreteRecordBytes(int channels, int events, int times, int last_ti
 // Writes bytes to path; false when it cannot be written.
 bool WriteBytes(const std::string& path, const std::string& bytes);
 
+// Damaged discrete records, written a block at a time so that the bench never
+// holds their long line:
+// a file of `length` bytes "x" and no line end;
+bool WriteLineWithoutEnd(const std::string& path, std::int64_t length);
+// a sound record of 16 signals and 200 events, then one more event whose name
+// is `length` bytes "x" long.
+bool WriteRecordWithLongLastName(const std::string& path, std::int64_t length);
+
 }  // namespace velk::bench

@@ -17,8 +17,16 @@ int TextReader::Next() {
   return byte == kCtrlZ ? kEndOfFile : byte;
 }
 
+void TextReader::Keep(std::string& line, char c) {
+  if (line.size() < longest_line_)
+    line += c;
+  else
+    too_long_ = true;
+}
+
 void TextReader::ReadLine(std::string& line) {
   line.clear();
+  too_long_ = false;
   if (ended_) return;
   for (;;) {
     int byte = Next();
@@ -29,7 +37,7 @@ void TextReader::ReadLine(std::string& line) {
     if (byte == '\r') {
       const int after = Next();
       if (after == '\n') return;  // CR LF: one line end
-      line += '\r';               // a lone CR stays in the line
+      Keep(line, '\r');           // a lone CR stays in the line
       if (after == kEndOfFile) {
         ended_ = true;
         return;
@@ -39,7 +47,7 @@ void TextReader::ReadLine(std::string& line) {
       continue;
     }
     if (byte == '\n') return;
-    line += static_cast<char>(byte);
+    Keep(line, static_cast<char>(byte));
   }
 }
 

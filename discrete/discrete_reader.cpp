@@ -46,13 +46,14 @@ class CountedLines {
   CountedLines(TextReader& record, std::int64_t& counter, std::int64_t limit)
       : record_(record), counter_(counter), limit_(limit) {}
 
-  // Reads a line cut at its semicolon; false when the read limit is reached.
+  // Reads a line cut at its semicolon; false when the read limit is reached or
+  // the line is too long for a record (damage at that line).
   bool Read(std::string& line) {
     if (++reads_ > limit_) return false;
     record_.ReadLine(line);
     ++counter_;
     CutAtSemicolon(line);
-    return true;
+    return !record_.too_long();
   }
   // Reads the second line of a pair, skipping blank lines: at least one read,
   // also when the first line ended the file. False when the limit is reached or
@@ -87,8 +88,7 @@ std::int64_t FindStartDIS(TextReader& record, DiscreteTables& tables, StartMomen
   CountedLines lines(record, counter, std::numeric_limits<std::int64_t>::max());
   std::string first, second;
   for (int pass = 1; !lines.ended(); ++pass) {
-    if (pass > kStartPasses) return counter;
-    lines.Read(first);
+    if (pass > kStartPasses || !lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
     // A first line that ends the file fails the search before any second read.
     if (lines.ended() || !lines.ReadSecond(second)) return counter;
@@ -135,23 +135,25 @@ std::int64_t CheckEventsDIS(TextReader& record, DiscreteTables& tables, StartMom
 
 namespace {
 
-// Reads the event pairs after the start pair into the tables.
-void ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
+// Reads the event pairs after the start pair into the tables. Returns 0, or
+// the line counter at a line too long for a record: the reader does not check
+// the event pairs, but it never holds such a line as a name.
+std::int64_t ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
   tables.names.push_back(tables.pending_name);  // the start pair's signal is channel 1
   tables.events.assign(1, DiscreteEvent{});
   tables.initially_active.clear();
 
+  const std::int64_t& counter = tables.line_counter;
+  CountedLines lines(record, tables.line_counter, std::numeric_limits<std::int64_t>::max());
   // Channel of each stored name; the first channel of a name wins.
   std::unordered_map<std::string, std::int32_t> channels = {{tables.names[0], 0}};
   std::string first, second, previous_text;
   while (!record.ended()) {
-    record.ReadLine(first);
-    CutAtSemicolon(first);
+    if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
     if (record.ended()) break;  // a first line without its second: dropped
     do {
-      record.ReadLine(second);
-      CutAtSemicolon(second);
+      if (!lines.Read(second)) return counter;
     } while (IsBlank(second) && !record.ended());
     if (IsBlank(second)) break;
     BlankMarkers(first);
@@ -184,6 +186,7 @@ void ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
     }
     tables.events.push_back(event);
   }
+  return 0;
 }
 
 }  // namespace
@@ -195,7 +198,7 @@ DiscreteCheck CheckDiscreteRecord(const std::string& path) {
     check.outcome = {Failure::kNotFound, path};
     return check;
   }
-  TextReader record(file);
+  TextReader record(file, kLongestRecordLine);
   DiscreteTables tables;
   if (const std::int64_t failed = CheckEventsDIS(record, tables, check.moment); failed != 0) {
     check.outcome = {Failure::kDamagedAtLine, path, failed - 1};
@@ -213,13 +216,13 @@ DiscreteRecord ReadDiscreteRecord(const std::string& path, Reporter& reporter) {
     reporter.Report(read.outcome);
     return read;
   }
-  TextReader record(file);
-  if (const std::int64_t failed = FindStartDIS(record, read.tables, read.moment); failed != 0) {
+  TextReader record(file, kLongestRecordLine);
+  std::int64_t failed = FindStartDIS(record, read.tables, read.moment);
+  if (failed == 0) failed = ReadEventsDIS(record, read.tables);
+  if (failed != 0) {
     read.outcome = {Failure::kDamagedAtLine, path, failed - 1};
     reporter.Report(read.outcome);
-    return read;
   }
-  ReadEventsDIS(record, read.tables);
   return read;
 }
 

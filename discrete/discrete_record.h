@@ -29,7 +29,7 @@ struct DiscreteTables {
   std::vector<DiscreteEvent> events;   // entry 0 is the start event
   std::vector<std::int32_t> times{0};  // milliseconds after the start; entry 0 is the start
   std::vector<std::int32_t> initially_active;  // channels whose first event is a drop-out
-  std::int64_t line_counter = 1;  // lines read by the start search and the check, plus 1
+  std::int64_t line_counter = 1;               // lines read so far, plus 1
 
   std::int32_t TimeCount() const { return static_cast<std::int32_t>(times.size()) - 1; }
   std::int32_t NameCount() const { return static_cast<std::int32_t>(names.size()); }
@@ -60,12 +60,13 @@ struct DiscreteCheck {
 DiscreteCheck CheckDiscreteRecord(const std::string& path);
 
 struct DiscreteRecord {
-  Outcome outcome;  // as DiscreteCheck's; only the start search fails the reader
+  Outcome outcome;  // as DiscreteCheck's; the start search or a line too long fails the reader
   DiscreteTables tables;
   StartMoment moment;  // as DiscreteCheck's
 };
 // Reads the record at path into its tables. Reports "Не найден" or "Поврежден"
-// with the line number when it cannot be opened or its start is damaged.
+// with the line number when it cannot be opened, when its start is damaged, or
+// at a line longer than kLongestRecordLine.
 DiscreteRecord ReadDiscreteRecord(const std::string& path, Reporter& reporter);
 
 // Converts the discrete record at path record into the pair at out_cfg (the

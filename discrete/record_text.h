@@ -9,6 +9,7 @@
 // last, the state word, "У" for a drop-out).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,6 +18,11 @@
 #include "comtrade/text_reader.h"
 
 namespace velk {
+
+// The longest line a discrete record may hold, line end not counted. A device
+// writes lines of a few dozen characters and COMTRADE names are short, so a
+// longer line is damage at that line; it is read past, never held whole.
+inline constexpr std::size_t kLongestRecordLine = 1024 * 1024;
 
 // Drops the first semicolon of line and everything after it.
 void CutAtSemicolon(std::string& line);

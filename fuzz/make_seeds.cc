@@ -24,7 +24,10 @@ Seeds AnalogRecords() {
   Seeds seeds;
   for (const auto& [name, bytes] : ExampleRecords())
     if (name.ends_with(".flh")) seeds[name] = bytes;
-  for (int type : {5, 14, 31, 32, 51, 60, 33}) {
+  std::vector<int> codes;
+  for (const DeviceType& type : DeviceTypes()) codes.push_back(type.code);
+  codes.push_back(33);  // a code of no device type
+  for (int type : codes) {
     FlhRecord r;
     r.device_type = static_cast<std::int8_t>(type);
     r.Name("ПС, Север").Factor(0, 1, 0x4000).Factor(4, 0, 0x6C00).Number(12, 1005);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "combined/combined.h"
 #include "comtrade/cp1251.h"
 #include "discrete/discrete_record.h"
 #include "discrete/record_text.h"
@@ -226,6 +227,31 @@ TEST(DiscreteHeader, TextModeLineEnds) {
   const auto record = DiscreteRecord().Start().Event("0010.000", "П", "A");
   EXPECT_EQ(f.Check(record.Bytes("\n")), "13.02.???? 16:33:45");
   EXPECT_EQ(f.Check(record.Bytes() + "\x1A" + "garbage"), "13.02.???? 16:33:45");  // Ctrl-Z
+}
+
+// A line longer than kLongestRecordLine is damage at its number wherever it
+// stands, for the header check and both conversions alike, also a comment line
+// before the start pair; a line of exactly that length (its CR LF not counted)
+// is read like any other. The long records are built in the test's folder.
+TEST(DiscreteHeader, LineLongerThanTheLongestIsDamageAtItsNumberInEveryPath) {
+  for (const std::size_t length : {kLongestRecordLine, kLongestRecordLine + 1}) {
+    const bool too_long = length > kLongestRecordLine;
+    const std::string name(length - 3, 'x');  // after the "\\ " of the builder
+    const std::vector<std::pair<std::string, std::string>> records = {
+        {DiscreteRecord().Line(";" + std::string(length - 1, ' ')).Start().Bytes(), "1"},
+        {DiscreteRecord().Start().Event("0001.000", "П", "A").Event("0002.000", "П", name).Bytes(),
+         "6"}};
+    for (const auto& [bytes, line] : records) {
+      const Lines damaged = {"Поврежден" + line};
+      DiscreteFixture f;
+      EXPECT_EQ(f.Check(bytes), too_long ? damaged[0] : "13.02.???? 16:33:45") << length;
+      f.Convert(bytes);
+      ConvertCombined(f.Put("rec.flh", FlhRecord().Ramp(100).Bytes()), f.dir / "rec.txt",
+                      f.dir / "uni.cfg", f.dir / "tmp.tmp", f.reports);
+      EXPECT_EQ(f.reports.errors, too_long ? (Lines{damaged[0], damaged[0]}) : Lines{}) << length;
+      EXPECT_EQ(Exists(f.dir / "out.cfg"), !too_long);
+    }
+  }
 }
 
 TEST(DiscreteConversion, LoneCarriageReturnStaysInTheLine) {

@@ -1,6 +1,7 @@
 // make-records FOLDER: writes records of every device type into FOLDER, for
 // comparing the conversions of two builds (scripts/compare-windows.sh):
-//   typeN.flh  an analog record of device type N: calibration, samples and
+//   typeN.flh  an analog record of each device type N, of the fallback type
+//              99 and of 33, a code of no type: calibration, samples and
 //              status words drawn from a fixed pseudo-random sequence, so that
 //              values cover their whole range; start 13.02.2019 16:33:45
 //   events.txt a discrete record of the same start with signals picking up
@@ -10,15 +11,17 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "analog/device_types.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {
 
-// Every device type with a channel table, and 99, which has none.
-constexpr int kDeviceTypes[] = {5, 14, 31, 32, 33, 42, 51, 52, 60, 61, 70, 71, 81, 99};
+// A code of no device type, besides the fallback type's own code 99.
+constexpr int kUnknownCode = 33;
 constexpr int kSamples = 2400;  // three seconds
 
 // A fixed sequence of 32-bit numbers (a linear congruential generator).
@@ -86,7 +89,10 @@ int main(int argc, char** argv) {
     return 64;
   }
   const std::string folder = std::string(argv[1]) + "/";
-  for (int type : kDeviceTypes)
+  std::vector<int> codes;
+  for (const velk::DeviceType& type : velk::DeviceTypes()) codes.push_back(type.code);
+  codes.insert(codes.end(), {velk::FallbackDeviceType().code, kUnknownCode});
+  for (int type : codes)
     if (!Write(folder + "type" + std::to_string(type) + ".flh", Analog(type).Bytes())) return 1;
   return Write(folder + "events.txt", Events()) ? 0 : 1;
 }
