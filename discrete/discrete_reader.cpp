@@ -113,6 +113,7 @@ std::int64_t CheckEventsDIS(TextReader& record, DiscreteTables& tables, StartMom
   CountedLines lines(record, counter, kCheckedReads);
   std::string first, second, previous_text;
   std::int32_t last_value = 0;
+  std::size_t name_bytes = 0;
   while (!lines.ended()) {
     if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
@@ -129,6 +130,8 @@ std::int64_t CheckEventsDIS(TextReader& record, DiscreteTables& tables, StartMom
     }
     if (event.ends_record) return 0;
     if (IsBlank(second) || !IsValidStateWord(event.state_word)) return counter;
+    name_bytes += Trim(second).size();
+    if (name_bytes > kMostNameBytes) return counter;
   }
   return 0;
 }
@@ -148,6 +151,7 @@ std::int64_t ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
   // Channel of each stored name; the first channel of a name wins.
   std::unordered_map<std::string, std::int32_t> channels = {{tables.names[0], 0}};
   std::string first, second, previous_text;
+  std::size_t name_bytes = 0;
   while (!record.ended()) {
     if (!lines.Read(first)) return counter;
     if (IsBlank(first)) continue;
@@ -173,6 +177,8 @@ std::int64_t ReadEventsDIS(TextReader& record, DiscreteTables& tables) {
     event.drop_out = IsDropOut(line.state_word);
 
     const std::string name(Trim(second));
+    name_bytes += name.size();
+    if (name_bytes > kMostNameBytes) return counter;
     if (const auto found = channels.find(name); found != channels.end()) {
       event.channel = found->second;
     } else {

@@ -23,6 +23,11 @@ namespace velk {
 // writes lines of a few dozen characters and COMTRADE names are short, so a
 // longer line is damage at that line; it is read past, never held whole.
 inline constexpr std::size_t kLongestRecordLine = 1024 * 1024;
+// The most bytes the signal names of a record's event pairs may hold together,
+// repeats included. A device's names are a few dozen characters and a record
+// some thousands of events, so a record past it is damage at the line that
+// passes it; the names a conversion holds stay that small.
+inline constexpr std::size_t kMostNameBytes = 8 * 1024 * 1024;
 
 // Drops the first semicolon of line and everything after it.
 void CutAtSemicolon(std::string& line);

@@ -232,15 +232,27 @@ TEST(DiscreteHeader, TextModeLineEnds) {
 // A line longer than kLongestRecordLine is damage at its number wherever it
 // stands, for the header check and both conversions alike, also a comment line
 // before the start pair; a line of exactly that length (its CR LF not counted)
-// is read like any other. The long records are built in the test's folder.
+// is read like any other. So are names that together pass kMostNameBytes, at
+// the line of the name that passes it. The long records are built in the
+// test's folder.
 TEST(DiscreteHeader, LineLongerThanTheLongestIsDamageAtItsNumberInEveryPath) {
   for (const std::size_t length : {kLongestRecordLine, kLongestRecordLine + 1}) {
     const bool too_long = length > kLongestRecordLine;
     const std::string name(length - 3, 'x');  // after the "\\ " of the builder
+    // Sixteen names fill kMostNameBytes exactly; a byte more passes it.
+    DiscreteRecord many_names;
+    many_names.Start();
+    for (int i = 0; i < 16; ++i) {
+      std::string part(kMostNameBytes / 16 - 1, 'y');
+      part += static_cast<char>('a' + i);
+      if (too_long && i == 15) part += 'z';
+      many_names.Event(std::to_string(1000 + i) + ".000", "П", part);
+    }
     const std::vector<std::pair<std::string, std::string>> records = {
         {DiscreteRecord().Line(";" + std::string(length - 1, ' ')).Start().Bytes(), "1"},
         {DiscreteRecord().Start().Event("0001.000", "П", "A").Event("0002.000", "П", name).Bytes(),
-         "6"}};
+         "6"},
+        {many_names.Bytes(), "34"}};
     for (const auto& [bytes, line] : records) {
       const Lines damaged = {"Поврежден" + line};
       DiscreteFixture f;
