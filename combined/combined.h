@@ -29,7 +29,8 @@ using StateFileSource = std::function<std::string()>;
 // discrete reader's failure, "Ошибка открытия файла" or "Ошибка записи файла",
 // and stops; returns the first report, or success. Refuses, before writing
 // anything, a pair or state file that would write over one of the records.
-// The start moments of the two records are not compared here (SameStartMoment).
+// The start moments of the two records are not compared here: ConvertCombinedRequest
+// (combined/requests.h) compares them first (StartsAgree).
 Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
                         const std::string& out_cfg, const StateFileSource& state_file,
                         Reporter& reporter, std::optional<StartMoment>* moment = nullptr,
