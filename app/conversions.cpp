@@ -4,7 +4,6 @@
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "combined/requests.h"
-#include "comtrade/number_format.h"
 #include "discrete/discrete_record.h"
 
 namespace velk {
