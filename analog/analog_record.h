@@ -2,6 +2,7 @@
 // check, the channel lines of its device type and the analog conversion.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "analog/device_types.h"
@@ -51,7 +52,9 @@ bool WriteChannelsANL(InFile& flh, const AnalogHeader& header, OutFile& cfg);
 // BINARY .cfg; the other three files beside it). Reports "Файл не найден",
 // "Файл поврежден", "Ошибка открытия файла" or "Ошибка записи файла" and stops
 // at the first; returns that failure, or success. Refuses, before writing
-// anything, a pair that would write over the record.
-Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& reporter);
+// anything, a pair that would write over the record. When header is given it
+// receives the record's header once it is read.
+Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& reporter,
+                      std::optional<AnalogHeader>* header = nullptr);
 
 }  // namespace velk

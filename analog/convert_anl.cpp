@@ -10,7 +10,8 @@
 
 namespace velk {
 
-Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& next) {
+Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& next,
+                      std::optional<AnalogHeader>* header_read) {
   FirstReport reporter(next);
   const auto fail = [&reporter](Failure failure, const std::string& file) {
     reporter.Report({failure, file});
@@ -20,6 +21,7 @@ Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Rep
   if (!flh.Open(record)) return fail(Failure::kFileNotFound, record);
   AnalogHeader header;
   if (!ParseHeaderANL(flh, header)) return fail(Failure::kFileDamaged, record);
+  if (header_read != nullptr) *header_read = header;
 
   const PairPaths pair = PairPathsFor(out_cfg);
   // A pair that would replace the record itself is refused before anything is written.

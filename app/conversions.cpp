@@ -3,8 +3,7 @@
 // shows the outcome in the labels or, for a conversion, in error boxes.
 #include "app/comtrade_form.h"
 #include "app/texts.h"
-#include "combined/combined.h"
-#include "comtrade/number_format.h"
+#include "combined/requests.h"
 #include "discrete/discrete_record.h"
 
 namespace velk {
@@ -64,30 +63,35 @@ void TFComtrade::ReadHeaderDIS() {
   discrete = NumbersOf(start);
 }
 
+// The window's buttons are enabled only after the checks passed, so its
+// requests convert at once and report in error boxes what they meet since.
 void TFComtrade::ConvertANL() {
-  const std::string record = controls.FileListBox1.SelectedFile();
-  // The conversion parses the header again; the window keeps what it says.
-  if (const AnalogHeaderCheck check = ReadAnalogHeader(record); check.outcome.ok())
-    TakeAnalogHeader(check.header);
   BoxReporter boxes(ui_);
-  ConvertAnalog(record, paths.OutPathANL, boxes);
+  const RequestOutcome done = ConvertAnalogRequest(
+      {controls.FileListBox1.SelectedFile(), paths.OutPathANL, Checks::kPassedBefore}, boxes);
+  // The conversion parsed the header again; the window keeps what it says.
+  if (done.analog) TakeAnalogHeader(*done.analog);
 }
 
 void TFComtrade::ConvertDIS() {
-  // The discrete record names no year: its pair bears the current one.
-  start.year = ZeroPaddedCut(system_.CurrentYear(), 4);
+  // The discrete record names no year: its pair bears the current one, and the
+  // fields its start pair lacks are those the reader that ran last left.
   BoxReporter boxes(ui_);
-  ConvertDiscrete(controls.FileListBox2.SelectedFile(), paths.OutPathDIS, start, boxes);
+  const RequestOutcome done =
+      ConvertDiscreteRequest({controls.FileListBox2.SelectedFile(), paths.OutPathDIS,
+                              system_.CurrentYear(), start, Checks::kPassedBefore},
+                             boxes);
+  if (done.moment) start = *done.moment;
 }
 
 void TFComtrade::ConvertUNI() {
-  const std::string analog_record = controls.FileListBox1.SelectedFile();
-  if (const AnalogHeaderCheck check = ReadAnalogHeader(analog_record); check.outcome.ok())
-    TakeAnalogHeader(check.header);
   BoxReporter boxes(ui_);
-  ConvertCombined(
-      analog_record, controls.FileListBox2.SelectedFile(), paths.OutPathUNI,
-      [this] { return system_.StateFilePath(); }, boxes, &start);
+  const RequestOutcome done = ConvertCombinedRequest(
+      {controls.FileListBox1.SelectedFile(), controls.FileListBox2.SelectedFile(), paths.OutPathUNI,
+       [this] { return system_.StateFilePath(); }, Checks::kPassedBefore},
+      boxes);
+  if (done.analog) TakeAnalogHeader(*done.analog);
+  if (done.moment) start = *done.moment;
 }
 
 }  // namespace velk

@@ -2,9 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fstream>
-#include <random>
 #include <string_view>
 #include <system_error>
 
@@ -20,11 +18,6 @@
 namespace velk {
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kSeparators = "\\/:";
-#else
-constexpr const char* kSeparators = "/";
-#endif
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 constexpr const char* kProgramFolder = "velk-comtrade";
 
@@ -45,34 +38,7 @@ std::string Environment(const char* name) {
 #endif
 }
 
-// A name no other run picks at the same moment.
-std::string UniqueName(const char* prefix) {
-  static std::random_device entropy;
-  return prefix + std::to_string(entropy()) + std::to_string(entropy());
-}
-
 }  // namespace
-
-// ---- the combined conversion's private state file ----
-
-std::string PrivateStateFolder::StateFilePath() {
-  std::error_code error;
-  const auto temp = std::filesystem::temp_directory_path(error);
-  for (int attempt = 0; attempt < 100 && folder_.empty() && !error; ++attempt) {
-    const auto candidate = temp / UniqueName("velk-");
-    // Creating the folder is atomic: it fails when another run owns the name.
-    if (std::filesystem::create_directory(candidate, error)) folder_ = candidate;
-    if (error == std::errc::file_exists) error.clear();
-  }
-  if (folder_.empty()) return PathText(temp / "velk-unavailable" / "tmp.tmp");
-  return PathText(folder_ / "tmp.tmp");
-}
-
-void PrivateStateFolder::Release() {
-  std::error_code ignored;
-  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-  folder_.clear();
-}
 
 // ---- folders ----
 
@@ -141,14 +107,7 @@ std::string LocalSystem::UserDocumentsFolder() const {
 }
 
 int LocalSystem::CurrentYear() const {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  return local.tm_year + 1900;
+  return velk::CurrentYear();
 }
 
 std::string LocalSystem::CurrentDirectory() const {
@@ -172,16 +131,6 @@ std::string LocalSystem::ExpandFileName(const std::string& path) const {
 
 // ---- path texts ----
 
-std::string FolderOf(const std::string& path) {
-  const auto end = path.find_last_of(kSeparators);
-  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}
-
-std::string NameOf(const std::string& path) {
-  const auto end = path.find_last_of(kSeparators);
-  return end == std::string::npos ? path : path.substr(end + 1);
-}
-
 std::string ExistingFolderOf(const std::string& folder) {
   std::string at = folder;
   while (!at.empty()) {
@@ -189,9 +138,7 @@ std::string ExistingFolderOf(const std::string& folder) {
     std::error_code error;
     if (!path.empty() && std::filesystem::is_directory(path, error)) return at;
     std::string inner = at;  // without its closing separators
-    while (inner.size() > 1 &&
-           std::string_view(kSeparators).find(inner.back()) != std::string_view::npos)
-      inner.pop_back();
+    while (inner.size() > 1 && IsPathSeparator(inner.back())) inner.pop_back();
     const std::string up = FolderOf(inner);
     if (up == at) break;
     at = up;

@@ -5,9 +5,10 @@
 // answers.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace velk {
 
@@ -41,24 +42,6 @@ class SystemServices {
   virtual bool SetCurrentDir(const std::string& folder) = 0;
   // The full path of path, taken from the current directory when relative.
   virtual std::string ExpandFileName(const std::string& path) const = 0;
-};
-
-// A private folder for one run's state file, made under the system's folder
-// for temporary files at first use and removed with all it holds on Release
-// and at the end. Several runs, also of several programs, never share one.
-class PrivateStateFolder {
- public:
-  PrivateStateFolder() = default;
-  PrivateStateFolder(const PrivateStateFolder&) = delete;
-  PrivateStateFolder& operator=(const PrivateStateFolder&) = delete;
-  ~PrivateStateFolder() { Release(); }
-  // "tmp.tmp" in the private folder. Without one, a path in a folder that does
-  // not exist, so that the conversion reports it cannot create the file.
-  std::string StateFilePath();
-  void Release();
-
- private:
-  std::filesystem::path folder_;
 };
 
 // The real machine: the executable's folder is given at start-up. The combined
@@ -95,10 +78,6 @@ std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_
 // system for its documents folder instead.)
 std::string DocumentsFolderFrom(const std::string& xdg_documents_dir, const std::string& home);
 
-// The folder part of a path with its trailing separator ("" when it has none).
-std::string FolderOf(const std::string& path);
-// The name part of a path: what follows its last separator.
-std::string NameOf(const std::string& path);
 // folder when it exists, else the nearest folder above it that does, with
 // its trailing separator; empty when none does. Where a dialog opens for a
 // folder that is missing, such as an output folder nobody made.

@@ -22,16 +22,14 @@
 
 #include "cli/batch_engine.h"
 #include "cli/batch_plan.h"
+#include "cli/cli_texts.h"
+#include "platform/platform.h"
 
 namespace velk::batch {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kAllConverted = 0;
-constexpr int kSomeFailed = 1;
-constexpr int kNothingRead = 2;
-constexpr int kUsage = 64;
 constexpr unsigned kMostJobs = 1024;
 
 constexpr std::string_view kHelp =
@@ -65,8 +63,6 @@ constexpr std::string_view kListNotWritten =
 constexpr std::string_view kReportNotWritten = "Ошибка записи файла (cannot write the report): ";
 constexpr std::string_view kReportIsRecord =
     "Отчет не записан поверх записи (the report would replace a record): ";
-constexpr std::string_view kMomentsDiffer =
-    "Моменты пуска записей не совпадают (the records' start moments differ)";
 
 enum class Kind { kAnalog, kDiscrete, kCombined };
 constexpr std::array<std::string_view, 3> kFolders = {"comtrade_anl", "comtrade_dis",
@@ -112,18 +108,12 @@ fs::path PathOf(std::string_view text) {
   return fs::path(std::u8string(text.begin(), text.end()));
 }
 
-fs::path FullPath(const fs::path& path) {
-  std::error_code error;
-  const fs::path full = fs::absolute(path, error);
-  return (error ? path : full).lexically_normal();
-}
-
 // The record's path as the list remembers it: its file, whatever spelling of
 // its folder the command line used.
 std::string Identity(const fs::path& path) {
   std::error_code error;
   const fs::path canonical = fs::weakly_canonical(path, error);
-  return Text(error ? FullPath(path) : canonical);
+  return error ? FullPath(Text(path)) : Text(canonical);
 }
 
 // Size and time of last change: a record that changed since its pair was made
@@ -221,7 +211,9 @@ class Run {
   std::vector<Record> records_;
   std::vector<Job> jobs_;
   std::vector<std::vector<std::size_t>> ambiguous_;  // per ambiguity: its records
-  std::vector<RecordStart> ambiguous_starts_;
+  std::vector<std::string> ambiguous_starts_;
+  std::array<std::size_t, 2>
+      no_partner_{};  // sound analog and discrete records no record agrees with
   std::array<std::string, 3> folder_errors_;  // per output folder: why it cannot be made
   PairList list_;
   std::string list_error_;  // the message when the list cannot be written
@@ -288,7 +280,7 @@ void Run::Check() {
 // Jobs: every sound analog record, every sound discrete record, then every pair.
 void Run::Plan() {
   std::vector<std::size_t> analog, discrete;
-  std::vector<RecordStart> analog_starts, discrete_starts;
+  std::vector<StartMoment> analog_starts, discrete_starts;
   for (std::size_t i = 0; i < records_.size(); ++i) {
     if (!records_[i].check.ok) continue;
     (records_[i].analog ? analog : discrete).push_back(i);
@@ -311,6 +303,7 @@ void Run::Plan() {
     ambiguous_.push_back(std::move(members));
     ambiguous_starts_.push_back(group.start);
   }
+  no_partner_ = {pairing.analog_alone.size(), pairing.discrete_alone.size()};
 }
 
 FileState StateOf(const fs::path& file) {
@@ -423,12 +416,13 @@ void Run::ConvertOne(Job& job) {
         break;
     }
   } catch (const std::exception& e) {
-    result = {false, "", {e.what()}};
+    result = {RequestResult::kFailed, "", {e.what()}};
   }
-  job.outcome = result.ok ? Outcome::kConverted : Outcome::kFailed;
+  const bool converted = result.result == RequestResult::kConverted;
+  job.outcome = converted ? Outcome::kConverted : Outcome::kFailed;
   if (!result.rejected.empty()) job.messages.push_back(ForPerson(result.rejected));
+  if (result.result == RequestResult::kStartsDiffer) job.messages.emplace_back(kMomentsDiffer);
   for (const std::string& m : result.messages) job.messages.push_back(ForPerson(m));
-  if (!result.ok && job.messages.empty()) job.messages.emplace_back(kMomentsDiffer);
 }
 
 void Run::Finish(const Job& job) {
@@ -470,12 +464,12 @@ void Run::Convert() {
 int Run::Status() const {
   const bool any_read =
       std::any_of(records_.begin(), records_.end(), [](const Record& r) { return r.check.ok; });
-  if (!any_read) return kNothingRead;
+  if (!any_read) return kExitNothingRead;
   const bool any_skipped =
       std::any_of(records_.begin(), records_.end(), [](const Record& r) { return !r.check.ok; });
   const bool any_failed = std::any_of(
       jobs_.begin(), jobs_.end(), [](const Job& job) { return job.outcome == Outcome::kFailed; });
-  return any_skipped || any_failed ? kSomeFailed : kAllConverted;
+  return any_skipped || any_failed ? kExitSomeFailed : kExitAllConverted;
 }
 
 }  // namespace
@@ -502,12 +496,14 @@ void Run::Summary() const {
     out_ << "Не совмещено, несколько кандидатов (not combined, several candidates): "
          << ambiguous_.size() << '\n';
     for (std::size_t g = 0; g < ambiguous_.size(); ++g) {
-      out_ << "  " << StartText(ambiguous_starts_[g]) << ':';
+      out_ << "  " << ambiguous_starts_[g] << ':';
       for (std::size_t k = 0; k < ambiguous_[g].size(); ++k)
         out_ << (k == 0 ? " " : ", ") << records_[ambiguous_[g][k]].relative;
       out_ << '\n';
     }
   }
+  out_ << "Без пары (no partner): " << no_partner_[0] << " аналоговых (analog), " << no_partner_[1]
+       << " дискретных (discrete)\n";
   out_ << "Ошибки (failed): " << failed << '\n';
   for (const Job& job : jobs_) {
     if (job.outcome != Outcome::kFailed) continue;
@@ -541,7 +537,7 @@ bool Run::WriteReport(int status) const {
       item(skipped, "{\"record\": " + JsonString(r.relative) +
                         ", \"reason\": " + JsonString(ForPerson(r.check.label)) + "}");
   for (std::size_t g = 0; g < ambiguous_.size(); ++g)
-    item(ambiguous, "{\"start\": " + JsonString(StartText(ambiguous_starts_[g])) +
+    item(ambiguous, "{\"start\": " + JsonString(ambiguous_starts_[g]) +
                         ", \"records\": " + records_of(ambiguous_[g]) + "}");
   constexpr std::array<std::string_view, 3> kOutcomes = {"converted", "up to date", "failed"};
   for (const Job& job : jobs_) {
@@ -558,18 +554,19 @@ bool Run::WriteReport(int status) const {
   const auto list = [](const std::string& items) {
     return items.empty() ? std::string("[]") : "[" + items + "\n  ]";
   };
-  const std::string json = "{\n  \"in\": " + JsonString(Text(in_folder_)) +
-                           ",\n  \"out\": " + JsonString(Text(out_folder_)) +
-                           ",\n  \"records\": " + std::to_string(records_.size()) +
-                           ",\n  \"converted\": {\"analog\": " + std::to_string(converted[0]) +
-                           ", \"discrete\": " + std::to_string(converted[1]) +
-                           ", \"combined\": " + std::to_string(converted[2]) +
-                           "},\n  \"up_to_date\": " + std::to_string(up_to_date) +
-                           ",\n  \"skipped\": " + list(skipped) +
-                           ",\n  \"ambiguous\": " + list(ambiguous) +
-                           ",\n  \"failed\": " + list(failed) + ",\n  \"pairs\": " + list(pairs) +
-                           ",\n  \"exit_status\": " + std::to_string(status) + "\n}\n";
-  std::ofstream file(FullPath(PathOf(options_.report)), std::ios::binary | std::ios::trunc);
+  const std::string json =
+      "{\n  \"in\": " + JsonString(Text(in_folder_)) +
+      ",\n  \"out\": " + JsonString(Text(out_folder_)) +
+      ",\n  \"records\": " + std::to_string(records_.size()) +
+      ",\n  \"converted\": {\"analog\": " + std::to_string(converted[0]) +
+      ", \"discrete\": " + std::to_string(converted[1]) +
+      ", \"combined\": " + std::to_string(converted[2]) +
+      "},\n  \"up_to_date\": " + std::to_string(up_to_date) + ",\n  \"skipped\": " + list(skipped) +
+      ",\n  \"ambiguous\": " + list(ambiguous) + ",\n  \"failed\": " + list(failed) +
+      ",\n  \"no_partner\": {\"analog\": " + std::to_string(no_partner_[0]) +
+      ", \"discrete\": " + std::to_string(no_partner_[1]) + "},\n  \"pairs\": " + list(pairs) +
+      ",\n  \"exit_status\": " + std::to_string(status) + "\n}\n";
+  std::ofstream file(PathOf(FullPath(options_.report)), std::ios::binary | std::ios::trunc);
   file << json;
   file.close();
   if (!file) err_ << kReportNotWritten << options_.report << '\n';
@@ -577,7 +574,7 @@ bool Run::WriteReport(int status) const {
 }
 
 bool Run::ReportIsRecord() const {
-  const fs::path path = FullPath(PathOf(options_.report));
+  const fs::path path = PathOf(FullPath(options_.report));
   return std::any_of(records_.begin(), records_.end(), [&](const Record& r) {
     std::error_code error;
     return fs::equivalent(path, r.path, error);
@@ -585,16 +582,16 @@ bool Run::ReportIsRecord() const {
 }
 
 int Run::Go() {
-  in_folder_ = FullPath(PathOf(options_.in));
-  out_folder_ = FullPath(PathOf(options_.out));
+  in_folder_ = PathOf(FullPath(options_.in));
+  out_folder_ = PathOf(FullPath(options_.out));
   in_read_ = Discover();
-  int status = kNothingRead;
+  int status = kExitNothingRead;
   if (!in_read_) {
     err_ << kNoFolder << options_.in << '\n';
   } else {
     if (!options_.report.empty() && ReportIsRecord()) {
       err_ << kReportIsRecord << options_.report << '\n';
-      return kUsage;
+      return kExitUsage;
     }
     Check();
     Plan();
@@ -610,7 +607,7 @@ int Run::Go() {
     status = Status();
     Summary();
   }
-  if (!options_.report.empty() && !WriteReport(status)) status = std::max(status, kSomeFailed);
+  if (!options_.report.empty() && !WriteReport(status)) status = std::max(status, kExitSomeFailed);
   return status;
 }
 
@@ -625,11 +622,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const std::optional<Options> options = Parse(args);
   if (!options) {
     err << kHelp;
-    return kUsage;
+    return kExitUsage;
   }
   if (options->help) {
     out << kHelp;
-    return kAllConverted;
+    return kExitAllConverted;
   }
   Run run(*options, out, err, progress);
   return run.Go();

@@ -6,10 +6,11 @@
 // but never of the batch's own output folders) passes the window's header
 // check; a record it rejects is skipped and reported with the label text, such
 // as "Поврежден7". Each sound record is converted into OUT/comtrade_anl/ or
-// OUT/comtrade_dis/, and each analog and discrete record that start at the
-// same moment, with no other candidate, into OUT/comtrade_uni/, named after the
-// analog record. Each pair holds the bytes its single velk-convert command
-// writes. Conversions run on N threads (by default one per core).
+// OUT/comtrade_dis/, and each analog and discrete record that velk-convert
+// combined would convert together (StartsAgree), with no other candidate, into
+// OUT/comtrade_uni/, named after the analog record. Each pair holds the bytes
+// its single velk-convert command writes. Conversions run on N threads (by
+// default one per core).
 //
 // Runs are remembered in OUT/velk-batch.lst: which records each pair was made
 // from, and their size and time of change when it was made. A pair whose

@@ -1,17 +1,14 @@
-// The batch's checks and conversions over the record engine, each call with
-// a reporter and a state file folder of its own, in the steps and with the
-// inputs of one velk-convert command.
+// The batch's checks and conversion requests over the record engine, each
+// call with a reporter and a state file folder of its own, with the inputs of
+// one velk-convert command.
 #include "cli/batch_engine.h"
 
-#include <filesystem>
+#include <utility>
 
 #include "analog/analog_record.h"
-#include "cli/cli_ui.h"
-#include "combined/combined.h"
 #include "comtrade/cp1251.h"
-#include "comtrade/file_io.h"
-#include "comtrade/number_format.h"
 #include "discrete/discrete_record.h"
+#include "platform/platform.h"
 
 namespace velk::batch {
 namespace {
@@ -23,25 +20,10 @@ class CollectingReporter : public Reporter {
   std::vector<std::string> messages;
 };
 
-// The full path of path, or path itself when the current folder is gone; as
-// path, UTF-8 on every system.
-std::string FullPath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(FsPath(path), error);
-  const std::u8string text = (error ? FsPath(path) : full).lexically_normal().u8string();
-  return {text.begin(), text.end()};
-}
-
-RecordStart StartOf(const MomentNumbers& n) {
-  return {n.month, n.day, n.hour, n.minute, n.second};
-}
-
-ConversionResult Rejected(const Outcome& outcome) {
-  return {false, MessageText(outcome), {}};
-}
-
-ConversionResult Result(const Outcome& outcome, CollectingReporter& reporter) {
-  return {outcome.ok(), "", std::move(reporter.messages)};
+ConversionResult Result(const RequestOutcome& done, CollectingReporter& reporter) {
+  ConversionResult result{done.result, "", std::move(reporter.messages)};
+  if (done.result == RequestResult::kRejected) result.rejected = MessageText(done.outcome);
+  return result;
 }
 
 }  // namespace
@@ -49,58 +31,38 @@ ConversionResult Result(const Outcome& outcome, CollectingReporter& reporter) {
 RecordCheck CheckAnalog(const std::string& path) {
   const AnalogHeaderCheck check = ReadAnalogHeader(FullPath(path));
   if (!check.outcome.ok()) return {false, MessageText(check.outcome), {}};
-  return {true, MomentLabel(check.header.Moment()), StartOf(check.header.Numbers())};
+  return {true, MomentLabel(check.header.Moment()), check.header.Moment()};
 }
 
 RecordCheck CheckDiscrete(const std::string& path) {
   const DiscreteCheck check = CheckDiscreteRecord(FullPath(path));
   if (!check.outcome.ok()) return {false, MessageText(check.outcome), {}};
-  StartMoment moment = check.moment;
-  moment.year = kUnknownYear;
-  return {true, MomentLabel(moment), StartOf(check.numbers)};
+  StartMoment shown = check.moment;
+  shown.year = kUnknownYear;
+  return {true, MomentLabel(shown), check.moment};
 }
 
 ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg) {
-  const std::string path = FullPath(flh);
-  if (const AnalogHeaderCheck check = ReadAnalogHeader(path); !check.outcome.ok())
-    return Rejected(check.outcome);
   CollectingReporter reporter;
-  const Outcome outcome = ConvertAnalog(path, FullPath(out_cfg), reporter);
-  return Result(outcome, reporter);
+  return Result(ConvertAnalogRequest({FullPath(flh), FullPath(out_cfg)}, reporter), reporter);
 }
 
 ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg) {
-  const std::string path = FullPath(txt);
-  if (const DiscreteCheck check = CheckDiscreteRecord(path); !check.outcome.ok())
-    return Rejected(check.outcome);
-  // The record names no year: its pair bears the current one.
-  StartMoment moment;
-  moment.year = ZeroPaddedCut(LocalSystem("").CurrentYear(), 4);
   CollectingReporter reporter;
-  const Outcome outcome = ConvertDiscrete(path, FullPath(out_cfg), moment, reporter);
-  return Result(outcome, reporter);
+  return Result(
+      ConvertDiscreteRequest({FullPath(txt), FullPath(out_cfg), CurrentYear(), {}}, reporter),
+      reporter);
 }
 
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
                                         const std::string& out_cfg) {
-  const std::string analog_path = FullPath(flh);
-  const std::string discrete_path = FullPath(txt);
-  const AnalogHeaderCheck analog = ReadAnalogHeader(analog_path);
-  if (!analog.outcome.ok()) return Rejected(analog.outcome);
-  const DiscreteCheck discrete = CheckDiscreteRecord(discrete_path);
-  if (!discrete.outcome.ok()) return Rejected(discrete.outcome);
-  // A part of the moment that the discrete record's start pair lacks is the
-  // analog record's, as in the combined pair's time lines.
-  StartMoment discrete_moment = analog.header.Moment();
-  Overlay(discrete_moment, discrete.moment);
-  if (!SameStartMoment(analog.header.Numbers(), NumbersOf(discrete_moment))) return {false, "", {}};
   // The state file goes into a private folder, removed when the conversion ends.
-  const CommandLineSystem system("");
+  PrivateStateFolder state_folder;
   CollectingReporter reporter;
-  const Outcome outcome = ConvertCombined(
-      analog_path, discrete_path, FullPath(out_cfg), [&system] { return system.StateFilePath(); },
-      reporter);
-  return Result(outcome, reporter);
+  return Result(ConvertCombinedRequest({FullPath(flh), FullPath(txt), FullPath(out_cfg),
+                                        [&state_folder] { return state_folder.StateFilePath(); }},
+                                       reporter),
+                reporter);
 }
 
 std::string ForPerson(const std::string& cp1251) {

@@ -1,26 +1,21 @@
 // What the batch conversion needs of the record engine: the header check of one
-// record and the conversion of one record (or one analog and one discrete
-// record) into the pair at a path.
+// record and the conversion requests of one record (or one analog and one
+// discrete record) into the pair at a path.
 //
 // Every call is independent of every other: it reports to its own collector
 // and keeps the combined conversion's state file in a private folder, so calls
-// may run at the same time on different threads. Each conversion runs the
-// header check first and then converts, exactly as one velk-convert command
-// does, so that its files are that command's bytes.
+// may run at the same time on different threads. Each conversion is the
+// request that one velk-convert command makes, with the same inputs, so that
+// its files are that command's bytes.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace velk::batch {
+#include "combined/requests.h"
+#include "comtrade/start_moment.h"
 
-// The start moment of a record as the window compares it: the discrete record
-// names no year, so the year takes no part.
-struct RecordStart {
-  int month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  friend bool operator==(const RecordStart&, const RecordStart&) = default;
-  friend auto operator<=>(const RecordStart&, const RecordStart&) = default;
-};
+namespace velk::batch {
 
 struct RecordCheck {
   bool ok = false;
@@ -28,13 +23,15 @@ struct RecordCheck {
   // sound record, "Не найден", "Поврежден" or, for a discrete record,
   // "Поврежден" with a line number such as "Поврежден7".
   std::string label;
-  RecordStart start;  // valid when ok
+  // Valid when ok: an analog record's whole start moment, or the fields a
+  // discrete record's start pair gives (none of them the year).
+  StartMoment start;
 };
 
 struct ConversionResult {
-  bool ok = false;
-  // When the header check rejected the record at conversion time (it changed
-  // since it was checked): the label text; otherwise empty.
+  RequestResult result = RequestResult::kFailed;
+  // kRejected: the label text of the check that rejected a record at
+  // conversion time (it changed since it was checked).
   std::string rejected;
   std::vector<std::string> messages;  // the conversion's messages, code page 1251
 };
@@ -46,8 +43,8 @@ RecordCheck CheckDiscrete(const std::string& path);
 // Conversions into the pair whose BINARY configuration file is out_cfg.
 ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg);
 ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg);
-// The start moments must agree; when they no longer do, the result is not ok
-// and names no message.
+// The records' start moments are compared again (StartsAgree): records that
+// changed since they were paired and no longer agree give kStartsDiffer.
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
                                         const std::string& out_cfg);
 

@@ -1,8 +1,12 @@
 #include "cli/batch_plan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <set>
+
+#include "comtrade/number_format.h"
 
 namespace velk::batch {
 namespace {
@@ -72,30 +76,119 @@ std::string Folded(std::string text) {
 
 // ---- pairing ----
 
-Pairing PairByStart(const std::vector<RecordStart>& analog,
-                    const std::vector<RecordStart>& discrete) {
-  std::map<RecordStart, Ambiguity> moments;
-  for (std::size_t i = 0; i < analog.size(); ++i) moments[analog[i]].analog.push_back(i);
-  for (std::size_t i = 0; i < discrete.size(); ++i) moments[discrete[i]].discrete.push_back(i);
+namespace {
+
+using Numbers = std::array<int, 5>;  // month, day, hour, minute, second
+
+Numbers Ordered(const MomentNumbers& n) {
+  return {n.month, n.day, n.hour, n.minute, n.second};
+}
+
+// True iff a start pair names the day, the month and the time of day: then it
+// can agree only with analog records of those very numbers.
+bool NamesWholeStart(const StartMoment& given) {
+  return !given.day.empty() && !given.month.empty() && !given.hour.empty() &&
+         !given.minute.empty() && !given.second.empty();
+}
+
+// The group of each record, joined as records agree: analog a is node a,
+// discrete d is node (analog count + d).
+class Groups {
+ public:
+  explicit Groups(std::size_t nodes) : parent_(nodes) {
+    for (std::size_t i = 0; i < nodes; ++i) parent_[i] = i;
+  }
+  std::size_t Find(std::size_t node) {
+    while (parent_[node] != node) node = parent_[node] = parent_[parent_[node]];
+    return node;
+  }
+  void Join(std::size_t a, std::size_t b) { parent_[Find(a)] = Find(b); }
+
+ private:
+  std::vector<std::size_t> parent_;
+};
+
+// "13.02 16:33:45" of the fields that all the group's records name alike,
+// "??" for the others.
+std::string GroupStart(const Ambiguity& group, const std::vector<StartMoment>& analog,
+                       const std::vector<StartMoment>& discrete) {
+  using Field = std::string StartMoment::*;
+  const auto field_text = [&](Field field) {
+    std::optional<std::int64_t> shared;
+    bool alike = true;
+    const auto take = [&](const StartMoment& m) {
+      const std::string& text = m.*field;
+      const std::int64_t value = LeadingNumber(text);
+      alike = alike && !text.empty() && (!shared || *shared == value);
+      shared = value;
+    };
+    for (std::size_t a : group.analog) take(analog[a]);
+    for (std::size_t d : group.discrete) take(discrete[d]);
+    return alike && shared ? ZeroPaddedCut(*shared, 2) : std::string("??");
+  };
+  return field_text(&StartMoment::day) + "." + field_text(&StartMoment::month) + " " +
+         field_text(&StartMoment::hour) + ":" + field_text(&StartMoment::minute) + ":" +
+         field_text(&StartMoment::second);
+}
+
+}  // namespace
+
+Pairing PairByStart(const std::vector<StartMoment>& analog,
+                    const std::vector<StartMoment>& discrete) {
+  // An index of the analog records by their numbers; the rule itself decides.
+  std::map<Numbers, std::vector<std::size_t>> analog_at;
+  std::vector<std::size_t> every_analog(analog.size());
+  for (std::size_t a = 0; a < analog.size(); ++a) {
+    analog_at[Ordered(NumbersOf(analog[a]))].push_back(a);
+    every_analog[a] = a;
+  }
+  const std::size_t first_discrete = analog.size();
+  Groups groups(analog.size() + discrete.size());
+  std::vector<bool> agrees(analog.size() + discrete.size(), false);
+  for (std::size_t d = 0; d < discrete.size(); ++d) {
+    const std::vector<std::size_t>* candidates = &every_analog;
+    if (NamesWholeStart(discrete[d])) {
+      const auto at = analog_at.find(Ordered(NumbersOf(discrete[d])));
+      if (at == analog_at.end()) continue;
+      candidates = &at->second;
+    }
+    for (std::size_t a : *candidates) {
+      if (!StartsAgree(analog[a], discrete[d])) continue;
+      groups.Join(a, first_discrete + d);
+      agrees[a] = agrees[first_discrete + d] = true;
+    }
+  }
+
   Pairing pairing;
-  for (auto& [start, group] : moments) {
-    if (group.analog.empty() || group.discrete.empty()) continue;
+  std::map<std::size_t, Ambiguity> by_group;
+  for (std::size_t a = 0; a < analog.size(); ++a) {
+    if (agrees[a])
+      by_group[groups.Find(a)].analog.push_back(a);
+    else
+      pairing.analog_alone.push_back(a);
+  }
+  for (std::size_t d = 0; d < discrete.size(); ++d) {
+    if (agrees[first_discrete + d])
+      by_group[groups.Find(first_discrete + d)].discrete.push_back(d);
+    else
+      pairing.discrete_alone.push_back(d);
+  }
+  for (auto& [root, group] : by_group) {
     if (group.analog.size() == 1 && group.discrete.size() == 1) {
       pairing.pairs.emplace_back(group.analog[0], group.discrete[0]);
     } else {
-      group.start = start;
-      pairing.ambiguous.push_back(group);
+      group.start = GroupStart(group, analog, discrete);
+      pairing.ambiguous.push_back(std::move(group));
     }
   }
   std::sort(pairing.pairs.begin(), pairing.pairs.end());
+  // By the moment of each group's first analog record, as the calendar runs.
+  const auto key = [&](const Ambiguity& group) {
+    return std::pair(Ordered(NumbersOf(analog[group.analog[0]])), group.analog[0]);
+  };
+  std::sort(pairing.ambiguous.begin(), pairing.ambiguous.end(),
+            [&](const Ambiguity& x, const Ambiguity& y) { return key(x) < key(y); });
   return pairing;
-}
-
-std::string StartText(const RecordStart& s) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d.%02d %02d:%02d:%02d", s.day, s.month, s.hour, s.minute,
-                s.second);
-  return text;
 }
 
 // ---- the list of pairs ----

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "cli/batch_engine.h"
+#include "comtrade/start_moment.h"
 
 namespace velk::batch {
 
@@ -22,7 +22,9 @@ namespace velk::batch {
 // to PairByStart). Every record in it has two or more candidates, or shares
 // its only candidate with another record.
 struct Ambiguity {
-  RecordStart start;
+  // The moment for a person, "13.02 16:33:45"; a field the records do not all
+  // name alike shows "??", as when a start pair names day and month alone.
+  std::string start;
   std::vector<std::size_t> analog;
   std::vector<std::size_t> discrete;
 };
@@ -30,17 +32,19 @@ struct Ambiguity {
 struct Pairing {
   std::vector<std::pair<std::size_t, std::size_t>> pairs;  // (analog, discrete), by analog
   std::vector<Ambiguity> ambiguous;                        // by start moment
+  // Records that agree with no record of the other kind.
+  std::vector<std::size_t> analog_alone, discrete_alone;
 };
 
-// Pairs analog and discrete records by their start moments (month, day, hour,
-// minute, second: the discrete record names no year). A moment with exactly
-// one record of each kind gives a pair; a moment with one kind alone gives
-// nothing; any other moment with both kinds is an ambiguity, never a guess.
-Pairing PairByStart(const std::vector<RecordStart>& analog,
-                    const std::vector<RecordStart>& discrete);
-
-// "13.02 16:33:45": a start moment for a person.
-std::string StartText(const RecordStart& start);
+// Pairs analog records (their whole start moments) with discrete records (the
+// fields their start pairs give) by the rule of velk-convert combined
+// (StartsAgree): the year never counts, and a start pair that names fewer
+// fields agrees with every analog record of the fields it names. Records that
+// agree, directly or through other records, form a group: a group of one
+// analog and one discrete record is a pair, a larger one an ambiguity, never a
+// guess.
+Pairing PairByStart(const std::vector<StartMoment>& analog,
+                    const std::vector<StartMoment>& discrete);
 
 // ---- the list of pairs in the output folder ----
 

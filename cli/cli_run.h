@@ -15,14 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_texts.h"
+
 namespace velk {
 
-inline constexpr int kExitConverted = 0;
-inline constexpr int kExitConversionFailed = 1;
-inline constexpr int kExitHeaderRejected = 2;
-inline constexpr int kExitUsage = 64;
-
-// Runs one command; args excludes the program name.
+// Runs one command; args excludes the program name. executable_folder is the
+// program's own folder, which no conversion of the command line writes into:
+// the combined conversion's state file lives in a private temporary folder.
 int RunCommandLine(const std::vector<std::string>& args, const std::string& executable_folder,
                    std::ostream& out, std::ostream& err);
 

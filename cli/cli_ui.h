@@ -1,11 +1,8 @@
-// What the command line gives the record engine: a reporter that prints, and
-// a private place for the combined conversion's state file.
+// What the command line gives the record engine: a reporter that prints.
 #pragma once
 
 #include <ostream>
-#include <string>
 
-#include "app/system_services.h"
 #include "comtrade/report.h"
 
 namespace velk {
@@ -18,14 +15,6 @@ class StreamReporter : public Reporter {
 
  private:
   std::ostream& err_;
-};
-
-// The machine as the command line sees it: the combined conversion keeps its
-// state file in a private temporary folder, removed when the run ends, so that
-// several conversions can run at once.
-class CommandLineSystem : public LocalSystem {
- public:
-  using LocalSystem::LocalSystem;
 };
 
 }  // namespace velk

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/system_services.h"
 #include "cli/cli_run.h"
+#include "platform/platform.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -36,21 +36,6 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
-// The folder of the running program's full path, which argv[0] need not be.
-std::string ExecutableFolder() {
-  std::wstring path(512, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return "";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return velk::FolderOf(Utf8(path.c_str()));
-}
-
 // Writes UTF-8 text to a console as UTF-16, which every console shows whatever
 // its code page (so the program never changes the code page of the console it
 // shares with cmd.exe); to a file or a pipe as the UTF-8 bytes, lines ended by
@@ -76,7 +61,7 @@ void Put(DWORD handle_id, std::FILE* stream, const std::string& text) {
 
 int main() {
   std::ostringstream out, err;
-  const int status = velk::RunCommandLine(Arguments(), ExecutableFolder(), out, err);
+  const int status = velk::RunCommandLine(Arguments(), velk::ProgramFolder(""), out, err);
   Put(STD_OUTPUT_HANDLE, stdout, out.str());
   Put(STD_ERROR_HANDLE, stderr, err.str());
   return status;
@@ -85,6 +70,7 @@ int main() {
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return velk::RunCommandLine(args, velk::FolderOf(argc > 0 ? argv[0] : ""), std::cout, std::cerr);
+  return velk::RunCommandLine(args, velk::ProgramFolder(argc > 0 ? argv[0] : ""), std::cout,
+                              std::cerr);
 }
 #endif

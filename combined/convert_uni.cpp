@@ -60,7 +60,8 @@ std::int64_t SamplesCovered(float hold, std::int64_t left) {
 
 Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
                         const std::string& out_cfg, const StateFileSource& state_source,
-                        Reporter& next, StartMoment* moment) {
+                        Reporter& next, std::optional<StartMoment>* moment,
+                        std::optional<AnalogHeader>* header_read) {
   FirstReport reporter(next);
   const auto fail = [&reporter](Failure failure, const std::string& file) {
     reporter.Report({failure, file});
@@ -70,6 +71,7 @@ Outcome ConvertCombined(const std::string& analog_record, const std::string& dis
   if (!flh.Open(analog_record)) return fail(Failure::kFileNotFound, analog_record);
   AnalogHeader header;
   if (!ParseHeaderANL(flh, header)) return fail(Failure::kFileDamaged, analog_record);
+  if (header_read != nullptr) *header_read = header;
   // The discrete record gives day, month and time of day; the year is the analog record's.
   StartMoment start = header.Moment();
   DiscreteRecord read = ReadDiscreteRecord(discrete_record, reporter);

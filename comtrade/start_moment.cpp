@@ -39,6 +39,12 @@ bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete)
          analog.second == discrete.second;
 }
 
+bool StartsAgree(const StartMoment& analog, const StartMoment& discrete) {
+  StartMoment completed = analog;
+  Overlay(completed, discrete);
+  return SameStartMoment(NumbersOf(analog), NumbersOf(completed));
+}
+
 std::string StationLine(std::string_view station) {
   return CfgField(std::string(station)) + ",,1999";
 }

@@ -36,8 +36,18 @@ MomentNumbers NumbersOf(const StartMoment& moment);
 
 // True iff an analog and a discrete record start at one moment: month, day,
 // hour, minute and second agree. The year is not compared: the discrete record
-// names none.
+// names none. The window compares so when a list's selection changes, the
+// discrete record's numbers taken when its check completed them (Overlay over
+// what the reader that ran last left).
 bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete);
+
+// Whether an analog and a discrete record given together make one combined
+// pair: analog is the analog record's whole start moment, discrete the fields
+// the discrete record's start pair gives ("// 12 03" gives day and month
+// alone). Each field the start pair lacks is the analog record's, as in the
+// combined pair's time lines; then SameStartMoment decides. The year never
+// counts.
+bool StartsAgree(const StartMoment& analog, const StartMoment& discrete);
 
 // Line 1 of a configuration file: the station (commas and control characters
 // as spaces) followed by ",,1999".

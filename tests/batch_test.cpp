@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "cli/batch_engine.h"
 #include "cli/batch_plan.h"
 #include "tests/support/fakes.h"
 #include "tests/support/run_program.h"
@@ -18,7 +19,6 @@ namespace velk::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using batch::RecordStart;
 
 // An analog record of type 60 starting at the given day and hour, 13.02 by
 // default: 16:33:45, the moment of DiscreteRecord::Start.
@@ -118,20 +118,98 @@ TEST(BatchConversion, OneJobAndTwoJobsWriteTheSameFiles) {
 
 // ---- pairing ----
 
+// A start moment as a record gives it; an empty field is one it does not name.
+StartMoment At(const std::string& day, const std::string& month, const std::string& time = "") {
+  StartMoment m{day, month, "", "", "", ""};
+  if (!time.empty()) {
+    m.hour = time.substr(0, 2);
+    m.minute = time.substr(3, 2);
+    m.second = time.substr(6, 2);
+  }
+  return m;
+}
+
 TEST(BatchPairing, PairsOneToOneByMomentWithoutYearAndNeverGuesses) {
-  const RecordStart noon{2, 13, 12, 0, 0}, one{2, 13, 13, 0, 0}, two{2, 13, 14, 0, 0};
-  const RecordStart other_second{2, 13, 12, 0, 1};
+  StartMoment noon = At("13", "02", "12:00:00"), one = At("13", "02", "13:00:00");
+  const StartMoment two = At("13", "02", "14:00:00"), other_second = At("13", "02", "12:00:01");
+  noon.year = "2019";
+  one.year = "2024";
   // analog: noon, one, one, two; discrete: noon, one, two, two, other_second
   const auto p = batch::PairByStart({noon, one, one, two}, {other_second, one, two, noon, two});
   ASSERT_EQ(p.pairs.size(), 1u);
   EXPECT_EQ(p.pairs[0], (std::pair<std::size_t, std::size_t>{0, 3}));
   ASSERT_EQ(p.ambiguous.size(), 2u);
-  EXPECT_EQ(p.ambiguous[0].start, one);
+  EXPECT_EQ(p.ambiguous[0].start, "13.02 13:00:00");
   EXPECT_EQ(p.ambiguous[0].analog, (std::vector<std::size_t>{1, 2}));
   EXPECT_EQ(p.ambiguous[0].discrete, (std::vector<std::size_t>{1}));
   EXPECT_EQ(p.ambiguous[1].analog, (std::vector<std::size_t>{3}));
   EXPECT_EQ(p.ambiguous[1].discrete, (std::vector<std::size_t>{2, 4}));
-  EXPECT_EQ(batch::StartText(other_second), "13.02 12:00:01");
+  EXPECT_TRUE(p.analog_alone.empty());
+  EXPECT_EQ(p.discrete_alone, (std::vector<std::size_t>{0}));
+
+  // A start pair that names fewer fields agrees with every analog record of
+  // the fields it names: one such record is a pair, two are candidates.
+  const auto cut = batch::PairByStart(
+      {At("12", "03", "10:00:00"), At("12", "03", "11:00:00"), At("14", "03", "10:00:00")},
+      {At("12", "03"), At("14", "03"), At("15", "")});
+  EXPECT_EQ(cut.pairs, (std::vector<std::pair<std::size_t, std::size_t>>{{2, 1}}));
+  ASSERT_EQ(cut.ambiguous.size(), 1u);
+  EXPECT_EQ(cut.ambiguous[0].start, "12.03 ??:??:??");
+  EXPECT_EQ(cut.ambiguous[0].analog, (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(cut.discrete_alone, (std::vector<std::size_t>{2}));
+}
+
+// The sample feeder records with the discrete start pair cut to day and month,
+// "// 12 03": velk-convert combined converts them, the time of day taken from
+// the analog record, and the batch combines them into the same bytes. A second
+// analog record of that day is a second candidate: listed, not combined.
+TEST(BatchPairing, CombinesExactlyWhatTheCombinedCommandConverts) {
+  TempDir in, out, single;
+  const std::string examples = std::string(VELK_SOURCE_DIR) + "/examples/";
+  const std::string flh = ReadFile(examples + "feeder_type60.flh");
+  std::string txt = ReadFile(examples + "feeder_type60.txt");
+  const std::size_t start = txt.find("// 12 03 14:27:05");
+  ASSERT_NE(start, std::string::npos);
+  txt.replace(start, 17, "// 12 03");
+  WriteFile(in / "feeder.flh", flh);
+  WriteFile(in / "feeder.txt", txt);
+  const auto combined =
+      RunConvert({"combined", in / "feeder.flh", in / "feeder.txt", single / "u.cfg"});
+  ASSERT_EQ(combined.status, 0) << combined.err;
+  const auto run = Batch({"--report", single / "r.json", in.Folder(), out.Folder()});
+  ASSERT_EQ(run.status, 0) << run.err << run.out;
+  ExpectSamePair(out / "comtrade_uni/feeder", single / "u");
+  EXPECT_TRUE(
+      Has(run.out, "Без пары (no partner): 0 аналоговых (analog), 0 дискретных (discrete)\n"))
+      << run.out;
+
+  std::string later = flh;
+  later[40] = 0x15;  // 15:27:05 on the same day
+  WriteFile(in / "later.flh", later);
+  const auto again = Batch({"--report", single / "r.json", in.Folder(), out.Folder()});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_TRUE(Has(again.out,
+                  "несколько кандидатов (not combined, several candidates): 1\n"
+                  "  12.03 ??:??:??: feeder.flh, later.flh, feeder.txt\n"))
+      << again.out;
+  EXPECT_EQ(RunConvert({"combined", in / "later.flh", in / "feeder.txt", single / "v.cfg"}).status,
+            0);
+  EXPECT_TRUE(Has(ReadFile(single / "r.json"), "\"no_partner\": {\"analog\": 0, \"discrete\": 0}"));
+}
+
+// Records are compared again when their pair is converted: a record that
+// changed after the batch paired it, so that the two no longer start
+// together, gives no combined pair.
+TEST(BatchPairing, RecordsThatNoLongerAgreeWhenConvertedAreNotCombined) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", Analog().Bytes());
+  WriteFile(dir / "rec.txt", Discrete("13 02 16:33:46"));
+  const batch::ConversionResult result =
+      batch::ConvertCombinedRecords(dir / "rec.flh", dir / "rec.txt", dir / "u.cfg");
+  EXPECT_EQ(result.result, RequestResult::kStartsDiffer);
+  EXPECT_TRUE(result.messages.empty());
+  EXPECT_FALSE(Exists(dir / "u.cfg"));
+  EXPECT_FALSE(Exists(dir / "u.dat"));
 }
 
 TEST(BatchPairing, ReportsTwoCandidatesAndConvertsEachRecordAlone) {

@@ -9,6 +9,7 @@
 #include "cli/cli_run.h"
 #include "combined/combined.h"
 #include "comtrade/cp1251.h"
+#include "comtrade/start_moment.h"
 #include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
@@ -95,6 +96,29 @@ TEST(StartMoments, AgreeInMonthDayHourMinuteAndSecondWhateverTheYear) {
   FormFixture f;
   const AnalogHeaderCheck check = ReadAnalogHeader(f.Put("rec.flh", other_year.Bytes()));
   EXPECT_TRUE(SameStartMoment(check.header.Numbers(), a));
+}
+
+// A start pair may name the day, the month and the time of day, or fewer of
+// them: what it lacks is the analog record's, and the year never counts.
+TEST(StartMoments, AStartPairAgreesOnTheFieldsItNames) {
+  FormFixture f;
+  const StartMoment analog = ReadAnalogHeader(f.Put("rec.flh", Analog().Bytes())).header.Moment();
+  const auto agrees = [&](const std::string& start_words, const StartMoment& with = {}) {
+    const std::string txt = f.Put("rec.txt", DiscreteRecord().Pair(start_words, "Пуск").Bytes());
+    const DiscreteCheck check = CheckDiscreteRecord(txt);
+    EXPECT_TRUE(check.outcome.ok()) << start_words;
+    return StartsAgree(with.year.empty() ? analog : with, check.moment);
+  };
+  EXPECT_TRUE(agrees("15 07 09:05:30"));
+  EXPECT_FALSE(agrees("15 07 09:05:31"));
+  EXPECT_FALSE(agrees("15 08 09:05:30"));
+  EXPECT_TRUE(agrees("15 07"));
+  EXPECT_FALSE(agrees("16 07"));
+  EXPECT_TRUE(agrees("15"));
+  EXPECT_FALSE(agrees("14"));
+  StartMoment other_year = analog;
+  other_year.year = "2019";
+  EXPECT_TRUE(agrees("15 07 09:05:30", other_year));
 }
 
 // The command line pairs the records by the same rule as the window; a part of

@@ -1,0 +1,68 @@
+#include "combined/requests.h"
+
+#include <utility>
+
+#include "comtrade/number_format.h"
+#include "discrete/discrete_record.h"
+
+namespace velk {
+namespace {
+
+RequestOutcome Rejected(const Outcome& check) {
+  return {RequestResult::kRejected, check, std::nullopt, std::nullopt};
+}
+
+RequestOutcome Converted(const Outcome& outcome) {
+  RequestOutcome done;
+  done.result = outcome.ok() ? RequestResult::kConverted : RequestResult::kFailed;
+  done.outcome = outcome;
+  return done;
+}
+
+}  // namespace
+
+RequestOutcome ConvertAnalogRequest(const AnalogRequest& request, Reporter& reporter) {
+  if (request.checks == Checks::kRun) {
+    if (const AnalogHeaderCheck check = ReadAnalogHeader(request.record); !check.outcome.ok())
+      return Rejected(check.outcome);
+  }
+  std::optional<AnalogHeader> header;
+  RequestOutcome done =
+      Converted(ConvertAnalog(request.record, request.out_cfg, reporter, &header));
+  done.analog = std::move(header);
+  return done;
+}
+
+RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& reporter) {
+  if (request.checks == Checks::kRun) {
+    if (const DiscreteCheck check = CheckDiscreteRecord(request.record); !check.outcome.ok())
+      return Rejected(check.outcome);
+  }
+  StartMoment moment = request.carried;
+  moment.year = ZeroPaddedCut(request.year, 4);
+  RequestOutcome done =
+      Converted(ConvertDiscrete(request.record, request.out_cfg, moment, reporter));
+  done.moment = moment;
+  return done;
+}
+
+RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& reporter) {
+  if (request.checks == Checks::kRun) {
+    const AnalogHeaderCheck analog = ReadAnalogHeader(request.analog_record);
+    if (!analog.outcome.ok()) return Rejected(analog.outcome);
+    const DiscreteCheck discrete = CheckDiscreteRecord(request.discrete_record);
+    if (!discrete.outcome.ok()) return Rejected(discrete.outcome);
+    if (!StartsAgree(analog.header.Moment(), discrete.moment))
+      return {RequestResult::kStartsDiffer, {}, std::nullopt, std::nullopt};
+  }
+  std::optional<StartMoment> moment;
+  std::optional<AnalogHeader> header;
+  RequestOutcome done =
+      Converted(ConvertCombined(request.analog_record, request.discrete_record, request.out_cfg,
+                                request.state_file, reporter, &moment, &header));
+  done.analog = std::move(header);
+  done.moment = std::move(moment);
+  return done;
+}
+
+}  // namespace velk
