@@ -21,8 +21,10 @@
 
 namespace velk::win32 {
 
-// The window draws the layout that the Qt view draws too.
+// The window draws the layout that the Qt view draws too. Its Scale is the
+// layout's scaling to pixels per inch, not the analog channels' scale.
 using namespace velk::layout;
+using layout::Scale;
 
 class MainWindow {
  public:
