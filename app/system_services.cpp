@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
+#include <memory>
 #include <random>
 #include <string_view>
 #include <system_error>
@@ -72,15 +72,12 @@ void PrivateStateFolder::Release() {
 bool SystemServices::CanCreateFileIn(const std::string& folder) const {
   const std::filesystem::path base = FsPath(folder);
   if (folder.empty() || base.empty()) return false;
-  const std::filesystem::path probe = base / UniqueName("velk-probe-");
-  bool created = false;
-  {
-    std::ofstream file(probe, std::ios::binary);
-    created = file.is_open();
-  }
-  std::error_code ignored;
-  if (created) std::filesystem::remove(probe, ignored);
-  return created;
+  const std::string probe = PathText(base / UniqueName("velk-probe-"));
+  std::unique_ptr<WritableFile> file = Files().NewWritableFile(probe);
+  if (file == nullptr) return false;
+  file->Close();
+  Files().RemoveFile(probe);
+  return true;
 }
 
 bool SystemServices::MakeFolder(const std::string& folder) {
