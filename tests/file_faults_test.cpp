@@ -315,6 +315,19 @@ TEST(FileFaults, DiskFullWithinALargeFileRemovesItAndKeepsTheFilesBefore) {
   }
 }
 
+// A record whose reading ends before its size says, by a read error or as if
+// it had been cut: the conversion stops at the sample that cannot be read, and
+// its half-written data file goes.
+TEST(FileFaults, RecordReadEndsEarlyStopsAsDamagedWithoutItsDataFile) {
+  for (const bool read_error : {true, false}) {
+    Layout l;
+    FaultyFiles files;
+    files.CutReads("rec.flh", 72 + 18 * 50 + 5, read_error);
+    EXPECT_EQ(Convert(Kind::kAnalog, l, l.dir / "out/out.cfg"), Lines{"Файл поврежден"});
+    EXPECT_EQ(FilesIn(l.dir / "out"), Lines{"out.cfg"});
+  }
+}
+
 // ---- records that change after their header check ----
 
 // The window checks a record's header when it is chosen, and converts it later:
