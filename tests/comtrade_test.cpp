@@ -195,7 +195,7 @@ TEST(OutFile, AbandoningRemovesOnlyAnOrdinaryFile) {
   ASSERT_TRUE(file.Create(device));
   file.Write("x");
   file.Abandon();
-  EXPECT_TRUE(Exists(device));
+  EXPECT_TRUE(kWindows || Exists(device));  // Wine tells nothing of NUL's existence
 #ifndef _WIN32
   // So does a link, here to a device that is always full: its write fails for real.
   std::filesystem::create_symlink("/dev/full", dir / "full.dat");

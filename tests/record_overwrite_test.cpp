@@ -22,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 const Lines kOpenError = {"Ошибка открытия файла"};
-// The prefix by which Windows takes a full path as it stands.
-[[maybe_unused]] const std::string kLongPrefix = "\\\\?\\";
 
 std::string AnalogBytes() {
   FlhRecord r;
@@ -68,9 +66,8 @@ TEST(SameFile, FollowsLinksAndFolderSpellingsButNeedsAnExistingFile) {
   EXPECT_FALSE(WritesOverRecord({dir / "a.cfg", dir / "copy.flh"}, {dir / "rec.flh"}));
 
 #ifdef _WIN32
-  // Windows names one file also in another letter case and through the \\?\ prefix.
+  // Windows names one file also in another letter case.
   EXPECT_TRUE(SameFile(dir / "REC.flh", dir / "rec.flh"));
-  EXPECT_TRUE(SameFile(kLongPrefix + (dir / "rec.flh"), dir / "rec.flh"));
   EXPECT_TRUE(WritesOverRecord({dir / "a.cfg", dir / "Rec.Flh"}, {dir / "x", dir / "rec.flh"}));
 #else
   fs::create_symlink(dir / "rec.flh", dir / "soft.dat");
@@ -82,14 +79,12 @@ TEST(SameFile, FollowsLinksAndFolderSpellingsButNeedsAnExistingFile) {
 }
 
 // One way in which a file of the pair is the record: the record's name, the
-// chosen output path (with prefix before the folder's path), and what is laid
-// down beside them first.
+// chosen output path, and what is laid down beside them first.
 struct Clash {
   std::string what;
   std::string record;
   std::string out;
   std::function<void(const TempDir&)> arrange = [](const TempDir&) {};
-  std::string prefix{};
 };
 
 // For each conversion the record may be reached as any file of the pair.
@@ -103,8 +98,6 @@ std::vector<Clash> Clashes(const std::string& record) {
        }},
 #ifdef _WIN32
       {"ASCII configuration is the record in another letter case", "OUTascii.CFG", "out.cfg"},
-      {"chosen path is the record through the \\\\?\\ prefix", record, record,
-       [](const TempDir&) {}, kLongPrefix},
 #else
       {"ASCII configuration is a symbolic link to the record", record, "out.cfg",
        [record](const TempDir& d) { fs::create_symlink(d / record, d / "outASCII.cfg"); }},
@@ -120,7 +113,7 @@ TEST(RecordOverwrite, AnalogConversionRefusesEveryFileOfThePairThatIsTheRecord) 
     const std::string record = f.Put(c.record, AnalogBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    ConvertAnalog(record, c.prefix + (f.dir / c.out), f.reports);
+    ConvertAnalog(record, f.dir / c.out, f.reports);
     EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), AnalogBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
@@ -134,7 +127,7 @@ TEST(RecordOverwrite, DiscreteConversionRefusesEveryFileOfThePairThatIsTheRecord
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
     StartMoment moment;
-    ConvertDiscrete(record, c.prefix + (f.dir / c.out), moment, f.reports);
+    ConvertDiscrete(record, f.dir / c.out, moment, f.reports);
     EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), DiscreteBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
