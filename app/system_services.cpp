@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
 #include "comtrade/file_io.h"
+#include "comtrade/file_system.h"
+#include "platform/platform.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,15 +47,12 @@ std::string Environment(const char* name) {
 bool SystemServices::CanCreateFileIn(const std::string& folder) const {
   const std::filesystem::path base = FsPath(folder);
   if (folder.empty() || base.empty()) return false;
-  const std::filesystem::path probe = base / UniqueName("velk-probe-");
-  bool created = false;
-  {
-    std::ofstream file(probe, std::ios::binary);
-    created = file.is_open();
-  }
-  std::error_code ignored;
-  if (created) std::filesystem::remove(probe, ignored);
-  return created;
+  const std::string probe = PathText(base / UniqueName("velk-probe-"));
+  std::unique_ptr<WritableFile> file = Files().NewWritableFile(probe);
+  if (file == nullptr) return false;
+  file->Close();
+  Files().RemoveFile(probe);
+  return true;
 }
 
 bool SystemServices::MakeFolder(const std::string& folder) {

@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <thread>
 
 #ifdef _WIN32
@@ -23,6 +22,7 @@
 #include "cli/batch_engine.h"
 #include "cli/batch_plan.h"
 #include "cli/cli_texts.h"
+#include "comtrade/file_io.h"
 #include "platform/platform.h"
 
 namespace velk::batch {
@@ -126,6 +126,23 @@ std::string Stamp(const fs::path& path) {
   return std::to_string(size) + "@" + std::to_string(time.time_since_epoch().count());
 }
 
+// The bytes of the file at path; nothing when it cannot be read.
+std::string ReadWhole(const fs::path& path) {
+  InFile file;
+  if (!file.Open(Text(path))) return "";
+  std::string bytes(static_cast<std::size_t>(std::max<std::int64_t>(0, file.Size())), '\0');
+  bytes.resize(file.Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+// Writes bytes as the whole file at path. Returns false unless every byte reached it.
+bool WriteWhole(const fs::path& path, std::string_view bytes) {
+  OutFile file;
+  if (!file.Create(Text(path))) return false;
+  file.Write(bytes);
+  return file.Close();
+}
+
 std::optional<Options> Parse(const std::vector<std::string>& args) {
   Options options;
   std::vector<std::string> folders;
@@ -216,8 +233,8 @@ class Run {
       no_partner_{};  // sound analog and discrete records no record agrees with
   std::array<std::string, 3> folder_errors_;  // per output folder: why it cannot be made
   PairList list_;
-  std::string list_error_;  // the message when the list cannot be written
-  std::ofstream list_file_;
+  std::string list_error_;                   // the message when the list cannot be written
+  std::unique_ptr<WritableFile> list_file_;  // claims and finished pairs, appended
   std::mutex mutex_;  // guards list_, list_file_, done_ and the progress line
   std::size_t done_ = 0, total_ = 0;
 };
@@ -326,15 +343,10 @@ bool Run::Prepare() {
       folder_errors_[k] = std::string(kCannotCreate) + Text(folder);
   }
   const fs::path list_path = out_folder_ / PathOf(kPairListName);
-  {
-    std::ifstream in(list_path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    list_ = ParsePairList(text.str());
-  }
+  list_ = ParsePairList(ReadWhole(list_path));
   list_error_ = std::string(kListNotWritten) + Text(list_path);
-  list_file_.open(list_path, std::ios::binary | std::ios::app);
-  if (!list_file_) return false;
+  list_file_ = Files().NewAppendableFile(Text(list_path));
+  if (list_file_ == nullptr) return false;
 
   std::vector<NameRequest> requests;
   for (Job& job : jobs_) {
@@ -352,11 +364,10 @@ bool Run::Prepare() {
   // case-folding file system.
   std::map<std::string, std::map<std::string, fs::path>> present;
   for (const std::string_view folder : kFolders) {
-    std::error_code error;
     auto& files = present[std::string(folder)];
-    for (fs::directory_iterator it(out_folder_ / PathOf(folder), error), end; !error && it != end;
-         it.increment(error))
-      files[Folded(Text(it->path().filename()))] = it->path();
+    const fs::path path = out_folder_ / PathOf(folder);
+    for (const FolderEntry& entry : FolderEntries(Text(path)).value_or(std::vector<FolderEntry>{}))
+      files[Folded(entry.name)] = path / PathOf(entry.name);
   }
   const auto state = [&](const std::string& folder, const std::string& file) {
     const auto& files = present[folder];
@@ -383,8 +394,7 @@ bool Run::Prepare() {
     list_[key] = {job.identity, false, ""};
     claims += ClaimLine(key, job.identity);
   }
-  list_file_ << claims << std::flush;
-  return static_cast<bool>(list_file_);
+  return list_file_->Append(claims.data(), claims.size());
 }
 
 std::string Run::RecordsText(const Job& job, std::string_view joint) const {
@@ -431,7 +441,8 @@ void Run::Finish(const Job& job) {
   if (job.outcome == Outcome::kConverted) {
     const PairKey key{std::string(kFolders[IndexOf(job.kind)]), job.name};
     list_[key] = {job.identity, true, job.stamp};
-    list_file_ << DoneLine(key, job.identity, job.stamp) << std::flush;
+    const std::string line = DoneLine(key, job.identity, job.stamp);
+    list_file_->Append(line.data(), line.size());
   }
   if (progress_) {
     std::string current = RecordsText(job, " + ");
@@ -451,14 +462,12 @@ void Run::Convert() {
   });
   if (progress_ && total_ > 0) err_ << "\r\x1b[K" << std::flush;
   // The list ends as one line per pair; lines of earlier runs go.
-  list_file_.close();
-  const fs::path list_path = out_folder_ / PathOf(kPairListName);
-  const fs::path fresh = out_folder_ / PathOf(std::string(kPairListName) + ".new");
-  std::ofstream compact(fresh, std::ios::binary | std::ios::trunc);
-  compact << PairListText(list_);
-  compact.close();
-  std::error_code error;
-  if (!compact || (fs::rename(fresh, list_path, error), error)) fs::remove(fresh, error);
+  list_file_->Close();
+  list_file_.reset();
+  const std::string list_path = Text(out_folder_ / PathOf(kPairListName));
+  const std::string fresh = Text(out_folder_ / PathOf(std::string(kPairListName) + ".new"));
+  if (!WriteWhole(PathOf(fresh), PairListText(list_)) || !Files().RenameFile(fresh, list_path))
+    Files().RemoveFile(fresh);
 }
 
 int Run::Status() const {
@@ -566,11 +575,9 @@ bool Run::WriteReport(int status) const {
       ",\n  \"no_partner\": {\"analog\": " + std::to_string(no_partner_[0]) +
       ", \"discrete\": " + std::to_string(no_partner_[1]) + "},\n  \"pairs\": " + list(pairs) +
       ",\n  \"exit_status\": " + std::to_string(status) + "\n}\n";
-  std::ofstream file(PathOf(FullPath(options_.report)), std::ios::binary | std::ios::trunc);
-  file << json;
-  file.close();
-  if (!file) err_ << kReportNotWritten << options_.report << '\n';
-  return static_cast<bool>(file);
+  const bool written = WriteWhole(PathOf(FullPath(options_.report)), json);
+  if (!written) err_ << kReportNotWritten << options_.report << '\n';
+  return written;
 }
 
 bool Run::ReportIsRecord() const {

@@ -8,51 +8,9 @@
 #include <system_error>
 #include <thread>
 
-#include <sys/stat.h>
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
-
 #include "comtrade/utf16.h"
 
 namespace velk {
-namespace {
-
-#ifdef _WIN32
-std::FILE* OpenFile(const std::string& path, const wchar_t* mode) {
-  return _wfopen(FsPath(path).c_str(), mode);
-}
-constexpr const wchar_t* kReadMode = L"rb";
-constexpr const wchar_t* kWriteMode = L"wb";
-int SeekTo(std::FILE* f, std::int64_t offset, int whence) {
-  return _fseeki64(f, offset, whence);
-}
-std::int64_t TellOf(std::FILE* f) {
-  return _ftelli64(f);
-}
-bool IsFolder(std::FILE*) {
-  return false;
-}  // Windows refuses to open a folder as a file
-#else
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return std::fopen(path.c_str(), mode);
-}
-constexpr const char* kReadMode = "rb";
-constexpr const char* kWriteMode = "wb";
-int SeekTo(std::FILE* f, std::int64_t offset, int whence) {
-  return fseeko(f, static_cast<off_t>(offset), whence);
-}
-bool IsFolder(std::FILE* f) {
-  struct stat info {};
-  return fstat(fileno(f), &info) == 0 && S_ISDIR(info.st_mode);
-}
-#endif
-
-}  // namespace
 
 #ifdef _WIN32
 namespace {
@@ -133,59 +91,16 @@ bool FileExists(const std::string& path) {
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
-#ifdef _WIN32
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
-  const std::wstring pattern = (FsPath(folder) / L"*").native();
-  WIN32_FIND_DATAW found;
-  const HANDLE search =
-      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::vector<FolderEntry> entries;
-  do {
-    const std::wstring_view name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    FolderEntry entry;
-    entry.name = Utf8FromUtf16(std::u16string(name.begin(), name.end()));
-    entry.kind = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderEntry::Kind::kFolder
-                 : (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)  ? FolderEntry::Kind::kOther
-                                                                     : FolderEntry::Kind::kFile;
-    entries.push_back(std::move(entry));
-  } while (FindNextFileW(search, &found));
-  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-  FindClose(search);
-  if (!complete) return std::nullopt;
-  return entries;
+  return Files().GetChildren(folder);
 }
-#else
-std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  std::error_code error;
-  std::filesystem::directory_iterator it(FsPath(folder), error), end;
-  for (; !error && it != end; it.increment(error)) {
-    std::error_code kind_error;
-    FolderEntry entry;
-    entry.name = PathText(it->path().filename());
-    entry.kind = it->is_regular_file(kind_error) ? FolderEntry::Kind::kFile
-                 : it->is_directory(kind_error)  ? FolderEntry::Kind::kFolder
-                                                 : FolderEntry::Kind::kOther;
-    entries.push_back(std::move(entry));
-  }
-  if (error) return std::nullopt;
-  return entries;
-}
-#endif
 
 // ---- InFile ----
 
 bool InFile::Open(const std::string& path) {
   Close();
-  file_ = OpenFile(path, kReadMode);
+  file_ = Files().NewReadableFile(path);
   if (file_ == nullptr) return false;
-  if (IsFolder(file_)) {
-    Close();
-    return false;
-  }
-  std::setvbuf(file_, nullptr, _IONBF, 0);  // our own block buffer does the buffering
   buffer_.Allocate(kReadBlockSize);
   next_ = filled_ = 0;
   buffer_start_ = 0;
@@ -194,23 +109,11 @@ bool InFile::Open(const std::string& path) {
 }
 
 void InFile::Close() {
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
+  file_.reset();
 }
 
 std::int64_t InFile::Size() {
-  if (file_ == nullptr) return -1;
-#ifdef _WIN32
-  const std::int64_t here = TellOf(file_);
-  if (SeekTo(file_, 0, SEEK_END) != 0) return -1;
-  const std::int64_t size = TellOf(file_);
-  SeekTo(file_, here, SEEK_SET);
-  return size;
-#else
-  struct stat info {};
-  if (fstat(fileno(file_), &info) != 0) return -1;
-  return static_cast<std::int64_t>(info.st_size);
-#endif
+  return file_ == nullptr ? -1 : file_->Size();
 }
 
 bool InFile::Seek(std::int64_t offset) {
@@ -220,7 +123,7 @@ bool InFile::Seek(std::int64_t offset) {
     next_ = static_cast<std::size_t>(offset - buffer_start_);
     return true;
   }
-  if (SeekTo(file_, offset, SEEK_SET) != 0) return false;
+  if (!file_->Seek(offset)) return false;
   buffer_start_ = offset;
   next_ = filled_ = 0;
   return true;
@@ -230,8 +133,8 @@ bool InFile::Refill() {
   if (file_ == nullptr || failed_) return false;
   buffer_start_ += static_cast<std::int64_t>(filled_);
   next_ = 0;
-  filled_ = std::fread(buffer_.data(), 1, buffer_.size, file_);
-  if (filled_ == 0 && std::ferror(file_)) failed_ = true;
+  filled_ = file_->Read(buffer_.data(), buffer_.size);
+  if (filled_ == 0 && file_->failed()) failed_ = true;
   return filled_ > 0;
 }
 
@@ -263,9 +166,9 @@ const unsigned char* InFile::TakeSlow(std::size_t n) {
   filled_ -= next_;
   next_ = 0;
   while (filled_ < n && !failed_) {
-    const std::size_t got = std::fread(buffer_.data() + filled_, 1, buffer_.size - filled_, file_);
+    const std::size_t got = file_->Read(buffer_.data() + filled_, buffer_.size - filled_);
     if (got == 0) {
-      if (std::ferror(file_)) failed_ = true;
+      if (file_->failed()) failed_ = true;
       break;
     }
     filled_ += got;
@@ -302,7 +205,7 @@ bool InFile::ReadU16(std::uint16_t& value) {
 // One thread that writes the blocks handed to it, one at a time, in order.
 class BlockWriter {
  public:
-  explicit BlockWriter(std::FILE* file) : file_(file), thread_([this] { Run(); }) {}
+  explicit BlockWriter(WritableFile& file) : file_(file), thread_([this] { Run(); }) {}
   ~BlockWriter() {
     {
       std::lock_guard lock(mutex_);
@@ -341,7 +244,7 @@ class BlockWriter {
       const std::size_t n = size_;
       const bool failed = failed_;
       lock.unlock();
-      const bool written = failed || std::fwrite(data, 1, n, file_) == n;
+      const bool written = failed || file_.Append(data, n);
       lock.lock();
       if (!written) failed_ = true;
       data_ = nullptr;
@@ -349,7 +252,7 @@ class BlockWriter {
     }
   }
 
-  std::FILE* file_;
+  WritableFile& file_;
   std::mutex mutex_;
   std::condition_variable changed_;
   const char* data_ = nullptr;  // the block to write; nullptr when there is none
@@ -369,9 +272,8 @@ OutFile::~OutFile() {
 
 bool OutFile::Create(const std::string& path) {
   Close();
-  file_ = OpenFile(path, kWriteMode);
+  file_ = Files().NewWritableFile(path);
   if (file_ == nullptr) return false;
-  std::setvbuf(file_, nullptr, _IONBF, 0);
   path_ = path;
   buffer_.Allocate(kBlockSize);
   used_ = 0;
@@ -386,7 +288,7 @@ void OutFile::Flush() {
     return;
   }
   if (writer_ == nullptr) {
-    writer_ = std::make_unique<BlockWriter>(file_);
+    writer_ = std::make_unique<BlockWriter>(*file_);
     spare_.Allocate(buffer_.size);
   }
   if (!writer_->Wait()) failed_ = true;  // the writer is done with the spare buffer now
@@ -400,8 +302,7 @@ void OutFile::FlushLast() {
     if (!writer_->Wait()) failed_ = true;
     writer_.reset();
   }
-  if (used_ > 0 && !failed_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_)
-    failed_ = true;
+  if (used_ > 0 && !failed_ && !file_->Append(buffer_.data(), used_)) failed_ = true;
   used_ = 0;
 }
 
@@ -435,23 +336,16 @@ void OutFile::Decimal(std::int64_t value) {
 bool OutFile::Close() {
   if (file_ == nullptr) return !failed_;
   FlushLast();
-  if (std::fflush(file_) != 0) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (!file_->Close()) failed_ = true;
+  file_.reset();
   return !failed_;
 }
 
 void OutFile::Abandon() {
   used_ = 0;
   writer_.reset();  // lets the block being written finish first
-  if (file_ != nullptr) std::fclose(file_);
-  file_ = nullptr;
-  // Only an ordinary file is removed: never a device such as /dev/null, nor a link.
-  std::error_code error;
-  const auto target = FsPath(path_);
-  if (!path_.empty() &&
-      std::filesystem::is_regular_file(std::filesystem::symlink_status(target, error)))
-    std::filesystem::remove(target, error);
+  file_.reset();
+  if (!path_.empty()) Files().RemoveFile(path_);
 }
 
 }  // namespace velk

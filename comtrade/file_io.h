@@ -2,8 +2,8 @@
 //
 // Every conversion reads and writes through these two classes: they move data
 // in blocks of kReadBlockSize and kBlockSize bytes (never one system call per
-// value), remember any failure of the operating system, and close their file on
-// every path out.
+// value) to and from the current file system (Files(), file_system.h), remember
+// any failure it reports, and close their file on every path out.
 // Paths are text as FsPath takes it: the bytes the file system names them by on
 // Linux, UTF-8 on Windows.
 #pragma once
@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "comtrade/file_system.h"
 
 namespace velk {
 
@@ -60,17 +61,10 @@ std::string PathText(const std::filesystem::path& path);
 // True iff an ordinary file (or a device) exists at path; false for a folder.
 bool FileExists(const std::string& path);
 
-// One entry of a folder: its name, and whether it is an ordinary file (a link
-// counts as what it leads to) or a folder.
-struct FolderEntry {
-  enum class Kind { kFile, kFolder, kOther };
-  std::string name;
-  Kind kind = Kind::kOther;
-};
-// The entries of folder, without "." and "..", in the order the system gives
-// them; nothing when the folder cannot be read. On Windows also a folder whose
-// path is longer than 260 characters is read (MinGW's directory_iterator reads
-// another folder then).
+// The entries of folder, as the current file system lists them: without "."
+// and "..", in the order the system gives them; nothing when the folder cannot
+// be read. On Windows also a folder whose path is longer than 260 characters
+// is read.
 std::optional<std::vector<FolderEntry>> FolderEntries(const std::string& folder);
 
 // Reads a file from any position through a block buffer.
@@ -126,7 +120,7 @@ class InFile {
   bool Refill();
   const unsigned char* TakeSlow(std::size_t n);
 
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<ReadableFile> file_;
   BlockBuffer buffer_;
   std::size_t next_ = 0;           // the next byte to read, in buffer_
   std::size_t filled_ = 0;         // bytes of buffer_ that hold file data
@@ -219,7 +213,7 @@ class OutFile {
   // flush or the close failed.
   bool Close();
   // Closes the file and removes it: a file whose writing failed is not left
-  // looking like a finished one.
+  // looking like a finished one. A device or a link stays.
   void Abandon();
 
  private:
@@ -230,7 +224,7 @@ class OutFile {
   // Waits for the block writer and writes what the buffer holds.
   void FlushLast();
 
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<WritableFile> file_;
   std::string path_;
   BlockBuffer buffer_;
   BlockBuffer spare_;                    // the block being written out meanwhile

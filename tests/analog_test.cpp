@@ -9,7 +9,7 @@
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "tests/support/fakes.h"
-#include "tests/support/platform.h"
+#include "tests/support/faulty_files.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -430,8 +430,9 @@ TEST(AnalogConversionFailures, ReportEachOpenFailureAndKeepWhatWasWritten) {
   EXPECT_EQ(ascii_dat.files, (V{"out.cfg", "out.dat", "outASCII.cfg"}));
 }
 
+// The disk fills at each file in turn: the half-written file goes, the files
+// before it stay.
 TEST(AnalogConversionFailures, FullDiskStopsWithWriteErrorAtEachFile) {
-  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   using V = std::vector<std::string>;
   const std::vector<std::pair<const char*, V>> cases = {
       {"out.cfg", {}},
@@ -439,9 +440,9 @@ TEST(AnalogConversionFailures, FullDiskStopsWithWriteErrorAtEachFile) {
       {"outASCII.cfg", {"out.cfg", "out.dat"}},
       {"outASCII.dat", {"out.cfg", "out.dat", "outASCII.cfg"}}};
   for (const auto& [full, left] : cases) {
-    auto outcome = ConvertWith([full = full](AnalogFixture& f, Inputs&) {
-      std::filesystem::create_symlink("/dev/full", f.dir / full);
-    });
+    FaultyFiles files;
+    files.FillDiskAt(full, 5);
+    auto outcome = ConvertWith([](AnalogFixture&, Inputs&) {});
     EXPECT_EQ(outcome.errors, V{"Ошибка записи файла"}) << full;
     EXPECT_EQ(outcome.files, left) << full;
   }

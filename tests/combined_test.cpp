@@ -7,7 +7,7 @@
 #include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
-#include "tests/support/platform.h"
+#include "tests/support/faulty_files.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
@@ -270,7 +270,7 @@ TEST(CombinedConversionFailures, UnreadableRecordsStopBeforeAnythingIsWritten) {
 }
 
 // Each file of the conversion in turn cannot be created (a folder stands in its
-// place) or fills the disk (/dev/full): its message, and the files before it stay.
+// place) or fills the disk: its message, and the files before it stay.
 TEST(CombinedConversionFailures, EachFileThatCannotBeCreatedOrWritten) {
   const std::vector<std::pair<const char*, Lines>> cases = {
       {"tmp.tmp", {}},
@@ -281,9 +281,9 @@ TEST(CombinedConversionFailures, EachFileThatCannotBeCreatedOrWritten) {
   for (const bool full_disk : {false, true}) {
     for (const auto& [failing, left] : cases) {
       CombinedFixture f;
+      FaultyFiles files;
       if (full_disk) {
-        VELK_SKIP_ON_WINDOWS(kNoFullDevice);
-        std::filesystem::create_symlink("/dev/full", f.dir / failing);
+        files.FillDiskAt(failing, 5);
       } else {
         std::filesystem::create_directory(f.dir / failing);
       }

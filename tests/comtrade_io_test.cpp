@@ -8,7 +8,7 @@
 #include "comtrade/data_text.h"
 #include "comtrade/file_io.h"
 #include "tests/support/fakes.h"
-#include "tests/support/platform.h"
+#include "tests/support/faulty_files.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -156,14 +156,23 @@ TEST(OutFile, RoomForMoreThanABlockKeepsTheBytesAroundItInOrder) {
   EXPECT_EQ(Mismatch(ReadFile(dir / "out"), bytes), "");
 }
 
-TEST(OutFile, FailedWriteOfALargeFileShowsAtCloseAndAbandonLeavesNoFile) {
-  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
+// The disk fills in the second of four blocks, which the helper thread writes
+// while the third is filled; a close that fails after every byte was written
+// is a failure too.
+TEST(OutFile, FailedWriteOrCloseOfALargeFileShowsAtCloseAndAbandonLeavesNoFile) {
   TempDir dir;
-  OutFile full;
-  ASSERT_TRUE(full.Create("/dev/full"));
+  FaultyFiles files;
   const std::string block = Pattern(kBlockSize);
-  for (int i = 0; i < 4; ++i) full.Write(block);
-  EXPECT_FALSE(full.Close());
+  files.FillDiskAt("full", kBlockSize + 7);
+  files.FailClose("unclosed");
+  for (const char* name : {"full", "unclosed"}) {
+    OutFile out;
+    ASSERT_TRUE(out.Create(dir / name));
+    for (int i = 0; i < 4; ++i) out.Write(block);
+    EXPECT_FALSE(out.Close()) << name;
+    EXPECT_EQ(ReadFile(dir / name).size(),
+              std::string(name) == "full" ? kBlockSize + 7 : 4 * kBlockSize);
+  }
 
   OutFile abandoned;
   ASSERT_TRUE(abandoned.Create(dir / "out"));

@@ -190,7 +190,14 @@ TEST(OutFile, AbandoningRemovesOnlyAnOrdinaryFile) {
   file.Write("x");
   file.Abandon();
   EXPECT_FALSE(Exists(dir / "half.dat"));
-  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
+  // A device written to stays.
+  const std::string device = kWindows ? "NUL" : "/dev/null";
+  ASSERT_TRUE(file.Create(device));
+  file.Write("x");
+  file.Abandon();
+  EXPECT_TRUE(kWindows || Exists(device));  // Wine tells nothing of NUL's existence
+#ifndef _WIN32
+  // So does a link, here to a device that is always full: its write fails for real.
   std::filesystem::create_symlink("/dev/full", dir / "full.dat");
   ASSERT_TRUE(file.Create(dir / "full.dat"));
   file.Write("x");
@@ -198,6 +205,7 @@ TEST(OutFile, AbandoningRemovesOnlyAnOrdinaryFile) {
   file.Abandon();
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "full.dat"));
   EXPECT_TRUE(Exists("/dev/full"));
+#endif
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "discrete/record_text.h"
 #include "discrete/status_words.h"
 #include "tests/support/fakes.h"
-#include "tests/support/platform.h"
+#include "tests/support/faulty_files.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
@@ -485,7 +485,6 @@ TEST(DiscreteConversionFailures, EachFileThatCannotBeOpened) {
 }
 
 TEST(DiscreteConversionFailures, FullDiskAtEachFile) {
-  VELK_SKIP_ON_WINDOWS(kNoFullDevice);
   const auto bytes = DiscreteRecord().Start().Event("0001.000", "П", "A").Bytes();
   const std::vector<std::pair<const char*, Lines>> cases = {
       {"out.cfg", {}},
@@ -494,7 +493,8 @@ TEST(DiscreteConversionFailures, FullDiskAtEachFile) {
       {"outASCII.dat", {"out.cfg", "out.dat", "outASCII.cfg"}}};
   for (const auto& [full, left] : cases) {
     DiscreteFixture f;
-    std::filesystem::create_symlink("/dev/full", f.dir / full);
+    FaultyFiles files;
+    files.FillDiskAt(full, 5);
     f.Convert(bytes);
     EXPECT_EQ(f.reports.errors, Lines{"Ошибка записи файла"}) << full;
     EXPECT_EQ(PairFiles(f), left) << full;

@@ -2,14 +2,14 @@
 // read-only, disks that fill in the middle of a file, records that change
 // between their header check and their conversion (or during it), and paths
 // with blanks, Cyrillic letters and great length. Each case states the
-// messages in their order and the files left. (Missing and blocked files of
-// each pair, and /dev/full at each file, are in the conversions' own tests.)
+// messages in their order and the files left. Read-only folders and full disks
+// are those of a FaultyFiles, so that the cases run on every system; one case
+// has a real read-only folder. (Missing and blocked files of each pair, and a
+// disk that fills at each file, are in the conversions' own tests.)
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
 #include <grp.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -25,6 +25,7 @@
 #include "comtrade/cp1251.h"
 #include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
+#include "tests/support/faulty_files.h"
 #include "tests/support/platform.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -71,42 +72,14 @@ std::string SampleCountLine(const std::string& cfg_path) {
   return "";
 }
 
-// ---- a child process for faults that need another user or a file-size limit ----
+// ---- a real read-only folder ----
 
-// What a child runs under. Root ignores file permissions, so a read-only folder
-// is read-only only for another user: a child of a test run as root becomes
-// the user nobody. A file-size limit makes every write past it fail as on a
-// full disk (EFBIG), after the file has been written up to it.
-#ifdef _WIN32
-using FileSize = unsigned long long;
-constexpr FileSize kNoLimit = ~FileSize{0};
-#else
-using FileSize = rlim_t;
-constexpr FileSize kNoLimit = RLIM_INFINITY;
-#endif
-
-struct ChildLimits {
-  bool unprivileged = false;
-  FileSize file_size_limit = kNoLimit;
-};
-
-// Windows has neither fork, nor a user that a process can become, nor a
-// file-size limit: the tests that need a child skip before they start one.
-constexpr const char* kNoChild =
-    "needs fork and another user or a file-size limit; a read-only folder on Windows "
-    "still takes new files (the Windows fault tests hold files and make them read-only)";
-
-#ifdef _WIN32
-Lines InChild(const ChildLimits&, const std::function<Lines()>&) {
-  ADD_FAILURE() << kNoChild;
-  return {};
-}
-#else
-
-// Runs body in a child process under limits and returns the lines it returned
-// (through a pipe); a child that cannot take on its limits, or that does not
-// end normally, fails the test.
-Lines InChild(const ChildLimits& limits, const std::function<Lines()>& body) {
+#ifndef _WIN32
+// Root ignores file permissions, so a folder is read-only only for another
+// user: runs body in a child process that becomes the user nobody when the test
+// runs as root, and returns the lines it returned (through a pipe). A child
+// that cannot become nobody, or that does not end normally, fails the test.
+Lines AsAnotherUser(const std::function<Lines()>& body) {
   int channel[2];
   if (pipe(channel) != 0) {
     ADD_FAILURE() << "no pipe";
@@ -117,18 +90,11 @@ Lines InChild(const ChildLimits& limits, const std::function<Lines()>& body) {
     close(channel[0]);
     std::string report;
     const uid_t nobody = 65534;
-    bool ready = true;
-    if (limits.unprivileged && geteuid() == 0)
-      ready = setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
-    if (limits.file_size_limit != kNoLimit) {
-      signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
-      const rlimit limit = {limits.file_size_limit, limits.file_size_limit};
-      ready = ready && setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    if (ready) {
+    if (geteuid() != 0 ||
+        (setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0)) {
       for (const std::string& line : body()) report += line + "\n";
     } else {
-      report = "!cannot take on the limits\n";
+      report = "!cannot become another user\n";
     }
     const ssize_t written = write(channel[1], report.data(), report.size());
     _exit(written == static_cast<ssize_t>(report.size()) ? 0 : 3);
@@ -148,44 +114,24 @@ Lines InChild(const ChildLimits& limits, const std::function<Lines()>& body) {
   EXPECT_TRUE(lines.empty() || !lines[0].starts_with("!")) << lines[0];
   return lines;
 }
-#endif
 
-// A folder that the child's user may read and enter, and write iff writable.
+// A folder that every user may read and enter, and write iff writable.
 void Permit(const std::string& folder, bool writable) {
   using fs::perms;
   const perms read_and_enter = perms::owner_read | perms::owner_exec | perms::group_read |
                                perms::group_exec | perms::others_read | perms::others_exec;
   fs::permissions(FsPath(folder), writable ? perms::all : read_and_enter);
 }
+#endif
 
 // A test's folder with the records, an output folder and the executable's folder.
 struct Layout {
   Layout() {
-    fs::create_directory(dir / "out");
-    fs::create_directory(dir / "exe");
-    Permit(dir.Folder(), true);
-    Permit(dir / "out", true);
-    Permit(dir / "exe", true);
+    fs::create_directory(FsPath(dir / "out"));
+    fs::create_directory(FsPath(dir / "exe"));
     WriteFile(dir / "rec.flh", Analog(100).Bytes());
     WriteFile(dir / "rec.txt", Discrete());
-    for (const char* record : {"rec.flh", "rec.txt"})
-      fs::permissions(dir / record, fs::perms::others_read, fs::perm_options::add);
-#ifndef _WIN32
-    // The user nobody must reach the folder through every folder above it.
-    if (geteuid() == 0) {
-      for (fs::path p = dir.Folder(); p.has_relative_path(); p = p.parent_path()) {
-        if ((fs::status(p).permissions() & fs::perms::others_exec) == fs::perms::none)
-          ADD_FAILURE() << p << " may not be entered by other users: set TMPDIR to one they may";
-      }
-    }
-#endif
   }
-  ~Layout() {  // so that the folder can be removed also by a user who is not root
-    Permit(dir / "out", true);
-    Permit(dir / "exe", true);
-  }
-  Layout(const Layout&) = delete;
-  Layout& operator=(const Layout&) = delete;
   TempDir dir;
 };
 
@@ -230,59 +176,57 @@ TEST(FileFaults, OutputFolderMissingStopsEachConversionBeforeItsPair) {
   }
 }
 
-TEST(FileFaults, ReadOnlyOutputFolderStopsEachConversionBeforeItsPair) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
+#ifndef _WIN32
+TEST(FileFaults, RealReadOnlyOutputFolderStopsEachConversionBeforeItsPair) {
   for (Kind kind : {Kind::kAnalog, Kind::kDiscrete, Kind::kCombined}) {
     Layout l;
+    Permit(l.dir.Folder(), true);
+    Permit(l.dir / "exe", true);
+    for (const char* record : {"rec.flh", "rec.txt"})
+      fs::permissions(l.dir / record, fs::perms::others_read, fs::perm_options::add);
     Permit(l.dir / "out", false);
-    EXPECT_EQ(
-        InChild({.unprivileged = true}, [&] { return Convert(kind, l, l.dir / "out/out.cfg"); }),
-        kOpenError);
+    EXPECT_EQ(AsAnotherUser([&] { return Convert(kind, l, l.dir / "out/out.cfg"); }), kOpenError);
+    Permit(l.dir / "out", true);
     EXPECT_EQ(FilesIn(l.dir / "out"), Lines{});
     EXPECT_EQ(FilesIn(l.dir / "exe"), kind == Kind::kCombined ? Lines{"tmp.tmp"} : Lines{});
   }
 }
+#endif
 
 TEST(FileFaults, ReadOnlyOutputFolderStillTakesNewContentIntoFilesThatExist) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
   // A read-only folder keeps its names, but files in it that may be written are
   // rewritten: the BINARY pair of an earlier conversion is replaced, and the
   // ASCII configuration that the folder lacks cannot be created.
   Layout l;
   WriteFile(l.dir / "out/out.cfg", "old");
   WriteFile(l.dir / "out/out.dat", "old");
-  fs::permissions(l.dir / "out/out.cfg", fs::perms::all);
-  fs::permissions(l.dir / "out/out.dat", fs::perms::all);
-  Permit(l.dir / "out", false);
-  EXPECT_EQ(InChild({.unprivileged = true},
-                    [&] { return Convert(Kind::kAnalog, l, l.dir / "out/out.cfg"); }),
-            kOpenError);
+  FaultyFiles files;
+  files.ReadOnlyFolder(l.dir / "out/");
+  EXPECT_EQ(Convert(Kind::kAnalog, l, l.dir / "out/out.cfg"), kOpenError);
   EXPECT_EQ(FilesIn(l.dir / "out"), (Lines{"out.cfg", "out.dat"}));
   EXPECT_EQ(SampleCountLine(l.dir / "out/out.cfg"), "800.0,100");
   EXPECT_EQ(ReadFile(l.dir / "out/out.dat").size(), 100u * 12);
 }
 
 TEST(FileFaults, ReadOnlyOutputFolderFailsTheCommandLineWithStatus1) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
   Layout l;
-  Permit(l.dir / "out", false);
-  const Lines result = InChild({.unprivileged = true}, [&] {
-    std::ostringstream out, err;
-    const int status = RunCommandLine({"analog", l.dir / "rec.flh", l.dir / "out/out.cfg"},
-                                      l.dir / "exe/", out, err);
-    return Lines{std::to_string(status), err.str()};
-  });
-  EXPECT_EQ(result, (Lines{"1", "Ошибка открытия файла", ""}));
+  FaultyFiles files;
+  files.ReadOnlyFolder(l.dir / "out/");
+  std::ostringstream out, err;
+  const int status = RunCommandLine({"analog", l.dir / "rec.flh", l.dir / "out/out.cfg"},
+                                    l.dir / "exe/", out, err);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err.str(), "Ошибка открытия файла\n");
   EXPECT_EQ(FilesIn(l.dir / "out"), Lines{});
 }
 
 TEST(FileFaults, ChosenConfigurationNameThatIsAFolderWritesNothing) {
   for (Kind kind : {Kind::kAnalog, Kind::kDiscrete}) {
     Layout l;
-    fs::create_directory(l.dir / "out/out.cfg");
+    fs::create_directory(FsPath(l.dir / "out/out.cfg"));
     EXPECT_EQ(Convert(kind, l, l.dir / "out/out.cfg"), kOpenError);
     EXPECT_EQ(FilesIn(l.dir / "out"), Lines{"out.cfg/"});
-    EXPECT_TRUE(fs::is_empty(l.dir / "out/out.cfg"));
+    EXPECT_TRUE(fs::is_empty(FsPath(l.dir / "out/out.cfg")));
   }
 }
 
@@ -291,58 +235,44 @@ TEST(FileFaults, ChosenConfigurationNameThatIsAFolderWritesNothing) {
 // The last-folders file beside the executable cannot be written: the error is
 // shown, the chosen folder is kept in memory and the record is still checked.
 TEST(FileFaults, ReadOnlyExecutableFolderKeepsChosenFolderWithoutItsFile) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
   Layout l;
-  Permit(l.dir / "exe", false);
-  const Lines outcome = InChild({.unprivileged = true}, [&] {
-    RecordingUi ui;
-    FakeSystem system;
-    system.executable_folder = l.dir / "exe/";
-    TFComtrade form(ui, system);
-    ui.open_answers.push_back(l.dir / "rec.flh");
-    form.FLHButtonClick();
-    Lines lines = ui.errors;
-    lines.push_back(Cp1251ToUtf8(form.controls.DateLabel));
-    lines.push_back(form.paths.FolderANL);
-    return lines;
-  });
-  EXPECT_EQ(outcome, (Lines{"Ошибка записи файла", "13.02.2019 16:33:45", l.dir.Folder()}));
+  FaultyFiles files;
+  files.ReadOnlyFolder(l.dir / "exe/");
+  RecordingUi ui;
+  FakeSystem system;
+  system.executable_folder = l.dir / "exe/";
+  TFComtrade form(ui, system);
+  ui.open_answers.push_back(l.dir / "rec.flh");
+  form.FLHButtonClick();
+  EXPECT_EQ(ui.errors, Lines{"Ошибка записи файла"});
+  EXPECT_EQ(Cp1251ToUtf8(form.controls.DateLabel), "13.02.2019 16:33:45");
+  EXPECT_EQ(form.paths.FolderANL, l.dir.Folder());
   EXPECT_EQ(FilesIn(l.dir / "exe"), Lines{});
-}
-
-TEST(FileFaults, ReadOnlyExecutableFolderWithoutStateFileStopsTheCombinedConversion) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
-  Layout l;
-  Permit(l.dir / "exe", false);
-  EXPECT_EQ(InChild({.unprivileged = true},
-                    [&] { return Convert(Kind::kCombined, l, l.dir / "out/out.cfg"); }),
-            kOpenError);
-  EXPECT_EQ(FilesIn(l.dir / "exe"), Lines{});
-  EXPECT_EQ(FilesIn(l.dir / "out"), Lines{});
 }
 
 TEST(FileFaults, ReadOnlyExecutableFolderReusesAWritableStateFileOnly) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
+  // Without a state file the combined conversion stops before its pair.
+  Layout k;
+  FaultyFiles files;
+  files.ReadOnlyFolder(k.dir / "exe/");
+  EXPECT_EQ(Convert(Kind::kCombined, k, k.dir / "out/out.cfg"), kOpenError);
+  EXPECT_EQ(FilesIn(k.dir / "exe"), Lines{});
+  EXPECT_EQ(FilesIn(k.dir / "out"), Lines{});
+
   // A state file that may be written is rewritten in place, and the conversion succeeds.
   Layout l;
   WriteFile(l.dir / "exe/tmp.tmp", "stale");
-  fs::permissions(l.dir / "exe/tmp.tmp", fs::perms::all);
-  Permit(l.dir / "exe", false);
-  EXPECT_EQ(InChild({.unprivileged = true},
-                    [&] { return Convert(Kind::kCombined, l, l.dir / "out/out.cfg"); }),
-            Lines{});
+  files.ReadOnlyFolder(l.dir / "exe/");
+  EXPECT_EQ(Convert(Kind::kCombined, l, l.dir / "out/out.cfg"), Lines{});
   EXPECT_EQ(FilesIn(l.dir / "out"), kPair);
   EXPECT_EQ(ReadFile(l.dir / "exe/tmp.tmp").size(), 4u * (8 + 2));  // four states, one word each
 
   // A stale state file that may not be written is never merged into a new record.
   Layout m;
   WriteFile(m.dir / "exe/tmp.tmp", "stale state records");
-  fs::permissions(m.dir / "exe/tmp.tmp",
-                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  Permit(m.dir / "exe", false);
-  EXPECT_EQ(InChild({.unprivileged = true},
-                    [&] { return Convert(Kind::kCombined, m, m.dir / "out/out.cfg"); }),
-            kOpenError);
+  files.ReadOnlyFolder(m.dir / "exe/");
+  files.RefuseCreate(m.dir / "exe/tmp.tmp");
+  EXPECT_EQ(Convert(Kind::kCombined, m, m.dir / "out/out.cfg"), kOpenError);
   EXPECT_EQ(ReadFile(m.dir / "exe/tmp.tmp"), "stale state records");
   EXPECT_EQ(FilesIn(m.dir / "out"), Lines{});
 }
@@ -350,39 +280,51 @@ TEST(FileFaults, ReadOnlyExecutableFolderReusesAWritableStateFileOnly) {
 // ---- a disk that fills in the middle of a file ----
 
 TEST(FileFaults, DiskFullWithinALargeFileRemovesItAndKeepsTheFilesBefore) {
-  VELK_SKIP_ON_WINDOWS(kNoChild);
   // 20000 two-channel samples, and states up to 24 s for the combined record:
   // BINARY data files of 240000 bytes (analog, 12-byte records) and about
   // 270000 (combined, 14-byte records), ASCII data files of over 400000 bytes.
-  // The limit falls inside one of them, well past the first block that the
+  // The disk fills inside one of them, well past the first block that the
   // writer hands to the system.
   DiscreteRecord long_states;
   long_states.Start().Event("0012.000", "П", "A").Event("0024.000", "У", "A");
   struct Case {
     Kind kind;
-    FileSize limit;
+    const char* full;
+    std::int64_t at;
     Lines left;
     std::size_t record;
   };
   const std::vector<Case> cases = {
-      {Kind::kAnalog, 200000, {"out.cfg"}, 12},
-      {Kind::kAnalog, 300000, {"out.cfg", "out.dat", "outASCII.cfg"}, 12},
-      {Kind::kCombined, 200000, {}, 14},
-      {Kind::kCombined, 300000, {"out.cfg", "out.dat", "outASCII.cfg"}, 14},
+      {Kind::kAnalog, "out.dat", 200000, {"out.cfg"}, 12},
+      {Kind::kAnalog, "outASCII.dat", 300000, {"out.cfg", "out.dat", "outASCII.cfg"}, 12},
+      {Kind::kCombined, "out.dat", 200000, {}, 14},
+      {Kind::kCombined, "outASCII.dat", 300000, {"out.cfg", "out.dat", "outASCII.cfg"}, 14},
   };
   for (const Case& c : cases) {
     Layout l;
     WriteFile(l.dir / "rec.flh", Analog(20000).Bytes());
     WriteFile(l.dir / "rec.txt", long_states.Bytes());
-    EXPECT_EQ(InChild({.file_size_limit = c.limit},
-                      [&] { return Convert(c.kind, l, l.dir / "out/out.cfg"); }),
-              kWriteError)
-        << c.limit;
-    EXPECT_EQ(FilesIn(l.dir / "out"), c.left) << c.limit;
+    FaultyFiles files;
+    files.FillDiskAt(c.full, c.at);
+    EXPECT_EQ(Convert(c.kind, l, l.dir / "out/out.cfg"), kWriteError) << c.full;
+    EXPECT_EQ(FilesIn(l.dir / "out"), c.left) << c.full;
     if (c.left.size() > 1) {  // the BINARY pair is whole
       const std::string count = SampleCountLine(l.dir / "out/out.cfg");
       EXPECT_EQ(ReadFile(l.dir / "out/out.dat").size(), std::stoul(count.substr(6)) * c.record);
     }
+  }
+}
+
+// A record whose reading ends before its size says, by a read error or as if
+// it had been cut: the conversion stops at the sample that cannot be read, and
+// its half-written data file goes.
+TEST(FileFaults, RecordReadEndsEarlyStopsAsDamagedWithoutItsDataFile) {
+  for (const bool read_error : {true, false}) {
+    Layout l;
+    FaultyFiles files;
+    files.CutReads("rec.flh", 72 + 18 * 50 + 5, read_error);
+    EXPECT_EQ(Convert(Kind::kAnalog, l, l.dir / "out/out.cfg"), Lines{"Файл поврежден"});
+    EXPECT_EQ(FilesIn(l.dir / "out"), Lines{"out.cfg"});
   }
 }
 

@@ -12,7 +12,6 @@
 #include "comtrade/same_file.h"
 #include "discrete/discrete_record.h"
 #include "tests/support/fakes.h"
-#include "tests/support/platform.h"
 #include "tests/support/run_program.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -23,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 const Lines kOpenError = {"Ошибка открытия файла"};
+// The prefix by which Windows takes a full path as it stands.
+[[maybe_unused]] const std::string kLongPrefix = "\\\\?\\";
 
 std::string AnalogBytes() {
   FlhRecord r;
@@ -66,22 +67,29 @@ TEST(SameFile, FollowsLinksAndFolderSpellingsButNeedsAnExistingFile) {
   EXPECT_TRUE(WritesOverRecord({dir / "a.cfg", dir / "hard.dat"}, {dir / "x", dir / "rec.flh"}));
   EXPECT_FALSE(WritesOverRecord({dir / "a.cfg", dir / "copy.flh"}, {dir / "rec.flh"}));
 
-  VELK_SKIP_ON_WINDOWS(kNoSymlinks);
+#ifdef _WIN32
+  // Windows names one file also in another letter case and through the \\?\ prefix.
+  EXPECT_TRUE(SameFile(dir / "REC.flh", dir / "rec.flh"));
+  EXPECT_TRUE(SameFile(kLongPrefix + (dir / "rec.flh"), dir / "rec.flh"));
+  EXPECT_TRUE(WritesOverRecord({dir / "a.cfg", dir / "Rec.Flh"}, {dir / "x", dir / "rec.flh"}));
+#else
   fs::create_symlink(dir / "rec.flh", dir / "soft.dat");
   fs::create_symlink(dir / "none.flh", dir / "dangling.dat");
   EXPECT_TRUE(SameFile(dir / "soft.dat", dir / "rec.flh"));
   EXPECT_FALSE(SameFile(dir / "dangling.dat", dir / "none.flh"));
   EXPECT_TRUE(WritesOverRecord({dir / "a.cfg", dir / "soft.dat"}, {dir / "x", dir / "rec.flh"}));
+#endif
 }
 
 // One way in which a file of the pair is the record: the record's name, the
-// chosen output path, and what is laid down beside them first.
+// chosen output path (with prefix before the folder's path), and what is laid
+// down beside them first.
 struct Clash {
   std::string what;
   std::string record;
   std::string out;
   std::function<void(const TempDir&)> arrange = [](const TempDir&) {};
-  bool symlink = false;  // the arrangement makes a symbolic link
+  std::string prefix{};
 };
 
 // For each conversion the record may be reached as any file of the pair.
@@ -93,50 +101,52 @@ std::vector<Clash> Clashes(const std::string& record) {
        [record](const TempDir& d) {
          fs::create_hard_link(FsPath(d / record), FsPath(d / "out.dat"));
        }},
+#ifdef _WIN32
+      {"ASCII configuration is the record in another letter case", "OUTascii.CFG", "out.cfg"},
+      {"chosen path is the record through the \\\\?\\ prefix", record, record,
+       [](const TempDir&) {}, kLongPrefix},
+#else
       {"ASCII configuration is a symbolic link to the record", record, "out.cfg",
-       [record](const TempDir& d) { fs::create_symlink(d / record, d / "outASCII.cfg"); }, true},
+       [record](const TempDir& d) { fs::create_symlink(d / record, d / "outASCII.cfg"); }},
+#endif
       {"ASCII data file is the record by another folder spelling", "outASCII.dat", "sub/../out.cfg",
-       [](const TempDir& d) { fs::create_directory(d / "sub"); }},
+       [](const TempDir& d) { fs::create_directory(FsPath(d / "sub")); }},
   };
 }
 
 TEST(RecordOverwrite, AnalogConversionRefusesEveryFileOfThePairThatIsTheRecord) {
   for (const Clash& c : Clashes("rec.flh")) {
-    if (c.symlink && kWindows) continue;
     FormFixture f;
     const std::string record = f.Put(c.record, AnalogBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    ConvertAnalog(record, f.dir / c.out, f.reports);
+    ConvertAnalog(record, c.prefix + (f.dir / c.out), f.reports);
     EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), AnalogBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
   }
-  VELK_SKIP_ON_WINDOWS(kNoSymlinks);
 }
 
 TEST(RecordOverwrite, DiscreteConversionRefusesEveryFileOfThePairThatIsTheRecord) {
   for (const Clash& c : Clashes("rec.txt")) {
-    if (c.symlink && kWindows) continue;
     FormFixture f;
     const std::string record = f.Put(c.record, DiscreteBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
     StartMoment moment;
-    ConvertDiscrete(record, f.dir / c.out, moment, f.reports);
+    ConvertDiscrete(record, c.prefix + (f.dir / c.out), moment, f.reports);
     EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(record), DiscreteBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
   }
-  VELK_SKIP_ON_WINDOWS(kNoSymlinks);
 }
 
 TEST(RecordOverwrite, CombinedConversionRefusesPairAndStateFileOverEitherRecord) {
   struct Case {
     const char* what;
-    const char* out;
+    std::string out;
     std::function<void(const TempDir&)> arrange;
-    bool symlink = false;
+    std::string state = "tmp.tmp";
   };
   const std::vector<Case> cases = {
       {"chosen path is the analog record", "rec.flh", [](const TempDir&) {}},
@@ -145,29 +155,37 @@ TEST(RecordOverwrite, CombinedConversionRefusesPairAndStateFileOverEitherRecord)
        [](const TempDir& d) {
          fs::create_hard_link(FsPath(d / "rec.txt"), FsPath(d / "out.dat"));
        }},
+#ifdef _WIN32
+      {"chosen path is the discrete record in another letter case", "REC.txt",
+       [](const TempDir&) {}},
+#else
       {"ASCII data file is a symbolic link to the analog record", "out.cfg",
-       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "outASCII.dat"); }, true},
+       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "outASCII.dat"); }},
+#endif
       {"state file is a hard link to the discrete record", "out.cfg",
        [](const TempDir& d) {
          fs::create_hard_link(FsPath(d / "rec.txt"), FsPath(d / "tmp.tmp"));
        }},
+#ifdef _WIN32
+      {"state file is the analog record in another letter case", "out.cfg", [](const TempDir&) {},
+       "Rec.FLH"},
+#else
       {"state file is a symbolic link to the analog record", "out.cfg",
-       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "tmp.tmp"); }, true},
+       [](const TempDir& d) { fs::create_symlink(d / "rec.flh", d / "tmp.tmp"); }},
+#endif
   };
   for (const Case& c : cases) {
-    if (c.symlink && kWindows) continue;
     FormFixture f;
     const std::string flh = f.Put("rec.flh", AnalogBytes());
     const std::string txt = f.Put("rec.txt", DiscreteBytes());
     c.arrange(f.dir);
     const Lines before = FolderListing(f.dir);
-    ConvertCombined(flh, txt, f.dir / c.out, f.dir / "tmp.tmp", f.reports);
+    ConvertCombined(flh, txt, f.dir / c.out, f.dir / c.state, f.reports);
     EXPECT_EQ(f.reports.errors, kOpenError) << c.what;
     EXPECT_EQ(ReadFile(f.dir / "rec.flh"), AnalogBytes()) << c.what;
     EXPECT_EQ(ReadFile(f.dir / "rec.txt"), DiscreteBytes()) << c.what;
     EXPECT_EQ(FolderListing(f.dir), before) << c.what;
   }
-  VELK_SKIP_ON_WINDOWS(kNoSymlinks);
 }
 
 TEST(RecordOverwrite, RecordsOwnFailuresComeFirstAndCommandLineStopsWithStatus1) {
