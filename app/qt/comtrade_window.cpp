@@ -110,14 +110,14 @@ class RowDelegate : public QStyledItemDelegate {
 };
 
 // Enter presses a button that has the keyboard focus, as Space does.
-QPushButton* Button(QWidget* parent, const ControlSpec& spec) {
-  auto* button = new QPushButton(FromCp1251(spec.caption), parent);
+QPushButton* Button(QWidget* parent, const ControlSpec& entry) {
+  auto* button = new QPushButton(FromCp1251(entry.caption), parent);
   button->setAutoDefault(true);
   return button;
 }
 
-QGroupBox* GroupBox(QWidget* parent, const ControlSpec& spec) {
-  return new QGroupBox(FromCp1251(spec.caption), parent);
+QGroupBox* GroupBox(QWidget* parent, const ControlSpec& entry) {
+  return new QGroupBox(FromCp1251(entry.caption), parent);
 }
 
 // A file list that keeps, on getting the keyboard focus, what the logic
@@ -184,14 +184,14 @@ void SetCaption(QLabel* label, std::string_view text) {
 }
 
 // A control of the layout in its parent, with its name, place and font.
-QWidget* MakeControl(QWidget* parent, const ControlSpec& spec) {
+QWidget* MakeControl(QWidget* parent, const ControlSpec& entry) {
   QWidget* control = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case Kind::kButton:
-      control = Button(parent, spec);
+      control = Button(parent, entry);
       break;
     case Kind::kGroupBox:
-      control = GroupBox(parent, spec);
+      control = GroupBox(parent, entry);
       break;
     case Kind::kLabel:
       control = new QLabel(parent);
@@ -200,11 +200,11 @@ QWidget* MakeControl(QWidget* parent, const ControlSpec& spec) {
       control = FileListWidget(parent);
       break;
   }
-  control->setObjectName(QString::fromLatin1(spec.name));
-  control->setProperty("control", spec.id);
-  control->setGeometry(RectOf(spec.at));
-  control->setFont(FaceFont(spec.face));
-  if (auto* label = qobject_cast<QLabel*>(control)) SetCaption(label, spec.caption);
+  control->setObjectName(QString::fromLatin1(entry.name));
+  control->setProperty("control", entry.id);
+  control->setGeometry(RectOf(entry.at));
+  control->setFont(FaceFont(entry.face));
+  if (auto* label = qobject_cast<QLabel*>(control)) SetCaption(label, entry.caption);
   return control;
 }
 
@@ -265,11 +265,11 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   // layout's order is also the order Tab walks.
   std::map<int, QWidget*> made;
   QWidget* previous_focusable = nullptr;
-  for (const ControlSpec& spec : layout::kControls) {
-    QWidget* parent = spec.parent == layout::kNoParent ? this : made.at(spec.parent);
-    QWidget* control = MakeControl(parent, spec);
-    made[spec.id] = control;
-    if (spec.kind != Kind::kButton && spec.kind != Kind::kFileList) continue;
+  for (const ControlSpec& entry : layout::kControls) {
+    QWidget* parent = entry.parent == layout::kNoParent ? this : made.at(entry.parent);
+    QWidget* control = MakeControl(parent, entry);
+    made[entry.id] = control;
+    if (entry.kind != Kind::kButton && entry.kind != Kind::kFileList) continue;
     if (previous_focusable != nullptr) setTabOrder(previous_focusable, control);
     previous_focusable = control;
   }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/texts.h"
-#include "app/win32/main_window.h"
 #include "app/view_layout.h"
+#include "app/win32/main_window.h"
 #include "app/win32/win32_text.h"
 
 namespace velk::win32 {
