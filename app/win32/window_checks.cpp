@@ -343,9 +343,16 @@ void CheckWindow(const std::string& folder) {
   SendMessageW(list, WM_LBUTTONUP, 0, on_row);
   CHECK(PumpUntil(window, [&] { return TextOf(window.Control(kDateLabel)) == L"Поврежден"; }));
 
-  // Deleted, its labels say so as soon as the list drops it.
+  // Deleted, its labels say so in the same moment the list drops it.
   std::filesystem::remove(FsPath(other_path));
-  CHECK(PumpUntil(window, [&] { return TextOf(window.Control(kDateLabel)) == L"Не найден"; }));
+  // One pass of the loop at a time: what the window drew when it took the
+  // notice, not what a later notice mended.
+  for (int i = 0; i < 300 && SendMessageW(list, LB_GETCOUNT, 0, 0) != 2; ++i) {
+    window.PumpPending();
+    Sleep(10);
+  }
+  CHECK(SendMessageW(list, LB_GETCOUNT, 0, 0) == 2);
+  CHECK(TextOf(window.Control(kDateLabel)) == L"Не найден");
   CHECK(!IsWindowEnabled(window.Control(kConvertANLButton)));
 
   // Tab moves the focus on in the tab order.
