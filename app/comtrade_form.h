@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "analog/analog_record.h"
+#include "app/record_viewer.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
 #include "comtrade/report.h"
@@ -167,6 +168,20 @@ class TFComtrade {
   void ConvertANLButtonClick();
   void ConvertDISButtonClick();
   void SovmestButtonClick();
+
+  // ---- the viewer and the menu (app/viewer_logic.cpp) ----
+  // The records «Просмотр записи» shows when asked from box (the list with
+  // the focus, or whose row was double-clicked): both when SovmestButton is
+  // enabled, else box's selected record, else the other list's; none when no
+  // record is selected.
+  PictureRecords ViewerRecords(ListBox box) const;
+  // Opens the viewer of ViewerRecords(box). Each record is checked again as a
+  // click checks it, so its label shows what it is now; a record that fails
+  // its check opens no viewer (nullptr), and nor does a choice of none.
+  std::unique_ptr<RecordViewer> OpenViewer(ListBox box);
+  // «О программе»: the program's name, its version and where the
+  // last-folders file lives (code page 1251, lines joined by "\n").
+  std::string AboutText() const;
 
   UiServices& ui() { return ui_; }
   SystemServices& system() { return system_; }

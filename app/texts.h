@@ -30,6 +30,23 @@ inline constexpr auto kInformationTitle = Cp1251("Информация");
 inline constexpr auto kYesButton = Cp1251("Да");
 inline constexpr auto kNoButton = Cp1251("Нет");
 
+// The main window's menu bar; "&" marks the letter Alt reaches it by. The
+// shortcuts (F3, Ctrl+Shift+O) are the views' own.
+inline constexpr auto kFileMenu = Cp1251("&Файл");
+inline constexpr auto kConvertFolderItem = Cp1251("Преобразовать &папку…");
+inline constexpr auto kExitItem = Cp1251("В&ыход");
+inline constexpr auto kViewMenu = Cp1251("&Вид");
+inline constexpr auto kViewerItem = Cp1251("&Просмотр записи");
+inline constexpr auto kHelpMenu = Cp1251("&Справка");
+inline constexpr auto kAboutItem = Cp1251("&О программе");
+inline constexpr auto kAboutTitle = Cp1251("О программе");
+
+// The viewer window: its title's start, and its own menu.
+inline constexpr auto kViewerTitle = Cp1251("Просмотр записи — ");
+inline constexpr auto kPrimaryItem = Cp1251("П&ервичные значения");
+inline constexpr auto kWholeRecordItem = Cp1251("&Вся запись");
+inline constexpr auto kCloseViewerItem = Cp1251("&Закрыть");
+
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
 

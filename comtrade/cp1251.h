@@ -32,6 +32,8 @@ constexpr int Cp1251Byte(unsigned code) {
   if (code == 0x401) return 0xA8;   // Ё
   if (code == 0x451) return 0xB8;   // ё
   if (code == 0x2116) return 0xB9;  // №
+  if (code == 0x2026) return 0x85;  // …
+  if (code == 0x2014) return 0x97;  // —
   return -1;
 }
 }  // namespace detail

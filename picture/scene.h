@@ -1,0 +1,85 @@
+// The picture of a record as lines, rectangles and texts, which the Qt view,
+// the Windows view and the SVG writer only turn into their own calls. One band
+// per analog channel (name, unit, value scale, the wave), one row per discrete
+// signal (name, its active spans), the time axis in milliseconds and, when
+// set, the cursor with its readout.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "picture/record_picture.h"
+
+namespace velk {
+
+struct Colour {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Colour&, const Colour&) = default;
+};
+
+struct ScenePoint {
+  float x = 0, y = 0;
+};
+
+// A line through points, one pixel wide.
+struct ScenePolyline {
+  std::vector<ScenePoint> points;
+  Colour colour;
+};
+
+// A filled rectangle.
+struct SceneRect {
+  float x = 0, y = 0, width = 0, height = 0;
+  Colour fill;
+};
+
+enum class TextAnchor { kStart, kMiddle, kEnd };
+
+// A line of text whose baseline starts (kStart), is centred (kMiddle) or ends
+// (kEnd) at x, y, in the sans-serif face at size pixels.
+struct SceneText {
+  float x = 0, y = 0;
+  std::string text;  // code page 1251
+  Colour colour;
+  TextAnchor anchor = TextAnchor::kStart;
+  int size = 11;
+  bool bold = false;
+};
+
+// Drawn in this order: rectangles, then lines, then texts.
+struct Scene {
+  int width = 0, height = 0;
+  Colour background{255, 255, 255};
+  std::vector<SceneRect> rects;
+  std::vector<ScenePolyline> lines;
+  std::vector<SceneText> texts;
+};
+
+// What part of a picture is drawn, and how.
+struct PictureView {
+  double from_ms = 0, to_ms = 0;  // the times at the plot's left and right edges
+  int width = 960, height = 600;  // pixels
+  bool primary = false;           // primary values instead of secondary ones
+  std::optional<double> cursor_ms;
+};
+
+// The plot's left and right edges in pixels: the channel names, units and
+// scales take the left of the picture.
+inline constexpr int kPictureGutter = 200;
+inline constexpr int kPictureRightMargin = 12;
+float PlotLeft(const PictureView& view);
+float PlotRight(const PictureView& view);
+// The time at pixel column x of the plot, and back.
+double TimeAtX(const PictureView& view, double x);
+double XAtTime(const PictureView& view, double time_ms);
+
+// The view of the whole record at the given size.
+PictureView WholeView(const RecordPicture& picture, int width, int height);
+// The height at which every band and row has its natural size (for an SVG file).
+int NaturalHeight(const RecordPicture& picture);
+
+Scene DrawPicture(const RecordPicture& picture, const PictureView& view);
+
+}  // namespace velk
