@@ -132,27 +132,33 @@ PictureChannel ChannelOfLine(std::string_view line) {
 struct PictureBuilder {
   RecordPicture& picture;
 
-  // The analog record: header, channel lines, then every sample into the summary.
-  Outcome ReadAnalog(const AnalogHeader& header) {
-    const std::string& path = picture.records_.analog;
-    const Outcome damaged{Failure::kDamaged, path};
+  // The analog record's channels from its header and channel lines. Returns
+  // its samples, or nothing when it cannot be read.
+  std::optional<std::int64_t> ReadChannels(const AnalogHeader& header) {
     InFile flh;
-    if (!flh.Open(path)) return {Failure::kNotFound, path};
     std::array<std::uint8_t, kCalibrationSize> block{};
-    if (!flh.Seek(0) || !flh.ReadExact(block.data(), block.size())) return damaged;
+    if (!flh.Open(picture.records_.analog) || !flh.Seek(0) ||
+        !flh.ReadExact(block.data(), block.size()))
+      return std::nullopt;
     const DeviceType& type = DeviceTypeFor(header.DeviceTypeANL);
     for (const std::string& line : AnalogChannelLines(type, ReadCalibration(block, type.layout)))
       picture.channels_.push_back(ChannelOfLine(line));
     picture.words_.assign(type.words.begin(), type.words.begin() + type.analog_count);
     picture.station_ = header.StationNameANL;
     picture.device_type_ = DeviceTypeText(header);
-
     picture.record_size_ = flh.Size();
-    if (!IsValidFlhSize(picture.record_size_)) return damaged;
-    if (!SumSamples(flh, SampleCountOf(picture.record_size_))) return damaged;
+    if (!IsValidFlhSize(picture.record_size_)) return std::nullopt;
+    return SampleCountOf(picture.record_size_);
+  }
+
+  // The first `samples` samples into the summary.
+  bool SumSamples(std::int64_t samples) {
+    InFile flh;
+    if (!flh.Open(picture.records_.analog) || flh.Size() != picture.record_size_) return false;
+    if (!SumSamples(flh, samples)) return false;
     picture.duration_ms_ =
-        static_cast<double>(std::max<std::int64_t>(0, picture.sample_count() - 1)) * kSampleStepMs;
-    return {};
+        static_cast<double>(std::max<std::int64_t>(0, samples - 1)) * kSampleStepMs;
+    return true;
   }
 
   bool SumSamples(InFile& flh, std::int64_t samples) {
@@ -193,9 +199,10 @@ struct PictureBuilder {
     });
   }
 
-  // The discrete record's states on the analog record's grid, as the combined
-  // pair holds them.
-  void DiscreteOnGrid(DiscreteTables& tables) {
+  // The discrete record's states on the grid of an analog record of `samples`
+  // samples, as the combined pair holds them. Returns the samples the pair
+  // holds: its last state covers one sample and ends it.
+  std::int64_t DiscreteOnGrid(DiscreteTables& tables, std::int64_t samples) {
     TakeNames(tables);
     std::vector<std::pair<std::int32_t, StatusWords>> states;
     StatusWords walk;
@@ -211,12 +218,14 @@ struct PictureBuilder {
       ++next;
       return next < states.size() ? states[next].first : -1;
     };
-    const auto lay = [this, &status](std::int64_t first, std::int64_t) {
+    std::int64_t held = 0;
+    const auto lay = [this, &status, &held](std::int64_t first, std::int64_t count) {
       AddStates(static_cast<double>(first - 1) * kSampleStepMs, status);
+      held = first + count - 1;
       return true;
     };
-    LayStatesOnGrid(picture.sample_count(), states.empty() ? 0 : states.front().first, status, take,
-                    lay);
+    LayStatesOnGrid(samples, states.empty() ? 0 : states.front().first, status, take, lay);
+    return held;
   }
 
   void TakeNames(DiscreteTables& tables) {
@@ -260,19 +269,24 @@ PictureOpening RecordPicture::Open(const PictureRecords& records) {
     if (!header) picture->moment_.year = std::string(kUnknownYear);
     Overlay(picture->moment_, check.moment);
   }
+  std::int64_t samples = 0;
+  const Outcome damaged{Failure::kDamaged, records.analog};
   if (header) {
-    if (Outcome read = builder.ReadAnalog(*header); !read.ok()) return {read, false, nullptr};
+    const std::optional<std::int64_t> read = builder.ReadChannels(*header);
+    if (!read) return {damaged, false, nullptr};
+    samples = *read;
   }
   if (!records.discrete.empty()) {
     QuietReporter quiet;
     DiscreteRecord read = ReadDiscreteRecord(records.discrete, quiet);
     if (!read.outcome.ok()) return {read.outcome, false, nullptr};
     if (header) {
-      builder.DiscreteOnGrid(read.tables);
+      samples = builder.DiscreteOnGrid(read.tables, samples);
     } else {
       builder.DiscreteAlone(read.tables);
     }
   }
+  if (header && !builder.SumSamples(samples)) return {damaged, false, nullptr};
   opening.picture = std::move(picture);
   return opening;
 }

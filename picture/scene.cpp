@@ -290,7 +290,7 @@ class Painter {
       Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
            TextAnchor::kMiddle);
     }
-    Text(left_ - 4, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
+    Text(left_ - 12, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
   }
 
   void PaintTitle() {
