@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 
 #include "analog/analog_record.h"
 #include "analog/channel_tables.h"
@@ -27,20 +30,16 @@ bool PictureSignal::ActiveAt(double time_ms) const {
 
 // ---- the summary ----
 
-void SampleSummary::Add(std::span<const std::int16_t> values) {
+void SampleSummary::AddBlock(std::span<const MinMax> channels, std::int64_t samples) {
   if (levels_.empty()) levels_.emplace_back();
-  std::vector<MinMax>& base = levels_.front();
-  const auto width = static_cast<std::size_t>(channels_);
-  if (samples_ % kBaseBlock == 0) {
-    for (std::size_t c = 0; c < width; ++c) base.push_back({values[c], values[c]});
-  } else {
-    MinMax* block = base.data() + base.size() - width;
-    for (std::size_t c = 0; c < width; ++c) {
-      block[c].min = std::min(block[c].min, values[c]);
-      block[c].max = std::max(block[c].max, values[c]);
-    }
-  }
-  ++samples_;
+  levels_.front().insert(levels_.front().end(), channels.begin(), channels.end());
+  samples_ += samples;
+}
+
+void SampleSummary::Reserve(std::int64_t samples) {
+  if (levels_.empty()) levels_.emplace_back();
+  const std::int64_t blocks = (std::max<std::int64_t>(samples, 0) + kBaseBlock - 1) / kBaseBlock;
+  levels_.front().reserve(static_cast<std::size_t>(blocks * channels_));
 }
 
 void SampleSummary::Finish() {
@@ -129,6 +128,33 @@ PictureChannel ChannelOfLine(std::string_view line) {
 
 }  // namespace
 
+namespace {
+
+// The least and greatest of each of the words w0..w7 over some samples.
+struct SampleWords {
+  std::array<std::int16_t, 8> min, max;
+};
+
+// The min/max of the words of count samples at bytes: eight words a sample,
+// side by side, which the compiler handles in one vector register.
+SampleWords BlockMinMax(const unsigned char* bytes, std::int64_t count) {
+  static_assert(std::endian::native == std::endian::little);  // the words as stored
+  SampleWords words;
+  words.min.fill(std::numeric_limits<std::int16_t>::max());
+  words.max.fill(std::numeric_limits<std::int16_t>::min());
+  for (std::int64_t n = 0; n < count; ++n, bytes += kSampleSize) {
+    std::array<std::int16_t, 8> sample;
+    std::memcpy(sample.data(), bytes, sizeof sample);
+    for (std::size_t w = 0; w < 8; ++w) {
+      words.min[w] = std::min(words.min[w], sample[w]);
+      words.max[w] = std::max(words.max[w], sample[w]);
+    }
+  }
+  return words;
+}
+
+}  // namespace
+
 struct PictureBuilder {
   RecordPicture& picture;
 
@@ -164,17 +190,24 @@ struct PictureBuilder {
   bool SumSamples(InFile& flh, std::int64_t samples) {
     const int channels = static_cast<int>(picture.channels_.size());
     picture.summary_ = SampleSummary(channels);
+    picture.summary_.Reserve(samples);
     picture.peaks_.assign(static_cast<std::size_t>(channels), 0);
-    std::array<std::int16_t, kMaxAnalogChannels> values{};
-    const std::span<const std::int16_t> sample_values(values.data(),
-                                                      static_cast<std::size_t>(channels));
     if (!flh.Seek(kHeaderSize)) return false;
-    for (std::int64_t n = 0; n < samples; ++n) {
-      const unsigned char* sample = flh.Take(kSampleSize);
-      if (sample == nullptr) return false;
-      for (std::size_t c = 0; c < picture.words_.size(); ++c)
-        values[c] = static_cast<std::int16_t>(LittleU16(sample + 2 * picture.words_[c]));
-      picture.summary_.Add(sample_values);
+    std::array<MinMax, kMaxAnalogChannels> block_channels{};
+    // Samples are taken a run of blocks at a time, as the conversions take them.
+    constexpr std::int64_t kRun = 64 * SampleSummary::kBaseBlock;
+    for (std::int64_t done = 0; done < samples;) {
+      const std::int64_t run = std::min(kRun, samples - done);
+      const unsigned char* bytes = flh.Take(static_cast<std::size_t>(run * kSampleSize));
+      if (bytes == nullptr) return false;
+      for (std::int64_t first = 0; first < run; first += SampleSummary::kBaseBlock) {
+        const std::int64_t count = std::min(SampleSummary::kBaseBlock, run - first);
+        const SampleWords words = BlockMinMax(bytes + first * kSampleSize, count);
+        for (std::size_t c = 0; c < picture.words_.size(); ++c)
+          block_channels[c] = {words.min[picture.words_[c]], words.max[picture.words_[c]]};
+        picture.summary_.AddBlock({block_channels.data(), picture.words_.size()}, count);
+      }
+      done += run;
     }
     picture.summary_.Finish();
     const SampleSummary& summary = picture.summary_;
