@@ -281,5 +281,38 @@ TEST(RecordViewerLogic, ArrowsStepThroughTheStatesOfADiscreteRecordAlone) {
   EXPECT_EQ(*viewer.view().cursor_ms, 90);
 }
 
+TEST(ViewerFromTheWindow, OpensTheHighlightedRecordsOrNoneWithTheCheckInTheLabels) {
+  FormFixture f;
+  FlhRecord analog = RandomRecord(400, 5);
+  analog.moment_bcd = {0x23, 0x02, 0x13, 0x16, 0x33, 0x45};  // the start pair's moment
+  const std::string flh = f.Put("a.flh", analog.Bytes());
+  const std::string txt = f.Put("d.txt", BusyStates().Bytes());
+  WindowControls& controls = f.form.controls;
+  EXPECT_FALSE(f.form.OpenViewer(ListBox::kFileListBox1));  // nothing highlighted
+
+  Select(controls.FileListBox1, flh);
+  f.form.FileListBox1Click();
+  auto viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the other list's record
+  ASSERT_TRUE(viewer);
+  EXPECT_EQ(viewer->picture().records().analog, flh);
+  EXPECT_EQ(viewer->picture().records().discrete, "");
+  EXPECT_EQ(viewer->Title(), Cp1251("Просмотр записи — a.flh").view());
+
+  Select(controls.FileListBox2, txt);
+  f.form.FileListBox2Click();
+  ASSERT_TRUE(controls.SovmestButton);
+  viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the pair «Совместить» would combine
+  ASSERT_TRUE(viewer);
+  EXPECT_EQ(viewer->picture().records().analog, flh);
+  EXPECT_EQ(viewer->picture().discrete_signals().size(), 5u);
+
+  WriteFile(flh, analog.Bytes() + "x");  // damaged since its row was highlighted
+  EXPECT_FALSE(f.form.OpenViewer(ListBox::kFileListBox1));
+  EXPECT_EQ(controls.DateLabel, Cp1251("Поврежден").view());
+  EXPECT_FALSE(controls.SovmestButton);
+  ASSERT_TRUE(viewer);  // an open viewer keeps its picture
+  EXPECT_FALSE(viewer->Draw().lines.empty());
+}
+
 }  // namespace
 }  // namespace velk::testing
