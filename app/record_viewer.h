@@ -48,6 +48,7 @@ class RecordViewer {
  private:
   void ShowSpan(double from_ms, double to_ms);
   void MoveCursor(int steps);
+  double NextChangeTime(double at, int steps) const;
 
   std::unique_ptr<RecordPicture> picture_;
   PictureView view_;

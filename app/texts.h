@@ -40,6 +40,8 @@ inline constexpr auto kViewerItem = Cp1251("&Просмотр записи");
 inline constexpr auto kHelpMenu = Cp1251("&Справка");
 inline constexpr auto kAboutItem = Cp1251("&О программе");
 inline constexpr auto kAboutTitle = Cp1251("О программе");
+inline constexpr auto kVersion = Cp1251("Версия ");
+inline constexpr auto kFoldersFileAt = Cp1251("Последние папки записей хранятся в файле");
 
 // The viewer window: its title's start, and its own menu.
 inline constexpr auto kViewerTitle = Cp1251("Просмотр записи — ");

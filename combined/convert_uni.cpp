@@ -8,6 +8,7 @@
 #include "analog/analog_record.h"
 #include "analog/sample_ops.h"
 #include "combined/combined.h"
+#include "combined/state_grid.h"
 #include "comtrade/ascii_pair.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
@@ -18,12 +19,6 @@
 
 namespace velk {
 namespace {
-
-// Samples before the first discrete state: 97.5 ms, all digital channels 0.
-constexpr std::int64_t kLeadIn = 78;
-constexpr float kSamplePeriodMs = 1.25f;
-// A state whose remaining time falls below this covers no further sample.
-constexpr double kRemainderMs = 0.6;
 
 // Reads the status words of the next state record of the state file into
 // status, then the following record's time. Returns that time in
@@ -44,16 +39,6 @@ char* WriteStateUNI(const StatusWords& status, char* out) {
   const std::size_t bytes = 2 * status.words.size();
   std::memcpy(out, status.words.data(), bytes);
   return out + bytes;
-}
-
-// The samples a state covers, given the time from its start to the next
-// state's: one, and one more for each sample period that leaves at least
-// kRemainderMs of it; at most `left`, the samples the analog record has left.
-std::int64_t SamplesCovered(float hold, std::int64_t left) {
-  std::int64_t covered = 1;
-  for (hold -= kSamplePeriodMs; hold >= kRemainderMs && covered < left; hold -= kSamplePeriodMs)
-    ++covered;
-  return covered;
 }
 
 }  // namespace
@@ -119,22 +104,9 @@ Outcome ConvertCombined(const std::string& analog_record, const std::string& dis
     return whole && dat.ok();
   };
   status.words.assign(words, 0);
-  bool sound = write_samples(1, std::min(kLeadIn, analog_samples));
-
-  // Each state holds for the samples its duration covers, at least one; the last
-  // state covers one sample and ends the record.
-  float previous = static_cast<float>(first_time);
-  for (std::int64_t n = kLeadIn + 1; sound && n <= analog_samples;) {
-    const float next_time = static_cast<float>(ReadStateUNI(states, status));
-    if (next_time < 0) {
-      sound = write_samples(n, 1);
-      break;
-    }
-    const std::int64_t covered = SamplesCovered(next_time - previous, analog_samples - n + 1);
-    previous = next_time;
-    sound = write_samples(n, covered);
-    n += covered;
-  }
+  const bool sound = LayStatesOnGrid(
+      analog_samples, first_time, status,
+      [&states](StatusWords& state) { return ReadStateUNI(states, state); }, write_samples);
   states.Close();
   if (!sound && dat.ok()) {  // the analog record was cut short while being read
     dat.Abandon();

@@ -40,19 +40,13 @@ DatResult WriteDatDIS(const std::string& path, const DiscreteTables& tables, Sta
                       Reporter& reporter) {
   OutFile dat;
   if (!CreateOrReport(reporter, dat, path)) return DatResult::kNotCreated;
-  status.words.assign(static_cast<std::size_t>(StatusWordCount(tables.NameCount())), 0);
-  SetInitialBits(status, tables);
-  const auto& events = tables.events;
   std::int32_t sample = 0;
-  for (std::size_t begin = 0; begin < events.size() && dat.ok();) {
-    std::size_t end = begin + 1;
-    while (end < events.size() && events[end].time_index == events[begin].time_index) ++end;
+  ForEachStateDIS(tables, status, [&](std::int32_t time, StatusWords& state) {
     dat.I32(++sample);
-    dat.I32(tables.times.at(static_cast<std::size_t>(events[begin].time_index)));
-    ApplyEventsDIS(status, tables, end - begin, end);
-    WriteStatusWords(status, tables.NameCount(), dat);
-    begin = end;
-  }
+    dat.I32(time);
+    WriteStatusWords(state, tables.NameCount(), dat);
+    return dat.ok();
+  });
   return FinishWritten(reporter, dat) ? DatResult::kWritten : DatResult::kWriteFailed;
 }
 

@@ -133,7 +133,8 @@ class RecordPicture {
   double DurationMs() const { return duration_ms_; }
 
   const std::vector<PictureChannel>& channels() const { return channels_; }
-  const std::vector<PictureSignal>& signals() const { return signals_; }
+  // Not "signals": Qt takes that word for itself.
+  const std::vector<PictureSignal>& discrete_signals() const { return signals_; }
   const SampleSummary& summary() const { return summary_; }
   // Greatest magnitude of channel's recorded values over the record.
   int Peak(int channel) const;

@@ -1,0 +1,138 @@
+#include "app/record_viewer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/texts.h"
+#include "comtrade/cp1251.h"
+#include "platform/platform.h"
+
+namespace velk {
+namespace {
+
+// Each notch of the wheel shows this part of the span less (or more).
+constexpr double kZoomPerNotch = 0.8;
+// A drag shorter than this is a click.
+constexpr double kClickSlack = 3;
+
+}  // namespace
+
+RecordViewer::RecordViewer(std::unique_ptr<RecordPicture> picture)
+    : picture_(std::move(picture)), view_(WholeView(*picture_, 1000, 600)) {
+  view_.cursor_ms = 0.0;
+}
+
+std::string RecordViewer::Title() const {
+  std::string names;
+  for (const std::string* path : {&picture_->records().analog, &picture_->records().discrete}) {
+    if (path->empty()) continue;
+    if (!names.empty()) names += " + ";
+    const std::string name = NameOf(*path);
+    names += Utf8ToCp1251(name).value_or(name);  // a name for a person, in the window's code
+  }
+  return std::string(text::kViewerTitle) + names;
+}
+
+void RecordViewer::Resize(int width, int height) {
+  view_.width = std::max(width, 1);
+  view_.height = std::max(height, 1);
+}
+
+// Shows from_ms..to_ms, kept within the record and no narrower than kNarrowestMs.
+void RecordViewer::ShowSpan(double from_ms, double to_ms) {
+  const PictureView whole = WholeView(*picture_, view_.width, view_.height);
+  const double longest = whole.to_ms - whole.from_ms;
+  double span = std::clamp(to_ms - from_ms, std::min(kNarrowestMs, longest), longest);
+  from_ms = std::clamp(from_ms, whole.from_ms, whole.to_ms - span);
+  view_.from_ms = from_ms;
+  view_.to_ms = from_ms + span;
+}
+
+void RecordViewer::Wheel(double x, double notches) {
+  const double anchor = TimeAtX(view_, x);
+  const double factor = std::pow(kZoomPerNotch, notches);
+  ShowSpan(anchor - (anchor - view_.from_ms) * factor, anchor + (view_.to_ms - anchor) * factor);
+}
+
+void RecordViewer::Press(double x) {
+  pressed_ = true;
+  dragged_ = false;
+  press_x_ = x;
+  press_from_ = view_.from_ms;
+  press_to_ = view_.to_ms;
+}
+
+void RecordViewer::DragTo(double x) {
+  if (!pressed_) return;
+  if (std::abs(x - press_x_) > kClickSlack) dragged_ = true;
+  if (!dragged_) return;
+  const double per_pixel = (press_to_ - press_from_) / (PlotRight(view_) - PlotLeft(view_));
+  const double shift = (press_x_ - x) * per_pixel;
+  ShowSpan(press_from_ + shift, press_to_ + shift);
+}
+
+void RecordViewer::Release(double x) {
+  if (!pressed_) return;
+  DragTo(x);
+  pressed_ = false;
+  if (dragged_ || x < PlotLeft(view_) || x > PlotRight(view_)) return;
+  view_.cursor_ms = std::clamp(TimeAtX(view_, x), 0.0, picture_->DurationMs());
+  if (picture_->sampled())
+    view_.cursor_ms = static_cast<double>(SampleAt(*picture_, *view_.cursor_ms)) * kSampleStepMs;
+}
+
+void RecordViewer::Key(ViewerKey key, bool shift) {
+  switch (key) {
+    case ViewerKey::kHome:
+      ShowSpan(0, picture_->DurationMs() + 1e9);
+      break;
+    case ViewerKey::kLeft:
+      MoveCursor(shift ? -static_cast<int>(kCycleSamples) : -1);
+      break;
+    case ViewerKey::kRight:
+      MoveCursor(shift ? static_cast<int>(kCycleSamples) : 1);
+      break;
+  }
+}
+
+// Moves the cursor by steps samples; a discrete record alone by steps of its
+// state changes. The view follows a cursor that leaves it.
+void RecordViewer::MoveCursor(int steps) {
+  double at = view_.cursor_ms.value_or(view_.from_ms);
+  if (picture_->sampled()) {
+    const std::int64_t sample =
+        std::clamp<std::int64_t>(SampleAt(*picture_, at) + steps, 0, picture_->sample_count() - 1);
+    at = static_cast<double>(sample) * kSampleStepMs;
+  } else {
+    at = NextChangeTime(at, steps);
+  }
+  view_.cursor_ms = at;
+  const double span = view_.to_ms - view_.from_ms;
+  if (at < view_.from_ms) ShowSpan(at - span / 10, at - span / 10 + span);
+  if (at > view_.to_ms) ShowSpan(at + span / 10 - span, at + span / 10);
+}
+
+// The time of the state change steps changes away from at (any signal's),
+// or the record's start or end when there is none so far.
+double RecordViewer::NextChangeTime(double at, int steps) const {
+  std::vector<double> times{0.0, picture_->DurationMs()};
+  for (const PictureSignal& signal : picture_->discrete_signals())
+    for (const SignalStep& step : signal.steps) times.push_back(step.time_ms);
+  std::sort(times.begin(), times.end());
+  times.erase(std::unique(times.begin(), times.end()), times.end());
+  std::ptrdiff_t index =
+      steps > 0 ? (std::upper_bound(times.begin(), times.end(), at) - times.begin()) + steps - 1
+                : (std::lower_bound(times.begin(), times.end(), at) - times.begin()) + steps;
+  index = std::clamp<std::ptrdiff_t>(index, 0, static_cast<std::ptrdiff_t>(times.size()) - 1);
+  return times[static_cast<std::size_t>(index)];
+}
+
+void RecordViewer::SetPrimary(bool primary) {
+  view_.primary = primary;
+}
+
+Scene RecordViewer::Draw() const {
+  return DrawPicture(*picture_, view_);
+}
+
+}  // namespace velk

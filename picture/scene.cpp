@@ -1,0 +1,386 @@
+// Laying out the picture of a record: bands, rows, the time axis and the
+// cursor as rectangles, lines and texts.
+#include "picture/scene.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "comtrade/cp1251.h"
+
+namespace velk {
+namespace {
+
+constexpr int kHeaderHeight = 26;  // the title line above the bands
+constexpr int kAxisHeight = 30;    // the time axis below them
+constexpr int kRowHeight = 16;     // one discrete signal
+constexpr int kNaturalBand = 96;   // one analog channel, at its natural height
+constexpr int kSmallestBand = 28;
+constexpr int kTextSize = 11;
+
+constexpr Colour kInk{0, 0, 0};
+constexpr Colour kFaint{110, 110, 110};
+constexpr Colour kGrid{225, 225, 225};
+constexpr Colour kShade{246, 246, 246};
+constexpr Colour kCursor{30, 60, 200};
+constexpr Colour kActive{200, 60, 40};
+constexpr Colour kWarning{170, 0, 0};
+// Phases A, B and C in the colours of the trade, then the residual quantities.
+constexpr std::array<Colour, 8> kWaveColours{{{190, 150, 0},
+                                              {0, 140, 60},
+                                              {200, 30, 30},
+                                              {90, 60, 30},
+                                              {190, 150, 0},
+                                              {0, 140, 60},
+                                              {200, 30, 30},
+                                              {90, 60, 30}}};
+
+// value with `decimals` digits after the point, whatever the locale.
+std::string Fixed(double value, int decimals) {
+  std::array<char, 64> text{};
+  const auto done = std::to_chars(text.data(), text.data() + text.size(), value,
+                                  std::chars_format::fixed, decimals);
+  return done.ec == std::errc{} ? std::string(text.data(), done.ptr) : std::string("?");
+}
+
+// A value as a person reads it off a scale: fewer decimals for larger values.
+std::string Reading(double value) {
+  const double size = std::abs(value);
+  return Fixed(value, size >= 1000 ? 0 : size >= 100 ? 1 : size >= 10 ? 2 : 3);
+}
+
+// The step of the time axis's ticks: 1, 2 or 5 times a power of ten, at least `least`.
+double TickStep(double least) {
+  const double power = std::pow(10.0, std::floor(std::log10(least)));
+  for (const double factor : {1.0, 2.0, 5.0, 10.0})
+    if (factor * power >= least) return factor * power;
+  return 10 * power;
+}
+
+int TickDecimals(double step) {
+  return step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+}
+
+struct Band {
+  float top = 0, height = 0;
+};
+
+class Painter {
+ public:
+  Painter(const RecordPicture& picture, const PictureView& view) : picture_(picture), view_(view) {
+    scene_.width = view.width;
+    scene_.height = view.height;
+    left_ = PlotLeft(view);
+    right_ = PlotRight(view);
+  }
+
+  Scene Paint() {
+    LayOutBands();
+    for (std::size_t c = 0; c < bands_.size(); ++c) PaintChannel(c);
+    for (std::size_t s = 0; s < rows_.size(); ++s) PaintSignal(s);
+    PaintAxis();
+    PaintTitle();
+    PaintCursor();
+    return std::move(scene_);
+  }
+
+ private:
+  void Text(float x, float y, std::string text, Colour colour,
+            TextAnchor anchor = TextAnchor::kStart, bool bold = false) {
+    scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold});
+  }
+  void Line(std::vector<ScenePoint> points, Colour colour) {
+    scene_.lines.push_back({std::move(points), colour});
+  }
+
+  void LayOutBands() {
+    const auto channels = static_cast<int>(picture_.channels().size());
+    const auto signals = static_cast<int>(picture_.discrete_signals().size());
+    const int rows = signals * kRowHeight;
+    const int room = view_.height - kHeaderHeight - kAxisHeight - rows;
+    const float band =
+        channels == 0 ? 0.0f : static_cast<float>(std::max(kSmallestBand, room / channels));
+    float top = kHeaderHeight;
+    for (int c = 0; c < channels; ++c, top += band) bands_.push_back({top, band});
+    for (int s = 0; s < signals; ++s, top += kRowHeight)
+      rows_.push_back({top, static_cast<float>(kRowHeight)});
+    bottom_ = top;
+  }
+
+  // The greatest value a channel's band shows at its edges.
+  double Peak(std::size_t c) const {
+    const PictureChannel& channel = picture_.channels()[c];
+    const double peak = std::abs(channel.Value(
+        static_cast<std::int16_t>(std::min(picture_.Peak(static_cast<int>(c)), 32767)),
+        view_.primary));
+    return peak > 0 ? peak : 1.0;
+  }
+
+  void PaintChannel(std::size_t c) {
+    const Band band = bands_[c];
+    const PictureChannel& channel = picture_.channels()[c];
+    if (c % 2 == 0)
+      scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
+    const float middle = band.top + band.height / 2;
+    const float half = band.height / 2 - 4;
+    Line({{left_, middle}, {right_, middle}}, kGrid);
+    Line({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}},
+         kGrid);
+    const double peak = Peak(c);
+    Text(6, band.top + 13, channel.name, kInk, TextAnchor::kStart, true);
+    Text(6, band.top + 26, channel.unit, kFaint);
+    Text(left_ - 4, band.top + 13, "+" + Reading(peak), kFaint, TextAnchor::kEnd);
+    Text(left_ - 4, middle + 4, "0", kFaint, TextAnchor::kEnd);
+    Text(left_ - 4, band.top + band.height - 4, "-" + Reading(peak), kFaint, TextAnchor::kEnd);
+    const auto y_of = [&](std::int16_t recorded) {
+      const double value = channel.Value(recorded, view_.primary) / peak;
+      return static_cast<float>(middle - std::clamp(value, -1.0, 1.0) * half);
+    };
+    Line(Wave(static_cast<int>(c), y_of), kWaveColours[c % kWaveColours.size()]);
+  }
+
+  // The samples' index range that the plot's pixel column x covers.
+  std::pair<std::int64_t, std::int64_t> ColumnSamples(int x) const {
+    const double from = TimeAtX(view_, double{left_} + x) / kSampleStepMs;
+    const double to = TimeAtX(view_, double{left_} + x + 1) / kSampleStepMs;
+    const double last = static_cast<double>(picture_.sample_count());
+    return {static_cast<std::int64_t>(std::clamp(std::ceil(from), 0.0, last)),
+            static_cast<std::int64_t>(std::clamp(std::ceil(to), 0.0, last))};
+  }
+
+  template <typename YOf>
+  std::vector<ScenePoint> Wave(int channel, const YOf& y_of) const {
+    const double per_column =
+        (view_.to_ms - view_.from_ms) / kSampleStepMs / std::max(1.0, double{right_ - left_});
+    if (per_column < static_cast<double>(SampleSummary::kBaseBlock)) {
+      std::vector<ScenePoint> points;
+      if (SampleWave(channel, per_column, y_of, points)) return points;
+    }
+    return SummaryWave(channel, per_column, y_of);
+  }
+
+  // Min and max of each pixel column from the coarsest level that still has
+  // at least one block to a column.
+  template <typename YOf>
+  std::vector<ScenePoint> SummaryWave(int channel, double per_column, const YOf& y_of) const {
+    const SampleSummary& summary = picture_.summary();
+    int level = 0;
+    while (level + 1 < summary.levels() &&
+           static_cast<double>(SampleSummary::BlockSamples(level + 1)) <= per_column)
+      ++level;
+    const std::int64_t block = SampleSummary::BlockSamples(level);
+    std::vector<ScenePoint> points;
+    const int columns = static_cast<int>(right_ - left_);
+    for (int x = 0; x < columns; ++x) {
+      const auto [first, end] = ColumnSamples(x);
+      if (first >= end && per_column >= 1) continue;
+      const std::int64_t b0 = std::min(first, summary.samples() - 1) / block;
+      const std::int64_t b1 = std::max(b0, (std::max(end, first + 1) - 1) / block);
+      if (b0 < 0 || b1 >= summary.Blocks(level)) continue;
+      MinMax m = summary.At(level, b0, channel);
+      for (std::int64_t b = b0 + 1; b <= b1; ++b) {
+        const MinMax next = summary.At(level, b, channel);
+        m = {std::min(m.min, next.min), std::max(m.max, next.max)};
+      }
+      const float px = left_ + static_cast<float>(x);
+      points.push_back({px, y_of(m.min)});
+      points.push_back({px, y_of(m.max)});
+    }
+    return points;
+  }
+
+  // The samples themselves: a line through each where there are fewer than a
+  // pixel column each, else min and max of each column. False when the record
+  // can no longer be read as it was.
+  template <typename YOf>
+  bool SampleWave(int channel, double per_column, const YOf& y_of,
+                  std::vector<ScenePoint>& points) const {
+    const std::int64_t total = picture_.sample_count();
+    const auto first = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::floor(view_.from_ms / kSampleStepMs)) - 1, 0, total);
+    const auto end = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::ceil(view_.to_ms / kSampleStepMs)) + 2, 0, total);
+    if (!samples_read_) {
+      samples_read_ = true;
+      samples_first_ = first;
+      samples_ok_ = picture_.ReadSamples(first, end - first, samples_);
+    }
+    if (!samples_ok_) return false;
+    const auto channels = static_cast<std::size_t>(picture_.summary().channels());
+    const auto value = [&](std::int64_t n) {
+      return samples_[static_cast<std::size_t>(n - samples_first_) * channels +
+                      static_cast<std::size_t>(channel)];
+    };
+    if (per_column < 1) {
+      for (std::int64_t n = first; n < end; ++n)
+        points.push_back(
+            {static_cast<float>(XAtTime(view_, static_cast<double>(n) * kSampleStepMs)),
+             y_of(value(n))});
+      return true;
+    }
+    const int columns = static_cast<int>(right_ - left_);
+    for (int x = 0; x < columns; ++x) {
+      const auto [from, to] = ColumnSamples(x);
+      if (from >= to || from < first || to > end) continue;
+      std::int16_t low = value(from), high = value(from);
+      for (std::int64_t n = from + 1; n < to; ++n) {
+        low = std::min(low, value(n));
+        high = std::max(high, value(n));
+      }
+      const float px = left_ + static_cast<float>(x);
+      points.push_back({px, y_of(low)});
+      points.push_back({px, y_of(high)});
+    }
+    return true;
+  }
+
+  void PaintSignal(std::size_t s) {
+    const Band row = rows_[s];
+    const PictureSignal& signal = picture_.discrete_signals()[s];
+    Text(6, row.top + 12, signal.name, kInk);
+    const float base = row.top + row.height - 3;
+    Line({{left_, base}, {right_, base}}, kGrid);
+    // The spans in which the signal is active, each at least a pixel wide;
+    // spans closer than a pixel are drawn as one.
+    const auto& steps = signal.steps;
+    auto it = std::upper_bound(steps.begin(), steps.end(), view_.from_ms,
+                               [](double t, const SignalStep& step) { return t < step.time_ms; });
+    if (it != steps.begin()) --it;
+    float span_start = -1, span_end = -1;
+    const auto flush = [&] {
+      if (span_start < 0) return;
+      scene_.rects.push_back({span_start, row.top + 3, std::max(1.0f, span_end - span_start),
+                              row.height - 6, kActive});
+      span_start = -1;
+    };
+    for (; it != steps.end() && it->time_ms <= view_.to_ms; ++it) {
+      if (!it->active) continue;
+      const double end_time =
+          std::next(it) != steps.end() ? std::next(it)->time_ms : EndOfSignals();
+      const auto x0 = static_cast<float>(
+          std::clamp(XAtTime(view_, it->time_ms), double{left_}, double{right_}));
+      const auto x1 =
+          static_cast<float>(std::clamp(XAtTime(view_, end_time), double{left_}, double{right_}));
+      if (span_start >= 0 && x0 - span_end >= 1) flush();
+      if (span_start < 0) span_start = x0;
+      span_end = std::max(span_end, x1);
+    }
+    flush();
+  }
+
+  // The time after which no state is drawn: the end of the picture, or for a
+  // state that lasts to the end, one sample after it.
+  double EndOfSignals() const {
+    return picture_.sampled() ? picture_.DurationMs() + kSampleStepMs : picture_.DurationMs() + 1;
+  }
+
+  void PaintAxis() {
+    const float y = bottom_ + 2;
+    Line({{left_, y}, {right_, y}}, kInk);
+    const double span = view_.to_ms - view_.from_ms;
+    if (!(span > 0)) return;
+    const double step = TickStep(span / std::max(1.0, (right_ - left_) / 90.0));
+    const int decimals = TickDecimals(step);
+    for (double t = std::ceil(view_.from_ms / step) * step; t <= view_.to_ms + step * 1e-9;
+         t += step) {
+      const auto x = static_cast<float>(XAtTime(view_, t));
+      Line({{x, kHeaderHeight}, {x, bottom_}}, kGrid);
+      Line({{x, y}, {x, y + 5}}, kInk);
+      Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
+           TextAnchor::kMiddle);
+    }
+    Text(left_ - 4, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
+  }
+
+  void PaintTitle() {
+    std::string title;
+    if (!picture_.station().empty()) title = picture_.station() + "    ";
+    title += std::string(kStart) + MomentLabel(picture_.moment());
+    if (!picture_.device_type().empty())
+      title += "    " + std::string(kDeviceType) + " " + picture_.device_type();
+    Text(6, 17, title, kInk, TextAnchor::kStart, true);
+    // A record deleted or rewritten since it was opened keeps its picture.
+    if (!picture_.record_unchanged())
+      Text(6, bottom_ + 19, std::string(kChanged), kWarning, TextAnchor::kStart);
+  }
+
+  void PaintCursor() {
+    if (!view_.cursor_ms) return;
+    const CursorReadout readout = ReadCursor(picture_, *view_.cursor_ms, view_.primary);
+    const double x = XAtTime(view_, readout.time_ms);
+    if (x >= left_ && x <= right_)
+      Line({{static_cast<float>(x), kHeaderHeight}, {static_cast<float>(x), bottom_}}, kCursor);
+    std::string where = std::string(kCursorAt) + Fixed(readout.time_ms, 2) + " " + std::string(kMs);
+    Text(static_cast<float>(view_.width) - 6, 17, where, kCursor, TextAnchor::kEnd, true);
+    for (std::size_t c = 0; c < bands_.size(); ++c) {
+      const Band band = bands_[c];
+      std::string text = "-";
+      if (readout.values[c] && readout.rms[c])
+        text =
+            Reading(*readout.values[c]) + "  " + std::string(kRms) + " " + Reading(*readout.rms[c]);
+      Text(6, band.top + 39, text, kCursor);
+    }
+    for (std::size_t s = 0; s < rows_.size(); ++s)
+      Text(left_ - 4, rows_[s].top + 12, readout.states[s] ? "1" : "0", kCursor, TextAnchor::kEnd,
+           true);
+  }
+
+  static constexpr auto kMs = Cp1251("мс");
+  static constexpr auto kStart = Cp1251("Пуск ");
+  static constexpr auto kDeviceType = Cp1251("Тип ВЕЛК");
+  static constexpr auto kCursorAt = Cp1251("Курсор ");
+  static constexpr auto kRms = Cp1251("RMS");
+  static constexpr auto kChanged = Cp1251("Запись изменена");
+
+  const RecordPicture& picture_;
+  const PictureView& view_;
+  Scene scene_;
+  float left_ = 0, right_ = 0, bottom_ = 0;
+  std::vector<Band> bands_, rows_;
+  mutable bool samples_read_ = false, samples_ok_ = false;
+  mutable std::int64_t samples_first_ = 0;
+  mutable std::vector<std::int16_t> samples_;
+};
+
+}  // namespace
+
+float PlotLeft(const PictureView&) {
+  return kPictureGutter;
+}
+
+float PlotRight(const PictureView& view) {
+  return std::max(static_cast<float>(kPictureGutter + 1),
+                  static_cast<float>(view.width - kPictureRightMargin));
+}
+
+double TimeAtX(const PictureView& view, double x) {
+  const double width = PlotRight(view) - PlotLeft(view);
+  return view.from_ms + (x - PlotLeft(view)) / width * (view.to_ms - view.from_ms);
+}
+
+double XAtTime(const PictureView& view, double time_ms) {
+  const double span = view.to_ms - view.from_ms;
+  const double width = PlotRight(view) - PlotLeft(view);
+  return PlotLeft(view) + (span > 0 ? (time_ms - view.from_ms) / span * width : 0.0);
+}
+
+PictureView WholeView(const RecordPicture& picture, int width, int height) {
+  PictureView view;
+  view.width = width;
+  view.height = height;
+  view.from_ms = 0;
+  view.to_ms = std::max(picture.DurationMs(), 8 * kSampleStepMs);
+  return view;
+}
+
+int NaturalHeight(const RecordPicture& picture) {
+  return kHeaderHeight + kAxisHeight + static_cast<int>(picture.channels().size()) * kNaturalBand +
+         static_cast<int>(picture.discrete_signals().size()) * kRowHeight;
+}
+
+Scene DrawPicture(const RecordPicture& picture, const PictureView& view) {
+  return Painter(picture, view).Paint();
+}
+
+}  // namespace velk
