@@ -25,6 +25,7 @@
 #include <unistd.h>
 
 #include "bench/child.h"
+#include "bench/picture_bench.h"
 #include "bench/records.h"
 
 namespace velk::bench {
@@ -475,6 +476,12 @@ int main(int argc, char** argv) {
   bench.LongLine("combined, 256 MiB last name", 256 * kMiB, true, true);
   bench.Loop();
   bench.BatchFolder();
+  if (bench.Wanted("picture")) {
+    const std::string dir = options.dir + "/picture";
+    std::filesystem::create_directories(dir);
+    PictureFigures(dir, options.convert, 3600, options.runs);
+    std::filesystem::remove_all(dir);
+  }
 
   std::printf("\nload average: %s\n", LoadAverage().c_str());
   if (own_dir) std::filesystem::remove_all(options.dir);

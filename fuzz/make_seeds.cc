@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
                        WriteAll(root / "discrete_header", discrete) &&
                        WriteAll(root / "discrete_convert", discrete) &&
                        WriteAll(root / "combined_convert", CombinedPairs(analog, discrete)) &&
+                       WriteAll(root / "picture", CombinedPairs(analog, discrete)) &&
                        WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete));
   return written ? 0 : 1;
 }

@@ -70,8 +70,11 @@ class SampleSummary {
   static constexpr std::int64_t kFanOut = 4;
 
   explicit SampleSummary(int channels = 0) : channels_(channels) {}
-  // Adds the next sample: one recorded value of each channel.
-  void Add(std::span<const std::int16_t> values);
+  // Makes room for a record of this many samples at once.
+  void Reserve(std::int64_t samples);
+  // Adds the next block of level 0 (kBaseBlock samples, fewer for the last):
+  // the min/max of each channel over it.
+  void AddBlock(std::span<const MinMax> channels, std::int64_t samples);
   // Builds the coarser levels once every sample is added.
   void Finish();
 

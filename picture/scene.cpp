@@ -217,6 +217,7 @@ class Painter {
         points.push_back(
             {static_cast<float>(XAtTime(view_, static_cast<double>(n) * kSampleStepMs)),
              y_of(value(n))});
+      ClipToPlot(points);
       return true;
     }
     const int columns = static_cast<int>(right_ - left_);
@@ -233,6 +234,29 @@ class Painter {
       points.push_back({px, y_of(high)});
     }
     return true;
+  }
+
+  // Cuts a line through points of rising x at the plot's edges: the samples
+  // just outside the view are kept only as far as the edge.
+  void ClipToPlot(std::vector<ScenePoint>& points) const {
+    const auto at = [](ScenePoint a, ScenePoint b, float x) {
+      const float part = b.x == a.x ? 0.0f : (x - a.x) / (b.x - a.x);
+      return ScenePoint{x, a.y + part * (b.y - a.y)};
+    };
+    std::vector<ScenePoint> inside;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const ScenePoint p = points[i];
+      if (p.x < left_) {
+        if (i + 1 < points.size() && points[i + 1].x > left_)
+          inside.push_back(at(p, points[i + 1], left_));
+      } else if (p.x > right_) {
+        if (i > 0 && points[i - 1].x < right_) inside.push_back(at(points[i - 1], p, right_));
+        break;
+      } else {
+        inside.push_back(p);
+      }
+    }
+    points = std::move(inside);
   }
 
   void PaintSignal(std::size_t s) {
@@ -290,7 +314,7 @@ class Painter {
       Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
            TextAnchor::kMiddle);
     }
-    Text(left_ - 4, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
+    Text(left_ - 12, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
   }
 
   void PaintTitle() {

@@ -157,3 +157,46 @@ TEST(Examples, ShippedRecordsAreWhatTheGeneratorMakesAndConvert) {
 
 }  // namespace
 }  // namespace velk::testing
+
+namespace velk::testing {
+namespace {
+
+// The picture of a small pair of records: as SVG, searchable by its names, and
+// answered for with the conversions' exit statuses.
+TEST(CommandLinePicture, WritesTheSvgAndAnswersAsTheConversionsDo) {
+  TempDir dir;
+  FlhRecord analog = SmallRecord().Ramp(100);
+  analog.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};
+  WriteFile(dir / "rec.flh", analog.Bytes());
+  WriteFile(dir / "rec.txt", DiscreteRecord().Start().Event("0000.010", "П", "Отключение").Bytes());
+  auto done = RunConvert({"picture", dir / "rec.flh", dir / "rec.txt", dir / "p.svg", "--width",
+                          "600", "--from", "-5", "--to", "140"});
+  ASSERT_EQ(done.status, 0) << done.err;
+  EXPECT_EQ(done.err, "");
+  const std::string golden = ReadFile(std::string(VELK_SOURCE_DIR) + "/tests/data/small_pair.svg");
+  EXPECT_EQ(Mismatch(ReadFile(dir / "p.svg"), golden), "");
+  EXPECT_NE(ReadFile(dir / "p.svg").find(">Отключение</text>"), std::string::npos);
+
+  WriteFile(dir / "late.txt",
+            DiscreteRecord().Pair("13 02 16:34:45", "Пуск").Event("0000.010", "П", "A").Bytes());
+  done = RunConvert({"picture", dir / "rec.flh", dir / "late.txt", dir / "q.svg"});
+  EXPECT_EQ(done.status, 2);
+  EXPECT_NE(done.err.find("start moments differ"), std::string::npos);
+  WriteFile(dir / "bad.flh", analog.Bytes() + "x");
+  done = RunConvert({"picture", dir / "bad.flh", dir / "q.svg"});
+  EXPECT_EQ(done.status, 2);
+  EXPECT_EQ(done.err, "Поврежден\n");
+  EXPECT_FALSE(Exists(dir / "q.svg"));
+  done = RunConvert({"picture", dir / "rec.flh", dir / "no-such-folder/q.svg"});
+  EXPECT_EQ(done.status, 1);
+  EXPECT_NE(done.err, "");
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{"picture", dir / "rec.flh"},
+        {"picture", dir / "rec.txt", dir / "rec.flh", dir / "q.svg"},
+        {"picture", dir / "rec.flh", dir / "q.svg", "--width", "20"},
+        {"picture", dir / "rec.flh", dir / "q.svg", "--from", "9", "--to", "3"}})
+    EXPECT_EQ(RunConvert(wrong).status, 64);
+}
+
+}  // namespace
+}  // namespace velk::testing

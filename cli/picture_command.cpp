@@ -1,0 +1,135 @@
+#include "cli/picture_command.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "cli/cli_texts.h"
+#include "cli/cli_ui.h"
+#include "comtrade/cp1251.h"
+#include "picture/record_picture.h"
+#include "picture/scene.h"
+#include "picture/svg.h"
+#include "platform/platform.h"
+
+namespace velk {
+namespace {
+
+constexpr std::string_view kPictureHelp =
+    "  velk-convert picture RECORD.flh|RECORD.txt [RECORD.txt] OUT.svg\n"
+    "                       [--from MS] [--to MS] [--width PX] [--primary]\n"
+    "      картина записи (обеих записей одного момента пуска) в файле SVG\n"
+    "      the picture of a record (of both records of one start moment) as SVG\n"
+    "      --from, --to  мс от первого отсчета / ms from the first sample\n"
+    "      --width       ширина в точках / width in pixels (300..20000, 1200)\n"
+    "      --primary     первичные значения / primary values\n";
+
+constexpr int kDefaultWidth = 1200;
+constexpr int kNarrowest = 300;
+constexpr int kWidest = 20000;
+
+struct PictureOptions {
+  PictureRecords records;
+  std::string out;
+  std::optional<double> from_ms, to_ms;
+  int width = kDefaultWidth;
+  bool primary = false;
+};
+
+bool HasExtension(const std::string& path, std::string_view extension) {
+  if (path.size() < extension.size()) return false;
+  return std::equal(extension.begin(), extension.end(),
+                    path.end() - static_cast<std::ptrdiff_t>(extension.size()), [](char a, char b) {
+                      return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
+                    });
+}
+
+template <typename Number>
+std::optional<Number> NumberOf(const std::string& text) {
+  Number value{};
+  const auto done = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (done.ec != std::errc{} || done.ptr != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// The records and the output file from the positional arguments: a .flh or a
+// .txt record, or a .flh and a .txt one, then the SVG file.
+bool TakeFiles(const std::vector<std::string>& files, PictureOptions& options) {
+  if (files.size() < 2 || files.size() > 3) return false;
+  options.out = FullPath(files.back());
+  const std::string& first = files[0];
+  if (files.size() == 3) {
+    if (!HasExtension(first, ".flh") || !HasExtension(files[1], ".txt")) return false;
+    options.records = {FullPath(first), FullPath(files[1])};
+  } else if (HasExtension(first, ".flh")) {
+    options.records.analog = FullPath(first);
+  } else if (HasExtension(first, ".txt")) {
+    options.records.discrete = FullPath(first);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::optional<PictureOptions> Parse(const std::vector<std::string>& args) {
+  PictureOptions options;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (arg == "--primary") {
+      options.primary = true;
+    } else if ((arg == "--from" || arg == "--to") && has_value) {
+      const auto ms = NumberOf<double>(args[++i]);
+      if (!ms) return std::nullopt;
+      (arg == "--from" ? options.from_ms : options.to_ms) = *ms;
+    } else if (arg == "--width" && has_value) {
+      const auto width = NumberOf<int>(args[++i]);
+      if (!width || *width < kNarrowest || *width > kWidest) return std::nullopt;
+      options.width = *width;
+    } else if (arg.starts_with("--")) {
+      return std::nullopt;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (!TakeFiles(files, options)) return std::nullopt;
+  if (options.from_ms && options.to_ms && !(*options.from_ms < *options.to_ms)) return std::nullopt;
+  return options;
+}
+
+}  // namespace
+
+std::string_view PictureHelp() {
+  return kPictureHelp;
+}
+
+int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
+  const std::optional<PictureOptions> options = Parse(args);
+  if (!options) {
+    err << kPictureHelp;
+    return kExitUsage;
+  }
+  const PictureOpening opening = RecordPicture::Open(options->records);
+  if (opening.starts_differ) {
+    err << kMomentsDiffer << '\n';
+    return kExitHeaderRejected;
+  }
+  if (!opening.picture) {
+    err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
+    return kExitHeaderRejected;
+  }
+  const RecordPicture& picture = *opening.picture;
+  PictureView view = WholeView(picture, options->width, NaturalHeight(picture));
+  view.from_ms = options->from_ms.value_or(view.from_ms);
+  view.to_ms = options->to_ms.value_or(std::max(view.to_ms, view.from_ms + kSampleStepMs));
+  view.primary = options->primary;
+  const Outcome written = WriteSvg(DrawPicture(picture, view), options->out);
+  if (!written.ok()) {
+    StreamReporter(err).Report(written);
+    return kExitConversionFailed;
+  }
+  return kExitConverted;
+}
+
+}  // namespace velk

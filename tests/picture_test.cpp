@@ -1,0 +1,318 @@
+// The picture of a record: its summary, its values at the cursor and its
+// discrete steps, each against what the converted pairs hold; the viewer's
+// logic; the SVG file.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "analog/analog_record.h"
+#include "app/record_viewer.h"
+#include "combined/combined.h"
+#include "comtrade/cp1251.h"
+#include "comtrade/file_io.h"
+#include "discrete/discrete_record.h"
+#include "picture/record_picture.h"
+#include "picture/scene.h"
+#include "picture/svg.h"
+#include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
+#include "tools/records/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+// A type-14 record of n random samples (every word, the unused ones too),
+// with factors that scale its channels by other multipliers than 1.
+FlhRecord RandomRecord(int n, unsigned seed) {
+  FlhRecord r;
+  r.device_type = 14;
+  r.Name("ПС Север").Factor(0, 2, 0x4000).Factor(4, 0xFFFF, 0x2000).Factor(8, 0, 0x9000);
+  r.Number(12, 600).Number(14, 1100).Number(16, 35);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> value(-32768, 32767);
+  for (int i = 0; i < n; ++i) {
+    std::array<std::int16_t, 9> sample{};
+    for (auto& word : sample) word = static_cast<std::int16_t>(value(random));
+    r.samples.push_back(sample);
+  }
+  return r;
+}
+
+std::unique_ptr<RecordPicture> Open(const PictureRecords& records) {
+  PictureOpening opening = RecordPicture::Open(records);
+  EXPECT_TRUE(opening.picture) << Cp1251ToUtf8(MessageText(opening.outcome));
+  return std::move(opening.picture);
+}
+
+// The recorded value of channel c of sample n, as the device type places it.
+std::int16_t Recorded(const FlhRecord& r, std::size_t n, int c) {
+  return r.samples[n][DeviceTypeFor(r.device_type).words[static_cast<std::size_t>(c)]];
+}
+
+TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
+  for (const int n : {0, 1, 31, 32, 33, 77, 78, 129, 3000}) {
+    SCOPED_TRACE(n);
+    TempDir dir;
+    const FlhRecord record = RandomRecord(n, static_cast<unsigned>(n));
+    WriteFile(dir / "rec.flh", record.Bytes());
+    const auto picture = Open({dir / "rec.flh", ""});
+    ASSERT_TRUE(picture);
+    const SampleSummary& summary = picture->summary();
+    ASSERT_EQ(summary.samples(), n);
+    ASSERT_LE(summary.Blocks(summary.levels() - 1), 1);
+    for (int level = 0; level < summary.levels(); ++level) {
+      const std::int64_t size = SampleSummary::BlockSamples(level);
+      ASSERT_EQ(summary.Blocks(level), (n + size - 1) / size);
+      for (std::int64_t b = 0; b < summary.Blocks(level); ++b)
+        for (int c = 0; c < summary.channels(); ++c) {
+          MinMax expected{32767, -32768};
+          for (std::int64_t s = b * size; s < std::min<std::int64_t>(n, (b + 1) * size); ++s) {
+            const std::int16_t v = Recorded(record, static_cast<std::size_t>(s), c);
+            expected = {std::min(expected.min, v), std::max(expected.max, v)};
+          }
+          const MinMax held = summary.At(level, b, c);
+          ASSERT_EQ(held.min, expected.min) << "level " << level << " block " << b;
+          ASSERT_EQ(held.max, expected.max) << "level " << level << " block " << b;
+        }
+    }
+    // Every zoom of a record this short draws and reads without a fault.
+    PictureView view = WholeView(*picture, 800, 400);
+    view.cursor_ms = 0.0;
+    EXPECT_FALSE(DrawPicture(*picture, view).texts.empty());
+    view.to_ms = 3 * kSampleStepMs;
+    DrawPicture(*picture, view);
+  }
+}
+
+// The configuration file's analog channel lines: a, b, primary and secondary.
+struct ReaderChannel {
+  double a, b, primary, secondary;
+};
+std::vector<ReaderChannel> ReaderChannels(const std::string& cfg, int count) {
+  std::vector<ReaderChannel> channels;
+  const auto lines = FileLines(cfg);
+  for (int c = 0; c < count; ++c) {
+    std::vector<std::string> fields;
+    std::stringstream line(lines[static_cast<std::size_t>(2 + c)]);
+    for (std::string field; std::getline(line, field, ',');) fields.push_back(field);
+    channels.push_back(
+        {std::stod(fields[5]), std::stod(fields[6]), std::stod(fields[10]), std::stod(fields[11])});
+  }
+  return channels;
+}
+
+TEST(PictureCursor, ReadsWhatAComtradeReaderComputesFromTheConvertedPair) {
+  TempDir dir;
+  const int n = 200;
+  WriteFile(dir / "rec.flh", RandomRecord(n, 7).Bytes());
+  RecordingReporter reports;
+  ASSERT_TRUE(ConvertAnalog(dir / "rec.flh", dir / "out.cfg", reports).ok());
+  const auto picture = Open({dir / "rec.flh", ""});
+  ASSERT_TRUE(picture);
+  const int count = static_cast<int>(picture->channels().size());
+  const auto channels = ReaderChannels(dir / "out.cfg", count);
+  const std::string dat = ReadFile(dir / "out.dat");
+  const std::size_t record_size = 8 + 2 * static_cast<std::size_t>(count);
+  ASSERT_EQ(dat.size(), record_size * n);
+  const auto reader_value = [&](int sample, int c, bool primary) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(dat.data()) +
+                        static_cast<std::size_t>(sample) * record_size + 8 + 2 * c;
+    const ReaderChannel& ch = channels[static_cast<std::size_t>(c)];
+    const double value = ch.a * static_cast<std::int16_t>(LittleU16(bytes)) + ch.b;
+    return primary ? value * ch.primary / ch.secondary : value;
+  };
+  for (const bool primary : {false, true})
+    for (const int sample : {0, 1, 15, 16, 117, n - 1}) {
+      SCOPED_TRACE(sample);
+      const CursorReadout readout = ReadCursor(*picture, sample * kSampleStepMs + 0.4, primary);
+      ASSERT_EQ(readout.sample, sample);
+      for (int c = 0; c < count; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        ASSERT_TRUE(readout.values[i] && readout.rms[i]);
+        EXPECT_DOUBLE_EQ(*readout.values[i], reader_value(sample, c, primary));
+        double squares = 0;
+        const int first = std::max(0, sample - 15);
+        for (int s = first; s <= sample; ++s) squares += std::pow(reader_value(s, c, primary), 2);
+        EXPECT_DOUBLE_EQ(*readout.rms[i], std::sqrt(squares / (sample - first + 1)));
+      }
+    }
+}
+
+// Signals that pick up, drop out first (active from the start), change
+// together and change twice at one time, on times close enough for the grid to
+// merge some.
+DiscreteRecord BusyStates() {
+  return DiscreteRecord()
+      .Start()
+      .Event(TimeWord(2), "У", "Блокировка")
+      .Event(TimeWord(40), "П", "Отключение А")
+      .Event(TimeWord(40), "П", "Отключение Б")
+      .Event(TimeWord(41), "У", "Отключение А")
+      .Event(TimeWord(43), "П", "Отключение А")
+      .Event(TimeWord(43), "У", "Отключение А")
+      .Event(TimeWord(90), "П", "Блокировка")
+      .Event(TimeWord(91), "У", "Отключение Б");
+}
+
+bool Bit(const std::string& data, std::size_t at, std::size_t channel) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data()) + at;
+  return (LittleU16(bytes + 2 * (channel / 16)) >> (channel % 16) & 1u) != 0;
+}
+
+TEST(PictureSteps, AreTheStatesTheConversionsWrite) {
+  TempDir dir;
+  WriteFile(dir / "rec.txt", BusyStates().Bytes());
+  FlhRecord analog = RandomRecord(300, 3);
+  analog.moment_bcd = {0x23, 0x02, 0x13, 0x16, 0x33, 0x45};  // the start pair's moment
+  WriteFile(dir / "rec.flh", analog.Bytes());
+  RecordingReporter reports;
+
+  StartMoment moment{"", "", "2024", "", "", ""};
+  ASSERT_TRUE(ConvertDiscrete(dir / "rec.txt", dir / "dis.cfg", moment, reports).ok());
+  const auto alone = Open({"", dir / "rec.txt"});
+  ASSERT_TRUE(alone);
+  const auto& signals = alone->discrete_signals();
+  ASSERT_EQ(signals.size(), 5u);  // "~Блокировка", dropped out first, is a name of its own
+  const std::string dis = ReadFile(dir / "dis.dat");
+  for (std::size_t at = 0; at < dis.size(); at += 10) {
+    const auto time = LittleI32(reinterpret_cast<const unsigned char*>(dis.data()) + at + 4);
+    for (std::size_t s = 0; s < signals.size(); ++s)
+      EXPECT_EQ(signals[s].ActiveAt(time), Bit(dis, at + 8, s)) << time << " ms, signal " << s;
+  }
+
+  ASSERT_TRUE(
+      ConvertCombined(dir / "rec.flh", dir / "rec.txt", dir / "uni.cfg", dir / "state.tmp", reports)
+          .ok());
+  const auto both = Open({dir / "rec.flh", dir / "rec.txt"});
+  ASSERT_TRUE(both);
+  const std::string uni = ReadFile(dir / "uni.dat");
+  const std::size_t record_size = 8 + 2 * both->channels().size() + 2;
+  // The pair ends one sample into its last state, long before the analog record.
+  ASSERT_EQ(uni.size(), record_size * static_cast<std::size_t>(both->sample_count()));
+  ASSERT_LT(both->sample_count(), 300);
+  for (std::size_t n = 0; n < uni.size() / record_size; ++n)
+    for (std::size_t s = 0; s < signals.size(); ++s)
+      EXPECT_EQ(both->discrete_signals()[s].ActiveAt(static_cast<double>(n) * kSampleStepMs),
+                Bit(uni, n * record_size + record_size - 2, s))
+          << "sample " << n << ", signal " << s;
+}
+
+TEST(PictureRecord, KeepsItsPictureWhenTheRecordIsRewrittenOrDeleted) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", RandomRecord(2000, 1).Bytes());
+  const auto picture = Open({dir / "rec.flh", ""});
+  ASSERT_TRUE(picture);
+  PictureView narrow = WholeView(*picture, 1000, 600);
+  narrow.to_ms = 100;
+  narrow.cursor_ms = 50.0;
+  const Scene before = DrawPicture(*picture, narrow);
+  ASSERT_TRUE(ReadCursor(*picture, 50, false).values[0]);
+
+  WriteFile(dir / "rec.flh", RandomRecord(2000, 2).Bytes());  // the same size, other samples
+  const Scene after = DrawPicture(*picture, narrow);
+  EXPECT_FALSE(picture->record_unchanged());
+  EXPECT_FALSE(ReadCursor(*picture, 50, false).values[0]);
+  ASSERT_EQ(after.lines.size(), before.lines.size());
+  EXPECT_FALSE(after.lines[1].points.empty());  // drawn from the summary now
+  const std::string changed = Cp1251("Запись изменена").view().data();
+  EXPECT_TRUE(std::any_of(after.texts.begin(), after.texts.end(),
+                          [&](const SceneText& t) { return t.text == changed; }));
+  std::filesystem::remove(std::filesystem::path(dir / "rec.flh"));
+  EXPECT_FALSE(DrawPicture(*picture, narrow).lines[1].points.empty());
+}
+
+TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", RandomRecord(8000, 4).Bytes());  // 10 s
+  RecordViewer viewer(Open({dir / "rec.flh", ""}));
+  viewer.Resize(1212, 600);  // a plot of 1000 pixels from x = 200
+  const double whole = viewer.view().to_ms;
+  EXPECT_DOUBLE_EQ(whole, 7999 * kSampleStepMs);
+
+  viewer.Wheel(450, 3);  // the time under the pointer stays under it
+  const double at = TimeAtX(viewer.view(), 450);
+  EXPECT_NEAR(at, 0.25 * whole, 1e-6);
+  EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, whole * 0.512, 1e-6);
+
+  const PictureView zoomed = viewer.view();
+  viewer.Press(700);
+  viewer.DragTo(600);
+  viewer.Release(600);  // dragged left by 100 pixels: later times come into view
+  const double shift = 100 * (zoomed.to_ms - zoomed.from_ms) / 1000;
+  EXPECT_NEAR(viewer.view().from_ms, zoomed.from_ms + shift, 1e-6);
+  EXPECT_EQ(viewer.view().cursor_ms, 0.0);  // a drag leaves the cursor
+
+  viewer.Press(500);
+  viewer.Release(501);  // a click puts it on the nearest sample
+  const double clicked = *viewer.view().cursor_ms;
+  EXPECT_NEAR(clicked, TimeAtX(viewer.view(), 501), kSampleStepMs / 2);
+  EXPECT_DOUBLE_EQ(std::fmod(clicked, kSampleStepMs), 0);
+  viewer.Key(ViewerKey::kRight, false);
+  EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked + kSampleStepMs);
+  viewer.Key(ViewerKey::kLeft, true);
+  EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked - 15 * kSampleStepMs);
+
+  for (int i = 0; i < 40; ++i) viewer.Wheel(300, 5);  // never narrower than a few samples
+  EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, RecordViewer::kNarrowestMs, 1e-6);
+  for (int i = 0; i < 100; ++i) viewer.Key(ViewerKey::kRight, true);  // the view follows
+  EXPECT_LE(viewer.view().from_ms, *viewer.view().cursor_ms);
+  EXPECT_GE(viewer.view().to_ms, *viewer.view().cursor_ms);
+  viewer.Wheel(300, -400);
+  viewer.Press(300);
+  viewer.DragTo(-5000);  // never past the record's end
+  EXPECT_DOUBLE_EQ(viewer.view().to_ms, whole);
+  viewer.Key(ViewerKey::kHome, false);
+  EXPECT_DOUBLE_EQ(viewer.view().from_ms, 0);
+  EXPECT_DOUBLE_EQ(viewer.view().to_ms, whole);
+}
+
+TEST(RecordViewerLogic, ArrowsStepThroughTheStatesOfADiscreteRecordAlone) {
+  TempDir dir;
+  WriteFile(dir / "rec.txt", BusyStates().Bytes());
+  RecordViewer viewer(Open({"", dir / "rec.txt"}));
+  std::vector<double> visited;
+  for (int i = 0; i < 7; ++i) {
+    viewer.Key(ViewerKey::kRight, false);
+    visited.push_back(*viewer.view().cursor_ms);
+  }
+  EXPECT_EQ(visited, (std::vector<double>{2, 40, 41, 43, 90, 91, 91}));
+  viewer.Key(ViewerKey::kLeft, false);
+  EXPECT_EQ(*viewer.view().cursor_ms, 90);
+}
+
+TEST(ViewerFromTheWindow, OpensTheHighlightedRecordsOrNoneWithTheCheckInTheLabels) {
+  FormFixture f;
+  FlhRecord analog = RandomRecord(400, 5);
+  analog.moment_bcd = {0x23, 0x02, 0x13, 0x16, 0x33, 0x45};  // the start pair's moment
+  const std::string flh = f.Put("a.flh", analog.Bytes());
+  const std::string txt = f.Put("d.txt", BusyStates().Bytes());
+  WindowControls& controls = f.form.controls;
+  EXPECT_FALSE(f.form.OpenViewer(ListBox::kFileListBox1));  // nothing highlighted
+
+  Select(controls.FileListBox1, flh);
+  f.form.FileListBox1Click();
+  auto viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the other list's record
+  ASSERT_TRUE(viewer);
+  EXPECT_EQ(viewer->picture().records().analog, flh);
+  EXPECT_EQ(viewer->picture().records().discrete, "");
+  EXPECT_EQ(viewer->Title(), Cp1251("Просмотр записи — a.flh").view());
+
+  Select(controls.FileListBox2, txt);
+  f.form.FileListBox2Click();
+  ASSERT_TRUE(controls.SovmestButton);
+  viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the pair «Совместить» would combine
+  ASSERT_TRUE(viewer);
+  EXPECT_EQ(viewer->picture().records().analog, flh);
+  EXPECT_EQ(viewer->picture().discrete_signals().size(), 5u);
+
+  WriteFile(flh, analog.Bytes() + "x");  // damaged since its row was highlighted
+  EXPECT_FALSE(f.form.OpenViewer(ListBox::kFileListBox1));
+  EXPECT_EQ(controls.DateLabel, Cp1251("Поврежден").view());
+  EXPECT_FALSE(controls.SovmestButton);
+  ASSERT_TRUE(viewer);  // an open viewer keeps its picture
+  EXPECT_FALSE(viewer->Draw().lines.empty());
+}
+
+}  // namespace
+}  // namespace velk::testing
