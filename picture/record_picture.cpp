@@ -225,11 +225,16 @@ struct PictureBuilder {
   void DiscreteAlone(DiscreteTables& tables) {
     TakeNames(tables);
     StatusWords status;
-    ForEachStateDIS(tables, status, [this](std::int32_t time, StatusWords& state) {
-      AddStates(static_cast<double>(time), state);
-      picture.duration_ms_ = std::max(picture.duration_ms_, static_cast<double>(time));
+    // An event pair without a time word is at the start (time 0) wherever it
+    // stands; its state is drawn at the time of the state before it, so that
+    // the steps keep the order of time.
+    double latest = 0;
+    ForEachStateDIS(tables, status, [this, &latest](std::int32_t time, StatusWords& state) {
+      latest = std::max(latest, static_cast<double>(time));
+      AddStates(latest, state);
       return true;
     });
+    picture.duration_ms_ = latest;
   }
 
   // The discrete record's states on the grid of an analog record of `samples`

@@ -79,6 +79,12 @@ comtrade_uni папки вывода и совмещает аналоговую 
 момента пуска. Повторный запуск преобразует только новые и изменённые записи;
 чужие файлы не перезаписываются. --recursive берёт и вложенные папки.
 
+Просмотр записи: двойной щелчок по строке списка или F3 открывает окно с
+осциллограммами выбранной записи (обеих записей, когда доступно «Совместить»):
+колесо мыши меняет масштаб, перетаскивание сдвигает, Home показывает всю запись,
+стрелки двигают курсор на отсчёт (с Shift на период 50 Гц). Тот же рисунок в файл SVG:
+  velk-convert picture ЗАПИСЬ.flh [ЗАПИСЬ.txt] РИСУНОК.svg
+
 Если в папку программы писать нельзя, результаты по умолчанию идут в папку
 velk-comtrade в «Документах» пользователя, а cmtrd.ddt — в %APPDATA%\velk-comtrade.
 
@@ -107,6 +113,12 @@ converts every .flh and .txt record of the folder into comtrade_anl, comtrade_di
 and comtrade_uni of the output folder, and combines an analog and a discrete record
 of the same start moment. Running it again converts only new and changed records;
 files it did not write are never overwritten. --recursive takes subfolders too.
+
+Seeing a record: a double click on a list row, or F3, opens a window with the
+waveforms of the chosen record (of both records when «Совместить» is enabled):
+the wheel zooms, a drag pans, Home shows the whole record, the arrows move the
+cursor by a sample (with Shift by a cycle of 50 Hz). The same picture as an SVG file:
+  velk-convert picture RECORD.flh [RECORD.txt] PICTURE.svg
 
 Where the program's folder takes no new file, output goes by default into a
 velk-comtrade folder in the user's Documents, and cmtrd.ddt into %APPDATA%\velk-comtrade.

@@ -2,11 +2,13 @@
 # Draws the window offscreen over the sample records in examples/, with the
 # first record of each list chosen, and saves it as docs/window.png; then over
 # a copy of them, with a record arriving in the shown folder while a record is
-# chosen, as docs/window-added-record.png.
+# chosen, as docs/window-added-record.png; and the viewer over the first
+# analog and discrete records, with the cursor in the fault, as docs/viewer.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh build
 mkdir -p docs
 (cd examples && ../build/tests/window-screenshot ../docs/window.png)
 (cd examples && ../build/tests/window-screenshot --added-record ../docs/window-added-record.png)
-echo "docs/window.png docs/window-added-record.png"
+(cd examples && ../build/tests/window-screenshot --viewer ../docs/viewer.png)
+echo "docs/window.png docs/window-added-record.png docs/viewer.png"

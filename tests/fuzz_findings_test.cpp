@@ -4,6 +4,7 @@
 
 #include "combined/combined.h"
 #include "discrete/discrete_record.h"
+#include "picture/record_picture.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -40,6 +41,28 @@ TEST(FuzzFindings, StartMomentTextCannotSplitTheTimeLines) {
   ASSERT_EQ(both.size(), 19u);  // 8 analog and 2 digital channels
   EXPECT_EQ(both[15], "1 /02/2024,1 :3 :45.000000");
   EXPECT_EQ(both[16], "1 /02/2024,1 :3 :45.100000");
+}
+
+// An event pair whose first line holds no time word is at the record's start
+// (time 0) wherever it stands: the pair bears that time, and the picture drew
+// its step before the steps above it, out of the order of time (found by
+// picture). It is drawn at the time of the state before it.
+TEST(FuzzFindings, AStateWithoutATimeKeepsThePictureInTimeOrder) {
+  FormFixture f;
+  const std::string path = f.Put("rec.txt", DiscreteRecord()
+                                                .Start()
+                                                .Event("0000.125", "П", "A")
+                                                .Pair("=00.415 У", "A")
+                                                .Event("0000.480", "П", "B")
+                                                .Bytes());
+  const PictureOpening opening = RecordPicture::Open({"", path});
+  ASSERT_TRUE(opening.picture);
+  const PictureSignal& a = opening.picture->discrete_signals()[1];
+  ASSERT_EQ(a.steps.size(), 3u);
+  EXPECT_EQ(a.steps[1].time_ms, 125);
+  EXPECT_EQ(a.steps[2].time_ms, 125);  // dropped out "at 0", drawn where it stands
+  EXPECT_FALSE(a.ActiveAt(300));
+  EXPECT_EQ(opening.picture->DurationMs(), 480);
 }
 
 }  // namespace

@@ -7,15 +7,18 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <map>
 
+#include "app/qt/viewer_window.h"
 #include "app/texts.h"
 #include "app/view_layout.h"
 #include "comtrade/cp1251.h"
@@ -250,23 +253,35 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(layout::kClientWidth, layout::kClientHeight);
+  // The client area keeps its size; the menu bar stands above it and the
+  // window grows by the bar's height.
+  client_ = new QWidget(this);
+  client_->setObjectName("ClientArea");
+  client_->setFixedSize(layout::kClientWidth, layout::kClientHeight);
+  menu_bar_ = MakeMenuBar();
+  auto* frame = new QVBoxLayout(this);
+  frame->setContentsMargins(0, 0, 0, 0);
+  frame->setSpacing(0);
+  frame->setSizeConstraint(QLayout::SetFixedSize);
+  frame->setMenuBar(menu_bar_);
+  frame->addWidget(client_);
+  frame->activate();
   PlaceOnScreen();
-  QPalette aqua = palette();
+  QPalette aqua = client_->palette();
   aqua.setColor(QPalette::Window, kAqua);
   aqua.setColor(QPalette::Highlight, kHighlight);
   aqua.setColor(QPalette::HighlightedText, kHighlightedText);
-  setPalette(aqua);
-  setAutoFillBackground(true);
-  setCursor(Qt::PointingHandCursor);
-  setFont(WindowFont(layout::kFontPixels, true, true));
+  client_->setPalette(aqua);
+  client_->setAutoFillBackground(true);
+  client_->setCursor(Qt::PointingHandCursor);
+  client_->setFont(WindowFont(layout::kFontPixels, true, true));
 
   // Every control of the layout, a group box before what it frames; the
   // layout's order is also the order Tab walks.
   std::map<int, QWidget*> made;
   QWidget* previous_focusable = nullptr;
   for (const ControlSpec& entry : layout::kControls) {
-    QWidget* parent = entry.parent == layout::kNoParent ? this : made.at(entry.parent);
+    QWidget* parent = entry.parent == layout::kNoParent ? client_ : made.at(entry.parent);
     QWidget* control = MakeControl(parent, entry);
     made[entry.id] = control;
     if (entry.kind != Kind::kButton && entry.kind != Kind::kFileList) continue;
@@ -315,6 +330,7 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
     connect(list, &QListWidget::pressed, this, [this, box](const QModelIndex& index) {
       if (index.row() == pressed_row_) Selected(box, index.row());
     });
+    connect(list, &QListWidget::doubleClicked, this, [this, box] { OpenViewer(box); });
     list->installEventFilter(this);
     list->viewport()->installEventFilter(this);
   }
@@ -471,6 +487,74 @@ void ComtradeWindow::ShowState() {
   ShowList(ListBox::kFileListBox1);
   ShowList(ListBox::kFileListBox2);
   WatchFolders();
+}
+
+QMenuBar* ComtradeWindow::MakeMenuBar() {
+  auto* bar = new QMenuBar(this);
+  QMenu* file = bar->addMenu(FromCp1251(text::kFileMenu));
+  QAction* folder = file->addAction(FromCp1251(text::kConvertFolderItem));
+  folder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  folder->setEnabled(false);  // a whole folder is not converted yet
+  file->addSeparator();
+  QAction* exit = file->addAction(FromCp1251(text::kExitItem));
+  connect(exit, &QAction::triggered, this, [this] { Run(&TFComtrade::CloseButtonClick); });
+
+  QMenu* view = bar->addMenu(FromCp1251(text::kViewMenu));
+  QAction* viewer = view->addAction(FromCp1251(text::kViewerItem));
+  viewer->setShortcut(Qt::Key_F3);
+  connect(viewer, &QAction::triggered, this, [this] { OpenViewer(FocusedList()); });
+
+  QMenu* help = bar->addMenu(FromCp1251(text::kHelpMenu));
+  QAction* about = help->addAction(FromCp1251(text::kAboutItem));
+  connect(about, &QAction::triggered, this, [this] { ShowAbout(); });
+  return bar;
+}
+
+// The window remembers its focused control while a menu is open or another
+// window is in front.
+ListBox ComtradeWindow::FocusedList() const {
+  return focusWidget() == list2_ ? ListBox::kFileListBox2 : ListBox::kFileListBox1;
+}
+
+// The logic checks the records again (their labels show what they are now)
+// and gives a viewer only over records that passed.
+void ComtradeWindow::OpenViewer(ListBox box) {
+  std::unique_ptr<RecordViewer> viewer;
+  Run([this, box, &viewer] { viewer = form_.OpenViewer(box); });
+  if (viewer == nullptr) return;
+  auto* window = new ViewerWindow(std::move(viewer), this);
+  PlaceViewer(window);
+  window->show();
+}
+
+// At its opening size where the screen has room, to the right of this window
+// where it fits there, else over it; each further viewer a step down and to
+// the right of the one before, so that none hides another wholly.
+void ComtradeWindow::PlaceViewer(QWidget* viewer) const {
+  constexpr int kCascadeStep = 24;
+  const QScreen* screen = this->screen();
+  const QRect work = screen->availableGeometry();
+  const QSize frame(kAssumedFrame.left() + kAssumedFrame.right(),
+                    kAssumedFrame.top() + kAssumedFrame.bottom());
+  viewer->resize(ViewerWindow::kOpeningSize.boundedTo(work.size() - frame));
+  const QSize outer = viewer->size() + frame;
+  const QRect main = frameGeometry();
+  QPoint at(main.right() + 1, main.top());
+  if (at.x() + outer.width() > work.right() + 1) at = main.topLeft();
+  const auto others = findChildren<ViewerWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  const int step = kCascadeStep * static_cast<int>((others.size() - 1) % 8);
+  at += QPoint(step, step);
+  const layout::Point placed =
+      layout::PlaceOnWorkArea({work.x(), work.y(), work.width(), work.height()}, outer.width(),
+                              outer.height(), {at.x(), at.y()});
+  viewer->move(placed.x, placed.y);
+}
+
+void ComtradeWindow::ShowAbout() {
+  QMessageBox box(QMessageBox::Information, FromCp1251(text::kAboutTitle),
+                  FromCp1251(form_.AboutText()), QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);  // a folder's name is shown as it is
+  box.exec();
 }
 
 void ComtradeWindow::RestoreAndRaise() {

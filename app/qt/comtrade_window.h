@@ -6,11 +6,17 @@
 // the logic's captions, enabled flags and lists back into the widgets. A list draws the names the
 // logic holds and highlights the logic's selected name; when a shown folder changes, or the window
 // becomes active, the logic reads the lists again. It decides nothing itself.
+//
+// Above the layout's fixed client area stands the menu bar: the window is the
+// client area and the bar, and nothing in the client area moves. «Просмотр
+// записи» (F3, or a double click on a row) opens a viewer window of its own
+// each time the logic gives one.
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QString>
 #include <QTimer>
@@ -37,6 +43,9 @@ class ComtradeWindow : public QWidget {
   // Copies the logic's state into the widgets.
   void ShowState();
   QListWidget* List(ListBox box) { return box == ListBox::kFileListBox1 ? list1_ : list2_; }
+  // The layout's fixed area, below the menu bar.
+  QWidget* ClientArea() const { return client_; }
+  QMenuBar* MenuBar() const { return menu_bar_; }
   // Restores the window if it is minimized and brings it to the front.
   void RestoreAndRaise();
   // Has the logic read both lists' folders again and shows what changed; put
@@ -56,8 +65,16 @@ class ComtradeWindow : public QWidget {
   void ShowList(ListBox box);
   void WatchFolders();
   void PlaceOnScreen();
+  QMenuBar* MakeMenuBar();
+  // The list F3 and the menu item open the viewer for: the one with the focus.
+  ListBox FocusedList() const;
+  void OpenViewer(ListBox box);
+  void PlaceViewer(QWidget* viewer) const;
+  void ShowAbout();
 
   TFComtrade& form_;
+  QWidget* client_;
+  QMenuBar* menu_bar_;
   QPushButton* close_button_;
   QPushButton* dis_button_;
   QPushButton* flh_button_;

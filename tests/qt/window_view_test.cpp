@@ -65,12 +65,12 @@ QStringList Names(const QListWidget* list) {
 
 TEST_F(WindowView, StartsWithTheCaptionsSizesAndStatesOfItsComponents) {
   EXPECT_EQ(window->windowTitle(), "COMTRADE конвертер для ВЕЛК");
-  EXPECT_EQ(window->size(), QSize(587, 494));
-  EXPECT_EQ(window->minimumSize(), window->maximumSize());  // cannot be resized
+  EXPECT_EQ(window->ClientArea()->size(), QSize(587, 494));  // below the menu bar
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());   // cannot be resized
   EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-  EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0, 255, 255));
-  EXPECT_EQ(window->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(window->ClientArea()->palette().color(QPalette::Window), QColor(0, 255, 255));
+  EXPECT_EQ(window->ClientArea()->cursor().shape(), Qt::PointingHandCursor);
 
   EXPECT_EQ(Find<QGroupBox>("ANLGroupBox")->title(), " Аналоговый регистратор ");
   EXPECT_EQ(Find<QGroupBox>("DISGroupBox")->geometry(), QRect(0, 192, 585, 161));
@@ -141,23 +141,6 @@ TEST_F(WindowView, DisabledButtonTakesNoClickAndEnterInItsListDoesNothing) {
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(f.ui.save_dialogs.size(), 2u);
   EXPECT_EQ(list->currentRow(), 1);  // Enter moved nothing
-}
-
-// Closes the modal widget that appears with check, or rejects whatever is
-// still open after a while so that a missed dialog cannot hang the test.
-void WhenModal(const std::function<void(QWidget*)>& check) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, check] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      poll->stop();
-      poll->deleteLater();
-      check(modal);
-    }
-  });
-  poll->start(20);
-  QTimer::singleShot(15000, [] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
-  });
 }
 
 TEST_F(WindowView, RealBoxesAndDialogsSpeakRussianAndTakeTheLogicsOptions) {
