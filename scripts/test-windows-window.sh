@@ -2,7 +2,9 @@
 # The Windows window under Xvfb and Wine: builds velk-comtrade.exe and the
 # window checks for Windows (unless the build folder has them), runs the
 # checks at 96 and at 120 pixels per inch, opens the window over the sample
-# records and saves docs/window-windows.png, then starts the program a second
+# records and saves docs/window-windows.png, opens the record viewer over the
+# two sample records of one moment and saves docs/viewer-windows.png, then
+# starts the program a second
 # time: that start must end at once with status 0 without touching cmtrd.ddt,
 # and the first window must be restored and in front, still the only one.
 #
@@ -83,15 +85,33 @@ sleep 1
 # The first record of each list chosen, as a user would click it.
 read -r x y width height < <(xdotool getwindowgeometry --shell "$window" |
   awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
-echo "window at $x,$y, $width x $height"
-[ "$width" -eq 587 ] && [ "$height" -eq 494 ] || fail "client area $width x $height, not 587 x 494"
-xdotool mousemove --window "$window" 60 98 click 1
-xdotool mousemove --window "$window" 60 282 click 1
-xdotool mousemove --window "$window" 300 470
+read -r client_x client_y client_width client_height < <(timeout 30 wine "$checks" client | tr -d "\r")
+echo "window at $x,$y, $width x $height; its client area at $client_x,$client_y, $client_width x $client_height"
+[ "$client_width" -eq 587 ] && [ "$client_height" -eq 494 ] ||
+  fail "client area $client_width x $client_height, not 587 x 494"
+# The menu bar takes the window's top; below it the client area keeps its layout.
+menu=$((client_y - y))
+[ "$client_x" -eq "$x" ] && [ "$menu" -gt 0 ] && [ $((y + height)) -eq $((client_y + client_height)) ] ||
+  fail "the menu bar is not above the client area"
+xdotool mousemove --window "$window" 60 $((98 + menu)) click 1
+xdotool mousemove --window "$window" 60 $((282 + menu)) click 1
+xdotool mousemove --window "$window" 300 $((470 + menu))
 sleep 1
 mkdir -p docs
 /usr/bin/import -window root -crop "${width}x${height}+${x}+${y}" +repage docs/window-windows.png
 echo "docs/window-windows.png"
+
+# Both records of one moment chosen, «Совместить» is enabled: a double click on
+# the analog record opens the viewer of both. It stays open until the window closes.
+xdotool mousemove --window "$window" 60 $((98 + menu)) click --repeat 2 --delay 100 1
+viewer=$(timeout 30 xdotool search --sync --name "^Просмотр записи — " | head -n 1) ||
+  fail "a double click opened no viewer"
+sleep 1
+read -r vx vy vwidth vheight < <(xdotool getwindowgeometry --shell "$viewer" |
+  awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
+echo "viewer «$(xdotool getwindowname "$viewer")» at $vx,$vy, $vwidth x $vheight"
+/usr/bin/import -window root -crop "${vwidth}x${vheight}+${vx}+${vy}" +repage docs/viewer-windows.png
+echo "docs/viewer-windows.png"
 
 timeout 30 wine "$checks" minimize > /dev/null
 sleep 0.5

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <memory>
 
+#include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
+#include "app/win32/win32_ui.h"
 
 namespace velk::win32 {
 namespace {
@@ -38,15 +42,16 @@ int WindowDpi(HWND hwnd) {
   return dpi > 0 ? dpi : 96;
 }
 
-// The outer size of the window whose client area is width by height at dpi.
+// The outer size of the window whose client area is width by height at dpi,
+// under its menu bar.
 SIZE OuterSize(int width, int height, int dpi) {
   using AdjustFunction = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   static const auto adjust_for_dpi = User32<AdjustFunction>("AdjustWindowRectExForDpi");
   RECT rect{0, 0, width, height};
   if (adjust_for_dpi != nullptr)
-    adjust_for_dpi(&rect, kWindowStyle, FALSE, kWindowExStyle, static_cast<UINT>(dpi));
+    adjust_for_dpi(&rect, kWindowStyle, TRUE, kWindowExStyle, static_cast<UINT>(dpi));
   else
-    AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
+    AdjustWindowRectEx(&rect, kWindowStyle, TRUE, kWindowExStyle);
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -56,6 +61,33 @@ Box WorkAreaAround(POINT point) {
   GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info);
   const RECT& work = info.rcWork;
   return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// «Файл», «Вид» and «Справка», each item with the shortcut that reaches it.
+HMENU MakeMenuBar() {
+  HMENU file = CreatePopupMenu();
+  // The window converts no whole folder yet: the item is shown, greyed.
+  AddMenuItem(file, MF_STRING | MF_GRAYED, kConvertFolderCommand, text::kConvertFolderItem,
+              L"Ctrl+Shift+O");
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+  AddMenuItem(file, MF_STRING, kExitCommand, text::kExitItem);
+  HMENU view = CreatePopupMenu();
+  AddMenuItem(view, MF_STRING, kViewerCommand, text::kViewerItem, L"F3");
+  HMENU help = CreatePopupMenu();
+  AddMenuItem(help, MF_STRING, kAboutCommand, text::kAboutItem);
+  HMENU bar = CreateMenu();
+  AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), text::kFileMenu);
+  AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), text::kViewMenu);
+  AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), text::kHelpMenu);
+  return bar;
+}
+
+HACCEL MakeAccelerators() {
+  ACCEL keys[] = {
+      {FVIRTKEY, VK_F3, kViewerCommand},
+      {FVIRTKEY | FCONTROL | FSHIFT, 'O', kConvertFolderCommand},
+  };
+  return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
 }
 
 struct ControlClass {
@@ -147,6 +179,7 @@ MainWindow::~MainWindow() {
     if (list.notice != INVALID_HANDLE_VALUE) FindCloseChangeNotification(list.notice);
   FreeFonts();
   if (background_ != nullptr) DeleteObject(background_);
+  if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
@@ -163,10 +196,15 @@ bool MainWindow::Create(HINSTANCE instance) {
     return false;
 
   const SIZE outer = OuterSize(kClientWidth, kClientHeight, kDesignDpi);
+  HMENU menu = MakeMenuBar();
   CreateWindowExW(kWindowExStyle, kWindowClass, WideFromCp1251(text::kWindowCaption).c_str(),
-                  kWindowStyle, kWindowLeft, kWindowTop, outer.cx, outer.cy, nullptr, nullptr,
+                  kWindowStyle, kWindowLeft, kWindowTop, outer.cx, outer.cy, nullptr, menu,
                   instance, this);
-  if (hwnd_ == nullptr) return false;
+  if (hwnd_ == nullptr) {
+    DestroyMenu(menu);
+    return false;
+  }
+  accelerators_ = MakeAccelerators();
   dpi_ = WindowDpi(hwnd_);
   MakeFonts();
   CreateControls();
@@ -176,6 +214,7 @@ bool MainWindow::Create(HINSTANCE instance) {
   const Point at = PlaceOnWorkArea(WorkAreaAround({kWindowLeft, kWindowTop}), size.cx, size.cy,
                                    {kWindowLeft, kWindowTop});
   SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  FitClientArea();
 
   restore_message_ = RegisterWindowMessageW(WideFromCp1251(kRestoreMessageName).c_str());
   // A window of a program run as administrator takes the request of a second
@@ -186,6 +225,21 @@ bool MainWindow::Create(HINSTANCE instance) {
   if (allow != nullptr && restore_message_ != 0) allow(hwnd_, restore_message_, kAllow, nullptr);
   focus_ = Control(kCloseButton);
   return true;
+}
+
+// The menu bar's height is the system's, which the outer size only foresees:
+// the window grows or shrinks by what the client area lacks or has over the
+// layout's size, its top left corner staying.
+void MainWindow::FitClientArea() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int wider = Scale(kClientWidth, dpi_) - client.right;
+  const int taller = Scale(kClientHeight, dpi_) - client.bottom;
+  if (wider == 0 && taller == 0) return;
+  RECT outer{};
+  GetWindowRect(hwnd_, &outer);
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + wider,
+               outer.bottom - outer.top + taller, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND MainWindow::Control(int id) const {
@@ -356,8 +410,10 @@ void MainWindow::Run(Handler handler) {
 
 void MainWindow::Command(int id, int code) {
   if (id == kFileListBox1 || id == kFileListBox2) {
-    if (code != LBN_SELCHANGE) return;
     ListView& list = lists_[id == kFileListBox1 ? 0 : 1];
+    // The first click of a double click has selected the row already.
+    if (code == LBN_DBLCLK) return OpenViewer(list.box);
+    if (code != LBN_SELCHANGE) return;
     const LRESULT row = SendMessageW(Control(id), LB_GETCURSEL, 0, 0);
     std::string name;
     if (row >= 0 && static_cast<std::size_t>(row) < list.shown.size())
@@ -398,6 +454,42 @@ void MainWindow::Enter() {
     SendMessageW(focus, BM_CLICK, 0, 0);
 }
 
+bool MainWindow::RunMenuCommand(int id) {
+  switch (id) {
+    case kExitCommand:
+      Run([this] { form_.CloseButtonClick(); });
+      return true;
+    case kViewerCommand:
+      OpenViewer(GetFocus() == Control(kFileListBox2) ? ListBox::kFileListBox2
+                                                      : ListBox::kFileListBox1);
+      return true;
+    case kAboutCommand:
+      ShowAbout();
+      return true;
+    case kConvertFolderCommand:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A new viewer window for each opening; none when the records failed their
+// check, whose labels then say why.
+void MainWindow::OpenViewer(ListBox box) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  Run([&] {
+    std::unique_ptr<RecordViewer> viewer = form_.OpenViewer(box);
+    if (viewer != nullptr) OpenViewerWindow(instance, std::move(viewer), hwnd_, dpi_);
+  });
+}
+
+void MainWindow::ShowAbout() {
+  std::string about;
+  Run([&] { about = form_.AboutText(); });
+  MessageBoxW(hwnd_, WideFromCp1251(about).c_str(), WideFromCp1251(text::kAboutTitle).c_str(),
+              MB_OK | MB_ICONINFORMATION);
+}
+
 void MainWindow::FolderChanged(std::size_t which) {
   ListView& list = lists_[which];
   if (!FindNextChangeNotification(list.notice)) {
@@ -430,12 +522,19 @@ int MainWindow::RunMessageLoop() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-      if (hwnd_ == nullptr || !IsDialogMessageW(hwnd_, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
+      Dispatch(message);
     }
   }
+}
+
+// The menu's shortcuts, then Tab and Enter as in a dialog, for the window and
+// its controls; a viewer window takes its own keys.
+void MainWindow::Dispatch(MSG& message) {
+  const bool ours = hwnd_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd));
+  if (ours && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return;
+  if (ours && IsDialogMessageW(hwnd_, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
 }
 
 void MainWindow::PumpPending() {
@@ -449,10 +548,7 @@ void MainWindow::PumpPending() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (hwnd_ == nullptr || !IsDialogMessageW(hwnd_, &message)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    Dispatch(message);
   }
 }
 
@@ -480,6 +576,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   switch (message) {
     case WM_COMMAND:
+      // A menu item or its shortcut.
+      if (lparam == 0 && RunMenuCommand(LOWORD(wparam))) return 0;
       if (LOWORD(wparam) == IDOK && lparam == 0) {
         Enter();
       } else if (LOWORD(wparam) != IDCANCEL) {
@@ -528,12 +626,14 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+      FitClientArea();
       return 0;
     }
     case WM_CLOSE:
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
+      CloseViewerWindows();
       PostQuitMessage(0);
       return 0;
     default:

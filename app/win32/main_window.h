@@ -1,12 +1,13 @@
 // The converter's main window with the Windows API: a thin view over
 // TFComtrade.
 //
-// It creates the controls of view_layout.h at the monitor's pixels per inch,
-// forwards every click, list selection and Enter to the matching handler of
-// the logic object, and afterwards draws the logic's captions, enabled flags
-// and file lists. It reads the lists' folders again when the window becomes
-// active and when Windows reports a change in a shown folder. It decides
-// nothing itself.
+// It creates the controls of view_layout.h at the monitor's pixels per inch
+// under a menu bar (the window grows by the bar, the client area keeps the
+// layout's size), forwards every click, list selection, double click, Enter,
+// shortcut and menu command to the matching handler of the logic object, and
+// afterwards draws the logic's captions, enabled flags and file lists. It reads the lists' folders
+// again when the window becomes active and when Windows reports a change in a shown folder. It
+// decides nothing itself.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,14 @@ namespace velk::win32 {
 using namespace velk::layout;
 using layout::Scale;
 
+// The menu bar's commands; none is a control's identifier, IDOK or IDCANCEL.
+enum MenuCommand : int {
+  kConvertFolderCommand = 200,
+  kExitCommand,
+  kViewerCommand,
+  kAboutCommand,
+};
+
 class MainWindow {
  public:
   explicit MainWindow(TFComtrade& form);
@@ -40,6 +49,8 @@ class MainWindow {
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const;
   int Dpi() const { return dpi_; }
+  // F3 and Ctrl+Shift+O, which the message loop turns into menu commands.
+  HACCEL accelerators() const { return accelerators_; }
 
   // Draws the logic's state: captions, enabled flags and the lists as the
   // logic last read their folders (a change notice or coming back to the
@@ -50,8 +61,9 @@ class MainWindow {
   // Asks the window to close; the message loop then ends.
   void Close();
 
-  // Runs the messages of the thread until the window is gone: Tab, Shift+Tab
-  // and Enter as in a dialog, and the folder change notices of the lists.
+  // Runs the messages of the thread until the window is gone: the menu's
+  // shortcuts, Tab, Shift+Tab and Enter as in a dialog, and the folder change
+  // notices of the lists.
   // Returns the exit code of WM_QUIT.
   int RunMessageLoop();
   // Runs what is waiting, without blocking: for checks that drive the window.
@@ -69,6 +81,8 @@ class MainWindow {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
+  void FitClientArea();
+  void Dispatch(MSG& message);
   RECT PlaceOf(std::size_t i) const;
   void LayOut();
   void MakeFonts();
@@ -81,6 +95,9 @@ class MainWindow {
   void Run(Handler handler);
   void Command(int id, int code);
   void Enter();
+  bool RunMenuCommand(int id);
+  void OpenViewer(ListBox box);
+  void ShowAbout();
   void ShowCaption(int id, std::string_view caption);
   void ShowList(ListView& list);
   void Watch(ListView& list);
@@ -92,6 +109,7 @@ class MainWindow {
   int dpi_ = kDesignDpi;
   UINT restore_message_ = 0;
   HBRUSH background_ = nullptr;
+  HACCEL accelerators_ = nullptr;
   std::array<HFONT, 3> fonts_{};
   std::array<std::wstring, kControls.size()> captions_{};
   std::array<ListView, 2> lists_{{{kFileListBox1, ListBox::kFileListBox1, {}, {}},

@@ -34,6 +34,13 @@ constexpr DWORD kPathRoom = 32768;
 
 }  // namespace
 
+void AddMenuItem(HMENU menu, UINT flags, UINT_PTR id, std::string_view caption,
+                 std::wstring_view shortcut) {
+  std::wstring text = WideFromCp1251(caption);
+  if (!shortcut.empty()) text.append(L"\t").append(shortcut);
+  AppendMenuW(menu, flags, id, text.c_str());
+}
+
 int RussianMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT type) {
   renamed_box = false;
   HHOOK hook = SetWindowsHookExW(WH_CBT, RenameYesNo, nullptr, GetCurrentThreadId());

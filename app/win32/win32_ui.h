@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "app/ui_services.h"
 
 namespace velk::win32 {
@@ -31,6 +33,11 @@ class Win32Ui : public UiServices {
 
   MainWindow* window_ = nullptr;
 };
+
+// Appends an item of a menu: caption in code page 1251 ("&" before the letter
+// Alt reaches it by), and the shortcut that the menu shows right of it.
+void AddMenuItem(HMENU menu, UINT flags, UINT_PTR id, std::string_view caption,
+                 std::wstring_view shortcut = {});
 
 // A message box whose Yes and No buttons read «Да» and «Нет» whatever the
 // system's language; otherwise MessageBoxW.

@@ -4,17 +4,22 @@
 // size, style, colour and cursor, every control's place and font at the
 // window's pixels per inch, the tab order, the file dialogs' filters, a click
 // in a list, Enter in a list, a file appearing in a shown folder, the request
-// of a second start, Enter on a button, and an error that escapes a handler.
+// of a second start, Enter on a button, and an error that escapes a handler;
+// the menu bar with its shortcuts, and record viewers opened by F3, a double
+// click and the menu, whose wheel, drag, click and keys move the shown part
+// as the viewer's own calls do.
 // The records lie in a folder whose name, like theirs, has Russian letters
 // and blanks.
 // Prints each failed check and exits with 1 when any failed.
 //
 // With an argument it acts on a running velk-comtrade.exe instead, for the
 // test of two starts: "state" prints how many converter windows there are,
-// whether the first is minimized and whether it is in front; "minimize" and
-// "close" do that to it.
+// whether the first is minimized and whether it is in front; "client" prints
+// where its client area is on the screen and its size; "minimize" and "close"
+// do that to it.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -26,9 +31,11 @@
 #include "app/system_services.h"
 #include "app/win32/main_window.h"
 #include "app/win32/program.h"
+#include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
 #include "comtrade/file_io.h"
+#include "tools/records/examples.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::win32 {
@@ -382,6 +389,224 @@ void CheckWindow(const std::string& folder) {
   }
 }
 
+// ---- the menu bar and the record viewer ----
+
+std::wstring MenuText(HMENU menu, UINT position) {
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+  return text;
+}
+
+void CheckMenuBar(const MainWindow& window) {
+  HMENU bar = GetMenu(window.hwnd());
+  CHECK(GetMenuItemCount(bar) == 3);
+  CHECK(MenuText(bar, 0) == L"&Файл" && MenuText(bar, 1) == L"&Вид" &&
+        MenuText(bar, 2) == L"&Справка");
+  HMENU file = GetSubMenu(bar, 0);
+  CHECK(MenuText(file, 0) == L"Преобразовать &папку…\tCtrl+Shift+O");
+  CHECK((GetMenuState(file, kConvertFolderCommand, MF_BYCOMMAND) & MF_GRAYED) != 0);
+  CHECK(MenuText(file, 2) == L"В&ыход");
+  CHECK(MenuText(GetSubMenu(bar, 1), 0) == L"&Просмотр записи\tF3");
+  CHECK(MenuText(GetSubMenu(bar, 2), 0) == L"&О программе");
+  // The folder conversion's shortcut is there, though its item is greyed.
+  std::vector<ACCEL> keys(
+      static_cast<std::size_t>(CopyAcceleratorTableW(window.accelerators(), nullptr, 0)));
+  CopyAcceleratorTableW(window.accelerators(), keys.data(), static_cast<int>(keys.size()));
+  CHECK(std::any_of(keys.begin(), keys.end(), [](const ACCEL& key) {
+    return key.fVirt == (FVIRTKEY | FCONTROL | FSHIFT) && key.key == 'O' &&
+           key.cmd == kConvertFolderCommand;
+  }));
+}
+
+bool SameView(const PictureView& a, const PictureView& b) {
+  return a.from_ms == b.from_ms && a.to_ms == b.to_ms && a.cursor_ms == b.cursor_ms &&
+         a.width == b.width && a.height == b.height && a.primary == b.primary;
+}
+
+void SetShift(bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// The wheel, a drag, a click, the arrow keys, Home and the viewer's menu sent
+// to a viewer window, each checked against the same call on a viewer of the
+// same records that no window drives; Esc closes the window.
+void CheckViewerEvents(MainWindow& window, HWND hwnd) {
+  RecordViewer& shown = *ViewerOf(hwnd);
+  RecordViewer direct(std::move(RecordPicture::Open(shown.picture().records()).picture));
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  direct.Resize(client.right, client.bottom);
+  CHECK(shown.view().width == client.right && shown.view().height == client.bottom);
+  CHECK(SameView(shown.view(), direct.view()));
+
+  const auto step = [&](const char* what, auto send, auto call) {
+    const PictureView before = shown.view();
+    send();
+    Pump(window, 30);
+    call();
+    const bool moved = !SameView(shown.view(), before);
+    const bool same = SameView(shown.view(), direct.view());
+    if (!moved || !same) std::printf("viewer: %s moved %d, as the call %d\n", what, moved, same);
+    CHECK(moved && same);
+  };
+  const auto post = [&](UINT message, WPARAM wparam, int x) {
+    PostMessageW(hwnd, message, wparam, MAKELPARAM(x, 200));
+  };
+  const auto key = [&](WPARAM code) { PostMessageW(hwnd, WM_KEYDOWN, code, 1); };
+  POINT wheel_at{600, 200};
+  ClientToScreen(hwnd, &wheel_at);
+  step(
+      "wheel",
+      [&] {
+        PostMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA),
+                     MAKELPARAM(wheel_at.x, wheel_at.y));
+      },
+      [&] { direct.Wheel(600, 2); });
+  step(
+      "drag",
+      [&] {
+        post(WM_LBUTTONDOWN, MK_LBUTTON, 700);
+        post(WM_MOUSEMOVE, MK_LBUTTON, 600);
+        post(WM_MOUSEMOVE, MK_LBUTTON, 500);
+        post(WM_LBUTTONUP, 0, 500);
+      },
+      [&] {
+        direct.Press(700);
+        direct.DragTo(600);
+        direct.DragTo(500);
+        direct.Release(500);
+      });
+  step(
+      "click",
+      [&] {
+        post(WM_LBUTTONDOWN, MK_LBUTTON, 650);
+        post(WM_LBUTTONUP, 0, 650);
+      },
+      [&] {
+        direct.Press(650);
+        direct.Release(650);
+      });
+  step(
+      "Shift+Right",
+      [&] {
+        SetShift(true);
+        key(VK_RIGHT);
+        Pump(window, 30);
+        SetShift(false);
+      },
+      [&] { direct.Key(ViewerKey::kRight, true); });
+  step(
+      "Left", [&] { key(VK_LEFT); }, [&] { direct.Key(ViewerKey::kLeft, false); });
+  step(
+      "Home", [&] { key(VK_HOME); }, [&] { direct.Key(ViewerKey::kHome, false); });
+  step(
+      "primary values", [&] { PostMessageW(hwnd, WM_COMMAND, kPrimaryCommand, 0); },
+      [&] { direct.SetPrimary(true); });
+  CHECK((GetMenuState(GetMenu(hwnd), kPrimaryCommand, MF_BYCOMMAND) & MF_CHECKED) != 0);
+
+  key(VK_ESCAPE);
+  CHECK(PumpUntil(window, [&] { return !IsWindow(hwnd); }));
+}
+
+// The viewer windows that appeared since before.
+std::vector<HWND> NewViewers(const std::vector<HWND>& before) {
+  std::vector<HWND> found;
+  for (HWND hwnd : ViewerWindows())
+    if (std::find(before.begin(), before.end(), hwnd) == before.end()) found.push_back(hwnd);
+  return found;
+}
+
+void DoubleClickRow(HWND list, int row) {
+  RECT at{};
+  SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&at));
+  const LPARAM point = MAKELPARAM(at.left + 4, at.top + 4);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+  SendMessageW(list, WM_LBUTTONUP, 0, point);
+}
+
+// The sample records of one moment: F3 in the analog list opens a viewer of
+// the analog record; a double click on the discrete record, both selected,
+// opens one of both, as «Совместить» would combine them; «Вид» opens another.
+// A record damaged since opens none and its label says so. «О программе»
+// shows the program's text, «Выход» closes the window and its viewers.
+void CheckViewer(const std::string& folder) {
+  // The quit that the window before left would end the message box at once.
+  MSG quit;
+  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  LocalSystem system(folder);
+  Win32Ui ui;
+  TFComtrade form(ui, system);
+  MainWindow window(form);
+  ui.Attach(&window);
+  form.RestoreLastFolders();
+  CHECK(window.Create(GetModuleHandleW(nullptr)));
+  form.FormCreate();
+  window.ShowState();
+  ShowWindow(window.hwnd(), SW_SHOW);
+  const HWND hwnd = window.hwnd();
+  CheckMenuBar(window);
+
+  HWND analog = window.Control(kFileListBox1);
+  HWND discrete = window.Control(kFileListBox2);
+  SendMessageW(analog, LB_SETCURSEL, 0, 0);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kFileListBox1, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(analog));
+  CHECK(form.controls.FileListBox1.selected_name == "feeder_type60.flh");
+  SetForegroundWindow(hwnd);
+  SetFocus(analog);
+  PostMessageW(analog, WM_KEYDOWN, VK_F3, 0);
+  CHECK(PumpUntil(window, [] { return ViewerWindows().size() == 1; }));
+  std::vector<HWND> open = ViewerWindows();
+  if (open.size() != 1) return;
+  const RecordViewer& first = *ViewerOf(open[0]);
+  CHECK(first.picture().records().analog == form.controls.FileListBox1.SelectedFile());
+  CHECK(first.picture().records().discrete.empty());
+  CHECK(TextOf(open[0]) == WideFromCp1251(first.Title()));
+  CheckViewerEvents(window, open[0]);
+
+  DoubleClickRow(discrete, 0);
+  Pump(window, 50);
+  CHECK(IsWindowEnabled(window.Control(kSovmestButton)));
+  open = ViewerWindows();
+  CHECK(open.size() == 1);
+  if (open.size() == 1) {
+    const PictureRecords& both = ViewerOf(open[0])->picture().records();
+    CHECK(both.analog == form.controls.FileListBox1.SelectedFile());
+    CHECK(both.discrete == form.controls.FileListBox2.SelectedFile());
+  }
+  SendMessageW(hwnd, WM_COMMAND, kViewerCommand, 0);
+  CHECK(NewViewers(open).size() == 1);
+
+  // Damaged while the window is in front, the record is found so by F3's own check.
+  open = ViewerWindows();
+  SetForegroundWindow(hwnd);
+  SetFocus(analog);
+  Pump(window, 50);
+  CHECK(TextOf(window.Control(kDateLabel)) == L"12.03.2024 14:27:05");
+  std::ofstream(FsPath(form.controls.FileListBox1.SelectedFile()), std::ios::binary) << "damaged";
+  PostMessageW(analog, WM_KEYDOWN, VK_F3, 0);
+  Pump(window, 100);
+  CHECK(NewViewers(open).empty());
+  CHECK(TextOf(window.Control(kDateLabel)) == L"Поврежден");
+
+  Expect(IDOK);
+  SendMessageW(hwnd, WM_COMMAND, kAboutCommand, 0);
+  CHECK(seen.title == L"О программе");
+  CHECK(seen.text == WideFromCp1251(form.AboutText()));
+
+  SendMessageW(hwnd, WM_COMMAND, kExitCommand, 0);
+  CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
+  CHECK(ViewerWindows().empty());
+  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
 // A machine whose paths cannot be expanded: the error escapes the handler.
 class FailingSystem : public LocalSystem {
  public:
@@ -427,6 +652,19 @@ std::string MakeFolder() {
   return folder;
 }
 
+// The sample records in a folder of their own, made the working directory.
+std::string MakeExampleFolder() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  const std::string folder = Utf8FromWide(temp) + "velk-win32-checks просмотр " +
+                             std::to_string(GetCurrentProcessId()) + "\\";
+  std::filesystem::create_directories(FsPath(folder));
+  for (const auto& [name, bytes] : testing::ExampleRecords())
+    std::ofstream(FsPath(folder + name), std::ios::binary) << bytes;
+  SetCurrentDirectoryW(WideFromUtf8(folder).c_str());
+  return folder;
+}
+
 // ---- a running program ----
 
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM found) {
@@ -447,7 +685,13 @@ int ActOnRunningWindow(std::wstring_view action) {
     return 1;
   }
   HWND window = windows.front();
-  if (action == L"minimize") {
+  if (action == L"client") {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT at{0, 0};
+    ClientToScreen(window, &at);
+    std::printf("%ld %ld %ld %ld\n", at.x, at.y, client.right, client.bottom);
+  } else if (action == L"minimize") {
     ShowWindow(window, SW_MINIMIZE);
   } else if (action == L"close") {
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -468,9 +712,12 @@ int wmain(int argc, wchar_t** argv) {
   const std::string folder = MakeFolder();
   CheckWindow(folder);
   CheckEscapedError(folder);
+  const std::string examples = MakeExampleFolder();
+  CheckViewer(examples);
   SetCurrentDirectoryW(L"C:\\");
   std::error_code ignored;
   std::filesystem::remove_all(velk::FsPath(folder), ignored);
+  std::filesystem::remove_all(velk::FsPath(examples), ignored);
   std::printf("%s: %d of %d checks failed\n", failures == 0 ? "passed" : "FAILED", failures,
               checks);
   return failures == 0 ? 0 : 1;
