@@ -127,6 +127,10 @@ double RecordViewer::NextChangeTime(double at, int steps) const {
   return times[static_cast<std::size_t>(index)];
 }
 
+void RecordViewer::SetScale(float scale) {
+  view_.scale = scale > 0 ? scale : 1.0f;
+}
+
 void RecordViewer::SetPrimary(bool primary) {
   view_.primary = primary;
 }

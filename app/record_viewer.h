@@ -34,6 +34,8 @@ class RecordViewer {
   // Left and right move the cursor by one sample, with shift by one cycle
   // (16 samples), and keep it in view; Home shows the whole record.
   void Key(ViewerKey key, bool shift);
+  // The screen's pixels per point of the picture's layout (1.25 at 120 dpi).
+  void SetScale(float scale);
   // Secondary values (as in the file) or primary ones (times the channel's ratio).
   void SetPrimary(bool primary);
   bool primary() const { return view_.primary; }

@@ -369,13 +369,13 @@ class Painter {
 
 }  // namespace
 
-float PlotLeft(const PictureView&) {
-  return kPictureGutter;
+float PlotLeft(const PictureView& view) {
+  return kPictureGutter * view.scale;
 }
 
 float PlotRight(const PictureView& view) {
-  return std::max(static_cast<float>(kPictureGutter + 1),
-                  static_cast<float>(view.width - kPictureRightMargin));
+  return std::max(PlotLeft(view) + 1,
+                  static_cast<float>(view.width) - kPictureRightMargin * view.scale);
 }
 
 double TimeAtX(const PictureView& view, double x) {
@@ -403,8 +403,36 @@ int NaturalHeight(const RecordPicture& picture) {
          static_cast<int>(picture.discrete_signals().size()) * kRowHeight;
 }
 
+// A scene laid out in points, then every coordinate and text size taken to pixels.
+Scene ScaledScene(Scene scene, float scale) {
+  for (SceneRect& rect : scene.rects)
+    rect = {rect.x * scale, rect.y * scale, rect.width * scale, rect.height * scale, rect.fill};
+  for (ScenePolyline& line : scene.lines)
+    for (ScenePoint& point : line.points) point = {point.x * scale, point.y * scale};
+  for (SceneText& text : scene.texts) {
+    text.x *= scale;
+    text.y *= scale;
+    text.size = static_cast<int>(std::lround(static_cast<float>(text.size) * scale));
+  }
+  return scene;
+}
+
 Scene DrawPicture(const RecordPicture& picture, const PictureView& view) {
-  return Painter(picture, view).Paint();
+  if (!(view.scale > 0) || view.scale == 1.0f) {
+    PictureView points = view;
+    points.scale = 1.0f;
+    return Painter(picture, points).Paint();
+  }
+  PictureView points = view;
+  points.scale = 1.0f;
+  points.width =
+      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.width) / view.scale)));
+  points.height =
+      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.height) / view.scale)));
+  Scene scene = ScaledScene(Painter(picture, points).Paint(), view.scale);
+  scene.width = view.width;
+  scene.height = view.height;
+  return scene;
 }
 
 }  // namespace velk

@@ -63,10 +63,14 @@ struct PictureView {
   int width = 960, height = 600;  // pixels
   bool primary = false;           // primary values instead of secondary ones
   std::optional<double> cursor_ms;
+  // Pixels per point of the picture's layout: texts, margins and bands grow
+  // with the screen's pixels per inch (1.25 at 120 dpi) where a toolkit does
+  // not scale them itself.
+  float scale = 1.0f;
 };
 
 // The plot's left and right edges in pixels: the channel names, units and
-// scales take the left of the picture.
+// scales take the left of the picture (kPictureGutter points).
 inline constexpr int kPictureGutter = 200;
 inline constexpr int kPictureRightMargin = 12;
 float PlotLeft(const PictureView& view);

@@ -267,6 +267,30 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   EXPECT_DOUBLE_EQ(viewer.view().to_ms, whole);
 }
 
+// A screen of 192 dpi draws the picture of 96 dpi at twice its pixels, and
+// the viewer's pointer finds the same times there.
+TEST(PictureScale, TwiceThePixelsPerPointDrawsThePictureTwiceAsLarge) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", RandomRecord(3000, 9).Bytes());
+  const auto picture = Open({dir / "rec.flh", ""});
+  ASSERT_TRUE(picture);
+  PictureView points = WholeView(*picture, 800, 500);
+  points.cursor_ms = 1000.0;
+  PictureView pixels = points;
+  pixels.width = 1600, pixels.height = 1000, pixels.scale = 2;
+  const Scene small = DrawPicture(*picture, points), large = DrawPicture(*picture, pixels);
+  ASSERT_EQ(large.texts.size(), small.texts.size());
+  ASSERT_EQ(large.lines.size(), small.lines.size());
+  for (std::size_t i = 0; i < small.texts.size(); ++i) {
+    EXPECT_EQ(large.texts[i].size, 2 * small.texts[i].size);
+    EXPECT_EQ(large.texts[i].x, 2 * small.texts[i].x);
+  }
+  for (std::size_t i = 0; i < small.lines.size(); ++i)
+    for (std::size_t p = 0; p < small.lines[i].points.size(); ++p)
+      EXPECT_EQ(large.lines[i].points[p].y, 2 * small.lines[i].points[p].y);
+  EXPECT_DOUBLE_EQ(TimeAtX(pixels, 1000), TimeAtX(points, 500));
+}
+
 TEST(RecordViewerLogic, ArrowsStepThroughTheStatesOfADiscreteRecordAlone) {
   TempDir dir;
   WriteFile(dir / "rec.txt", BusyStates().Bytes());

@@ -209,6 +209,7 @@ bool RegisterViewerClass(HINSTANCE instance, WNDPROC procedure) {
 HWND ViewerWindow::Create(HINSTANCE instance, HWND main_window, int dpi) {
   if (!RegisterViewerClass(instance, WindowProc)) return nullptr;
   const layout::Box at = PlaceBeside(main_window, dpi);
+  viewer_->SetScale(static_cast<float>(dpi) / 96.0f);  // texts and margins as the screen's
   HMENU menu = MakeViewerMenu();
   CreateWindowExW(0, kViewerClass, WideFromCp1251(viewer_->Title()).c_str(), WS_OVERLAPPEDWINDOW,
                   at.left, at.top, at.width, at.height, nullptr, menu, instance, this);
@@ -369,6 +370,7 @@ LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_DPICHANGED: {
+      viewer_->SetScale(static_cast<float>(HIWORD(wparam)) / 96.0f);
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,

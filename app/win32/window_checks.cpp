@@ -439,7 +439,9 @@ void CheckViewerEvents(MainWindow& window, HWND hwnd) {
   RECT client{};
   GetClientRect(hwnd, &client);
   direct.Resize(client.right, client.bottom);
+  direct.SetScale(static_cast<float>(window.Dpi()) / 96.0f);
   CHECK(shown.view().width == client.right && shown.view().height == client.bottom);
+  CHECK(shown.view().scale == static_cast<float>(window.Dpi()) / 96.0f);
   CHECK(SameView(shown.view(), direct.view()));
 
   const auto step = [&](const char* what, auto send, auto call) {
