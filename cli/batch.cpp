@@ -19,8 +19,8 @@
 #include <unistd.h>
 #endif
 
-#include "cli/batch_engine.h"
-#include "cli/batch_plan.h"
+#include "batch/batch_engine.h"
+#include "batch/batch_plan.h"
 #include "cli/cli_texts.h"
 #include "comtrade/file_io.h"
 #include "platform/platform.h"
@@ -313,7 +313,7 @@ void Run::Plan() {
   for (std::size_t i : discrete) add(Kind::kDiscrete, {i});
   const Pairing pairing = PairByStart(analog_starts, discrete_starts);
   for (const auto& [a, d] : pairing.pairs) add(Kind::kCombined, {analog[a], discrete[d]});
-  for (const Ambiguity& group : pairing.ambiguous) {
+  for (const CandidateGroup& group : pairing.ambiguous) {
     std::vector<std::size_t> members;
     for (std::size_t a : group.analog) members.push_back(analog[a]);
     for (std::size_t d : group.discrete) members.push_back(discrete[d]);

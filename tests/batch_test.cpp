@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "cli/batch.h"
-#include "cli/batch_engine.h"
-#include "cli/batch_plan.h"
+#include "batch/batch_engine.h"
+#include "batch/batch_plan.h"
 #include "tests/support/fakes.h"
 #include "tests/support/faulty_files.h"
 #include "tests/support/run_program.h"
