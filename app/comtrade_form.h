@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "analog/analog_record.h"
+#include "app/folder_conversion.h"
 #include "app/record_viewer.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
@@ -76,6 +77,13 @@ struct WindowControls {
   bool SovmestButton = false;
   FileList FileListBox1;  // analog records (*.flh)
   FileList FileListBox2;  // discrete records (*.txt)
+
+  // While a folder is converted the three convert buttons show disabled and
+  // their handlers do nothing; the views draw the *Shown flags.
+  bool FolderConversionRunning = false;
+  bool ConvertANLShown() const { return ConvertANLButton && !FolderConversionRunning; }
+  bool ConvertDISShown() const { return ConvertDISButton && !FolderConversionRunning; }
+  bool SovmestShown() const { return SovmestButton && !FolderConversionRunning; }
 
   std::string RestoreMsg;  // the request MainWindowHook answers
   bool hooked = false;     // MainWindowHook is installed
@@ -179,6 +187,30 @@ class TFComtrade {
   // click checks it, so its label shows what it is now; a record that fails
   // its check opens no viewer (nullptr), and nor does a choice of none.
   std::unique_ptr<RecordViewer> OpenViewer(ListBox box);
+  // ---- whole folders and dropped files (app/folder_logic.cpp) ----
+  // The dialog «Преобразовать папку» as it opens: the records folder is the
+  // analog list's (or records_folder, a folder dropped on the window), the
+  // output folder the one that holds comtrade_anl/, comtrade_dis/ and
+  // comtrade_uni/ of the window's own conversions.
+  FolderChoices FolderChoicesFor(const std::string& records_folder = "") const;
+  // «Начать»: starts converting the folder on a thread of its own, one
+  // conversion per core; the convert buttons are disabled meanwhile.
+  bool StartFolderConversion(const FolderChoices& choices);
+  // The view saw the run finish: the convert buttons come back.
+  void FolderConversionEnded();
+  FolderConversion& folder_conversion() { return folder_conversion_; }
+
+  // What dropping these paths on the window would do: choose records (.flh
+  // and .txt files, each for its list), open «Преобразовать папку…» for one
+  // folder, or nothing (the drop is refused).
+  enum class DropKind { kRecords, kFolder, kRefused };
+  DropKind DropKindOf(const std::vector<std::string>& paths) const;
+  // Takes a drop: each record is chosen as «FLH файл» or «Дискр файл» would
+  // choose it (its folder shown and remembered, the record highlighted and
+  // checked). Returns the folder for «Преобразовать папку…» when one folder
+  // was dropped; empty otherwise.
+  std::string Drop(const std::vector<std::string>& paths);
+
   // «О программе»: the program's name, its version and where the
   // last-folders file lives (code page 1251, lines joined by "\n").
   std::string AboutText() const;
@@ -197,6 +229,8 @@ class TFComtrade {
   bool SetListFolder(ListBox box, const std::string& folder);
   void ShowFolder(ListBox box, const std::string& folder);
   void ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder);
+  // Shows and remembers the folder of the record at full and highlights and checks it.
+  void TakeRecord(const std::string& full, ListBox box, std::string& folder);
   // Runs the header check of the list's selected record and then the rule of
   // SovmestButton, as every choice of a record does.
   void CheckSelected(ListBox box);
@@ -208,6 +242,7 @@ class TFComtrade {
 
   UiServices& ui_;
   SystemServices& system_;
+  FolderConversion folder_conversion_;
 };
 
 }  // namespace velk

@@ -49,6 +49,21 @@ inline constexpr auto kPrimaryItem = Cp1251("П&ервичные значени�
 inline constexpr auto kWholeRecordItem = Cp1251("&Вся запись");
 inline constexpr auto kCloseViewerItem = Cp1251("&Закрыть");
 
+// «Преобразовать папку…»: its dialog, the progress and the summary.
+inline constexpr auto kFolderDialogTitle = Cp1251("Преобразовать папку");
+inline constexpr auto kRecordsFolderLabel = Cp1251("Папка записей:");
+inline constexpr auto kOutputFolderLabel = Cp1251("Папка вывода:");
+inline constexpr auto kBrowseButton = Cp1251("…");
+inline constexpr auto kRecursiveBox = Cp1251("Включая вложенные папки");
+inline constexpr auto kForceBox = Cp1251("Преобразовать заново");
+inline constexpr auto kStartButton = Cp1251("Начать");
+inline constexpr auto kCancelButton = Cp1251("Отмена");
+inline constexpr auto kProgressTitle = Cp1251("Преобразование папки");
+inline constexpr auto kSummaryTitle = Cp1251("Итог преобразования папки");
+inline constexpr auto kOpenOutputButton = Cp1251("Открыть папку вывода");
+inline constexpr auto kCopyButton = Cp1251("Копировать");
+inline constexpr auto kCloseSummaryButton = Cp1251("Закрыть");
+
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
 

@@ -182,7 +182,10 @@ std::string ShownName(const FileList& list, const std::string& name) {
 void TFComtrade::ChooseRecord(const FileDialogOptions& options, ListBox box, std::string& folder) {
   const auto chosen = ui_.OpenDialog(options);
   if (!chosen) return;
-  const std::string full = system_.ExpandFileName(*chosen);
+  TakeRecord(system_.ExpandFileName(*chosen), box, folder);
+}
+
+void TFComtrade::TakeRecord(const std::string& full, ListBox box, std::string& folder) {
   folder = FolderOf(full);
   if (!SetListFolder(box, folder)) return;  // the folder vanished after the dialog
   // A file the list does not show leaves it without a selection, and the
@@ -235,13 +238,13 @@ void TFComtrade::FileListBox2Click() {
 void TFComtrade::FileListBox1KeyPress(char& key) {
   if (key != kEnter) return;
   key = 0;
-  if (controls.ConvertANLButton) ConvertANLButtonClick();
+  if (controls.ConvertANLShown()) ConvertANLButtonClick();
 }
 
 void TFComtrade::FileListBox2KeyPress(char& key) {
   if (key != kEnter) return;
   key = 0;
-  if (controls.ConvertDISButton) ConvertDISButtonClick();
+  if (controls.ConvertDISShown()) ConvertDISButtonClick();
 }
 
 // ---- converting ----
@@ -271,16 +274,21 @@ void TFComtrade::ChooseOutput(std::string& out_path, void (TFComtrade::*convert)
   }
 }
 
+// While a folder is converted the convert buttons do nothing: the window's
+// conversions never run beside the batch's.
 void TFComtrade::ConvertANLButtonClick() {
+  if (controls.FolderConversionRunning) return;
   ChooseOutput(paths.OutPathANL, &TFComtrade::ConvertANL);
 }
 
 void TFComtrade::ConvertDISButtonClick() {
+  if (controls.FolderConversionRunning) return;
   ChooseOutput(paths.OutPathDIS, &TFComtrade::ConvertDIS);
 }
 
 // The combined conversion's state file is of no use once it is over.
 void TFComtrade::SovmestButtonClick() {
+  if (controls.FolderConversionRunning) return;
   ChooseOutput(paths.OutPathUNI, &TFComtrade::ConvertUNI);
   system_.ReleaseStateFile();
 }
