@@ -204,12 +204,12 @@ class TFComtrade {
   // and .txt files, each for its list), open «Преобразовать папку…» for one
   // folder, or nothing (the drop is refused).
   enum class DropKind { kRecords, kFolder, kRefused };
-  DropKind DropKindOf(const std::vector<std::string>& paths) const;
+  DropKind DropKindOf(const std::vector<std::string>& dropped) const;
   // Takes a drop: each record is chosen as «FLH файл» or «Дискр файл» would
   // choose it (its folder shown and remembered, the record highlighted and
   // checked). Returns the folder for «Преобразовать папку…» when one folder
   // was dropped; empty otherwise.
-  std::string Drop(const std::vector<std::string>& paths);
+  std::string Drop(const std::vector<std::string>& dropped);
 
   // «О программе»: the program's name, its version and where the
   // last-folders file lives (code page 1251, lines joined by "\n").
