@@ -1,19 +1,18 @@
 // «Преобразовать папку…» and drops on the main window as a user meets them,
-// offscreen: the dialog from the menu and from Ctrl+Shift+O, a run started
-// with Enter through its progress window to the summary and the COMTRADE pairs
-// it wrote, «Отмена» in the progress window, and records, folders and other
-// files dragged onto the window. The system's folder dialog and file manager
-// are stood in for.
+// offscreen: the dialog from the menu, Ctrl+Shift+O and a dropped folder, a
+// run started with Enter through its progress window to the summary and the
+// COMTRADE pairs it wrote, «Отмена» in the progress window, and records and
+// other files dragged onto the window. The system's folder dialog and file
+// manager are stood in for.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDialog>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
@@ -21,7 +20,6 @@
 
 #include "app/qt/comtrade_window.h"
 #include "app/texts.h"
-#include "comtrade/cp1251.h"
 #include "tests/qt/wait.h"
 #include "tests/support/fakes.h"
 #include "tools/records/examples.h"
@@ -30,50 +28,42 @@
 namespace velk::testing {
 namespace {
 
-// The visible window of that name, once it is open; null after 10 s.
+QWidget* Shown(const char* name) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == name && widget->isVisible()) return widget;
+  return nullptr;
+}
+
+// The window of that name once it is shown; null when it is not within 10 s.
 QWidget* OpenWindow(const char* name) {
-  QWidget* found = nullptr;
-  WaitFor([&] {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      if (widget->objectName() == name && widget->isVisible()) found = widget;
-    return found != nullptr;
-  });
-  return found;
+  WaitFor([name] { return Shown(name) != nullptr; });
+  return Shown(name);
 }
 
 bool Closed(const char* name) {
-  return WaitFor([name] {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      if (widget->objectName() == name && widget->isVisible()) return false;
-    return true;
-  });
+  return WaitFor([name] { return Shown(name) == nullptr; });
 }
 
 QPushButton* ButtonIn(QWidget* window, std::string_view caption) {
   for (QPushButton* button : window->findChildren<QPushButton*>())
     if (button->text() == FromCp1251(caption)) return button;
-  ADD_FAILURE() << "no button " << Cp1251ToUtf8(caption);
   return nullptr;
 }
 
-QString FieldText(QWidget* dialog, const char* name) {
-  return dialog->findChild<QLineEdit*>(name)->text();
+QLineEdit* Field(QWidget* dialog, const char* name) {
+  return dialog->findChild<QLineEdit*>(name);
 }
 
 void Type(QWidget* dialog, const char* name, const std::string& folder) {
-  auto* field = dialog->findChild<QLineEdit*>(name);
-  field->selectAll();
-  QTest::keyClicks(field, FromPath(folder));
+  Field(dialog, name)->selectAll();
+  QTest::keyClicks(Field(dialog, name), FromPath(folder));
 }
 
-// The names of the COMTRADE pairs in folder whose data file is there too.
+// The COMTRADE pairs of folder by their .cfg files, sorted.
 std::vector<std::string> CfgNames(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder))) {
-    std::filesystem::path dat = entry.path();
-    if (dat.extension() == ".cfg" && std::filesystem::exists(dat.replace_extension(".dat")))
-      names.push_back(PathText(entry.path().filename()));
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder)))
+    if (entry.path().extension() == ".cfg") names.push_back(PathText(entry.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -94,17 +84,10 @@ struct FolderView : ::testing::Test {
                                   },
                                   [this](const QString& folder) { opened_folders << folder; }});
     window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
-  QAction* FolderItem() const {
-    return window->MenuBar()->actions().value(0)->menu()->actions().value(0);
-  }
-  QWidget* OpenDialogByShortcut() const {
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+  QWidget* OpenDialogFromMenu() const {
+    window->MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
     return OpenWindow("FolderDialog");
   }
   bool ConvertButtonsEnabled() const {
@@ -113,39 +96,28 @@ struct FolderView : ::testing::Test {
       all = all && window->findChild<QPushButton*>(name)->isEnabled();
     return all;
   }
-  void ClickRow(ListBox box, const char* name) const {
-    QListWidget* list = window->List(box);
-    QTest::mouseClick(
-        list->viewport(), Qt::LeftButton, {},
-        list->visualItemRect(list->findItems(name, Qt::MatchExactly).value(0)).center());
-  }
-  // Starts the run in the open dialog with Enter; returns its summary text
-  // once the summary window shows it.
-  QString RunToSummary(QWidget* dialog) const {
-    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+  // The text of the summary window once it is shown.
+  static QString SummaryShown() {
     QWidget* summary = OpenWindow("FolderSummary");
-    return summary == nullptr ? QString() : summary->findChild<QPlainTextEdit*>()->toPlainText();
+    return summary == nullptr ? "" : summary->findChild<QPlainTextEdit*>()->toPlainText();
   }
-  void CloseSummary() const {
-    QTest::mouseClick(ButtonIn(OpenWindow("FolderSummary"), text::kCloseSummaryButton),
-                      Qt::LeftButton);
+  static void CloseSummary() {
+    QTest::mouseClick(ButtonIn(Shown("FolderSummary"), text::kCloseSummaryButton), Qt::LeftButton);
     EXPECT_TRUE(Closed("FolderSummary"));
   }
-  // Sends a drag of paths onto the first list and, when dropped, the drop;
-  // true when the window took the drag.
-  bool Drag(const std::vector<std::string>& paths, bool drop) const {
+  // Drags paths over the first list and drops them there when the window
+  // takes them; true when it took them.
+  bool Drag(const std::vector<std::string>& paths) const {
     QMimeData data;
     QList<QUrl> urls;
     for (const std::string& path : paths) urls << QUrl::fromLocalFile(FromPath(path));
     data.setUrls(urls);
     QWidget* over = window->List(ListBox::kFileListBox1)->viewport();
-    const QPoint at = over->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(over, &enter);
-    if (!enter.isAccepted() || !drop) return enter.isAccepted();
-    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(over, &dropped);
-    return true;
+    QDropEvent dropped({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QApplication::sendEvent(over, &dropped);
+    return enter.isAccepted();
   }
 
   FormFixture f;
@@ -155,69 +127,76 @@ struct FolderView : ::testing::Test {
   QStringList opened_folders;
 };
 
-TEST_F(FolderView, MenuAndShortcutOpenTheDialogWithTheLogicsFolders) {
-  const FolderChoices expected = f.form.FolderChoicesFor();
-  ASSERT_TRUE(FolderItem()->isEnabled());
-  FolderItem()->trigger();
-  QWidget* dialog = OpenWindow("FolderDialog");
+TEST_F(FolderView, MenuAndDropsOpenTheDialogOrChooseRecordsOrAreRefused) {
+  const std::string records = f.system.current_directory;
+  QWidget* dialog = OpenDialogFromMenu();
   ASSERT_NE(dialog, nullptr);
-  EXPECT_TRUE(static_cast<QDialog*>(dialog)->isModal());
   EXPECT_EQ(dialog->windowTitle(), "Преобразовать папку");
-  EXPECT_EQ(FieldText(dialog, "RecordsFolder"), FromPath(f.system.current_directory));
-  EXPECT_EQ(FieldText(dialog, "OutputFolder"), FromPath(expected.output_folder));
+  EXPECT_EQ(Field(dialog, "RecordsFolder")->text(), FromPath(records));
+  EXPECT_EQ(Field(dialog, "OutputFolder")->text(), FromPath(f.system.executable_folder));
   for (const QCheckBox* box : dialog->findChildren<QCheckBox*>()) EXPECT_FALSE(box->isChecked());
   QPushButton* start = ButtonIn(dialog, text::kStartButton);
   EXPECT_TRUE(start->isDefault());
-
-  // «…» opens the system's dialog at the field's folder and puts the folder
-  // chosen there into the field, ended as the logic's folders are; «Начать»
-  // waits for both folders.
+  // «…» opens the system's dialog at the field's folder, and the folder
+  // chosen there is ended as the logic's folders are; «Начать» waits for
+  // both folders.
   chosen_folder = f.dir / "chosen";
   QTest::mouseClick(ButtonIn(dialog, text::kBrowseButton), Qt::LeftButton);
-  EXPECT_EQ(browsed_from, FromPath(f.system.current_directory));
-  EXPECT_EQ(FieldText(dialog, "RecordsFolder"), FromPath(chosen_folder + "/"));
-  EXPECT_TRUE(start->isEnabled());
-  dialog->findChild<QLineEdit*>("OutputFolder")->clear();
+  EXPECT_EQ(browsed_from, FromPath(records));
+  EXPECT_EQ(Field(dialog, "RecordsFolder")->text(), FromPath(chosen_folder + "/"));
+  Field(dialog, "OutputFolder")->clear();
   EXPECT_FALSE(start->isEnabled());
   QTest::mouseClick(ButtonIn(dialog, text::kCancelButton), Qt::LeftButton);
   ASSERT_TRUE(Closed("FolderDialog"));
-  EXPECT_EQ(f.form.folder_conversion().Poll().state, FolderConversion::State::kIdle);
 
-  dialog = OpenDialogByShortcut();
+  // Records dropped from elsewhere are chosen, each in its list; a drag with
+  // any other file is refused; a dropped folder opens the dialog over it.
+  const TempDir elsewhere;
+  for (const auto& [name, bytes] : ExampleRecords())
+    if (name.starts_with("feeder")) WriteFile(elsewhere / name, bytes);
+  WriteFile(f.dir / "notes.doc", "notes");
+  EXPECT_FALSE(Drag({elsewhere / "feeder_type60.flh", f.dir / "notes.doc"}));
+  ASSERT_TRUE(Drag({elsewhere / "feeder_type60.flh", elsewhere / "feeder_type60.txt"}));
+  EXPECT_EQ(f.form.List(ListBox::kFileListBox2).folder, elsewhere.Folder());
+  EXPECT_EQ(window->List(ListBox::kFileListBox1)->currentItem()->text(), "feeder_type60.flh");
+  EXPECT_EQ(window->List(ListBox::kFileListBox2)->currentItem()->text(), "feeder_type60.txt");
+  EXPECT_TRUE(ConvertButtonsEnabled());  // both checked: «Совместить» too
+  ASSERT_TRUE(Drag({f.dir / "working"}));
+  dialog = OpenWindow("FolderDialog");
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(FieldText(dialog, "RecordsFolder"), FromPath(f.system.current_directory));
-  EXPECT_EQ(FieldText(dialog, "OutputFolder"), FromPath(expected.output_folder));
+  EXPECT_EQ(Field(dialog, "RecordsFolder")->text(), FromPath(records));
   QTest::keyClick(dialog, Qt::Key_Escape);
-  EXPECT_TRUE(Closed("FolderDialog"));
 }
 
-TEST_F(FolderView, EnterRunsTheFolderToItsSummaryAndThePairsWhileTheButtonsWait) {
-  ClickRow(ListBox::kFileListBox1, "feeder_type60.flh");
-  ClickRow(ListBox::kFileListBox2, "feeder_type60.txt");
+TEST_F(FolderView, ShortcutAndEnterRunTheFolderToItsSummaryAndPairsWhileTheButtonsWait) {
+  f.form.ListClick(ListBox::kFileListBox1, "feeder_type60.flh");
+  f.form.ListClick(ListBox::kFileListBox2, "feeder_type60.txt");
+  window->ShowState();
   ASSERT_TRUE(ConvertButtonsEnabled());
-  QWidget* dialog = OpenDialogByShortcut();
+  window->activateWindow();
+  QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+  QWidget* dialog = OpenWindow("FolderDialog");
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Field(dialog, "RecordsFolder")->text(), FromPath(f.system.current_directory));
   const std::string out = f.dir / "out/";
   Type(dialog, "OutputFolder", f.dir / "out");  // no separator at its end
 
   QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
   EXPECT_FALSE(ConvertButtonsEnabled());  // until the run is seen to end
-  QWidget* progress = OpenWindow("FolderProgress");
+  QWidget* progress = Shown("FolderProgress");
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(progress->windowTitle(), "Преобразование папки");
   EXPECT_FALSE(progress->isModal());
 
-  QWidget* summary = OpenWindow("FolderSummary");
-  ASSERT_NE(summary, nullptr);
+  const QString summary = SummaryShown();
+  EXPECT_EQ(summary, QString::fromStdString(f.form.folder_conversion().SummaryText()));
+  EXPECT_TRUE(summary.contains("damaged.flh"));
   EXPECT_TRUE(Closed("FolderProgress"));
-  EXPECT_EQ(summary->windowTitle(), "Итог преобразования папки");
-  const auto* text = summary->findChild<QPlainTextEdit*>();
-  EXPECT_TRUE(text->isReadOnly());
-  EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
-  EXPECT_EQ(text->toPlainText(), QString::fromStdString(f.form.folder_conversion().SummaryText()));
-  EXPECT_TRUE(text->toPlainText().contains("damaged.flh"));
-  EXPECT_EQ(f.form.folder_conversion().choices().output_folder, out);
   EXPECT_TRUE(ConvertButtonsEnabled());
+  QWidget* window_shown = Shown("FolderSummary");
+  EXPECT_EQ(window_shown->windowTitle(), "Итог преобразования папки");
+  const auto* text = window_shown->findChild<QPlainTextEdit*>();
+  EXPECT_TRUE(text->isReadOnly() && (text->textInteractionFlags() & Qt::TextSelectableByMouse));
   using Names = std::vector<std::string>;
   const Names feeder = {"feeder_type60.cfg", "feeder_type60ASCII.cfg"};
   EXPECT_EQ(CfgNames(out + "comtrade_anl"),
@@ -225,69 +204,35 @@ TEST_F(FolderView, EnterRunsTheFolderToItsSummaryAndThePairsWhileTheButtonsWait)
   EXPECT_EQ(CfgNames(out + "comtrade_dis"), feeder);
   EXPECT_EQ(CfgNames(out + "comtrade_uni"), feeder);
 
-  QTest::mouseClick(ButtonIn(summary, text::kCopyButton), Qt::LeftButton);
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), text->toPlainText());
-  QTest::mouseClick(ButtonIn(summary, text::kOpenOutputButton), Qt::LeftButton);
+  QTest::mouseClick(ButtonIn(window_shown, text::kCopyButton), Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), summary);
+  QTest::mouseClick(ButtonIn(window_shown, text::kOpenOutputButton), Qt::LeftButton);
   EXPECT_EQ(opened_folders, QStringList({FromPath(out)}));
   CloseSummary();
   EXPECT_EQ(f.form.folder_conversion().Poll().state, FolderConversion::State::kIdle);
 }
 
 TEST_F(FolderView, CancelInTheProgressWindowStopsTheRunAndTheNextRunConvertsTheRest) {
-  const TempDir records;
-  constexpr int kRecords = 300;
-  for (int i = 0; i < kRecords; ++i)
+  const TempDir records, out;
+  constexpr std::size_t kRecords = 300;
+  for (std::size_t i = 0; i < kRecords; ++i)
     WriteFile(records / ("r" + std::to_string(1000 + i) + ".flh"), FlhRecord().Ramp(40).Bytes());
-  const TempDir out;
   const auto start = [&] {
-    FolderItem()->trigger();
-    QWidget* dialog = OpenWindow("FolderDialog");
-    EXPECT_NE(dialog, nullptr);
+    QWidget* dialog = OpenDialogFromMenu();
     Type(dialog, "RecordsFolder", records.Folder());
     Type(dialog, "OutputFolder", out.Folder());
-    return dialog;
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
   };
 
-  QTest::keyClick(start()->focusWidget(), Qt::Key_Return);
-  QWidget* progress = OpenWindow("FolderProgress");
-  ASSERT_NE(progress, nullptr);
-  QTest::mouseClick(ButtonIn(progress, text::kCancelButton), Qt::LeftButton);
-  QWidget* summary = OpenWindow("FolderSummary");
-  ASSERT_NE(summary, nullptr);
-  EXPECT_TRUE(summary->findChild<QPlainTextEdit*>()->toPlainText().contains("Отменено"));
-  const std::size_t pairs = 2 * kRecords;  // BINARY and ASCII
-  EXPECT_LT(CfgNames(out / "comtrade_anl").size(), pairs);
+  start();
+  QTest::mouseClick(ButtonIn(Shown("FolderProgress"), text::kCancelButton), Qt::LeftButton);
+  EXPECT_TRUE(SummaryShown().contains("Отменено"));
+  EXPECT_LT(CfgNames(out / "comtrade_anl").size(), 2 * kRecords);  // BINARY and ASCII
   CloseSummary();
 
-  const QString second = RunToSummary(start());
-  EXPECT_FALSE(second.contains("Отменено")) << second.toStdString();
-  EXPECT_EQ(CfgNames(out / "comtrade_anl").size(), pairs);
-}
-
-TEST_F(FolderView, DroppedRecordsAreChosenAFolderOpensTheDialogAndOtherFilesAreRefused) {
-  const TempDir elsewhere;
-  for (const auto& [name, bytes] : ExampleRecords())
-    if (name.starts_with("feeder")) WriteFile(elsewhere / name, bytes);
-  WriteFile(elsewhere / "notes.doc", "notes");
-
-  EXPECT_FALSE(Drag({elsewhere / "notes.doc"}, false));
-  EXPECT_FALSE(Drag({elsewhere / "feeder_type60.flh", elsewhere / "notes.doc"}, false));
-
-  ASSERT_TRUE(Drag({elsewhere / "feeder_type60.flh", elsewhere / "feeder_type60.txt"}, true));
-  for (const ListBox box : {ListBox::kFileListBox1, ListBox::kFileListBox2}) {
-    const FileList& list = f.form.List(box);
-    EXPECT_EQ(list.folder, elsewhere.Folder());
-    EXPECT_EQ(window->List(box)->currentItem()->text(), FromPath(list.selected_name));
-  }
-  EXPECT_EQ(f.form.List(ListBox::kFileListBox1).selected_name, "feeder_type60.flh");
-  EXPECT_EQ(f.form.List(ListBox::kFileListBox2).selected_name, "feeder_type60.txt");
-  EXPECT_TRUE(ConvertButtonsEnabled());  // both records checked: «Совместить» too
-
-  ASSERT_TRUE(Drag({f.dir / "working"}, true));
-  QWidget* dialog = OpenWindow("FolderDialog");
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(FieldText(dialog, "RecordsFolder"), FromPath(f.dir / "working/"));
-  QTest::keyClick(dialog, Qt::Key_Escape);
+  start();
+  EXPECT_FALSE(SummaryShown().contains("Отменено"));
+  EXPECT_EQ(CfgNames(out / "comtrade_anl").size(), 2 * kRecords);
 }
 
 }  // namespace
