@@ -1,5 +1,7 @@
 #include "app/qt/comtrade_window.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -8,6 +10,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
@@ -222,6 +225,17 @@ void FillList(QListWidget* list, const std::vector<std::string>& names) {
   list->setUpdatesEnabled(true);
 }
 
+// The files a drag carries, as the file system names them; none when any of
+// them is no local file.
+std::vector<std::string> DroppedPaths(const QMimeData* data) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return {};
+    paths.push_back(ToPath(url.toLocalFile()));
+  }
+  return paths;
+}
+
 // Counts a handler as running while it is, also when it throws.
 class Running {
  public:
@@ -346,6 +360,8 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   });
   connect(refresh_timer_, &QTimer::timeout, this, [this] { RefreshLists(); });
 
+  folder_run_ = new FolderRun(form_, this, [this] { ShowState(); });
+  setAcceptDrops(true);
   close_button_->setFocus();
   ShowState();
 }
@@ -481,9 +497,9 @@ void ComtradeWindow::ShowState() {
   SetCaption(date_label_, c.DateLabel);
   SetCaption(tip_label_, c.TipLabel);
   SetCaption(date_label_dis_, c.DateLabelDIS);
-  convert_anl_button_->setEnabled(c.ConvertANLButton);
-  convert_dis_button_->setEnabled(c.ConvertDISButton);
-  sovmest_button_->setEnabled(c.SovmestButton);
+  convert_anl_button_->setEnabled(c.ConvertANLShown());
+  convert_dis_button_->setEnabled(c.ConvertDISShown());
+  sovmest_button_->setEnabled(c.SovmestShown());
   ShowList(ListBox::kFileListBox1);
   ShowList(ListBox::kFileListBox2);
   WatchFolders();
@@ -494,7 +510,7 @@ QMenuBar* ComtradeWindow::MakeMenuBar() {
   QMenu* file = bar->addMenu(FromCp1251(text::kFileMenu));
   QAction* folder = file->addAction(FromCp1251(text::kConvertFolderItem));
   folder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-  folder->setEnabled(false);  // a whole folder is not converted yet
+  connect(folder, &QAction::triggered, this, [this] { folder_run_->OpenDialog(""); });
   file->addSeparator();
   QAction* exit = file->addAction(FromCp1251(text::kExitItem));
   connect(exit, &QAction::triggered, this, [this] { Run(&TFComtrade::CloseButtonClick); });
@@ -555,6 +571,31 @@ void ComtradeWindow::ShowAbout() {
                   FromCp1251(form_.AboutText()), QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);  // a folder's name is shown as it is
   box.exec();
+}
+
+void ComtradeWindow::ConsiderDrag(QDragMoveEvent* event) {
+  if (form_.DropKindOf(DroppedPaths(event->mimeData())) == TFComtrade::DropKind::kRefused)
+    event->ignore();  // the cursor says no
+  else
+    event->acceptProposedAction();
+}
+
+void ComtradeWindow::dragEnterEvent(QDragEnterEvent* event) {
+  ConsiderDrag(event);
+}
+
+void ComtradeWindow::dragMoveEvent(QDragMoveEvent* event) {
+  ConsiderDrag(event);
+}
+
+// Dropped records are chosen as the record buttons choose them; a dropped
+// folder opens «Преобразовать папку» over it.
+void ComtradeWindow::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+  std::string folder;
+  Run([this, &paths, &folder] { folder = form_.Drop(paths); });
+  event->acceptProposedAction();
+  if (!folder.empty()) folder_run_->OpenDialog(folder);
 }
 
 void ComtradeWindow::RestoreAndRaise() {

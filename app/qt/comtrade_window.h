@@ -10,7 +10,9 @@
 // Above the layout's fixed client area stands the menu bar: the window is the
 // client area and the bar, and nothing in the client area moves. «Просмотр
 // записи» (F3, or a double click on a row) opens a viewer window of its own
-// each time the logic gives one.
+// each time the logic gives one. «Преобразовать папку…» (Ctrl+Shift+O) opens
+// the folder dialog of app/qt/folder_windows.h; records and folders dropped on
+// the window go to the logic, which says whether it takes them.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "app/comtrade_form.h"
+#include "app/qt/folder_windows.h"
 
 namespace velk {
 
@@ -51,11 +54,16 @@ class ComtradeWindow : public QWidget {
   // Has the logic read both lists' folders again and shows what changed; put
   // off while a handler runs (a dialog or message box is open).
   void RefreshLists();
+  // The way from the folder dialog to the summary.
+  FolderRun& Folders() { return *folder_run_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Runs a handler of the logic, then shows the state it left.
@@ -71,6 +79,8 @@ class ComtradeWindow : public QWidget {
   void OpenViewer(ListBox box);
   void PlaceViewer(QWidget* viewer) const;
   void ShowAbout();
+  // Accepts a drag the logic would take a drop of.
+  void ConsiderDrag(QDragMoveEvent* event);
 
   TFComtrade& form_;
   QWidget* client_;
@@ -90,6 +100,7 @@ class ComtradeWindow : public QWidget {
   std::vector<std::string> drawn1_, drawn2_;  // the names each list draws, in its rows
   QFileSystemWatcher* watcher_;
   QTimer* refresh_timer_;
+  FolderRun* folder_run_;
   int running_ = 0;       // handlers under way, nested ones included
   int pressed_row_ = -1;  // the highlighted row of the list when the mouse was pressed
   bool placed_ = false;

@@ -68,7 +68,7 @@ QStringList Described(const QMenuBar* bar) {
 TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   const QMenuBar* bar = window->MenuBar();
   EXPECT_EQ(Described(bar),
-            QStringList({"&Файл", "Преобразовать &папку… Ctrl+Shift+O off", "В&ыход ", "&Вид",
+            QStringList({"&Файл", "Преобразовать &папку… Ctrl+Shift+O", "В&ыход ", "&Вид",
                          "&Просмотр записи F3", "&Справка", "&О программе "}));
   ASSERT_GT(bar->height(), 0);
   EXPECT_EQ(window->ClientArea()->geometry(), QRect(0, bar->height(), 587, 494));

@@ -12,16 +12,27 @@
 // shown when «Совместить» is enabled), the viewer opened from the menu at its
 // opening size, the cursor put by a click somewhere inside the fault, and the
 // viewer window saved.
+//
+// window-screenshot --folder-progress OUT.png: «Преобразовать папку…» over a
+// folder of the current directory's records and a few hundred records of
+// feeder bays, started as «Начать» starts it; the progress window is saved
+// once a third of the run is done.
+//
+// window-screenshot --folder-summary OUT.png: the same run to its end, and
+// the summary window saved.
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -30,6 +41,7 @@
 #include "app/qt/qt_ui.h"
 #include "app/qt/viewer_window.h"
 #include "app/system_services.h"
+#include "tools/records/record_builder.h"
 
 namespace {
 
@@ -81,13 +93,66 @@ velk::ViewerWindow* OpenViewer(velk::ComtradeWindow& window) {
   return viewer;
 }
 
+// Writes `count` analog records of feeder bays into folder, each of its own
+// moment, so that a run over them lasts long enough to be seen.
+void WriteBayRecords(const QString& folder, int count) {
+  const auto bcd = [](int value) {
+    return static_cast<std::uint8_t>(value / 10 * 16 + value % 10);
+  };
+  for (int i = 0; i < count; ++i) {
+    velk::testing::FlhRecord record;
+    record.moment_bcd[4] = bcd(i / 60);
+    record.moment_bcd[5] = bcd(i % 60);
+    record.Name("ПС Северная");
+    QFile file(QDir(folder).filePath(QString("bay_%1.flh").arg(i + 1, 3, 10, QChar('0'))));
+    const std::string bytes = record.Ramp(480).Bytes();
+    if (file.open(QIODevice::WriteOnly))
+      file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  }
+}
+
+// The top-level window of that name once it is shown and ready() holds;
+// null after 30 s.
+QWidget* WaitForWindow(const char* name, const std::function<bool()>& ready) {
+  const QDeadlineTimer deadline(30000);
+  while (!deadline.hasExpired()) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->objectName() == name && widget->isVisible() && ready()) return widget;
+    QThread::msleep(10);
+  }
+  return nullptr;
+}
+
+// Opens «Преобразовать папку…» from the menu, names folder as the records
+// folder and starts the run as «Начать» does; the progress window, or the
+// summary window once the run ends, is returned when shown.
+QWidget* RunFolder(velk::ComtradeWindow& window, const velk::FolderConversion& run,
+                   const QString& folder, bool progress) {
+  window.MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
+  QWidget* dialog = WaitForWindow("FolderDialog", [] { return true; });
+  if (dialog == nullptr) return nullptr;
+  dialog->findChild<QLineEdit*>("RecordsFolder")->setText(folder);
+  static_cast<QDialog*>(dialog)->accept();
+  if (!progress) return WaitForWindow("FolderSummary", [] { return true; });
+  return WaitForWindow("FolderProgress", [&run] {
+    const velk::FolderConversion::Status status = run.Poll();
+    return status.total > 0 && status.done * 3 >= status.total &&
+           status.state == velk::FolderConversion::State::kRunning;
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool added = argc == 3 && std::string(argv[1]) == "--added-record";
-  const bool viewer = argc == 3 && std::string(argv[1]) == "--viewer";
-  if (argc != 2 && !added && !viewer) {
-    std::cerr << "usage: window-screenshot [--added-record | --viewer] OUT.png\n";
+  const std::string mode = argc == 3 ? argv[1] : "";
+  const bool added = mode == "--added-record";
+  const bool viewer = mode == "--viewer";
+  const bool folder_progress = mode == "--folder-progress";
+  const bool folder_summary = mode == "--folder-summary";
+  if (argc != 2 && !added && !viewer && !folder_progress && !folder_summary) {
+    std::cerr << "usage: window-screenshot [--added-record | --viewer | --folder-progress | "
+                 "--folder-summary] OUT.png\n";
     return 64;
   }
   const QString out = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[argc - 1]));
@@ -123,6 +188,19 @@ int main(int argc, char** argv) {
     }
   }
   QWidget* shown = &window;
+  if (folder_progress || folder_summary) {
+    const QString folder = records.filePath("records");
+    QDir().mkpath(folder);
+    for (const QString& name : QDir::current().entryList(QDir::Files))
+      QFile::copy(name, QDir(folder).filePath(name));
+    WriteBayRecords(folder, 400);
+    shown = RunFolder(window, form.folder_conversion(), folder, folder_progress);
+    if (shown == nullptr) {
+      std::cerr << "the folder's run showed no " << (folder_progress ? "progress" : "summary")
+                << " window\n";
+      return 1;
+    }
+  }
   if (viewer) {
     shown = OpenViewer(window);
     if (shown == nullptr) {
