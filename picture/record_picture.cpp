@@ -280,7 +280,8 @@ struct PictureBuilder {
   void AddStates(double time_ms, const StatusWords& status) {
     for (std::size_t c = 0; c < picture.signals_.size(); ++c) {
       const std::size_t word = c / 16;
-      const bool active = word < status.words.size() && (status.words[word] >> (c % 16) & 1u) != 0;
+      const bool active =
+          word < status.words.size() && ((unsigned{status.words[word]} >> (c % 16)) & 1u) != 0;
       std::vector<SignalStep>& steps = picture.signals_[c].steps;
       if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
     }

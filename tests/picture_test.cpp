@@ -157,7 +157,7 @@ DiscreteRecord BusyStates() {
 
 bool Bit(const std::string& data, std::size_t at, std::size_t channel) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data()) + at;
-  return (LittleU16(bytes + 2 * (channel / 16)) >> (channel % 16) & 1u) != 0;
+  return ((unsigned{LittleU16(bytes + 2 * (channel / 16))} >> (channel % 16)) & 1u) != 0;
 }
 
 TEST(PictureSteps, AreTheStatesTheConversionsWrite) {
