@@ -51,10 +51,10 @@ void TFComtrade::FolderConversionEnded() {
   controls.FolderConversionRunning = false;
 }
 
-TFComtrade::DropKind TFComtrade::DropKindOf(const std::vector<std::string>& paths) const {
-  if (paths.size() == 1 && IsFolder(paths[0])) return DropKind::kFolder;
-  if (paths.empty()) return DropKind::kRefused;
-  const bool records = std::all_of(paths.begin(), paths.end(), [](const std::string& path) {
+TFComtrade::DropKind TFComtrade::DropKindOf(const std::vector<std::string>& dropped) const {
+  if (dropped.size() == 1 && IsFolder(dropped[0])) return DropKind::kFolder;
+  if (dropped.empty()) return DropKind::kRefused;
+  const bool records = std::all_of(dropped.begin(), dropped.end(), [](const std::string& path) {
     return !IsFolder(path) && ListOfRecord(path).has_value();
   });
   return records ? DropKind::kRecords : DropKind::kRefused;
