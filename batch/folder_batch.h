@@ -79,13 +79,14 @@ struct FolderResult {
   bool stopped = false;    // proceed said no after the records were found: nothing ran
   std::string list_error;  // UTF-8: why the list of pairs could not be kept; every pair
                            // then failed with this message
+  // The caller cancelled while pairs were waiting: those are kNotStarted.
   bool cancelled = false;
   std::vector<FolderRecord> records;  // sorted by relative
   std::vector<FolderPair> pairs;      // analog, discrete, then combined
   std::vector<Ambiguity> ambiguous;
   std::array<std::size_t, 2> no_partner{};  // sound analog and discrete records alone
 
-  std::size_t Converted(Kind kind) const;
+  std::size_t Converted(Kind kind) const;  // pairs of that kind converted
   std::size_t Count(PairOutcome outcome) const;
   std::size_t Skipped() const;  // records their check rejected
 };

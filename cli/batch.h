@@ -1,4 +1,5 @@
-// velk-convert batch: every record of a folder into COMTRADE in one command.
+// velk-convert batch: every record of a folder into COMTRADE in one command,
+// the command line's face of the folder batch (batch/folder_batch.h).
 //
 //   velk-convert batch [--recursive] [--force] [--jobs N] [--report FILE.json] IN OUT
 //

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "batch/batch_engine.h"
+
 namespace velk {
 
 // Exit statuses. A single command: 0 converted, 1 the conversion failed, 2 a
@@ -19,7 +21,8 @@ inline constexpr int kExitAllConverted = kExitConverted;
 inline constexpr int kExitSomeFailed = kExitConversionFailed;
 inline constexpr int kExitNothingRead = kExitHeaderRejected;
 
-inline constexpr std::string_view kMomentsDiffer =
-    "Моменты пуска записей не совпадают (the records' start moments differ)";
+// What a single combined command and a batch pair both say of records that
+// start at different moments.
+using batch::kMomentsDiffer;
 
 }  // namespace velk

@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
 
+#include "batch/batch_engine.h"
+#include "batch/batch_plan.h"
+#include "batch/folder_batch.h"
 #include "cli/batch.h"
-#include "cli/batch_engine.h"
-#include "cli/batch_plan.h"
+#include "platform/platform.h"
 #include "tests/support/fakes.h"
 #include "tests/support/faulty_files.h"
 #include "tests/support/run_program.h"
@@ -456,6 +459,99 @@ TEST(BatchProgress, ShowsAProgressLineOnATerminalAlone) {
   const std::string shown = ReadFile(out / "shown");
   EXPECT_TRUE(Has(shown, "\r\x1b[K1/2 a.flh\r\x1b[K2/2 b.txt\r\x1b[K")) << shown;
   EXPECT_TRUE(Has(shown, "Ошибки (failed): 0"));
+}
+
+// ---- the folder batch as the window calls it ----
+
+// Three analog records, each with its discrete record: nine pairs.
+void WriteThreePairs(const TempDir& in) {
+  for (int i = 0; i < 3; ++i) {
+    const std::string n = std::to_string(i);
+    WriteFile(in / ("r" + n + ".flh"), Analog(static_cast<std::uint8_t>(0x10 + i)).Bytes());
+    WriteFile(in / ("r" + n + ".txt"), Discrete("13 02 1" + n + ":33:45"));
+  }
+}
+
+batch::FolderOptions Folders(const TempDir& in, const std::string& out, unsigned jobs) {
+  return {FullPath(in.Folder()), FullPath(out), false, false, jobs};
+}
+
+// Every progress report of a run, in the order they came.
+struct ProgressLog {
+  std::vector<batch::FolderProgress> reports;
+  void ExpectCountsUpTo(std::size_t total) const {
+    ASSERT_EQ(reports.size(), total);
+    for (std::size_t i = 0; i < total; ++i) {
+      EXPECT_EQ(reports[i].done, i + 1);
+      EXPECT_EQ(reports[i].total, total);
+    }
+  }
+};
+
+TEST(FolderBatch, ReportsEveryPairAndSaysWhatTheCommandSays) {
+  TempDir in, out, cli_out;
+  WriteThreePairs(in);
+  ProgressLog log;
+  batch::FolderHooks hooks;
+  hooks.progress = [&](const batch::FolderProgress& p) { log.reports.push_back(p); };
+  const batch::FolderResult result = batch::ConvertFolder(Folders(in, out.Folder(), 2), hooks);
+  EXPECT_FALSE(result.cancelled);
+  EXPECT_EQ(result.Converted(batch::Kind::kCombined), 3u);
+  log.ExpectCountsUpTo(9);
+  EXPECT_TRUE(std::any_of(log.reports.begin(), log.reports.end(),
+                          [](const auto& p) { return p.current == "r1.flh + r1.txt"; }));
+  EXPECT_EQ(Batch({in.Folder(), cli_out.Folder()}).out, batch::SummaryText(result));
+}
+
+// A run cancelled after its first pair leaves that pair whole and the others
+// claimed but not started; the next run converts them under the names the
+// first run gave them, into what one run that was never cancelled makes.
+TEST(FolderBatch, ACancelledRunIsFinishedByTheNextIntoTheSameFiles) {
+  TempDir in, whole, out;
+  WriteThreePairs(in);
+  ASSERT_EQ(
+      batch::ConvertFolder(Folders(in, whole.Folder(), 1)).Count(batch::PairOutcome::kConverted),
+      9u);
+  const auto reference = Tree(whole.Folder());
+
+  std::atomic<bool> cancel{false};
+  ProgressLog log;
+  batch::FolderHooks hooks;
+  hooks.cancel = &cancel;
+  hooks.progress = [&](const batch::FolderProgress& p) {
+    log.reports.push_back(p);
+    cancel = true;
+  };
+  const batch::FolderResult cut = batch::ConvertFolder(Folders(in, out.Folder(), 1), hooks);
+  EXPECT_TRUE(cut.cancelled);
+  EXPECT_EQ(cut.Count(batch::PairOutcome::kConverted), 1u);
+  EXPECT_EQ(cut.Count(batch::PairOutcome::kNotStarted), 8u);
+  ASSERT_EQ(log.reports.size(), 1u);
+  EXPECT_EQ(log.reports[0].total, 9u);
+  EXPECT_TRUE(batch::SummaryText(cut).ends_with(
+      "Ошибки (failed): 0\nОтменено, не начато (cancelled, not started): 8\n"))
+      << batch::SummaryText(cut);
+  const auto left = Tree(out.Folder());
+  EXPECT_EQ(left.size(), 4u + 1);
+  for (const auto& [name, bytes] : left)
+    if (name != "velk-batch.lst") {
+      EXPECT_EQ(bytes, reference.at(name)) << name;
+    }
+  const batch::PairList list = batch::ParsePairList(left.at("velk-batch.lst"));
+  EXPECT_EQ(list.size(), 9u);
+  EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const auto& e) { return e.second.done; }),
+            1);
+
+  log.reports.clear();
+  hooks.cancel = nullptr;
+  hooks.progress = [&](const batch::FolderProgress& p) { log.reports.push_back(p); };
+  const batch::FolderResult rest = batch::ConvertFolder(Folders(in, out.Folder(), 2), hooks);
+  EXPECT_FALSE(rest.cancelled);
+  EXPECT_EQ(rest.Count(batch::PairOutcome::kConverted), 8u);
+  EXPECT_EQ(rest.Count(batch::PairOutcome::kUpToDate), 1u);
+  log.ExpectCountsUpTo(8);
+  EXPECT_FALSE(Has(batch::SummaryText(rest), "Отменено"));
+  EXPECT_EQ(Tree(out.Folder()), reference);
 }
 
 // ---- exit statuses and the report ----

@@ -21,7 +21,7 @@ namespace velk::batch {
 // analog and the discrete records of that moment (indices into the lists given
 // to PairByStart). Every record in it has two or more candidates, or shares
 // its only candidate with another record.
-struct Ambiguity {
+struct CandidateGroup {
   // The moment for a person, "13.02 16:33:45"; a field the records do not all
   // name alike shows "??", as when a start pair names day and month alone.
   std::string start;
@@ -31,7 +31,7 @@ struct Ambiguity {
 
 struct Pairing {
   std::vector<std::pair<std::size_t, std::size_t>> pairs;  // (analog, discrete), by analog
-  std::vector<Ambiguity> ambiguous;                        // by start moment
+  std::vector<CandidateGroup> ambiguous;                   // by start moment
   // Records that agree with no record of the other kind.
   std::vector<std::size_t> analog_alone, discrete_alone;
 };

@@ -1,4 +1,4 @@
-#include "cli/batch_plan.h"
+#include "batch/batch_plan.h"
 
 #include <algorithm>
 #include <array>
@@ -110,7 +110,7 @@ class Groups {
 
 // "13.02 16:33:45" of the fields that all the group's records name alike,
 // "??" for the others.
-std::string GroupStart(const Ambiguity& group, const std::vector<StartMoment>& analog,
+std::string GroupStart(const CandidateGroup& group, const std::vector<StartMoment>& analog,
                        const std::vector<StartMoment>& discrete) {
   using Field = std::string StartMoment::*;
   const auto field_text = [&](Field field) {
@@ -160,7 +160,7 @@ Pairing PairByStart(const std::vector<StartMoment>& analog,
   }
 
   Pairing pairing;
-  std::map<std::size_t, Ambiguity> by_group;
+  std::map<std::size_t, CandidateGroup> by_group;
   for (std::size_t a = 0; a < analog.size(); ++a) {
     if (agrees[a])
       by_group[groups.Find(a)].analog.push_back(a);
@@ -183,11 +183,11 @@ Pairing PairByStart(const std::vector<StartMoment>& analog,
   }
   std::sort(pairing.pairs.begin(), pairing.pairs.end());
   // By the moment of each group's first analog record, as the calendar runs.
-  const auto key = [&](const Ambiguity& group) {
+  const auto key = [&](const CandidateGroup& group) {
     return std::pair(Ordered(NumbersOf(analog[group.analog[0]])), group.analog[0]);
   };
   std::sort(pairing.ambiguous.begin(), pairing.ambiguous.end(),
-            [&](const Ambiguity& x, const Ambiguity& y) { return key(x) < key(y); });
+            [&](const CandidateGroup& x, const CandidateGroup& y) { return key(x) < key(y); });
   return pairing;
 }
 

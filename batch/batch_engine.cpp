@@ -1,7 +1,7 @@
 // The batch's checks and conversion requests over the record engine, each
 // call with a reporter and a state file folder of its own, with the inputs of
 // one velk-convert command.
-#include "cli/batch_engine.h"
+#include "batch/batch_engine.h"
 
 #include <utility>
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "combined/requests.h"
@@ -35,6 +36,10 @@ struct ConversionResult {
   std::string rejected;
   std::vector<std::string> messages;  // the conversion's messages, code page 1251
 };
+
+// What a person reads of records that start at different moments.
+inline constexpr std::string_view kMomentsDiffer =
+    "Моменты пуска записей не совпадают (the records' start moments differ)";
 
 // Header checks of the record at path (an analog .flh, a discrete .txt record).
 RecordCheck CheckAnalog(const std::string& path);
