@@ -525,7 +525,10 @@ void MainWindow::FolderRunFinished() {
   OpenSummaryWindow(hwnd_, summary, output, [this] { form_.folder_conversion().Reset(); });
 }
 
+// A window under a dialog or a message box of its own takes no drop: the
+// handler that opened it has not finished.
 bool MainWindow::AcceptsDrop(const std::vector<std::string>& paths) const {
+  if (hwnd_ == nullptr || !IsWindowEnabled(hwnd_)) return false;
   return form_.DropKindOf(paths) != TFComtrade::DropKind::kRefused;
 }
 

@@ -78,7 +78,8 @@ class MainWindow {
   // run is under way its progress window comes to the front instead.
   void ConvertFolder(const std::string& records_folder = "");
   // Paths dragged onto the window: whether the window would take them (the
-  // cursor shows "no" when not), and taking them. A dropped folder opens the
+  // cursor shows "no" when not; never while a dialog or box of the window is
+  // open), and taking them. A dropped folder opens the
   // dialog once the drop is over, so that Explorer is not held meanwhile.
   bool AcceptsDrop(const std::vector<std::string>& paths) const;
   void TakeDrop(const std::vector<std::string>& paths);
