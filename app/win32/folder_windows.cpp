@@ -18,8 +18,8 @@ namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT kPollMilliseconds = 50;
-// The dialog font of Windows (Tahoma, Segoe UI or Microsoft Sans Serif as the
-// system maps it), which has Cyrillic letters on every Windows.
+// The dialog font of Windows (Tahoma, as the system maps the name), which has
+// Cyrillic letters whatever the system's language.
 constexpr wchar_t kDialogFont[] = L"MS Shell Dlg 2";
 constexpr WORD kDialogPoints = 9;
 
@@ -41,8 +41,8 @@ constexpr ControlClass kProgress{0, PROGRESS_CLASSW};
 // per inch.
 class DialogTemplate {
  public:
-  DialogTemplate(std::string_view title, short width, short height, DWORD style) {
-    Long(style | DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  DialogTemplate(std::string_view title, short width, short height) {
+    Long(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     Long(0);
     Word(0);  // the number of controls, counted by Add
     for (const short value : {short{0}, short{0}, width, height}) Word(static_cast<WORD>(value));
@@ -164,8 +164,9 @@ void ShowCanStart(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDOK), ChoicesOf(dialog).CanStart());
 }
 
+// «…»: the folder dialog opens at the field's folder.
 void Browse(HWND dialog, int field) {
-  const auto chosen = PickFolder(dialog, FieldText(dialog, field));
+  const auto chosen = PickFolder(dialog, WideFromUtf8(FolderOfField(FieldText(dialog, field))));
   if (chosen) SetDlgItemTextW(dialog, field, chosen->c_str());
 }
 
@@ -370,7 +371,7 @@ HINSTANCE InstanceOf(HWND window) {
 }  // namespace
 
 std::optional<FolderChoices> AskFolderChoices(HWND owner, const FolderChoices& initial) {
-  DialogTemplate dialog(text::kFolderDialogTitle, 300, 100, 0);
+  DialogTemplate dialog(text::kFolderDialogTitle, 300, 100);
   dialog.Add(kStatic, text::kRecordsFolderLabel, -1, {7, 9, 64, 8}, SS_NOPREFIX);
   dialog.Add(kEdit, "", kRecordsFolderField, {74, 7, 198, 14}, ES_AUTOHSCROLL | kTabStop,
              WS_EX_CLIENTEDGE);
@@ -398,7 +399,7 @@ HWND OpenProgressWindow(HWND owner, FolderConversion& run, std::function<void()>
   controls.dwICC = ICC_PROGRESS_CLASS;
   InitCommonControlsEx(&controls);
 
-  DialogTemplate window(text::kProgressTitle, 250, 58, 0);
+  DialogTemplate window(text::kProgressTitle, 250, 58);
   window.Add(kProgress, "", kProgressBar, {7, 7, 236, 11}, PBS_SMOOTH);
   window.Add(kStatic, "", kProgressLine, {7, 23, 236, 9}, SS_NOPREFIX | SS_ENDELLIPSIS);
   window.Add(kButton, text::kCancelButton, IDCANCEL, {191, 37, 52, 14}, kPushButton);
@@ -416,7 +417,7 @@ HWND OpenProgressWindow(HWND owner, FolderConversion& run, std::function<void()>
 
 HWND OpenSummaryWindow(HWND owner, std::string_view summary, const std::string& output_folder,
                        std::function<void()> closed) {
-  DialogTemplate window(text::kSummaryTitle, 360, 230, 0);
+  DialogTemplate window(text::kSummaryTitle, 360, 230);
   window.Add(kEdit, "", kSummaryField, {7, 7, 346, 196},
              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | kTabStop, WS_EX_CLIENTEDGE);
   window.Add(kButton, text::kOpenOutputButton, kOpenOutputButton, {7, 209, 100, 14}, kPushButton);
