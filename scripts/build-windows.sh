@@ -78,6 +78,8 @@ cmtrd.ddt с последними выбранными папками.
 comtrade_uni папки вывода и совмещает аналоговую и дискретную записи одного
 момента пуска. Повторный запуск преобразует только новые и изменённые записи;
 чужие файлы не перезаписываются. --recursive берёт и вложенные папки.
+То же из окна: «Файл → Преобразовать папку…» (Ctrl+Shift+O) или перетащите папку
+на окно. Перетащенные на окно записи .flh и .txt выбираются в своих списках.
 
 Просмотр записи: двойной щелчок по строке списка или F3 открывает окно с
 осциллограммами выбранной записи (обеих записей, когда доступно «Совместить»):
@@ -113,6 +115,8 @@ converts every .flh and .txt record of the folder into comtrade_anl, comtrade_di
 and comtrade_uni of the output folder, and combines an analog and a discrete record
 of the same start moment. Running it again converts only new and changed records;
 files it did not write are never overwritten. --recursive takes subfolders too.
+The same from the window: «Файл → Преобразовать папку…» (Ctrl+Shift+O), or drag a
+folder onto the window. Records (.flh, .txt) dragged onto the window are chosen in their lists.
 
 Seeing a record: a double click on a list row, or F3, opens a window with the
 waveforms of the chosen record (of both records when «Совместить» is enabled):

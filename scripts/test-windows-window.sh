@@ -7,6 +7,10 @@
 # starts the program a second
 # time: that start must end at once with status 0 without touching cmtrd.ddt,
 # and the first window must be restored and in front, still the only one.
+# Last it converts a folder of the sample records and a few hundred more
+# from the window (Ctrl+Shift+O, Enter) and saves the progress window mid-run
+# as docs/folder-progress-windows.png and the summary as
+# docs/folder-summary-windows.png.
 #
 #   scripts/test-windows-window.sh [BUILD_DIR]     (default build-windows)
 #
@@ -64,7 +68,7 @@ for run in "96 ru_RU.UTF-8" "120 C.UTF-8"; do
   read -r dpi language <<< "$run"
   set_dpi "$dpi"
   echo "window checks at $dpi pixels per inch, $language:"
-  LANG=$language LC_ALL=$language timeout 120 wine "$checks" ||
+  LANG=$language LC_ALL=$language timeout 300 wine "$checks" ||
     fail "the window checks failed at $dpi pixels per inch"
 done
 
@@ -157,4 +161,47 @@ for pid in "$first_pid" "$second_pid"; do
   wait "$pid" || fail "a start of the two ended with a status other than 0"
 done
 first_pid=""
+
+# «Преобразовать папку…» from the keyboard over the sample records and 300
+# pairs of our own making; the program's folder takes the output folders.
+# Each of the 300 pairs is combined (the samples, all of one moment, are not).
+geometry() {
+  xdotool getwindowgeometry --shell "$1" |
+    awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w "x" h "+" x "+" y}'
+}
+records=$work/folder-records
+mkdir -p "$records"
+cp examples/* "$records/"
+timeout 60 wine "$checks" records "$(winepath -w "$records")" 300
+printf '%s\r\n%s\r\n' "$(winepath -w "$records/")" "$(winepath -w "$records/")" > "$work/app/cmtrd.ddt"
+(cd "$work/app" && exec wine velk-comtrade.exe) &
+first_pid=$!
+window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -n 1) ||
+  fail "no window titled «$title»"
+sleep 1
+xdotool mousemove --window "$window" 300 10 click 1
+sleep 0.3
+xdotool key ctrl+shift+o
+timeout 30 xdotool search --sync --name "^Преобразовать папку\$" > /dev/null ||
+  fail "Ctrl+Shift+O opened no dialog"
+sleep 0.5
+xdotool key Return
+progress=$(timeout 30 xdotool search --sync --name "^Преобразование папки\$" | head -n 1) ||
+  fail "Enter started no run"
+sleep 1
+/usr/bin/import -window root -crop "$(geometry "$progress")" +repage docs/folder-progress-windows.png
+echo "docs/folder-progress-windows.png"
+summary=$(timeout 300 xdotool search --sync --name "^Итог преобразования папки\$" | head -n 1) ||
+  fail "the run showed no summary"
+sleep 0.5
+/usr/bin/import -window root -crop "$(geometry "$summary")" +repage docs/folder-summary-windows.png
+echo "docs/folder-summary-windows.png"
+combined=$(find "$work/app/comtrade_uni" -name '*ASCII.cfg' | wc -l)
+echo "the folder run made $combined combined pairs"
+[ "$combined" -ge 300 ] || fail "the folder run made $combined combined pairs, not 300"
+timeout 30 wine "$checks" close > /dev/null
+status=0
+wait "$first_pid" || status=$?
+first_pid=""
+[ "$status" -eq 0 ] || fail "the window program ended with status $status"
 echo "test-windows-window: passed"

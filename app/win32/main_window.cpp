@@ -4,7 +4,11 @@
 #include <exception>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <utility>
 
+#include "app/win32/drop_target.h"
+#include "app/win32/folder_windows.h"
 #include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
@@ -66,9 +70,7 @@ Box WorkAreaAround(POINT point) {
 // «Файл», «Вид» and «Справка», each item with the shortcut that reaches it.
 HMENU MakeMenuBar() {
   HMENU file = CreatePopupMenu();
-  // The window converts no whole folder yet: the item is shown, greyed.
-  AddMenuItem(file, MF_STRING | MF_GRAYED, kConvertFolderCommand, text::kConvertFolderItem,
-              L"Ctrl+Shift+O");
+  AddMenuItem(file, MF_STRING, kConvertFolderCommand, text::kConvertFolderItem, L"Ctrl+Shift+O");
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(file, MF_STRING, kExitCommand, text::kExitItem);
   HMENU view = CreatePopupMenu();
@@ -224,6 +226,9 @@ bool MainWindow::Create(HINSTANCE instance) {
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
   if (allow != nullptr && restore_message_ != 0) allow(hwnd_, restore_message_, kAllow, nullptr);
   focus_ = Control(kCloseButton);
+  AcceptDrops(
+      hwnd_, [this](const DroppedPaths& paths) { return AcceptsDrop(paths); },
+      [this](const DroppedPaths& paths) { TakeDrop(paths); });
   return true;
 }
 
@@ -364,9 +369,9 @@ void MainWindow::ShowState() {
   ShowCaption(kDateLabel, c.DateLabel);
   ShowCaption(kTipLabel, c.TipLabel);
   ShowCaption(kDateLabelDIS, c.DateLabelDIS);
-  EnableWindow(Control(kConvertANLButton), c.ConvertANLButton);
-  EnableWindow(Control(kConvertDISButton), c.ConvertDISButton);
-  EnableWindow(Control(kSovmestButton), c.SovmestButton);
+  EnableWindow(Control(kConvertANLButton), c.ConvertANLShown());
+  EnableWindow(Control(kConvertDISButton), c.ConvertDISShown());
+  EnableWindow(Control(kSovmestButton), c.SovmestShown());
   for (ListView& list : lists_) {
     ShowList(list);
     Watch(list);
@@ -467,6 +472,7 @@ bool MainWindow::RunMenuCommand(int id) {
       ShowAbout();
       return true;
     case kConvertFolderCommand:
+      ConvertFolder();
       return true;
     default:
       return false;
@@ -488,6 +494,50 @@ void MainWindow::ShowAbout() {
   Run([&] { about = form_.AboutText(); });
   MessageBoxW(hwnd_, WideFromCp1251(about).c_str(), WideFromCp1251(text::kAboutTitle).c_str(),
               MB_OK | MB_ICONINFORMATION);
+}
+
+void MainWindow::ConvertFolder(const std::string& records_folder) {
+  if (HWND progress = ProgressWindow()) {
+    SetForegroundWindow(progress);
+    return;
+  }
+  FolderChoices initial;
+  Run([&] { initial = form_.FolderChoicesFor(records_folder); });
+  const std::optional<FolderChoices> choices = AskFolderChoices(hwnd_, initial);
+  if (!choices) return;
+  // The summary of the run before has been seen once a new run starts.
+  if (HWND summary = SummaryWindow()) DestroyWindow(summary);
+  bool started = false;
+  Run([&] { started = form_.StartFolderConversion(*choices); });
+  if (started)
+    OpenProgressWindow(hwnd_, form_.folder_conversion(), [this] { FolderRunFinished(); });
+}
+
+// The run is over: the convert buttons come back, and the summary shows
+// until the user closes it.
+void MainWindow::FolderRunFinished() {
+  std::string summary;
+  Run([&] {
+    form_.FolderConversionEnded();
+    summary = form_.folder_conversion().SummaryText();
+  });
+  const std::string& output = form_.folder_conversion().choices().output_folder;
+  OpenSummaryWindow(hwnd_, summary, output, [this] { form_.folder_conversion().Reset(); });
+}
+
+// A window under a dialog or a message box of its own takes no drop: the
+// handler that opened it has not finished.
+bool MainWindow::AcceptsDrop(const std::vector<std::string>& paths) const {
+  if (hwnd_ == nullptr || !IsWindowEnabled(hwnd_)) return false;
+  return form_.DropKindOf(paths) != TFComtrade::DropKind::kRefused;
+}
+
+void MainWindow::TakeDrop(const std::vector<std::string>& paths) {
+  std::string folder;
+  Run([&] { folder = form_.Drop(paths); });
+  if (folder.empty() || hwnd_ == nullptr) return;
+  dropped_folder_ = folder;
+  PostMessageW(hwnd_, kDroppedFolderMessage, 0, 0);
 }
 
 void MainWindow::FolderChanged(std::size_t which) {
@@ -530,6 +580,7 @@ int MainWindow::RunMessageLoop() {
 // The menu's shortcuts, then Tab and Enter as in a dialog, for the window and
 // its controls; a viewer window takes its own keys.
 void MainWindow::Dispatch(MSG& message) {
+  if (TakeFolderWindowMessage(message)) return;
   const bool ours = hwnd_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd));
   if (ours && TranslateAcceleratorW(hwnd_, accelerators_, &message)) return;
   if (ours && IsDialogMessageW(hwnd_, &message)) return;
@@ -575,6 +626,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     return 0;
   }
   switch (message) {
+    case kDroppedFolderMessage:
+      ConvertFolder(std::exchange(dropped_folder_, {}));
+      return 0;
     case WM_COMMAND:
       // A menu item or its shortcut.
       if (lparam == 0 && RunMenuCommand(LOWORD(wparam))) return 0;
@@ -633,6 +687,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       DestroyWindow(hwnd_);
       return 0;
     case WM_DESTROY:
+      StopDrops(hwnd_);
       CloseViewerWindows();
       PostQuitMessage(0);
       return 0;

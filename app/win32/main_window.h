@@ -7,7 +7,8 @@
 // shortcut and menu command to the matching handler of the logic object, and
 // afterwards draws the logic's captions, enabled flags and file lists. It reads the lists' folders
 // again when the window becomes active and when Windows reports a change in a shown folder. It
-// decides nothing itself.
+// takes files and folders dragged onto it, and converts whole folders with the windows of
+// folder_windows.h. It decides nothing itself.
 #pragma once
 
 #include <windows.h>
@@ -34,6 +35,8 @@ enum MenuCommand : int {
   kViewerCommand,
   kAboutCommand,
 };
+// Posted by a drop of a folder: opens «Преобразовать папку» over it.
+inline constexpr UINT kDroppedFolderMessage = WM_APP + 1;
 
 class MainWindow {
  public:
@@ -69,6 +72,18 @@ class MainWindow {
   // Runs what is waiting, without blocking: for checks that drive the window.
   void PumpPending();
 
+  // «Преобразовать папку…» (the menu and Ctrl+Shift+O): the dialog with the
+  // logic's choices for records_folder (the analog list's when empty) and,
+  // once the user pressed «Начать», the run with its progress window. While a
+  // run is under way its progress window comes to the front instead.
+  void ConvertFolder(const std::string& records_folder = "");
+  // Paths dragged onto the window: whether the window would take them (the
+  // cursor shows "no" when not; never while a dialog or box of the window is
+  // open), and taking them. A dropped folder opens the
+  // dialog once the drop is over, so that Explorer is not held meanwhile.
+  bool AcceptsDrop(const std::vector<std::string>& paths) const;
+  void TakeDrop(const std::vector<std::string>& paths);
+
  private:
   struct ListView {
     int id;
@@ -97,6 +112,7 @@ class MainWindow {
   void Enter();
   bool RunMenuCommand(int id);
   void OpenViewer(ListBox box);
+  void FolderRunFinished();
   void ShowAbout();
   void ShowCaption(int id, std::string_view caption);
   void ShowList(ListView& list);
@@ -114,7 +130,8 @@ class MainWindow {
   std::array<std::wstring, kControls.size()> captions_{};
   std::array<ListView, 2> lists_{{{kFileListBox1, ListBox::kFileListBox1, {}, {}},
                                   {kFileListBox2, ListBox::kFileListBox2, {}, {}}}};
-  HWND focus_ = nullptr;  // the control that had the focus when the window was left
+  HWND focus_ = nullptr;        // the control that had the focus when the window was left
+  std::string dropped_folder_;  // for the dialog that a dropped folder opens
 };
 
 // Shows an error that escaped the logic: its text in an error box.

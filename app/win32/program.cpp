@@ -1,6 +1,7 @@
 #include "app/win32/program.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <exception>
 #include <vector>
@@ -51,7 +52,23 @@ void AskRunningWindowToFront() {
   if (message != 0) PostMessageW(HWND_BROADCAST, message, 0, 0);
 }
 
+// OLE for files dragged from Explorer and for the folder dialog of
+// «Преобразовать папку».
+class OleSession {
+ public:
+  OleSession() : ready_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ready_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool ready_;
+};
+
 void RunWindow(HINSTANCE instance, int show) {
+  const OleSession ole;
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_STANDARD_CLASSES;
