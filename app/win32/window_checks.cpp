@@ -223,17 +223,35 @@ void CheckGeometry(HWND hwnd, int dpi) {
   }
 }
 
-void CheckWindow(const std::string& folder) {
-  LocalSystem system(folder);
+// The program's window over folder as the program opens it: its last
+// folders restored, created, its state drawn and shown.
+struct ShownWindow {
+  explicit ShownWindow(const std::string& folder) : system(folder), form(ui, system), window(form) {
+    ui.Attach(&window);
+    form.RestoreLastFolders();
+    CHECK(window.Create(GetModuleHandleW(nullptr)));
+    form.FormCreate();
+    window.ShowState();
+    ShowWindow(window.hwnd(), SW_SHOW);
+  }
+  LocalSystem system;
   Win32Ui ui;
-  TFComtrade form(ui, system);
-  MainWindow window(form);
-  ui.Attach(&window);
-  form.RestoreLastFolders();
-  CHECK(window.Create(GetModuleHandleW(nullptr)));
-  form.FormCreate();
-  window.ShowState();
-  ShowWindow(window.hwnd(), SW_SHOW);
+  TFComtrade form;
+  MainWindow window;
+};
+
+// Drops what a window before left waiting, such as its quit, which would end
+// the next message box at once.
+void DropWaitingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+void CheckWindow(const std::string& folder) {
+  ShownWindow shown(folder);
+  TFComtrade& form = shown.form;
+  MainWindow& window = shown.window;
   SetFocus(window.Control(kCloseButton));
   Pump(window, 100);
   const HWND hwnd = window.hwnd();
@@ -395,9 +413,7 @@ void CheckWindow(const std::string& folder) {
   SetFocus(window.Control(kCloseButton));
   PostMessageW(window.Control(kCloseButton), WM_KEYDOWN, VK_RETURN, 0);
   CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
-  MSG quit;
-  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  DropWaitingMessages();
 }
 
 // ---- the menu bar and the record viewer ----
@@ -547,20 +563,10 @@ void DoubleClickRow(HWND list, int row) {
 // A record damaged since opens none and its label says so. «О программе»
 // shows the program's text, «Выход» closes the window and its viewers.
 void CheckViewer(const std::string& folder) {
-  // The quit that the window before left would end the message box at once.
-  MSG quit;
-  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  LocalSystem system(folder);
-  Win32Ui ui;
-  TFComtrade form(ui, system);
-  MainWindow window(form);
-  ui.Attach(&window);
-  form.RestoreLastFolders();
-  CHECK(window.Create(GetModuleHandleW(nullptr)));
-  form.FormCreate();
-  window.ShowState();
-  ShowWindow(window.hwnd(), SW_SHOW);
+  DropWaitingMessages();
+  ShownWindow shown(folder);
+  TFComtrade& form = shown.form;
+  MainWindow& window = shown.window;
   const HWND hwnd = window.hwnd();
   CheckMenuBar(window);
 
@@ -949,9 +955,7 @@ void CheckDrops(MainWindow& window, TFComtrade& form, const std::string& records
 // moment chosen, so that every convert button is enabled; a record of
 // another moment and a damaged one beside them.
 void CheckFolderConversion() {
-  MSG quit;
-  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  DropWaitingMessages();
   const std::string records = FolderAt("папка записей");
   const std::string program = FolderAt("программа");
   testing::FlhRecord one, other;
@@ -963,16 +967,9 @@ void CheckFolderConversion() {
   Write(records + "повреждена.flh", "damaged");
   SetCurrentDirectoryW(WideFromUtf8(records).c_str());
 
-  LocalSystem system(program);
-  Win32Ui ui;
-  TFComtrade form(ui, system);
-  MainWindow window(form);
-  ui.Attach(&window);
-  form.RestoreLastFolders();
-  CHECK(window.Create(GetModuleHandleW(nullptr)));
-  form.FormCreate();
-  window.ShowState();
-  ShowWindow(window.hwnd(), SW_SHOW);
+  ShownWindow shown(program);
+  TFComtrade& form = shown.form;
+  MainWindow& window = shown.window;
   form.ListClick(ListBox::kFileListBox1, "запись 1.flh");
   form.ListClick(ListBox::kFileListBox2, "запись 1.txt");
   window.ShowState();
