@@ -621,8 +621,7 @@ void CheckViewer(const std::string& folder) {
   SendMessageW(hwnd, WM_COMMAND, kExitCommand, 0);
   CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
   CHECK(ViewerWindows().empty());
-  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  DropWaitingMessages();
 }
 
 // A machine whose paths cannot be expanded: the error escapes the handler.
@@ -982,8 +981,7 @@ void CheckFolderConversion() {
 
   SendMessageW(window.hwnd(), WM_COMMAND, kExitCommand, 0);
   CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
-  while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
-  }
+  DropWaitingMessages();
   SetCurrentDirectoryW(L"C:\\");
   std::error_code ignored;
   for (const char* name : {"папка записей", "программа", "вывод", "много записей", "вывод отмены"})
