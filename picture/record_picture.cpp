@@ -157,11 +157,11 @@ SampleWords BlockMinMax(const unsigned char* bytes, std::int64_t count) {
 
 struct PictureBuilder {
   RecordPicture& picture;
+  InFile flh;  // the analog record, open from its channels to its last sample
 
   // The analog record's channels from its header and channel lines. Returns
   // its samples, or nothing when it cannot be read.
   std::optional<std::int64_t> ReadChannels(const AnalogHeader& header) {
-    InFile flh;
     std::array<std::uint8_t, kCalibrationSize> block{};
     if (!flh.Open(picture.records_.analog) || !flh.Seek(0) ||
         !flh.ReadExact(block.data(), block.size()))
@@ -177,17 +177,16 @@ struct PictureBuilder {
     return SampleCountOf(picture.record_size_);
   }
 
-  // The first `samples` samples into the summary.
+  // The first `samples` samples into the summary, from the record ReadChannels
+  // opened: a record cut meanwhile is damaged.
   bool SumSamples(std::int64_t samples) {
-    InFile flh;
-    if (!flh.Open(picture.records_.analog) || flh.Size() != picture.record_size_) return false;
-    if (!SumSamples(flh, samples)) return false;
+    if (flh.Size() != picture.record_size_ || !Summarize(samples)) return false;
     picture.duration_ms_ =
         static_cast<double>(std::max<std::int64_t>(0, samples - 1)) * kSampleStepMs;
     return true;
   }
 
-  bool SumSamples(InFile& flh, std::int64_t samples) {
+  bool Summarize(std::int64_t samples) {
     const int channels = static_cast<int>(picture.channels_.size());
     picture.summary_ = SampleSummary(channels);
     picture.summary_.Reserve(samples);
@@ -292,7 +291,7 @@ PictureOpening RecordPicture::Open(const PictureRecords& records) {
   PictureOpening opening;
   std::unique_ptr<RecordPicture> picture(new RecordPicture);
   picture->records_ = records;
-  PictureBuilder builder{*picture};
+  PictureBuilder builder{*picture, {}};
 
   std::optional<AnalogHeader> header;
   if (!records.analog.empty()) {
