@@ -604,16 +604,10 @@ void MainWindow::PumpPending() {
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* window =
-        static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  }
-  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* window = ObjectOfWindow<MainWindow>(hwnd, message, lparam);
   if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCCREATE) window->hwnd_ = hwnd;
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     window->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }

@@ -230,16 +230,10 @@ ViewerWindow* ViewerWindow::From(HWND hwnd) {
 }
 
 LRESULT CALLBACK ViewerWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* window =
-        static_cast<ViewerWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    window->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-  }
-  auto* window = reinterpret_cast<ViewerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* window = ObjectOfWindow<ViewerWindow>(hwnd, message, lparam);
   if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  if (message == WM_NCCREATE) window->hwnd_ = hwnd;
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     window->hwnd_ = nullptr;
     if (window->owned_by_window_) delete window;
     return DefWindowProcW(hwnd, message, wparam, lparam);

@@ -43,4 +43,18 @@ void AddMenuItem(HMENU menu, UINT flags, UINT_PTR id, std::string_view caption,
 // system's language; otherwise MessageBoxW.
 int RussianMessageBox(HWND owner, const wchar_t* text, const wchar_t* title, UINT type);
 
+// The object behind one of our windows: CreateWindowExW's last argument, kept
+// in the window's user data from WM_NCCREATE until WM_NCDESTROY; nullptr
+// before and after.
+template <typename Window>
+Window* ObjectOfWindow(HWND hwnd, UINT message, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  return window;
+}
+
 }  // namespace velk::win32
