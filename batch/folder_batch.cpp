@@ -24,8 +24,12 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kCannotCreate = "Не удается создать папку (cannot create the folder): ";
+// Without its list of pairs a run could not tell its own files from others' the
+// next time, nor finish a pair it was stopped in: it converts nothing.
 constexpr std::string_view kListNotWritten =
-    "Ошибка записи файла (cannot write the list of pairs): ";
+    "Ничего не преобразовано: в папку вывода не записать список пар velk-batch.lst "
+    "(nothing converted: the list of pairs velk-batch.lst cannot be written into the "
+    "output folder): ";
 
 std::size_t IndexOf(Kind kind) {
   return static_cast<std::size_t>(kind);
@@ -101,7 +105,6 @@ class FolderRun {
   void Convert();
   void ConvertOne(Job& job);
   void Finish(const Job& job);
-  void FailEvery(const std::string& message);
   bool Cancelled() const { return hooks_.cancel != nullptr && hooks_.cancel->load(); }
   fs::path FolderOf(Kind kind) const { return out_folder_ / PathOf(kFolders[IndexOf(kind)]); }
   fs::path ListPath() const { return out_folder_ / PathOf(kPairListName); }
@@ -215,22 +218,11 @@ void FolderRun::Plan() {
   result_.no_partner = {pairing.analog_alone.size(), pairing.discrete_alone.size()};
 }
 
-// Makes the output folders, reads the list of earlier runs and names every
-// pair; tells which pairs are up to date and claims the others in the list.
-// False when the list cannot be kept.
+// Reads the list of earlier runs and names every pair; tells which pairs are
+// up to date and claims the others in the list, then makes the output folders.
+// False, with nothing written, when the list cannot be kept.
 bool FolderRun::Prepare() {
-  for (std::size_t k = 0; k < kFolders.size(); ++k) {
-    const bool used = std::any_of(jobs_.begin(), jobs_.end(),
-                                  [&](const Job& job) { return IndexOf(job.pair.kind) == k; });
-    std::error_code error;
-    const fs::path folder = FolderOf(static_cast<Kind>(k));
-    if (used && !fs::create_directories(folder, error) && !fs::is_directory(folder, error))
-      folder_errors_[k] = std::string(kCannotCreate) + Text(folder);
-  }
   list_ = ParsePairList(ReadWhole(ListPath()));
-  list_file_ = Files().NewAppendableFile(Text(ListPath()));
-  if (list_file_ == nullptr) return false;
-
   std::vector<NameRequest> requests;
   for (Job& job : jobs_) {
     for (std::size_t i : job.pair.records) {
@@ -278,7 +270,24 @@ bool FolderRun::Prepare() {
     list_[key] = {job.identity, false, ""};
     claims += ClaimLine(key, job.identity);
   }
-  return list_file_->Append(claims.data(), claims.size());
+
+  // The list first: an output folder that takes no file gets no folder either.
+  std::error_code error;
+  const bool made = fs::create_directories(out_folder_, error);
+  list_file_ = Files().NewAppendableFile(Text(ListPath()));
+  if (list_file_ == nullptr || !list_file_->Append(claims.data(), claims.size())) {
+    list_file_.reset();
+    if (made) fs::remove(out_folder_, error);  // only while it is empty
+    return false;
+  }
+  for (std::size_t k = 0; k < kFolders.size(); ++k) {
+    const bool used = std::any_of(jobs_.begin(), jobs_.end(),
+                                  [&](const Job& job) { return IndexOf(job.pair.kind) == k; });
+    const fs::path folder = FolderOf(static_cast<Kind>(k));
+    if (used && !fs::create_directories(folder, error) && !fs::is_directory(folder, error))
+      folder_errors_[k] = std::string(kCannotCreate) + Text(folder);
+  }
+  return true;
 }
 
 void FolderRun::ConvertOne(Job& job) {
@@ -350,14 +359,6 @@ void FolderRun::Convert() {
     Files().RemoveFile(fresh);
 }
 
-void FolderRun::FailEvery(const std::string& message) {
-  result_.list_error = message;
-  for (Job& job : jobs_) {
-    job.pair.outcome = PairOutcome::kFailed;
-    job.pair.messages = {message};
-  }
-}
-
 FolderResult FolderRun::Go() {
   in_folder_ = PathOf(options_.in);
   out_folder_ = PathOf(options_.out);
@@ -369,10 +370,11 @@ FolderResult FolderRun::Go() {
   }
   Check();
   Plan();
-  if (!jobs_.empty() && !Prepare())
-    FailEvery(std::string(kListNotWritten) + Text(ListPath()));
-  else if (!jobs_.empty())
-    Convert();
+  if (!jobs_.empty() && !Prepare()) {
+    result_.list_error = std::string(kListNotWritten) + Text(out_folder_);
+    return std::move(result_);
+  }
+  if (!jobs_.empty()) Convert();
   for (Job& job : jobs_) {
     job.pair.output = std::string(kFolders[IndexOf(job.pair.kind)]) + "/" + job.name + ".cfg";
     result_.pairs.push_back(std::move(job.pair));
@@ -403,6 +405,7 @@ FolderResult ConvertFolder(const FolderOptions& options, const FolderHooks& hook
 }
 
 std::string SummaryText(const FolderResult& result) {
+  if (!result.list_error.empty()) return result.list_error + '\n';
   const auto number = [](std::size_t n) { return std::to_string(n); };
   std::string text = "Записей (records): " + number(result.records.size()) + '\n' +
                      "Преобразовано (converted): " + number(result.Converted(Kind::kAnalog)) +

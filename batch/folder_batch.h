@@ -75,10 +75,11 @@ struct Ambiguity {
 };
 
 struct FolderResult {
-  bool in_read = false;    // the records folder could be read
-  bool stopped = false;    // proceed said no after the records were found: nothing ran
-  std::string list_error;  // UTF-8: why the list of pairs could not be kept; every pair
-                           // then failed with this message
+  bool in_read = false;  // the records folder could be read
+  bool stopped = false;  // proceed said no after the records were found: nothing ran
+  // UTF-8: that the list of pairs cannot be written into the output folder, with
+  // the folder. Then nothing was converted or written, and pairs is empty.
+  std::string list_error;
   // The caller cancelled while pairs were waiting: those are kNotStarted.
   bool cancelled = false;
   std::vector<FolderRecord> records;  // sorted by relative
@@ -117,7 +118,8 @@ FolderResult ConvertFolder(const FolderOptions& options, const FolderHooks& hook
 // The summary a person reads, UTF-8, Russian with English in brackets: the
 // counts, each skipped record with its label, each group of several
 // candidates, the records with no partner, each failed pair with its
-// messages; a cancelled run adds the pairs not started.
+// messages; a cancelled run adds the pairs not started. A run whose list of
+// pairs cannot be written says that alone, in one line.
 std::string SummaryText(const FolderResult& result);
 
 }  // namespace velk::batch

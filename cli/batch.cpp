@@ -48,7 +48,9 @@ constexpr std::string_view kHelp =
     "      Код выхода / exit status:\n"
     "        0  все записи преобразованы / every record converted or up to date\n"
     "        1  запись пропущена или не преобразована / a record skipped or failed\n"
-    "        2  ни одна запись не прочитана / nothing could be read\n"
+    "        2  ничего не преобразовано: ни одна запись не прочитана или в папку OUT\n"
+    "           не записать / nothing converted: no record could be read, or OUT\n"
+    "           takes no file\n"
     "        64 неверный вызов / wrong usage\n";
 
 constexpr std::string_view kNoFolder = "Папка не найдена (folder not found): ";
@@ -109,7 +111,7 @@ int Status(const FolderResult& result) {
   const auto& records = result.records;
   const bool any_read =
       std::any_of(records.begin(), records.end(), [](const FolderRecord& r) { return r.sound; });
-  if (!any_read) return kExitNothingRead;
+  if (!any_read) return kExitNothingConverted;
   return result.Skipped() > 0 || result.Count(PairOutcome::kFailed) > 0 ? kExitSomeFailed
                                                                         : kExitAllConverted;
 }
@@ -225,14 +227,15 @@ int Command::Go() {
                               options_.force, options_.jobs};
   const FolderResult result = ConvertFolder(folders, Hooks());
   if (progress_shown_) err_ << "\r\x1b[K" << std::flush;
-  int status = kExitNothingRead;
+  int status = kExitNothingConverted;
   if (!result.in_read) {
     err_ << kNoFolder << options_.in << '\n';
   } else if (result.stopped) {
     err_ << kReportIsRecord << options_.report << '\n';
     return kExitUsage;
+  } else if (!result.list_error.empty()) {
+    err_ << result.list_error << '\n';
   } else {
-    if (!result.list_error.empty()) err_ << result.list_error << '\n';
     status = Status(result);
     out_ << SummaryText(result);
   }

@@ -22,8 +22,10 @@
 // the next free name, NAME_2, NAME_3 ...
 //
 // Exit status: 0 every record converted or up to date; 1 a record was skipped
-// or a conversion failed; 2 nothing could be read (no folder IN, no record in
-// it, or no record passed its check); 64 wrong usage.
+// or a conversion failed; 2 nothing converted: nothing could be read (no
+// folder IN, no record in it, or no record passed its check), or the list of
+// pairs cannot be written into OUT (then that alone is said, and nothing is
+// written); 64 wrong usage.
 #pragma once
 
 #include <ostream>

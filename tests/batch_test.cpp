@@ -554,6 +554,49 @@ TEST(FolderBatch, ACancelledRunIsFinishedByTheNextIntoTheSameFiles) {
   EXPECT_EQ(Tree(out.Folder()), reference);
 }
 
+// An output folder that takes no file, not even the list of pairs: a folder
+// below a regular file, or one that refuses new files. The run says so once,
+// with the folder, converts and writes nothing, and ends as a run that
+// converted nothing; the window's summary says the same in one line.
+TEST(BatchFaults, AnOutputFolderThatTakesNoFileConvertsNothingAndSaysSoOnce) {
+  TempDir in, out;
+  WriteFile(in / "a.flh", Analog().Bytes());
+  WriteFile(in / "a.txt", Discrete());
+  WriteFile(in / "b.txt", Discrete("14 03 09:00:01"));
+  const std::string said =
+      "Ничего не преобразовано: в папку вывода не записать список пар velk-batch.lst "
+      "(nothing converted: the list of pairs velk-batch.lst cannot be written into the "
+      "output folder): ";
+
+  WriteFile(out / "file", "");
+  const auto below_file = Batch({"--report", out / "r.json", in.Folder(), out / "file/o"});
+  EXPECT_EQ(below_file.status, 2);
+  EXPECT_EQ(below_file.out, "");
+  EXPECT_EQ(below_file.err, said + FullPath(out / "file/o") + "\n");
+  EXPECT_TRUE(Has(ReadFile(out / "r.json"), "\"pairs\": [],\n  \"exit_status\": 2\n}"));
+
+  fs::create_directories(FsPath(out / "ro"));
+  FaultyFiles files;
+  files.ReadOnlyFolder(out / "ro/");
+  std::ostringstream summary, err;
+  EXPECT_EQ(batch::RunBatch({in.Folder(), out / "ro"}, summary, err, false), 2);
+  EXPECT_EQ(summary.str(), "");
+  EXPECT_EQ(err.str(), said + FullPath(out / "ro") + "\n");
+  EXPECT_TRUE(Tree(out / "ro").empty());
+
+  const batch::FolderResult run = batch::ConvertFolder(Folders(in, out / "ro/", 2));
+  EXPECT_EQ(run.records.size(), 3u);
+  EXPECT_TRUE(run.pairs.empty());
+  EXPECT_EQ(batch::SummaryText(run), said + FullPath(out / "ro/") + "\n");
+  FolderConversion window;
+  ASSERT_TRUE(window.Start({in.Folder(), out / "ro/", false, false}, 2));
+  window.Wait();
+  EXPECT_EQ(window.SummaryText(), "Папка записей (records folder): " + in.Folder() +
+                                      "\nПапка вывода (output folder): " + out / "ro/" + "\n" +
+                                      said + FullPath(out / "ro/") + "\n");
+  EXPECT_TRUE(Tree(out / "ro").empty());
+}
+
 // ---- exit statuses and the report ----
 
 TEST(BatchExit, StatusSaysWhatHappened) {
@@ -568,10 +611,10 @@ TEST(BatchExit, StatusSaysWhatHappened) {
   EXPECT_EQ(Batch({empty.Folder(), out / "o4"}).status, 2);  // no record passed its check
   WriteFile(in / "bad.txt", "");
   EXPECT_EQ(Batch({in.Folder(), out / "o5"}).status, 1);
-  // An output folder that cannot be made fails every conversion.
+  // An output folder that cannot be made converts nothing.
   WriteFile(out / "file", "");
   const auto blocked = Batch({in.Folder(), out / "file"});
-  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.status, 2);
   EXPECT_FALSE(Exists(out / "o5/comtrade_dis/bad.cfg"));
 
   for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
