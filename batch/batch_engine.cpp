@@ -1,6 +1,6 @@
 // The batch's checks and conversion requests over the record engine, each
-// call with a reporter and a state file folder of its own, with the inputs of
-// one velk-convert command.
+// call with a reporter of its own; the conversions go through the requests of
+// velk-convert's commands (path_requests.h), with their inputs.
 #include "batch/batch_engine.h"
 
 #include <utility>
@@ -44,25 +44,18 @@ RecordCheck CheckDiscrete(const std::string& path) {
 
 ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg) {
   CollectingReporter reporter;
-  return Result(ConvertAnalogRequest({FullPath(flh), FullPath(out_cfg)}, reporter), reporter);
+  return Result(ConvertAnalogPaths(flh, out_cfg, reporter), reporter);
 }
 
 ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg) {
   CollectingReporter reporter;
-  return Result(
-      ConvertDiscreteRequest({FullPath(txt), FullPath(out_cfg), CurrentYear(), {}}, reporter),
-      reporter);
+  return Result(ConvertDiscretePaths(txt, out_cfg, reporter), reporter);
 }
 
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
                                         const std::string& out_cfg) {
-  // The state file goes into a private folder, removed when the conversion ends.
-  PrivateStateFolder state_folder;
   CollectingReporter reporter;
-  return Result(ConvertCombinedRequest({FullPath(flh), FullPath(txt), FullPath(out_cfg),
-                                        [&state_folder] { return state_folder.StateFilePath(); }},
-                                       reporter),
-                reporter);
+  return Result(ConvertCombinedPaths(flh, txt, out_cfg, reporter), reporter);
 }
 
 std::string ForPerson(const std::string& cp1251) {

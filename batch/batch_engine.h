@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "combined/requests.h"
+#include "combined/path_requests.h"
 #include "comtrade/start_moment.h"
 
 namespace velk::batch {
@@ -36,10 +36,6 @@ struct ConversionResult {
   std::string rejected;
   std::vector<std::string> messages;  // the conversion's messages, code page 1251
 };
-
-// What a person reads of records that start at different moments.
-inline constexpr std::string_view kMomentsDiffer =
-    "Моменты пуска записей не совпадают (the records' start moments differ)";
 
 // Header checks of the record at path (an analog .flh, a discrete .txt record).
 RecordCheck CheckAnalog(const std::string& path);

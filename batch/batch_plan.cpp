@@ -7,6 +7,7 @@
 #include <set>
 
 #include "comtrade/number_format.h"
+#include "comtrade/pair_paths.h"
 
 namespace velk::batch {
 namespace {
@@ -230,7 +231,7 @@ PairList ParsePairList(std::string_view text) {
 // ---- output names ----
 
 std::vector<std::string> PairFileNames(const std::string& name) {
-  return {name + ".cfg", name + ".dat", name + "ASCII.cfg", name + "ASCII.dat"};
+  return PairPathsFor(name + ".cfg").Files();
 }
 
 std::vector<std::string> ChooseNames(

@@ -77,8 +77,9 @@ PairList ParsePairList(std::string_view text);
 
 // ---- output names ----
 
-// The four files of the pair called name: name.cfg, name.dat, nameASCII.cfg
-// and nameASCII.dat.
+// The four files of the pair called name, as every conversion names them
+// beside its chosen .cfg (PairPathsFor): name.cfg, name.dat, nameASCII.cfg and
+// nameASCII.dat.
 std::vector<std::string> PairFileNames(const std::string& name);
 
 // What is at an output file's place.

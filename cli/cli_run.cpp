@@ -5,9 +5,8 @@
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "cli/picture_command.h"
-#include "combined/requests.h"
+#include "combined/path_requests.h"
 #include "comtrade/cp1251.h"
-#include "platform/platform.h"
 
 namespace velk {
 namespace {
@@ -57,24 +56,18 @@ int StatusOf(const RequestOutcome& done, std::ostream& err) {
 
 int Analog(const std::string& record, const std::string& out, std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(ConvertAnalogRequest({FullPath(record), FullPath(out)}, reporter), err);
+  return StatusOf(ConvertAnalogPaths(record, out, reporter), err);
 }
 
 int Discrete(const std::string& record, const std::string& out, std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(
-      ConvertDiscreteRequest({FullPath(record), FullPath(out), CurrentYear(), {}}, reporter), err);
+  return StatusOf(ConvertDiscretePaths(record, out, reporter), err);
 }
 
 int Combined(const std::string& analog_record, const std::string& discrete_record,
              const std::string& out, std::ostream& err) {
-  PrivateStateFolder state_folder;
   StreamReporter reporter(err);
-  return StatusOf(
-      ConvertCombinedRequest({FullPath(analog_record), FullPath(discrete_record), FullPath(out),
-                              [&state_folder] { return state_folder.StateFilePath(); }},
-                             reporter),
-      err);
+  return StatusOf(ConvertCombinedPaths(analog_record, discrete_record, out, reporter), err);
 }
 
 }  // namespace

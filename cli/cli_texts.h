@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "batch/batch_engine.h"
+#include "combined/path_requests.h"
 
 namespace velk {
 
@@ -21,9 +21,5 @@ inline constexpr int kExitUsage = 64;
 inline constexpr int kExitAllConverted = kExitConverted;
 inline constexpr int kExitSomeFailed = kExitConversionFailed;
 inline constexpr int kExitNothingConverted = kExitHeaderRejected;
-
-// What a single combined command and a batch pair both say of records that
-// start at different moments.
-using batch::kMomentsDiffer;
 
 }  // namespace velk
