@@ -33,6 +33,7 @@ fi
 
 # Wine, which runs the tests while CMake lists them, keeps its prefix in the build folder.
 export WINEPREFIX=$root/$build/wine-prefix WINEDEBUG=-all
+scripts/wine-ready.sh
 scripts/build.sh "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DVELK_BUILD_BENCH=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" -DVELK_WINEPREFIX="$WINEPREFIX"
 

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes the Wine prefix of $WINEPREFIX whole before programs run in it:
+#
+#   WINEPREFIX=DIR scripts/wine-ready.sh [--serve]
+#
+# The first Wine program in a new prefix makes it, which takes seconds, while
+# other programs that start meanwhile meet a prefix half made; and every Wine
+# program otherwise starts a server of its own that ends three seconds after
+# the last program, so a program starting just then meets a server going down.
+# So: wineboot makes (or brings up to date) the prefix, wineserver -w waits
+# until everything it started has ended, and with --serve one server then stays
+# for every program that follows, until `wineserver -k`.
+set -euo pipefail
+: "${WINEPREFIX:?WINEPREFIX names the prefix}"
+export WINEDEBUG=${WINEDEBUG:--all}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+if ! WINEDLLOVERRIDES="mscoree,mshtml=" timeout 300 wineboot -i > "$log" 2>&1; then
+  cat "$log" >&2
+  echo "wine-ready: wineboot could not make the prefix $WINEPREFIX" >&2
+  exit 1
+fi
+wineserver -w
+if [ "${1:-}" = --serve ]; then
+  wineserver -p
+fi
