@@ -20,6 +20,9 @@ scripts/compare-windows.sh build build-windows
 if [ -x scripts/test-windows-window.sh ]; then
   scripts/test-windows-window.sh build-windows
 fi
+if [ -x scripts/test-installer.sh ]; then
+  scripts/test-installer.sh build build-windows
+fi
 echo "The Windows part took $(($(date +%s) - windows_start)) s."
 
 # The sanitizer pass. Every report fails it, also one from a velk-convert that a
