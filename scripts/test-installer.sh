@@ -49,7 +49,7 @@ file_version=$major.${minor:-0}.${patch:-0}.0
 echo "resources:"
 for exe in velk-comtrade velk-convert; do
   program=$root/dist/velk-comtrade-win64/$exe.exe
-  wrestool -x -t 16 "$program" > "$work/version.res" || fail "$exe.exe has no version resource"
+  wrestool -x --raw -t 16 "$program" > "$work/version.res" || fail "$exe.exe has no version resource"
   strings_of=$(iconv -f UTF-16LE -t UTF-8 < "$work/version.res" 2> /dev/null | tr -c '[:print:]' '\n')
   for field in "FileVersion" "ProductVersion" "ProductName" "FileDescription" "LegalCopyright" \
                "$file_version" "COMTRADE converter for VELK" "$exe.exe"; do
@@ -59,7 +59,7 @@ for exe in velk-comtrade velk-convert; do
   [ -s "$work/$exe.ico" ] || fail "$exe.exe has no icon"
   sizes=$(icotool -l "$work/$exe.ico" | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
   [ "$sizes" = "16 24 32 48 256 " ] || fail "$exe.exe: icon sizes $sizes"
-  echo "  $exe.exe: version $file_version, icon of $sizes pixels"
+  echo "  $exe.exe: version $file_version, icon of ${sizes% } pixels"
 done
 
 # A display of our own for the window.
