@@ -8,8 +8,10 @@
 #    only offered); the installed window started with a record opens its
 #    viewer, a second start with another record (its path with Cyrillic letters
 #    and blanks) hands it on and ends, and the same process shows a second
-#    viewer; the silent uninstall takes the programs, the entry and the
-#    associations and leaves the user's cmtrd.ddt and converted files;
+#    viewer; a package of the next version upgrades it in place, and this one
+#    then refuses to install over that; the silent uninstall takes the
+#    programs, the entry and the associations and leaves the user's cmtrd.ddt
+#    and converted files;
 #  - the .deb that cpack makes in the Linux build holds both programs, the
 #    desktop entry, the MIME types and the icons, and its velk-convert runs.
 #
@@ -127,8 +129,39 @@ echo "one window, two viewers: «$(xdotool getwindowname "$first")», «$(xdotoo
 wineserver -k 2> /dev/null || true
 wineserver -w 2> /dev/null || true
 
-timeout 300 wine msiexec /x "$(winepath -w "$msi")" ALLUSERS=1 /qn ||
+# The next version replaces this one in place: the same UpgradeCode, a new
+# ProductCode and package code, a higher version (which the Upgrade table's
+# bounds of older and newer versions name too). This one then refuses to
+# install over it.
+ours() {  # the installed products of our maker, with their versions
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2> /dev/null |
+    tr -d '\r' | awk '/Publisher .*velk-comtrade$/ {n++} /DisplayVersion/ {v=$3} /^$/ {if (p) print v; p=0} /Publisher .*velk-comtrade$/ {p=1} END {if (p) print v}'
+}
+[ "$(ours)" = "$major.${minor:-0}.${patch:-0}" ] || fail "installed products: $(ours)"
+next=$major.${minor:-0}.$((${patch:-0} + 1))
+newer=$work/newer.msi
+upgrade_code=$(msiinfo export "$msi" Property | tr -d '\r' | awk '$1 == "UpgradeCode" {print $2}')
+cp "$msi" "$newer"
+msibuild "$newer" \
+  -q "UPDATE \`Property\` SET \`Value\` = '$next' WHERE \`Property\` = 'ProductVersion'" \
+  -q "DELETE FROM \`Upgrade\` WHERE \`Attributes\` = 1" -q "DELETE FROM \`Upgrade\` WHERE \`Attributes\` = 2" \
+  -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
+      VALUES ('$upgrade_code', '$next', 1, 'WIX_UPGRADE_DETECTED')" \
+  -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMin\`, \`Attributes\`, \`ActionProperty\`)
+      VALUES ('$upgrade_code', '$next', 2, 'WIX_DOWNGRADE_DETECTED')" \
+  -q "UPDATE \`Property\` SET \`Value\` = '{$(cat /proc/sys/kernel/random/uuid)}' WHERE \`Property\` = 'ProductCode'" \
+  -s "Installation Database" velk-comtrade "x64;1033" "{$(cat /proc/sys/kernel/random/uuid)}"
+timeout 300 wine msiexec /i "$(winepath -w "$newer")" ALLUSERS=1 /qn || fail "the upgrade failed"
+[ "$(ours)" = "$next" ] || fail "after the upgrade, installed products: $(ours)"
+[ -f "$folder/velk-comtrade.exe" ] && [ -f "$link" ] || fail "the upgrade lost a file"
+if timeout 300 wine msiexec /i "$(winepath -w "$msi")" ALLUSERS=1 /qn; then
+  fail "an older version installed over a newer one"
+fi
+echo "upgraded in place to $next; the older package refuses to install over it"
+
+timeout 300 wine msiexec /x "$(winepath -w "$newer")" ALLUSERS=1 /qn ||
   fail "the silent uninstall failed"
+[ -z "$(ours)" ] || fail "the uninstall left products: $(ours)"
 for file in velk-comtrade.exe velk-convert.exe README.txt; do
   [ ! -e "$folder/$file" ] || fail "the uninstall left $file"
 done
