@@ -67,4 +67,11 @@ inline constexpr auto kCloseSummaryButton = Cp1251("Закрыть");
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
 
+// A file handed to the program to be shown (from Explorer or the command line)
+// that no viewer shows; the file's name follows on the next line.
+inline constexpr auto kComtradeNotShown =
+    Cp1251("Файлы COMTRADE эта версия программы показать пока не может.");
+inline constexpr auto kNotARecord =
+    Cp1251("Программа показывает записи ВЕЛК (.flh, .txt); этот файл не из них.");
+
 }  // namespace velk::text

@@ -24,6 +24,8 @@ constexpr const char* kHelp =
     "  velk-convert combined RECORD.flh RECORD.txt OUT.cfg\n"
     "      обе записи одного момента пуска -> одна пара\n"
     "      both records of one start moment -> one pair\n"
+    "  velk-convert --version\n"
+    "      версия программы / the program's version\n"
     "\n"
     "Рядом с OUT.cfg пишутся OUT.dat, OUTASCII.cfg и OUTASCII.dat.\n"
     "OUT.dat, OUTASCII.cfg and OUTASCII.dat are written beside OUT.cfg.\n"
@@ -76,6 +78,10 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& /*ex
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kHelp << PictureHelp() << '\n' << batch::Help();
+    return kExitConverted;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << "velk-convert " << VELK_VERSION << '\n';
     return kExitConverted;
   }
   if (!args.empty() && args[0] == "batch")

@@ -11,6 +11,8 @@
 #                                  velk-convert.exe, comtrade_anl/, comtrade_dis/,
 #                                  comtrade_uni/, README.txt
 #   dist/velk-comtrade-win64.zip   the same folder in one file
+#   dist/velk-comtrade-VERSION-win64.msi
+#                                  the installer of both programs and the read-me
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,7 +20,7 @@ build=${1:-build-windows}
 mingw=x86_64-w64-mingw32
 
 packages=(build-essential cmake ninja-build libgtest-dev g++-mingw-w64-x86-64-posix wine xvfb
-          xdotool zip unzip)
+          xdotool zip unzip wixl msitools)
 scripts/install-missing.sh "${packages[@]}"
 
 toolchain=$root/cmake/mingw-w64.cmake
@@ -62,7 +64,9 @@ COMTRADE конвертер для ВЕЛК
 Преобразует записи устройств ВЕЛК в файлы COMTRADE (IEEE C37.111-1999):
 аналоговые записи (.flh), дискретные записи (.txt) и обе записи одного пуска вместе.
 
-Установка не нужна: распакуйте папку в любое место, где можно писать, и запустите
+Установщик velk-comtrade-ВЕРСИЯ-win64.msi ставит обе программы и пункт меню «Пуск»
+«COMTRADE конвертер для ВЕЛК»; записи .flh и файлы COMTRADE открываются двойным
+щелчком. Без установщика: распакуйте папку в любое место, где можно писать, и запустите
 velk-comtrade.exe. Рядом с программой лежат папки comtrade_anl, comtrade_dis и
 comtrade_uni, куда по умолчанию пишутся результаты, а программа сама создаёт файл
 cmtrd.ddt с последними выбранными папками.
@@ -100,7 +104,9 @@ COMTRADE converter for VELK
 Converts the records of VELK devices into COMTRADE files (IEEE C37.111-1999):
 analog records (.flh), discrete records (.txt), and both records of one start together.
 
-No installation: unpack the folder anywhere you may write, and run velk-comtrade.exe.
+The installer velk-comtrade-VERSION-win64.msi installs both programs and the Start menu
+entry; .flh records and COMTRADE files then open with a double click. Without it,
+unpack the folder anywhere you may write, and run velk-comtrade.exe.
 Output goes by default into the folders comtrade_anl, comtrade_dis and comtrade_uni
 beside the program; the program keeps the last folders chosen in cmtrd.ddt beside it.
 
@@ -138,3 +144,38 @@ echo "dist/velk-comtrade-win64.zip: $(stat -c %s dist/velk-comtrade-win64.zip) b
 for exe in "$dist"/*.exe; do
   echo "$(basename "$exe") imports: $($mingw-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')"
 done
+
+# The installer, when the window is built: wixl (msitools) makes it from the
+# build's velk-comtrade.wxs over the zip's folder. wixl stores no Cyrillic
+# text, so the package's Russian texts replace their placeholders afterwards
+# with msibuild, once the database is marked as code page 1251.
+if [ -f "$dist/velk-comtrade.exe" ]; then
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+  msi=dist/velk-comtrade-$version-win64.msi
+  stage=$build/msi
+  rm -rf "$stage" "$msi"
+  mkdir -p "$stage"
+  cp "$dist/velk-comtrade.exe" "$dist/velk-convert.exe" "$dist/README.txt" \
+     "$build/packaging/velk-comtrade.ico" "$stage/"
+  (cd "$stage" && wixl -a x64 -o package.msi "$root/$build/packaging/velk-comtrade.wxs")
+  printf '\r\n\r\n1251\t_ForceCodepage\r\n' > "$stage/_ForceCodepage.idt"
+  msibuild "$stage/package.msi" -i "$stage/_ForceCodepage.idt"
+  russian() {  # TABLE COLUMN PLACEHOLDER TEXT
+    msibuild "$stage/package.msi" -q "UPDATE \`$1\` SET \`$2\` = '$4' WHERE \`$2\` = '$3'"
+  }
+  russian Property Value VELK_PRODUCT_NAME 'COMTRADE конвертер для ВЕЛК'
+  russian Shortcut Name VELK_START_MENU_ENTRY 'VELKCONV|COMTRADE конвертер для ВЕЛК'
+  russian Shortcut Description VELK_START_MENU_COMMENT 'Преобразует записи устройств ВЕЛК в файлы COMTRADE'
+  russian LaunchCondition Description VELK_DOWNGRADE_MESSAGE 'Установлена более новая версия программы.'
+  russian Registry Value VELK_ANALOG_RECORD_TYPE 'Аналоговая запись ВЕЛК'
+  russian Registry Value VELK_DISCRETE_RECORD_TYPE 'Дискретная запись ВЕЛК'
+  russian Registry Value VELK_COMTRADE_TYPE 'Файл COMTRADE'
+  for table in Property Shortcut LaunchCondition Registry; do
+    if msiinfo export "$stage/package.msi" "$table" | grep -q VELK_; then
+      echo "build-windows: a placeholder is left in the installer's $table table" >&2
+      exit 1
+    fi
+  done
+  mv "$stage/package.msi" "$msi"
+  echo "$msi: $(stat -c %s "$msi") bytes"
+fi

@@ -25,6 +25,9 @@ scripts/compare-windows.sh build build-windows
 if [ -x scripts/test-windows-window.sh ]; then
   scripts/test-windows-window.sh build-windows
 fi
+if [ -x scripts/test-installer.sh ]; then
+  scripts/test-installer.sh build build-windows
+fi
 wineserver -k 2> /dev/null || true
 trap - EXIT
 unset WINEPREFIX WINEDEBUG

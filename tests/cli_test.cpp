@@ -122,6 +122,11 @@ TEST(CommandLine, ExplainsItselfAndRefusesWrongUsage) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("velk-convert analog RECORD.flh OUT.cfg"), std::string::npos);
   EXPECT_NE(help.out.find("аналоговая запись"), std::string::npos);
+  // The version is the build's own, the one the window's «О программе» shows.
+  auto version = RunConvert({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("velk-convert ") + VELK_VERSION + "\n");
+  EXPECT_EQ(RunConvert({"--version", "x.flh"}).status, 64);
   auto wrong = RunConvert({"analog", "only-one-argument"});
   EXPECT_EQ(wrong.status, 64);
   EXPECT_EQ(RunConvert({}).status, 64);

@@ -56,6 +56,10 @@ class ComtradeWindow : public QWidget {
   void RefreshLists();
   // The way from the folder dialog to the summary.
   FolderRun& Folders() { return *folder_run_; }
+  // Opens a viewer of a file handed to the program (on its command line or by
+  // a second start) in front; what cannot be shown says why in a box.
+  // (app/qt/handed_files.cpp)
+  void OpenHandedFile(const std::string& path);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/comtrade_form.h"
+#include "app/opened_files.h"
 #include "app/qt/comtrade_window.h"
 #include "app/qt/qt_ui.h"
 #include "app/qt/single_instance.h"
@@ -57,7 +62,15 @@ std::string ExecutableFolder() {
   return ToPath(QCoreApplication::applicationDirPath()) + "/";
 }
 
-void RunWindow(SingleInstance& instance) {
+// The files named on the command line, as full paths.
+std::vector<std::string> HandedFiles(int argc, char** argv) {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  return HandedFilesOf({argv + std::min(argc, 1), argv + argc},
+                       error ? std::string() : PathText(current) + "/");
+}
+
+void RunWindow(SingleInstance& instance, const std::vector<std::string>& files) {
   InstallRussianTranslation();
   LocalSystem system(ExecutableFolder());
   QtUi ui;
@@ -67,8 +80,14 @@ void RunWindow(SingleInstance& instance) {
   form.RestoreLastFolders();
   form.FormCreate();
   window.ShowState();
-  instance.Listen([&form](std::string_view message) { return form.MainWindowHook(message); });
+  instance.Listen([&form, &window](std::string_view message) {
+    const std::optional<std::string> path = PathOfOpenRequest(message);
+    if (!path) return form.MainWindowHook(message);
+    window.OpenHandedFile(*path);
+    return true;
+  });
   window.show();
+  for (const std::string& file : files) window.OpenHandedFile(file);
   QApplication::exec();
   instance.StopListening();
   form.FormDestroy();
@@ -77,16 +96,20 @@ void RunWindow(SingleInstance& instance) {
 }  // namespace
 
 int RunWindowProgram(int& argc, char** argv) {
+  const std::vector<std::string> files = HandedFiles(argc, argv);
   SingleInstance instance(RuntimeFolder());
   if (!instance.Acquire()) {
+    // The running window opens the files, or only comes to the front.
     const QCoreApplication channel_only(argc, argv);
-    instance.Send(kRestoreMessageName);
+    if (files.empty()) instance.Send(kRestoreMessageName);
+    for (std::size_t i = 0; i < files.size() && i < kMaxHandedFiles; ++i)
+      instance.Send(OpenRequest(files[i]));
     return 0;
   }
   std::unique_ptr<GuardedApplication> application;
   try {
     application = std::make_unique<GuardedApplication>(argc, argv);
-    RunWindow(instance);
+    RunWindow(instance, files);
   } catch (const std::exception& error) {
     ShowError(error.what());
   } catch (...) {

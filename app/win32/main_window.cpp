@@ -9,6 +9,7 @@
 
 #include "app/win32/drop_target.h"
 #include "app/win32/folder_windows.h"
+#include "app/win32/resource_ids.h"
 #include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
@@ -16,7 +17,6 @@
 namespace velk::win32 {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"VelkComtradeWindow";
 // A fixed single border with the system menu and the minimize box only.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
@@ -191,7 +191,7 @@ bool MainWindow::Create(HINSTANCE instance) {
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
   window_class.hCursor = LoadCursorW(nullptr, IDC_HAND);
-  window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  window_class.hIcon = ProgramIcon(instance);
   window_class.hbrBackground = background_;
   window_class.lpszClassName = kWindowClass;
   if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)

@@ -28,6 +28,9 @@ namespace velk::win32 {
 using namespace velk::layout;
 using layout::Scale;
 
+// The main window's class: a second start finds the running window by it.
+inline constexpr wchar_t kWindowClass[] = L"VelkComtradeWindow";
+
 // The menu bar's commands; none is a control's identifier, IDOK or IDCANCEL.
 enum MenuCommand : int {
   kConvertFolderCommand = 200,

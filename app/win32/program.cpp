@@ -8,6 +8,7 @@
 
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
+#include "app/win32/file_handoff.h"
 #include "app/win32/main_window.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
@@ -67,7 +68,7 @@ class OleSession {
   bool ready_;
 };
 
-void RunWindow(HINSTANCE instance, int show) {
+void RunWindow(HINSTANCE instance, int show, const std::vector<std::string>& files) {
   const OleSession ole;
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -85,6 +86,8 @@ void RunWindow(HINSTANCE instance, int show) {
   window.ShowState();
   ShowWindow(window.hwnd(), show);
   SetFocus(window.Control(kCloseButton));
+  TakeHandedFiles(window, ui);
+  OpenHandedFiles(window, ui, files);
   window.RunMessageLoop();
   form.FormDestroy();
 }
@@ -102,13 +105,15 @@ std::string ExecutableFolder() {
 }
 
 int RunWindowProgram(HINSTANCE instance, int show) {
+  const std::vector<std::string> files = CommandLineFiles();
   const InstanceGuard guard;
   if (guard.RunningElsewhere()) {
-    AskRunningWindowToFront();
+    // The running window opens the files, or only comes to the front.
+    if (files.empty() || !HandFilesToRunningWindow(files)) AskRunningWindowToFront();
     return 0;
   }
   try {
-    RunWindow(instance, show);
+    RunWindow(instance, show, files);
   } catch (const std::exception& error) {
     ShowEscapedError(nullptr, error.what());
   } catch (...) {

@@ -13,9 +13,11 @@ namespace velk::win32 {
 inline constexpr wchar_t kInstanceMutex[] = L"OneIKalvenor";
 inline constexpr wchar_t kRestoreMessage[] = L"OnlyOneKalvenor";
 
-// Runs the program; the exit status is 0 in every case. A second start asks
-// the running window to come to the front and ends at once, without a window
-// and without reading or writing the last-folders file.
+// Runs the program; the exit status is 0 in every case. The files its
+// command line names open in viewers. A second start hands them to the
+// running window (without files it asks that window to come to the front)
+// and ends at once, without a window and without reading or writing the
+// last-folders file.
 int RunWindowProgram(HINSTANCE instance, int show);
 
 // The running executable's folder, ending with a backslash, in UTF-8.

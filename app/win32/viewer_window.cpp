@@ -12,6 +12,7 @@
 #include "app/texts.h"
 #include "app/view_layout.h"
 #include "app/win32/main_window.h"
+#include "app/win32/resource_ids.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
 
@@ -201,7 +202,7 @@ bool RegisterViewerClass(HINSTANCE instance, WNDPROC procedure) {
   window_class.lpfnWndProc = procedure;
   window_class.hInstance = instance;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  window_class.hIcon = ProgramIcon(instance);
   window_class.lpszClassName = kViewerClass;
   return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
