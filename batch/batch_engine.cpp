@@ -42,26 +42,28 @@ RecordCheck CheckDiscrete(const std::string& path) {
   return {true, MomentLabel(shown), check.moment};
 }
 
-ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg) {
+ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg,
+                                     const OutputForm& form) {
   CollectingReporter reporter;
-  return Result(ConvertAnalogRequest({FullPath(flh), FullPath(out_cfg)}, reporter), reporter);
+  return Result(ConvertAnalogRequest({FullPath(flh), FullPath(out_cfg)}, reporter, form), reporter);
 }
 
-ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg) {
+ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg,
+                                       const OutputForm& form) {
   CollectingReporter reporter;
   return Result(
-      ConvertDiscreteRequest({FullPath(txt), FullPath(out_cfg), CurrentYear(), {}}, reporter),
+      ConvertDiscreteRequest({FullPath(txt), FullPath(out_cfg), CurrentYear(), {}}, reporter, form),
       reporter);
 }
 
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
-                                        const std::string& out_cfg) {
+                                        const std::string& out_cfg, const OutputForm& form) {
   // The state file goes into a private folder, removed when the conversion ends.
   PrivateStateFolder state_folder;
   CollectingReporter reporter;
   return Result(ConvertCombinedRequest({FullPath(flh), FullPath(txt), FullPath(out_cfg),
                                         [&state_folder] { return state_folder.StateFilePath(); }},
-                                       reporter),
+                                       reporter, form),
                 reporter);
 }
 
