@@ -48,12 +48,11 @@ AnalogHeaderCheck ReadAnalogHeader(const std::string& path) {
   return check;
 }
 
-bool WriteChannelsANL(InFile& flh, const AnalogHeader& header, OutFile& cfg) {
+bool ReadChannelsANL(InFile& flh, const AnalogHeader& header, Configuration& cfg) {
   std::array<std::uint8_t, kCalibrationSize> block{};
   if (!flh.Seek(0) || !flh.ReadExact(block.data(), block.size())) return false;
   const DeviceType& type = DeviceTypeFor(header.DeviceTypeANL);
-  for (const std::string& line : AnalogChannelLines(type, ReadCalibration(block, type.layout)))
-    cfg.Line(line);
+  cfg.analog = AnalogChannels(type, ReadCalibration(block, type.layout));
   return true;
 }
 

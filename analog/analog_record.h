@@ -7,6 +7,8 @@
 
 #include "analog/device_types.h"
 #include "analog/flh_header.h"
+#include "comtrade/configuration.h"
+#include "comtrade/output_form.h"
 #include "comtrade/report.h"
 #include "comtrade/start_moment.h"
 
@@ -44,17 +46,18 @@ struct AnalogHeaderCheck {
 // The header check of the record at path.
 AnalogHeaderCheck ReadAnalogHeader(const std::string& path);
 
-// Appends the analog channel lines of the header's device type, scaled from
+// Puts the analog channels of the header's device type into cfg, scaled from
 // the calibration block at the start of flh. Returns false when it is cut short.
-bool WriteChannelsANL(InFile& flh, const AnalogHeader& header, OutFile& cfg);
+bool ReadChannelsANL(InFile& flh, const AnalogHeader& header, Configuration& cfg);
 
 // Converts the analog record at path record into the pair at out_cfg (the
 // BINARY .cfg; the other three files beside it). Reports "Файл не найден",
 // "Файл поврежден", "Ошибка открытия файла" or "Ошибка записи файла" and stops
 // at the first; returns that failure, or success. Refuses, before writing
 // anything, a pair that would write over the record. When header is given it
-// receives the record's header once it is read.
+// receives the record's header once it is read. The pair is written in form's
+// revision and encoding; form.one_file is its caller's (see cff_pack.h).
 Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& reporter,
-                      std::optional<AnalogHeader>* header = nullptr);
+                      std::optional<AnalogHeader>* header = nullptr, const OutputForm& form = {});
 
 }  // namespace velk

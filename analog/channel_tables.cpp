@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "comtrade/cfg_writer.h"
 #include "comtrade/number_format.h"
 
 namespace velk {
@@ -18,32 +19,32 @@ float Factor(std::span<const std::uint8_t, kCalibrationSize> block, std::size_t 
   return FixedPointFactor(block.subspan(offset).first<4>());
 }
 
-std::string MultiplierText(Scale scale, const Calibration& c) {
+long double MultiplierOf(Scale scale, const Calibration& c) {
   switch (scale) {
     case kPhaseK1:
-      return Multiplier(PhaseMultiplier(c.k1));
+      return PhaseMultiplier(c.k1);
     case kPhaseK2:
-      return Multiplier(PhaseMultiplier(c.k2));
+      return PhaseMultiplier(c.k2);
     case kResidualK3:
-      return Multiplier(ResidualMultiplier(c.k3));
+      return ResidualMultiplier(c.k3);
   }
-  return {};
+  return 0;
 }
 
-std::string PrimaryText(Primary primary, const Calibration& c) {
+int PrimaryOf(Primary primary, const Calibration& c) {
   switch (primary) {
     case kV1:
-      return Decimal(c.v1);
+      return c.v1;
     case kV2:
-      return Decimal(c.v2);
+      return c.v2;
     case kV3:
-      return Decimal(c.v3);
+      return c.v3;
     case kV4:
-      return Decimal(c.v4);
+      return c.v4;
     case kV2Div10:
-      return Decimal(c.v2 / 10);  // truncated toward zero
+      return c.v2 / 10;  // truncated toward zero
   }
-  return {};
+  return 0;
 }
 
 }  // namespace
@@ -92,21 +93,34 @@ long double ResidualMultiplier(float k) {
   return static_cast<long double>(k) * 1.41 * 8 * 0.1;
 }
 
+std::vector<AnalogChannelInfo> AnalogChannels(const DeviceType& type,
+                                              const Calibration& calibration) {
+  std::vector<AnalogChannelInfo> channels;
+  std::int64_t number = 0;
+  for (const AnalogChannel& channel : type.channels) {
+    AnalogChannelInfo info;
+    info.index = ++number;
+    info.id = std::string(channel.name);
+    info.unit = channel.unit == Unit::kMilliampere ? "mA" : "mV";
+    // Printed from extended precision; the value is what a reader makes of the text.
+    info.a = NumberOf(Multiplier(MultiplierOf(channel.scale, calibration)));
+    info.b = NumberOf("0.0");
+    info.skew = NumberOf("0");
+    info.min = NumberOf("-32767");
+    info.max = NumberOf("32767");
+    info.primary = NumberOf(Decimal(PrimaryOf(channel.primary, calibration)));
+    info.secondary = NumberOf("1");
+    info.ps = "S";
+    channels.push_back(std::move(info));
+  }
+  return channels;
+}
+
 std::vector<std::string> AnalogChannelLines(const DeviceType& type,
                                             const Calibration& calibration) {
   std::vector<std::string> lines;
-  int number = 0;
-  for (const AnalogChannel& channel : type.channels) {
-    std::string line = Decimal(++number);
-    line += ',';
-    line += channel.name;
-    line += channel.unit == Unit::kMilliampere ? ",,,mA," : ",,,mV,";
-    line += MultiplierText(channel.scale, calibration);
-    line += ",0.0,0,-32767,32767,";
-    line += PrimaryText(channel.primary, calibration);
-    line += ",1,S";
-    lines.push_back(std::move(line));
-  }
+  for (const AnalogChannelInfo& channel : AnalogChannels(type, calibration))
+    lines.push_back(AnalogLine(channel, Revision::k1999));
   return lines;
 }
 

@@ -19,6 +19,7 @@
 
 #include "analog/device_types.h"
 #include "analog/flh_header.h"
+#include "comtrade/configuration.h"
 
 namespace velk {
 
@@ -38,6 +39,10 @@ Calibration ReadCalibration(std::span<const std::uint8_t, kCalibrationSize> bloc
 // phase K * 8 * 1.41, residual current (3I0) K * 1.41 * 8 * 0.1.
 long double PhaseMultiplier(float k);
 long double ResidualMultiplier(float k);
+
+// The device type's channels as a configuration holds them, numbered from 1.
+std::vector<AnalogChannelInfo> AnalogChannels(const DeviceType& type,
+                                              const Calibration& calibration);
 
 // The configuration-file lines of the device type's channels, numbered from 1,
 // such as "1,Ток IA,,,mA,14.1000,0.0,0,-32767,32767,600,1,S" (code page 1251).

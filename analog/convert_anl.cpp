@@ -3,6 +3,7 @@
 #include "analog/analog_record.h"
 #include "analog/sample_ops.h"
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cfg_writer.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
@@ -11,7 +12,7 @@
 namespace velk {
 
 Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Reporter& next,
-                      std::optional<AnalogHeader>* header_read) {
+                      std::optional<AnalogHeader>* header_read, const OutputForm& form) {
   FirstReport reporter(next);
   const auto fail = [&reporter](Failure failure, const std::string& file) {
     reporter.Report({failure, file});
@@ -29,14 +30,15 @@ Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Rep
   OutFile cfg;
   if (!CreateOrReport(reporter, cfg, pair.binary_cfg)) return reporter.first();
   const std::int64_t samples = SampleCountOf(flh.Size());
-  const std::string count = Decimal(header.AnalogCountANL);
-  cfg.Line(StationLine(header.StationNameANL));
-  cfg.Line(count + "," + count + "A,0D");
-  if (!WriteChannelsANL(flh, header, cfg)) {
+  Configuration config;
+  config.station = header.StationNameANL;
+  if (!ReadChannelsANL(flh, header, config)) {
     cfg.Abandon();
     return fail(Failure::kFileDamaged, record);
   }
-  WriteConfigTail(cfg, Timing::kSampled, samples, header.Moment());
+  SetTail(config, Timing::kSampled, samples, header.Moment());
+  ApplyForm(config, form);
+  WriteConfiguration(cfg, config);
   if (!FinishWritten(reporter, cfg)) return reporter.first();
 
   OutFile dat;
@@ -50,7 +52,8 @@ Outcome ConvertAnalog(const std::string& record, const std::string& out_cfg, Rep
   if (!FinishWritten(reporter, dat)) return reporter.first();
   flh.Close();
 
-  if (!MakeAsciiConfig(reporter, pair, nullptr)) return reporter.first();
+  if (!MakeAsciiConfig(reporter, pair, nullptr, form.AsciiEndsWithEmptyLine()))
+    return reporter.first();
   const auto values = static_cast<std::size_t>(header.AnalogCountANL);
   MakeAsciiData(
       reporter, pair, 8 + 2 * std::int64_t{header.AnalogCountANL}, values * kValueFieldRoom,

@@ -42,20 +42,22 @@ RecordCheck CheckDiscrete(const std::string& path) {
   return {true, MomentLabel(shown), check.moment};
 }
 
-ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg) {
+ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg,
+                                     const OutputForm& form) {
   CollectingReporter reporter;
-  return Result(ConvertAnalogPaths(flh, out_cfg, reporter), reporter);
+  return Result(ConvertAnalogPaths(flh, out_cfg, reporter, form), reporter);
 }
 
-ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg) {
+ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg,
+                                       const OutputForm& form) {
   CollectingReporter reporter;
-  return Result(ConvertDiscretePaths(txt, out_cfg, reporter), reporter);
+  return Result(ConvertDiscretePaths(txt, out_cfg, reporter, form), reporter);
 }
 
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
-                                        const std::string& out_cfg) {
+                                        const std::string& out_cfg, const OutputForm& form) {
   CollectingReporter reporter;
-  return Result(ConvertCombinedPaths(flh, txt, out_cfg, reporter), reporter);
+  return Result(ConvertCombinedPaths(flh, txt, out_cfg, reporter, form), reporter);
 }
 
 std::string ForPerson(const std::string& cp1251) {

@@ -42,12 +42,15 @@ RecordCheck CheckAnalog(const std::string& path);
 RecordCheck CheckDiscrete(const std::string& path);
 
 // Conversions into the pair whose BINARY configuration file is out_cfg.
-ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg);
-ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg);
+// form gives the revision, the encoding and the files of the pair.
+ConversionResult ConvertAnalogRecord(const std::string& flh, const std::string& out_cfg,
+                                     const OutputForm& form = {});
+ConversionResult ConvertDiscreteRecord(const std::string& txt, const std::string& out_cfg,
+                                       const OutputForm& form = {});
 // The records' start moments are compared again (StartsAgree): records that
 // changed since they were paired and no longer agree give kStartsDiffer.
 ConversionResult ConvertCombinedRecords(const std::string& flh, const std::string& txt,
-                                        const std::string& out_cfg);
+                                        const std::string& out_cfg, const OutputForm& form = {});
 
 // UTF-8 for a person to read, from the converter's code page 1251 text.
 std::string ForPerson(const std::string& cp1251);

@@ -230,22 +230,24 @@ PairList ParsePairList(std::string_view text) {
 
 // ---- output names ----
 
-std::vector<std::string> PairFileNames(const std::string& name) {
+std::vector<std::string> PairFileNames(const std::string& name, bool one_file) {
+  if (one_file) return {name + ".cff", name + "ASCII.cff"};
   return PairPathsFor(name + ".cfg").Files();
 }
 
 std::vector<std::string> ChooseNames(
     const std::vector<NameRequest>& requests, const PairList& list,
-    const std::function<FileState(const std::string&, const std::string&)>& state) {
+    const std::function<FileState(const std::string&, const std::string&)>& state, bool one_file) {
   std::vector<std::string> names(requests.size());
   // Files held by the list or by a request already named: folder and the
   // file's name folded to one letter case.
   std::set<std::pair<std::string, std::string>> held;
   const auto hold = [&](const std::string& folder, const std::string& name) {
-    for (const std::string& file : PairFileNames(name)) held.insert({folder, Folded(file)});
+    for (const std::string& file : PairFileNames(name, one_file))
+      held.insert({folder, Folded(file)});
   };
   const auto all_files = [&](const std::string& folder, const std::string& name, auto wanted) {
-    for (const std::string& file : PairFileNames(name))
+    for (const std::string& file : PairFileNames(name, one_file))
       if (!wanted(state(folder, file))) return false;
     return true;
   };
@@ -277,7 +279,7 @@ std::vector<std::string> ChooseNames(
     for (int n = 1;; ++n) {
       const std::string name = n == 1 ? r.stem : r.stem + "_" + std::to_string(n);
       bool free = true;
-      for (const std::string& file : PairFileNames(name))
+      for (const std::string& file : PairFileNames(name, one_file))
         free = free && !held.contains({r.folder, Folded(file)});
       if (free && all_files(r.folder, name, [](FileState s) { return s == FileState::kMissing; })) {
         names[i] = name;

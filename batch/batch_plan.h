@@ -79,8 +79,8 @@ PairList ParsePairList(std::string_view text);
 
 // The four files of the pair called name, as every conversion names them
 // beside its chosen .cfg (PairPathsFor): name.cfg, name.dat, nameASCII.cfg and
-// nameASCII.dat.
-std::vector<std::string> PairFileNames(const std::string& name);
+// nameASCII.dat; when one_file, its two: name.cff and nameASCII.cff.
+std::vector<std::string> PairFileNames(const std::string& name, bool one_file = false);
 
 // What is at an output file's place.
 enum class FileState {
@@ -99,13 +99,14 @@ struct NameRequest {
 // holds under a name keeps that name while its files are missing or plain.
 // Every other request takes, in order, the first of stem, stem_2, stem_3 ...
 // that neither the list nor an earlier request holds (by the names of its four
-// files, in any letter case, since some file systems fold case) and none of
-// whose four files exists. So nothing is ever written over a file that this
-// batch did not write for the same records. state(folder, file) tells what is
-// at a file's place, a file of the same name in another letter case included.
+// files, or its two when one_file, in any letter case, since some file systems fold case) and none
+// of whose four files exists. So nothing is ever written over a file that this batch did not write
+// for the same records. state(folder, file) tells what is at a file's place, a file of the same
+// name in another letter case included.
 std::vector<std::string> ChooseNames(
     const std::vector<NameRequest>& requests, const PairList& list,
-    const std::function<FileState(const std::string&, const std::string&)>& state);
+    const std::function<FileState(const std::string&, const std::string&)>& state,
+    bool one_file = false);
 
 // text with the letters A-Z made small: names as a case-folding file system
 // compares them.

@@ -91,8 +91,8 @@ struct Job {
 
 class FolderRun {
  public:
-  FolderRun(const FolderOptions& options, const FolderHooks& hooks)
-      : options_(options), hooks_(hooks), threads_(std::max(1u, options.jobs)) {}
+  FolderRun(const FolderOptions& options, const FolderHooks& hooks, const OutputForm& form)
+      : options_(options), hooks_(hooks), form_(form), threads_(std::max(1u, options.jobs)) {}
 
   FolderResult Go();
 
@@ -111,6 +111,7 @@ class FolderRun {
 
   const FolderOptions& options_;
   const FolderHooks& hooks_;
+  const OutputForm& form_;
   unsigned threads_;
   fs::path in_folder_, out_folder_;
   FolderResult result_;
@@ -229,6 +230,8 @@ bool FolderRun::Prepare() {
       job.identity.push_back(Identity(paths_[i]));
       job.stamp += (job.stamp.empty() ? "" : ";") + Stamp(paths_[i]);
     }
+    // A pair written in another form is not up to date: the form is part of the stamp.
+    if (!form_.IsDefault()) job.stamp += " " + FormMark(form_);
     std::string stem = Text(paths_[job.pair.records[0]].filename());
     stem.resize(stem.size() - 4);  // ".flh" or ".txt"
     if (stem.empty()) stem = "_";
@@ -250,14 +253,14 @@ bool FolderRun::Prepare() {
     if (it == files.end()) return FileState::kMissing;
     return Text(it->second.filename()) == file ? StateOf(it->second) : FileState::kShared;
   };
-  const std::vector<std::string> names = ChooseNames(requests, list_, state);
+  const std::vector<std::string> names = ChooseNames(requests, list_, state, form_.one_file);
   std::string claims;
   for (std::size_t j = 0; j < jobs_.size(); ++j) {
     Job& job = jobs_[j];
     job.name = names[j];
     const PairKey key{requests[j].folder, job.name};
     const auto known = list_.find(key);
-    const std::vector<std::string> files = PairFileNames(job.name);
+    const std::vector<std::string> files = PairFileNames(job.name, form_.one_file);
     const bool whole = std::all_of(files.begin(), files.end(), [&](const std::string& file) {
       return state(key.first, file) == FileState::kPlain;
     });
@@ -304,13 +307,13 @@ void FolderRun::ConvertOne(Job& job) {
   try {
     switch (pair.kind) {
       case Kind::kAnalog:
-        result = ConvertAnalogRecord(first, cfg);
+        result = ConvertAnalogRecord(first, cfg, form_);
         break;
       case Kind::kDiscrete:
-        result = ConvertDiscreteRecord(first, cfg);
+        result = ConvertDiscreteRecord(first, cfg, form_);
         break;
       case Kind::kCombined:
-        result = ConvertCombinedRecords(first, Text(paths_[pair.records[1]]), cfg);
+        result = ConvertCombinedRecords(first, Text(paths_[pair.records[1]]), cfg, form_);
         break;
     }
   } catch (const std::exception& e) {
@@ -376,7 +379,8 @@ FolderResult FolderRun::Go() {
   }
   if (!jobs_.empty()) Convert();
   for (Job& job : jobs_) {
-    job.pair.output = std::string(kFolders[IndexOf(job.pair.kind)]) + "/" + job.name + ".cfg";
+    job.pair.output = std::string(kFolders[IndexOf(job.pair.kind)]) + "/" + job.name +
+                      (form_.one_file ? ".cff" : ".cfg");
     result_.pairs.push_back(std::move(job.pair));
   }
   return std::move(result_);
@@ -401,7 +405,12 @@ std::size_t FolderResult::Skipped() const {
 }
 
 FolderResult ConvertFolder(const FolderOptions& options, const FolderHooks& hooks) {
-  return FolderRun(options, hooks).Go();
+  return ConvertFolderInForm(options, hooks, {});
+}
+
+FolderResult ConvertFolderInForm(const FolderOptions& options, const FolderHooks& hooks,
+                                 const OutputForm& form) {
+  return FolderRun(options, hooks, form).Go();
 }
 
 std::string SummaryText(const FolderResult& result) {

@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "comtrade/output_form.h"
+
 namespace velk::batch {
 
 struct FolderOptions {
@@ -114,6 +116,10 @@ struct FolderHooks {
 };
 
 FolderResult ConvertFolder(const FolderOptions& options, const FolderHooks& hooks = {});
+// The same with every pair in form (its revision, encoding and files); a pair
+// written in another form before is not up to date.
+FolderResult ConvertFolderInForm(const FolderOptions& options, const FolderHooks& hooks,
+                                 const OutputForm& form);
 
 // The summary a person reads, UTF-8, Russian with English in brackets: the
 // counts, each skipped record with its label, each group of several

@@ -44,6 +44,8 @@ constexpr int kLoopRecords = 1000;
 constexpr int kRejected = 2;  // velk-convert's exit status for a record its check rejects
 constexpr std::int64_t kMiB = 1 << 20;
 constexpr std::int64_t kLoopSeconds = 2;
+// The form of the 2013 rows, beside the 1999 rows of the same records.
+const std::vector<std::string> kRevision2013 = {"--revision", "2013", "--time-code", "+3"};
 
 struct Options {
   std::string convert = VELK_CONVERT;
@@ -163,13 +165,18 @@ class Bench {
              static_cast<double>(TotalSize(outputs)) / 1e6, convert, copy);
   }
 
-  void Analog(int type, std::int64_t seconds, const std::string& length) {
-    const std::string name = "analog type " + std::to_string(type) + ", " + length;
+  // form: velk-convert's output-form options, such as {"--revision", "2013"}.
+  void Analog(int type, std::int64_t seconds, const std::string& length,
+              const std::vector<std::string>& form = {}) {
+    const std::string name = "analog type " + std::to_string(type) + ", " + length + Mark(form);
     if (!Wanted(name) || (options_.skip_long && seconds >= 36000)) return;
     const fs::path dir = Fresh("analog");
     const std::string flh = (dir / "rec.flh").string();
     if (!WriteAnalogRecord(flh, type, SamplesFor(seconds))) return Fail(name);
-    Case(name, {"analog", flh, (dir / "out.cfg").string()}, {flh}, Runs(seconds));
+    std::vector<std::string> args = {"analog"};
+    args.insert(args.end(), form.begin(), form.end());
+    args.insert(args.end(), {flh, (dir / "out.cfg").string()});
+    Case(name, args, {flh}, Runs(seconds));
     fs::remove_all(dir);
   }
 
@@ -187,8 +194,9 @@ class Bench {
 
   // An analog record of type 60 and a discrete record of 16 signals whose
   // states reach past its end, so that every analog sample is written.
-  void Combined(std::int64_t seconds, const std::string& length) {
-    const std::string name = "combined type 60 + 16 ch, " + length;
+  void Combined(std::int64_t seconds, const std::string& length,
+                const std::vector<std::string>& form = {}) {
+    const std::string name = "combined type 60 + 16 ch, " + length + Mark(form);
     if (!Wanted(name)) return;
     const fs::path dir = Fresh("combined");
     const std::string flh = (dir / "rec.flh").string();
@@ -197,7 +205,10 @@ class Bench {
     if (!WriteAnalogRecord(flh, 60, SamplesFor(seconds)) ||
         !WriteBytes(txt, DiscreteRecordBytes(16, kMostEvents, kMostTimes, last_ms)))
       return Fail(name);
-    Case(name, {"combined", flh, txt, (dir / "out.cfg").string()}, {flh, txt}, Runs(seconds));
+    std::vector<std::string> args = {"combined"};
+    args.insert(args.end(), form.begin(), form.end());
+    args.insert(args.end(), {flh, txt, (dir / "out.cfg").string()});
+    Case(name, args, {flh, txt}, Runs(seconds));
     fs::remove_all(dir);
   }
 
@@ -384,6 +395,10 @@ class Bench {
   static double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(Now() - since).count();
   }
+  // The row name's mark of a form other than the default: ", 2013".
+  static std::string Mark(const std::vector<std::string>& form) {
+    return form.empty() ? "" : ", " + form[1];
+  }
   // Long records run once: one 10-hour conversion writes some 2.4 GB.
   int Runs(std::int64_t seconds) const { return seconds >= 36000 ? 1 : options_.runs; }
 
@@ -495,11 +510,13 @@ int main(int argc, char** argv) {
   for (int type : {5, 31, 60}) {
     bench.Analog(type, 60, "1 min");
     bench.Analog(type, 3600, "1 h");
+    bench.Analog(type, 3600, "1 h", kRevision2013);
     bench.Analog(type, 36000, "10 h");
   }
   for (int channels : {16, 128, 150}) bench.Discrete(channels);
   bench.Combined(60, "1 min");
   bench.Combined(3600, "1 h");
+  bench.Combined(3600, "1 h", kRevision2013);
   bench.LongLine("discrete, 512 MiB line, no line end", 512 * kMiB, false, false);
   bench.LongLine("discrete, 256 MiB last name", 256 * kMiB, true, false);
   bench.LongLine("combined, 256 MiB last name", 256 * kMiB, true, true);

@@ -45,6 +45,7 @@ constexpr std::string_view kHelp =
     "      --jobs N     N преобразований сразу (по умолчанию по числу ядер) /\n"
     "                   N conversions at once (default: one per core)\n"
     "      --report F   итог в файл JSON / the summary as a JSON file\n"
+    "      и параметры формата вывода (см. ниже) / and the output form options (below)\n"
     "      Код выхода / exit status:\n"
     "        0  все записи преобразованы / every record converted or up to date\n"
     "        1  запись пропущена или не преобразована / a record skipped or failed\n"
@@ -180,8 +181,9 @@ bool ReportIsRecord(const std::string& report, const FolderResult& result) {
 // prints and the status it exits with.
 class Command {
  public:
-  Command(Options options, std::ostream& out, std::ostream& err, bool progress)
-      : options_(std::move(options)), out_(out), err_(err), progress_(progress) {}
+  Command(Options options, std::ostream& out, std::ostream& err, bool progress,
+          const OutputForm& form)
+      : options_(std::move(options)), out_(out), err_(err), progress_(progress), form_(form) {}
 
   int Go();
 
@@ -194,6 +196,7 @@ class Command {
   std::ostream& out_;
   std::ostream& err_;
   bool progress_;
+  const OutputForm& form_;
   bool progress_shown_ = false;  // a progress line is on the terminal
 };
 
@@ -225,7 +228,7 @@ bool Command::WriteReport(const FolderOptions& folders, const FolderResult& resu
 int Command::Go() {
   const FolderOptions folders{FullPath(options_.in), FullPath(options_.out), options_.recursive,
                               options_.force, options_.jobs};
-  const FolderResult result = ConvertFolder(folders, Hooks());
+  const FolderResult result = ConvertFolderInForm(folders, Hooks(), form_);
   if (progress_shown_) err_ << "\r\x1b[K" << std::flush;
   int status = kExitNothingConverted;
   if (!result.in_read) {
@@ -251,7 +254,7 @@ std::string_view Help() {
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             bool progress) {
+             bool progress, const OutputForm& form) {
   const std::optional<Options> options = Parse(args);
   if (!options) {
     err << kHelp;
@@ -261,7 +264,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     out << kHelp;
     return kExitAllConverted;
   }
-  Command command(*options, out, err, progress);
+  Command command(*options, out, err, progress, form);
   return command.Go();
 }
 

@@ -33,6 +33,8 @@
 #include <string_view>
 #include <vector>
 
+#include "comtrade/output_form.h"
+
 namespace velk::batch {
 
 // The batch's part of velk-convert --help, Russian and English.
@@ -40,8 +42,9 @@ std::string_view Help();
 
 // Runs velk-convert batch; args are those after "batch". The summary goes to
 // out, messages to err, and a progress line to err when progress is true.
+// Every pair is written in form.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             bool progress);
+             bool progress, const OutputForm& form = {});
 
 // True iff the error stream of the process is a terminal.
 bool ErrorStreamIsTerminal();

@@ -4,9 +4,11 @@
 
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
+#include "cli/output_options.h"
 #include "cli/picture_command.h"
 #include "combined/path_requests.h"
 #include "comtrade/cp1251.h"
+#include "platform/platform.h"
 
 namespace velk {
 namespace {
@@ -27,8 +29,10 @@ constexpr const char* kHelp =
     "  velk-convert --version\n"
     "      версия программы / the program's version\n"
     "\n"
-    "Рядом с OUT.cfg пишутся OUT.dat, OUTASCII.cfg и OUTASCII.dat.\n"
-    "OUT.dat, OUTASCII.cfg and OUTASCII.dat are written beside OUT.cfg.\n"
+    "Рядом с OUT.cfg пишутся OUT.dat, OUTASCII.cfg и OUTASCII.dat\n"
+    "(с --cff вместо четырех файлов OUT.cff и OUTASCII.cff).\n"
+    "OUT.dat, OUTASCII.cfg and OUTASCII.dat are written beside OUT.cfg\n"
+    "(with --cff, OUT.cff and OUTASCII.cff in place of the four files).\n"
     "\n"
     "Код выхода / exit status:\n"
     "  0  записано / converted\n"
@@ -56,20 +60,22 @@ int StatusOf(const RequestOutcome& done, std::ostream& err) {
   return kExitConversionFailed;
 }
 
-int Analog(const std::string& record, const std::string& out, std::ostream& err) {
+int Analog(const std::string& record, const std::string& out, const OutputForm& form,
+           std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(ConvertAnalogPaths(record, out, reporter), err);
+  return StatusOf(ConvertAnalogPaths(record, out, reporter, form), err);
 }
 
-int Discrete(const std::string& record, const std::string& out, std::ostream& err) {
+int Discrete(const std::string& record, const std::string& out, const OutputForm& form,
+             std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(ConvertDiscretePaths(record, out, reporter), err);
+  return StatusOf(ConvertDiscretePaths(record, out, reporter, form), err);
 }
 
 int Combined(const std::string& analog_record, const std::string& discrete_record,
-             const std::string& out, std::ostream& err) {
+             const std::string& out, const OutputForm& form, std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(ConvertCombinedPaths(analog_record, discrete_record, out, reporter), err);
+  return StatusOf(ConvertCombinedPaths(analog_record, discrete_record, out, reporter, form), err);
 }
 
 }  // namespace
@@ -77,20 +83,35 @@ int Combined(const std::string& analog_record, const std::string& discrete_recor
 int RunCommandLine(const std::vector<std::string>& args, const std::string& /*executable_folder*/,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp << PictureHelp() << '\n' << batch::Help();
+    out << kHelp << PictureHelp() << '\n' << batch::Help() << '\n' << kFormHelp;
     return kExitConverted;
   }
   if (args.size() == 1 && args[0] == "--version") {
     out << "velk-convert " << VELK_VERSION << '\n';
     return kExitConverted;
   }
-  if (!args.empty() && args[0] == "batch")
-    return batch::RunBatch({args.begin() + 1, args.end()}, out, err,
-                           &err == &std::cerr && batch::ErrorStreamIsTerminal());
   if (!args.empty() && args[0] == "picture") return RunPicture({args.begin() + 1, args.end()}, err);
-  if (args.size() == 3 && args[0] == "analog") return Analog(args[1], args[2], err);
-  if (args.size() == 3 && args[0] == "discrete") return Discrete(args[1], args[2], err);
-  if (args.size() == 4 && args[0] == "combined") return Combined(args[1], args[2], args[3], err);
+  const bool converts = !args.empty() && (args[0] == "analog" || args[0] == "discrete" ||
+                                          args[0] == "combined" || args[0] == "batch");
+  if (!converts) {
+    err << kHelp;
+    return kExitUsage;
+  }
+  const FormOptions options =
+      TakeFormOptions({args.begin() + 1, args.end()}, LocalUtcOffsetMinutes());
+  if (!options.error.empty()) {
+    err << options.error << '\n' << kFormHelp;
+    return kExitUsage;
+  }
+  const std::vector<std::string>& rest = options.rest;
+  const OutputForm& form = options.form;
+  if (args[0] == "batch")
+    return batch::RunBatch(rest, out, err, &err == &std::cerr && batch::ErrorStreamIsTerminal(),
+                           form);
+  if (rest.size() == 2 && args[0] == "analog") return Analog(rest[0], rest[1], form, err);
+  if (rest.size() == 2 && args[0] == "discrete") return Discrete(rest[0], rest[1], form, err);
+  if (rest.size() == 3 && args[0] == "combined")
+    return Combined(rest[0], rest[1], rest[2], form, err);
   err << kHelp;
   return kExitUsage;
 }

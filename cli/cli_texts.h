@@ -22,4 +22,34 @@ inline constexpr int kExitAllConverted = kExitConverted;
 inline constexpr int kExitSomeFailed = kExitConversionFailed;
 inline constexpr int kExitNothingConverted = kExitHeaderRejected;
 
+// The options of the output form, for every conversion and the batch.
+inline constexpr std::string_view kFormHelp =
+    "Формат вывода / output form (analog, discrete, combined, batch):\n"
+    "  --revision 1999|2013   редакция COMTRADE (по умолчанию 1999) /\n"
+    "                         COMTRADE revision (default 1999)\n"
+    "  --encoding cp1251|utf-8  кодировка имен (1999: cp1251, 2013: utf-8) /\n"
+    "                         encoding of the names (1999: cp1251, 2013: utf-8)\n"
+    "  --cff                  каждая пара одним файлом OUT.cff и OUTASCII.cff /\n"
+    "                         each pair as one file, OUT.cff and OUTASCII.cff\n"
+    "  --time-code ±H[hMM]    смещение часов устройства от UTC (2013; по умолчанию\n"
+    "                         смещение этого компьютера) / the device clock's offset\n"
+    "                         from UTC (2013; default: this computer's)\n"
+    "  --time-quality X       код качества часов 0-F (2013; по умолчанию F: время не\n"
+    "                         синхронизировано) / clock quality code 0-F (2013;\n"
+    "                         default F: the time is not known to be synchronised)\n";
+
+inline constexpr std::string_view kBadRevision =
+    "Неверная редакция (the revision must be 1999 or 2013): ";
+inline constexpr std::string_view kBadEncoding =
+    "Неверная кодировка (the encoding must be cp1251 or utf-8): ";
+inline constexpr std::string_view kBadTimeCode =
+    "Неверное смещение от UTC (the time code must be ±H or ±HhMM, at most 14 h): ";
+inline constexpr std::string_view kBadTimeQuality =
+    "Неверный код качества часов (the time quality must be one hexadecimal digit): ";
+inline constexpr std::string_view kClockNeeds2013 =
+    "Смещение и качество часов пишутся только в редакции 2013 "
+    "(--time-code and --time-quality need --revision 2013)";
+inline constexpr std::string_view kNoOptionValue =
+    "Нет значения параметра (the option needs a value): ";
+
 }  // namespace velk

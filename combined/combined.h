@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analog/analog_record.h"
+#include "comtrade/output_form.h"
 #include "comtrade/report.h"
 #include "comtrade/start_moment.h"
 
@@ -34,7 +35,7 @@ using StateFileSource = std::function<std::string()>;
 Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
                         const std::string& out_cfg, const StateFileSource& state_file,
                         Reporter& reporter, std::optional<StartMoment>* moment = nullptr,
-                        std::optional<AnalogHeader>* header = nullptr);
+                        std::optional<AnalogHeader>* header = nullptr, const OutputForm& form = {});
 // The same with the state file at a path known before.
 inline Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
                                const std::string& out_cfg, const std::string& state_file,

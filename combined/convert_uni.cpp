@@ -10,6 +10,7 @@
 #include "combined/combined.h"
 #include "combined/state_grid.h"
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cfg_writer.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
@@ -46,7 +47,7 @@ char* WriteStateUNI(const StatusWords& status, char* out) {
 Outcome ConvertCombined(const std::string& analog_record, const std::string& discrete_record,
                         const std::string& out_cfg, const StateFileSource& state_source,
                         Reporter& next, std::optional<StartMoment>* moment,
-                        std::optional<AnalogHeader>* header_read) {
+                        std::optional<AnalogHeader>* header_read, const OutputForm& form) {
   FirstReport reporter(next);
   const auto fail = [&reporter](Failure failure, const std::string& file) {
     reporter.Report({failure, file});
@@ -117,21 +118,22 @@ Outcome ConvertCombined(const std::string& analog_record, const std::string& dis
   OutFile cfg;
   if (!CreateOrReport(reporter, cfg, pair.binary_cfg)) return reporter.first();
   const std::int32_t analog_count = header.AnalogCountANL;
-  const std::int32_t digital_count = tables.NameCount();
-  cfg.Line(StationLine(header.StationNameANL));
-  cfg.Line(Decimal(analog_count + digital_count) + "," + Decimal(analog_count) + "A," +
-           Decimal(digital_count) + "D");
-  if (!WriteChannelsANL(flh, header, cfg)) {  // the record was cut short while being read
+  Configuration config;
+  config.station = header.StationNameANL;
+  if (!ReadChannelsANL(flh, header, config)) {  // the record was cut short while being read
     cfg.Abandon();
     return fail(Failure::kFileDamaged, analog_record);
   }
-  WriteChannelsDIS(cfg, tables, analog_count + 1);
-  WriteConfigTail(cfg, Timing::kSampled, written, start);
+  AddChannelsDIS(config, tables, analog_count + 1);
+  SetTail(config, Timing::kSampled, written, start);
+  ApplyForm(config, form);
+  WriteConfiguration(cfg, config);
   if (!FinishWritten(reporter, cfg)) return reporter.first();
   flh.Close();
 
   std::string counts;
-  if (!MakeAsciiConfig(reporter, pair, &counts)) return reporter.first();
+  if (!MakeAsciiConfig(reporter, pair, &counts, form.AsciiEndsWithEmptyLine()))
+    return reporter.first();
   const std::int64_t channels = ReadDigitalCount(counts);
   const std::int64_t record_size =
       8 + 2 * std::int64_t{analog_count} + 2 * StatusWordCount(channels);

@@ -5,23 +5,24 @@
 namespace velk {
 
 RequestOutcome ConvertAnalogPaths(const std::string& record, const std::string& out_cfg,
-                                  Reporter& reporter) {
-  return ConvertAnalogRequest({FullPath(record), FullPath(out_cfg)}, reporter);
+                                  Reporter& reporter, const OutputForm& form) {
+  return ConvertAnalogRequest({FullPath(record), FullPath(out_cfg)}, reporter, form);
 }
 
 RequestOutcome ConvertDiscretePaths(const std::string& record, const std::string& out_cfg,
-                                    Reporter& reporter) {
-  return ConvertDiscreteRequest({FullPath(record), FullPath(out_cfg), CurrentYear(), {}}, reporter);
+                                    Reporter& reporter, const OutputForm& form) {
+  return ConvertDiscreteRequest({FullPath(record), FullPath(out_cfg), CurrentYear(), {}}, reporter,
+                                form);
 }
 
 RequestOutcome ConvertCombinedPaths(const std::string& analog_record,
                                     const std::string& discrete_record, const std::string& out_cfg,
-                                    Reporter& reporter) {
+                                    Reporter& reporter, const OutputForm& form) {
   PrivateStateFolder state_folder;
   return ConvertCombinedRequest(
       {FullPath(analog_record), FullPath(discrete_record), FullPath(out_cfg),
        [&state_folder] { return state_folder.StateFilePath(); }},
-      reporter);
+      reporter, form);
 }
 
 }  // namespace velk

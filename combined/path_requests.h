@@ -18,12 +18,12 @@
 namespace velk {
 
 RequestOutcome ConvertAnalogPaths(const std::string& record, const std::string& out_cfg,
-                                  Reporter& reporter);
+                                  Reporter& reporter, const OutputForm& form = {});
 RequestOutcome ConvertDiscretePaths(const std::string& record, const std::string& out_cfg,
-                                    Reporter& reporter);
+                                    Reporter& reporter, const OutputForm& form = {});
 RequestOutcome ConvertCombinedPaths(const std::string& analog_record,
                                     const std::string& discrete_record, const std::string& out_cfg,
-                                    Reporter& reporter);
+                                    Reporter& reporter, const OutputForm& form = {});
 
 // What velk-convert and the batch tell a person of two records that start at
 // different moments (kStartsDiffer), UTF-8.

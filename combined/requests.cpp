@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "comtrade/cff_pack.h"
 #include "comtrade/number_format.h"
 #include "discrete/discrete_record.h"
 
@@ -21,32 +22,39 @@ RequestOutcome Converted(const Outcome& outcome) {
 
 }  // namespace
 
-RequestOutcome ConvertAnalogRequest(const AnalogRequest& request, Reporter& reporter) {
+RequestOutcome ConvertAnalogRequest(const AnalogRequest& request, Reporter& reporter,
+                                    const OutputForm& form) {
   if (request.checks == Checks::kRun) {
     if (const AnalogHeaderCheck check = ReadAnalogHeader(request.record); !check.outcome.ok())
       return Rejected(check.outcome);
   }
   std::optional<AnalogHeader> header;
-  RequestOutcome done =
-      Converted(ConvertAnalog(request.record, request.out_cfg, reporter, &header));
+  RequestOutcome done = Converted(ConvertInForm(
+      form, request.out_cfg, {request.record}, reporter, [&](const std::string& out_cfg) {
+        return ConvertAnalog(request.record, out_cfg, reporter, &header, form);
+      }));
   done.analog = std::move(header);
   return done;
 }
 
-RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& reporter) {
+RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& reporter,
+                                      const OutputForm& form) {
   if (request.checks == Checks::kRun) {
     if (const DiscreteCheck check = CheckDiscreteRecord(request.record); !check.outcome.ok())
       return Rejected(check.outcome);
   }
   StartMoment moment = request.carried;
   moment.year = ZeroPaddedCut(request.year, 4);
-  RequestOutcome done =
-      Converted(ConvertDiscrete(request.record, request.out_cfg, moment, reporter));
+  RequestOutcome done = Converted(ConvertInForm(
+      form, request.out_cfg, {request.record}, reporter, [&](const std::string& out_cfg) {
+        return ConvertDiscrete(request.record, out_cfg, moment, reporter, form);
+      }));
   done.moment = moment;
   return done;
 }
 
-RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& reporter) {
+RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& reporter,
+                                      const OutputForm& form) {
   if (request.checks == Checks::kRun) {
     const AnalogHeaderCheck analog = ReadAnalogHeader(request.analog_record);
     if (!analog.outcome.ok()) return Rejected(analog.outcome);
@@ -57,9 +65,12 @@ RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& 
   }
   std::optional<StartMoment> moment;
   std::optional<AnalogHeader> header;
-  RequestOutcome done =
-      Converted(ConvertCombined(request.analog_record, request.discrete_record, request.out_cfg,
-                                request.state_file, reporter, &moment, &header));
+  RequestOutcome done = Converted(ConvertInForm(
+      form, request.out_cfg, {request.analog_record, request.discrete_record}, reporter,
+      [&](const std::string& out_cfg) {
+        return ConvertCombined(request.analog_record, request.discrete_record, out_cfg,
+                               request.state_file, reporter, &moment, &header, form);
+      }));
   done.analog = std::move(header);
   done.moment = std::move(moment);
   return done;

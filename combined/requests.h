@@ -12,6 +12,7 @@
 
 #include "analog/analog_record.h"
 #include "combined/combined.h"
+#include "comtrade/output_form.h"
 #include "comtrade/report.h"
 #include "comtrade/start_moment.h"
 
@@ -69,11 +70,16 @@ struct CombinedRequest {
   Checks checks = Checks::kRun;
 };
 
-// Each converts into the pair whose BINARY configuration file is out_cfg.
+// Each converts into the pair whose BINARY configuration file is out_cfg, or,
+// for a one-file form, into the two .cff files of its base (cff_pack.h).
 // A check's rejection and differing moments report nothing; the conversion's
 // failures go to reporter as they happen.
-RequestOutcome ConvertAnalogRequest(const AnalogRequest& request, Reporter& reporter);
-RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& reporter);
-RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& reporter);
+// form gives the revision, the encoding and the files of the pair.
+RequestOutcome ConvertAnalogRequest(const AnalogRequest& request, Reporter& reporter,
+                                    const OutputForm& form = {});
+RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& reporter,
+                                      const OutputForm& form = {});
+RequestOutcome ConvertCombinedRequest(const CombinedRequest& request, Reporter& reporter,
+                                      const OutputForm& form = {});
 
 }  // namespace velk

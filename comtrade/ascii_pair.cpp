@@ -24,7 +24,8 @@ bool FinishWritten(Reporter& reporter, OutFile& file) {
   return false;
 }
 
-bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* second_line) {
+bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* second_line,
+                     bool final_empty_line) {
   OutFile ascii;
   if (!CreateOrReport(reporter, ascii, pair.ascii_cfg)) return false;
   InFile binary;
@@ -38,6 +39,7 @@ bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* sec
   for (int number = 1; !reader.ended() && ascii.ok(); ++number) {
     reader.ReadLine(line);
     if (number == 2 && second_line != nullptr) *second_line = line;
+    if (reader.ended() && line.empty() && !final_empty_line) break;
     ascii.Line(line == "BINARY" ? "ASCII" : line);
   }
   return FinishWritten(reporter, ascii);

@@ -23,11 +23,14 @@ bool FinishWritten(Reporter& reporter, OutFile& file);
 
 // Writes the ASCII configuration file: the BINARY one copied line by line, the
 // line that is exactly "BINARY" written as "ASCII", and one empty line more at
-// the end (the read that meets the end of the file yields it). Lines end in
-// CR LF. When second_line is given it receives line 2 (the channel counts).
-// Reports "Ошибка открытия файла" and returns false when the ASCII file cannot be
-// created or the BINARY one cannot be read.
-bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* second_line);
+// the end (the read that meets the end of the file yields it), which the pairs
+// of revision 1999 have always had; without final_empty_line the copy ends as
+// the BINARY file does. Lines end in CR LF. When second_line is given it
+// receives line 2 (the channel counts). Reports "Ошибка открытия файла" and
+// returns false when the ASCII file cannot be created or the BINARY one cannot
+// be read.
+bool MakeAsciiConfig(Reporter& reporter, const PairPaths& pair, std::string* second_line,
+                     bool final_empty_line = true);
 
 // Creates the ASCII data file and opens the BINARY data file for reading back.
 // Reports "Ошибка открытия файла" and returns false when either fails (the ASCII

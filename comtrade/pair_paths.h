@@ -21,4 +21,15 @@ struct PairPaths {
 // and rec.txt1 gives rec..dat, rec.ASCII.cfg and rec.ASCII.dat.
 PairPaths PairPathsFor(const std::string& chosen_cfg);
 
+// The two files of a pair written one file each, with the same base:
+// D:\rec\a1.cfg gives a1.cff and a1ASCII.cff.
+struct CffPaths {
+  std::string binary;
+  std::string ascii;
+};
+CffPaths CffPathsFor(const std::string& chosen_cfg);
+
+// The files a pair at chosen_cfg consists of: its four, or its two .cff files.
+std::vector<std::string> PairFilesFor(const std::string& chosen_cfg, bool one_file);
+
 }  // namespace velk

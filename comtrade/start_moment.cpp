@@ -1,8 +1,6 @@
 #include "comtrade/start_moment.h"
 
-#include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
-#include "comtrade/text_reader.h"
 
 namespace velk {
 namespace {
@@ -43,27 +41,6 @@ bool StartsAgree(const StartMoment& analog, const StartMoment& discrete) {
   StartMoment completed = analog;
   Overlay(completed, discrete);
   return SameStartMoment(NumbersOf(analog), NumbersOf(completed));
-}
-
-std::string StationLine(std::string_view station) {
-  return CfgField(std::string(station)) + ",,1999";
-}
-
-std::string TimeLine(const StartMoment& m, std::string_view fraction) {
-  return CfgField(m.day) + "/" + CfgField(m.month) + "/" + CfgField(m.year) + "," +
-         CfgField(m.hour) + ":" + CfgField(m.minute) + ":" + CfgField(m.second) +
-         std::string(fraction);
-}
-
-void WriteConfigTail(OutFile& cfg, Timing timing, std::int64_t samples, const StartMoment& moment) {
-  const bool sampled = timing == Timing::kSampled;
-  cfg.Line("50.0");
-  cfg.Line(sampled ? "1" : "0");  // how many sample rates follow
-  cfg.Line((sampled ? "800.0," : "0,") + Decimal(samples));
-  cfg.Line(TimeLine(moment, ".000000"));
-  cfg.Line(TimeLine(moment, sampled ? ".100000" : ".000000"));  // the trigger
-  cfg.Line("BINARY");
-  cfg.Line(sampled ? "1" : "1000");  // discrete time stamps count milliseconds
 }
 
 }  // namespace velk

@@ -1,15 +1,11 @@
-// The start moment of a record, as the COMTRADE time lines and the window show
-// it, and the rule that says whether an analog and a discrete record belong to
-// one fault.
+// The start moment of a record, as the COMTRADE time lines (written by
+// comtrade/cfg_writer.h) and the window show it, and the rule that says
+// whether an analog and a discrete record belong to one fault.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace velk {
-
-class OutFile;
 
 // The start moment as text: day, month, hour, minute and second of two
 // characters, the year of four. An analog header gives all six; a discrete
@@ -48,24 +44,5 @@ bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete)
 // combined pair's time lines; then SameStartMoment decides. The year never
 // counts.
 bool StartsAgree(const StartMoment& analog, const StartMoment& discrete);
-
-// Line 1 of a configuration file: the station (commas and control characters
-// as spaces) followed by ",,1999".
-std::string StationLine(std::string_view station);
-
-// A time line of a configuration file: day/month/year,hour:minute:second and
-// the fraction, such as ".000000" (commas and control characters as spaces: a
-// discrete record's start pair need not hold digits).
-std::string TimeLine(const StartMoment& moment, std::string_view fraction);
-
-// How a pair's samples are timed, which decides its configuration tail.
-enum class Timing {
-  kSampled,     // 800 samples a second; the trigger 0.1 s after the first sample
-  kEventTimes,  // no sample rate; time stamps in milliseconds; the trigger at the start
-};
-
-// The configuration lines after the channel lines: frequency, rates with the
-// sample count, start and trigger times, file type and time multiplier.
-void WriteConfigTail(OutFile& cfg, Timing timing, std::int64_t samples, const StartMoment& moment);
 
 }  // namespace velk

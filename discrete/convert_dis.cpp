@@ -1,6 +1,7 @@
 // The discrete conversion: a discrete record into a COMTRADE pair of digital
 // channels, one sample per distinct event time.
 #include "comtrade/ascii_pair.h"
+#include "comtrade/cfg_writer.h"
 #include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/number_format.h"
@@ -25,14 +26,16 @@ std::int64_t SampleCount(const std::vector<DiscreteEvent>& events) {
 
 }  // namespace
 
-void WriteChannelsDIS(OutFile& cfg, DiscreteTables& tables, std::int32_t first) {
+void AddChannelsDIS(Configuration& cfg, DiscreteTables& tables, std::int32_t first) {
+  cfg.digital.reserve(cfg.digital.size() + tables.names.size());
   for (std::size_t e = 0; e < tables.names.size(); ++e) {
     std::string& name = tables.names[e];
     if (name.starts_with('~')) name[0] = ' ';  // the drop-out mark is not part of the name
-    cfg.Decimal(first + static_cast<std::int64_t>(e));
-    cfg.Write(",", 1);
-    cfg.Write(Trim(CfgField(name)));  // the name without blanks at its ends
-    cfg.Line(",,,0");
+    DigitalChannelInfo channel;
+    channel.index = first + static_cast<std::int64_t>(e);
+    channel.id = std::string(Trim(CfgField(name)));  // the name without blanks at its ends
+    channel.normal = NumberOf("0");
+    cfg.digital.push_back(std::move(channel));
   }
 }
 
@@ -51,7 +54,7 @@ DatResult WriteDatDIS(const std::string& path, const DiscreteTables& tables, Sta
 }
 
 Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, StartMoment& moment,
-                        Reporter& next) {
+                        Reporter& next, const OutputForm& form) {
   FirstReport reporter(next);
   DiscreteRecord read = ReadDiscreteRecord(record, reporter);
   Overlay(moment, read.moment);
@@ -66,11 +69,12 @@ Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, S
   }
   OutFile cfg;
   if (!CreateOrReport(reporter, cfg, pair.binary_cfg)) return reporter.first();
-  const std::string count = Decimal(tables.NameCount());
-  cfg.Line(StationLine(kDiscreteStation));
-  cfg.Line(count + ",0A," + count + "D");
-  WriteChannelsDIS(cfg, tables, 1);
-  WriteConfigTail(cfg, Timing::kEventTimes, SampleCount(tables.events), moment);
+  Configuration config;
+  config.station = std::string(kDiscreteStation.view());
+  AddChannelsDIS(config, tables, 1);
+  SetTail(config, Timing::kEventTimes, SampleCount(tables.events), moment);
+  ApplyForm(config, form);
+  WriteConfiguration(cfg, config);
   if (!FinishWritten(reporter, cfg)) return reporter.first();
 
   // A data file that cannot be created is reported and the ASCII pair still
@@ -79,7 +83,8 @@ Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, S
   if (WriteDatDIS(pair.binary_dat, tables, status, reporter) == DatResult::kWriteFailed)
     return reporter.first();
   std::string counts;
-  if (!MakeAsciiConfig(reporter, pair, &counts)) return reporter.first();
+  if (!MakeAsciiConfig(reporter, pair, &counts, form.AsciiEndsWithEmptyLine()))
+    return reporter.first();
   const std::int64_t channels = ReadDigitalCount(counts);
   MakeAsciiData(reporter, pair, 8 + 2 * StatusWordCount(channels),
                 [channels](const unsigned char* rest, OutFile& ascii) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "comtrade/configuration.h"
 #include "comtrade/report.h"
 #include "discrete/discrete_record.h"
 #include "discrete/status_words.h"
@@ -14,9 +15,9 @@ namespace velk {
 
 class OutFile;
 
-// Appends one digital channel line per name, numbered from first. A name's
+// Appends one digital channel per name to cfg, numbered from first. A name's
 // drop-out mark "~" becomes a blank in the tables themselves.
-void WriteChannelsDIS(OutFile& cfg, DiscreteTables& tables, std::int32_t first);
+void AddChannelsDIS(Configuration& cfg, DiscreteTables& tables, std::int32_t first);
 
 // Has put(time, status) take each state of a discrete record in turn, one per
 // group of events at one time, as its data records bear them: the time in

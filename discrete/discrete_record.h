@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "comtrade/output_form.h"
 #include "comtrade/report.h"
 #include "comtrade/start_moment.h"
 
@@ -75,8 +76,9 @@ DiscreteRecord ReadDiscreteRecord(const std::string& path, Reporter& reporter);
 // none): the record's start pair replaces the fields it gives, and moment is
 // left so. Reports the reader's failure or "Ошибка открытия файла" or "Ошибка
 // записи файла"; returns the first report, or success. Refuses, before writing
-// anything, a pair that would write over the record.
+// anything, a pair that would write over the record. The pair is written in
+// form's revision and encoding.
 Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, StartMoment& moment,
-                        Reporter& reporter);
+                        Reporter& reporter, const OutputForm& form = {});
 
 }  // namespace velk

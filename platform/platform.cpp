@@ -73,6 +73,22 @@ int CurrentYear() {
   return local.tm_year + 1900;
 }
 
+int LocalUtcOffsetMinutes() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{}, utc{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+  gmtime_s(&utc, &now);
+#else
+  localtime_r(&now, &local);
+  gmtime_r(&now, &utc);
+#endif
+  // The two calendars differ by less than a day: compare their day of the year.
+  int days = local.tm_yday - utc.tm_yday;
+  if (local.tm_year != utc.tm_year) days = local.tm_year > utc.tm_year ? 1 : -1;
+  return (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
+}
+
 std::string ProgramFolder(const std::string& argv0) {
 #ifdef _WIN32
   // argv[0] need not be the program's full path: the system knows it.

@@ -34,6 +34,10 @@ std::string UniqueName(const char* prefix);
 // record's pair bears, since the record names none.
 int CurrentYear();
 
+// The computer's local time's offset from UTC now, in minutes east of UTC
+// (+180 in Moscow): the first guess at a device clock's offset.
+int LocalUtcOffsetMinutes();
+
 // The folder of the running program, ending with the path separator. On
 // Windows it is asked of the system; elsewhere it is the folder of argv0, the
 // path the program was started by.
