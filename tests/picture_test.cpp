@@ -68,7 +68,7 @@ TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
         for (int c = 0; c < summary.channels(); ++c) {
           MinMax expected{32767, -32768};
           for (std::int64_t s = b * size; s < std::min<std::int64_t>(n, (b + 1) * size); ++s) {
-            const std::int16_t v = Recorded(record, static_cast<std::size_t>(s), c);
+            const float v = Recorded(record, static_cast<std::size_t>(s), c);
             expected = {std::min(expected.min, v), std::max(expected.max, v)};
           }
           const MinMax held = summary.At(level, b, c);
