@@ -87,14 +87,31 @@ class Painter {
     PaintAxis();
     PaintTitle();
     PaintCursor();
+    scene_.lines.insert(scene_.lines.begin(), std::make_move_iterator(grid_.begin()),
+                        std::make_move_iterator(grid_.end()));
     return std::move(scene_);
   }
 
  private:
   void Text(float x, float y, std::string text, Colour colour,
             TextAnchor anchor = TextAnchor::kStart, bool bold = false) {
-    scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold});
+    scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold, {}});
   }
+  // A name in the gutter, cut with an ellipsis where it would run past
+  // `room` points; the whole name stays with the text.
+  void Name(float x, float y, const std::string& name, float room, bool bold) {
+    const auto fits = static_cast<std::size_t>(std::max(2.0f, room / CharWidth(bold)));
+    if (name.size() <= fits) return Text(x, y, name, kInk, TextAnchor::kStart, bold);
+    std::string cut = name.substr(0, fits - 1);
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    Text(x, y, cut + std::string(kEllipsis), kInk, TextAnchor::kStart, bold);
+    scene_.texts.back().whole = name;
+  }
+  // The width of one letter of a name, in points: a little wider than the
+  // sans-serif face's average, so that a cut name always keeps to its column.
+  static float CharWidth(bool bold) { return kTextSize * (bold ? 0.66f : 0.62f); }
+  // A line of the grid: drawn before (under) every wave.
+  void Grid(std::vector<ScenePoint> points) { grid_.push_back({std::move(points), kGrid}); }
   void Line(std::vector<ScenePoint> points, Colour colour) {
     scene_.lines.push_back({std::move(points), colour});
   }
@@ -142,11 +159,11 @@ class Painter {
       scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
     const float middle = band.top + band.height / 2;
     const float half = band.height / 2 - 4;
-    Line({{left_, middle}, {right_, middle}}, kGrid);
-    Line({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}},
-         kGrid);
+    Grid({{left_, middle}, {right_, middle}});
+    Grid({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}});
     const double peak = Peak(c);
-    Text(6, band.top + 13, channel.name, kInk, TextAnchor::kStart, true);
+    // The name keeps clear of the scale's "+peak" at the gutter's right.
+    Name(6, band.top + 13, channel.name, left_ - 70, true);
     Text(6, band.top + 26, channel.unit, kFaint);
     Text(left_ - 4, band.top + 13, "+" + Reading(peak), kFaint, TextAnchor::kEnd);
     Text(left_ - 4, middle + 4, "0", kFaint, TextAnchor::kEnd);
@@ -285,9 +302,10 @@ class Painter {
   void PaintSignal(std::size_t s) {
     const Band row = rows_[s];
     const PictureSignal& signal = picture_.discrete_signals()[s];
-    Text(6, row.top + 12, signal.name, kInk);
+    // The name keeps clear of the state column at the gutter's right.
+    Name(6, row.top + 12, signal.name, left_ - 24, false);
     const float base = row.top + row.height - 3;
-    Line({{left_, base}, {right_, base}}, kGrid);
+    Grid({{left_, base}, {right_, base}});
     // The spans in which the signal is active, each at least a pixel wide;
     // spans closer than a pixel are drawn as one.
     const auto& steps = signal.steps;
@@ -334,7 +352,7 @@ class Painter {
     for (double t = std::ceil(view_.from_ms / step) * step; t <= view_.to_ms + step * 1e-9;
          t += step) {
       const auto x = static_cast<float>(XAtTime(view_, t));
-      Line({{x, kHeaderHeight}, {x, bottom_}}, kGrid);
+      Grid({{x, kHeaderHeight}, {x, bottom_}});
       Line({{x, y}, {x, y + 5}}, kInk);
       Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
            TextAnchor::kMiddle);
@@ -381,12 +399,14 @@ class Painter {
   static constexpr auto kCursorAt = Cp1251("Курсор ");
   static constexpr auto kRms = Cp1251("RMS");
   static constexpr auto kChanged = Cp1251("Запись изменена");
+  static constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
 
   const RecordPicture& picture_;
   const PictureView& view_;
   Scene scene_;
   float left_ = 0, right_ = 0, bottom_ = 0;
   std::vector<Band> bands_, rows_;
+  std::vector<ScenePolyline> grid_;
   mutable bool samples_read_ = false, samples_ok_ = false;
   mutable std::int64_t samples_first_ = 0;
   mutable std::vector<double> samples_;
