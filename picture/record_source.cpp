@@ -75,7 +75,7 @@ std::optional<std::int64_t> SourceTiming::CycleSamples(std::int64_t sample) cons
   const Segment& segment = SegmentOf(sample);
   if (!(line_hz_ > 0) || !(segment.rate_hz > 0)) return std::nullopt;
   const double cycle = std::round(segment.rate_hz / line_hz_);
-  if (!(cycle >= 4) || cycle > 1e6) return std::nullopt;
+  if (!(cycle >= 4) || cycle > 65536) return std::nullopt;
   return static_cast<std::int64_t>(cycle);
 }
 

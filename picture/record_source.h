@@ -87,7 +87,7 @@ class SourceTiming {
   // The samples of one cycle of the line frequency at the sample's rate: the
   // rate over the line frequency, rounded to the nearest whole sample (a rate
   // of 1000 Hz at 60 Hz takes 17 samples a cycle). Nothing without a rate or
-  // a line frequency, or with fewer than 4 samples a cycle.
+  // a line frequency, or with fewer than 4 or more than 65536 samples a cycle.
   std::optional<std::int64_t> CycleSamples(std::int64_t sample) const;
   // The first sample of the segment the sample belongs to.
   std::int64_t SegmentStart(std::int64_t sample) const;

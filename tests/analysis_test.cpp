@@ -20,6 +20,7 @@
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "tests/support/fakes.h"
+#include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -341,7 +342,20 @@ TEST(Readout, EveryDeviceTypeReadsWhatItsConvertedPairHolds) {
     EXPECT_NE(json.find(Cp1251ToUtf8(channels[0].name)), std::string::npos);
     EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
   }
+  // A discrete record alone: no sample, each signal's state at the time asked.
+  TempDir dir;
+  WriteFile(dir / "rec.txt", DiscreteRecord()
+                                 .Start()
+                                 .Event("0000.010", "П", "Отключение")
+                                 .Event("0000.050", "П", "Пуск \"МТЗ\"")
+                                 .Bytes());
   std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine({"readout", dir / "rec.txt", "--at", "20", "--json"}, "", out, err), 0)
+      << err.str();
+  EXPECT_NE(out.str().find("\"sample\": null,"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("{\"name\": \"Отключение\", \"active\": true}"), std::string::npos);
+  EXPECT_NE(out.str().find("{\"name\": \"Пуск \\\"МТЗ\\\"\", \"active\": false}"),
+            std::string::npos);
   EXPECT_EQ(RunCommandLine({"readout", "rec.flh"}, "", out, err), 64);
   EXPECT_EQ(RunCommandLine({"readout", "none.flh", "--at", "x"}, "", out, err), 64);
 }
