@@ -200,8 +200,10 @@ std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both)
 
 std::string Fixed(const std::optional<double>& value, int decimals) {
   if (!value || !std::isfinite(*value)) return "-";
+  // What rounds to zero is shown as 0, never as -0.
+  const double shown = std::abs(*value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : *value;
   std::array<char, 64> text{};
-  const auto done = std::to_chars(text.data(), text.data() + text.size(), *value,
+  const auto done = std::to_chars(text.data(), text.data() + text.size(), shown,
                                   std::chars_format::fixed, decimals);
   return std::string(text.data(), done.ptr);
 }

@@ -176,6 +176,20 @@ TEST(Phasors, NothingWhereTheCycleCrossesARateOrAValueIsMissing) {
   EXPECT_TRUE(gap.phasors[0]);
   EXPECT_FALSE(gap.phasors[1]);
   EXPECT_FALSE(gap.readout.values[1]);
+  // Each sample is drawn at its own time, whatever its rate.
+  PictureView across = WholeView(*picture, 1600, 400);
+  across.from_ms = timing.TimeMs(90);
+  across.to_ms = timing.TimeMs(130);
+  const Scene both_rates = DrawPicture(*picture, across);
+  const auto drawn = std::find_if(both_rates.lines.begin(), both_rates.lines.end(),
+                                  [](const ScenePolyline& l) { return l.points.size() > 30; });
+  ASSERT_NE(drawn, both_rates.lines.end());
+  for (const std::int64_t n : {95, 100, 101, 120}) {
+    const auto x = static_cast<float>(XAtTime(across, timing.TimeMs(n)));
+    EXPECT_TRUE(std::any_of(drawn->points.begin(), drawn->points.end(),
+                            [x](const ScenePoint& p) { return std::abs(p.x - x) < 1e-3f; }))
+        << "sample " << n;
+  }
   // The missing values are a gap in the wave: the channel is drawn as two lines.
   PictureView view = WholeView(*picture, 1200, 400);
   view.from_ms = timing.TimeMs(180);
