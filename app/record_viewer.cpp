@@ -50,7 +50,16 @@ void RecordViewer::ShowSpan(double from_ms, double to_ms) {
 
 void RecordViewer::Wheel(double x, double notches) {
   const double anchor = TimeAtX(view_, x);
-  const double factor = std::pow(kZoomPerNotch, notches);
+  const double span = view_.to_ms - view_.from_ms;
+  // The span the notches ask for, as ShowSpan keeps it: at the narrowest (or
+  // the widest) span a further notch changes nothing, not even where the
+  // view lies.
+  const PictureView whole = WholeView(*picture_, view_.width, view_.height);
+  const double longest = whole.to_ms - whole.from_ms;
+  const double wanted =
+      std::clamp(span * std::pow(kZoomPerNotch, notches), std::min(kNarrowestMs, longest), longest);
+  if (!(span > 0) || std::abs(wanted - span) <= span * 1e-12) return;
+  const double factor = wanted / span;
   ShowSpan(anchor - (anchor - view_.from_ms) * factor, anchor + (view_.to_ms - anchor) * factor);
 }
 

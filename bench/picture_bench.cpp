@@ -9,6 +9,7 @@
 #include "bench/child.h"
 #include "bench/records.h"
 #include "comtrade/file_io.h"
+#include "picture/analysis.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 
@@ -80,6 +81,19 @@ void PictureFigures(const std::string& dir, const std::string& convert, std::int
     std::printf("    %12.1f ms shown (%9.1f samples a column): %6.2f ms, %zu points\n", span,
                 span / kSampleStepMs / (view.width - kPictureGutter - kPictureRightMargin), ms,
                 points);
+  }
+
+  // Moving the cursor: what the viewer computes for each step of it, the
+  // readout of both cursors, the phasors, harmonics and sequences included.
+  std::printf("  moving the cursor (two cursors, phasors, harmonics, sequences):\n");
+  for (const double at : {0.0, whole.to_ms / 3, whole.to_ms}) {
+    double step = 0;
+    const double ms = MedianMs(std::max(runs, 25), [&] {
+      step += kSampleStepMs;
+      const TwoCursors two = AnalyseBetween(*picture, at + step, at + step + 20, false);
+      if (two.a.readout.sample < 0) std::printf("no sample\n");
+    });
+    std::printf("    at %12.1f ms: %6.3f ms\n", at, ms);
   }
 
   const std::string svg = dir + "/rec.svg";

@@ -6,6 +6,7 @@
 #include "cli/cli_ui.h"
 #include "cli/output_options.h"
 #include "cli/picture_command.h"
+#include "cli/readout_command.h"
 #include "combined/path_requests.h"
 #include "comtrade/cp1251.h"
 #include "platform/platform.h"
@@ -83,7 +84,7 @@ int Combined(const std::string& analog_record, const std::string& discrete_recor
 int RunCommandLine(const std::vector<std::string>& args, const std::string& /*executable_folder*/,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp << PictureHelp() << '\n' << batch::Help() << '\n' << kFormHelp;
+    out << kHelp << PictureHelp() << ReadoutHelp() << '\n' << batch::Help() << '\n' << kFormHelp;
     return kExitConverted;
   }
   if (args.size() == 1 && args[0] == "--version") {
@@ -91,6 +92,8 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& /*ex
     return kExitConverted;
   }
   if (!args.empty() && args[0] == "picture") return RunPicture({args.begin() + 1, args.end()}, err);
+  if (!args.empty() && args[0] == "readout")
+    return RunReadout({args.begin() + 1, args.end()}, out, err);
   const bool converts = !args.empty() && (args[0] == "analog" || args[0] == "discrete" ||
                                           args[0] == "combined" || args[0] == "batch");
   if (!converts) {

@@ -122,7 +122,8 @@ int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
   const RecordPicture& picture = *opening.picture;
   PictureView view = WholeView(picture, options->width, NaturalHeight(picture));
   view.from_ms = options->from_ms.value_or(view.from_ms);
-  view.to_ms = options->to_ms.value_or(std::max(view.to_ms, view.from_ms + kSampleStepMs));
+  view.to_ms =
+      options->to_ms.value_or(std::max(view.to_ms, view.from_ms + picture.timing().StepMs(0)));
   view.primary = options->primary;
   const Outcome written = WriteSvg(DrawPicture(picture, view), options->out);
   if (!written.ok()) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fuzz/fuzz_support.h"
+#include "picture/analysis.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "picture/svg.h"
@@ -38,6 +39,12 @@ void Draw(const PictureRecords& records) {
   const Scene narrow = DrawPicture(picture, view);
   CheckScene(narrow);
   if (SvgText(narrow).empty()) fuzz::Fail("no SVG text");
+  // The fault's readout at two cursors, the start (no whole cycle) included.
+  const TwoCursors two = AnalyseBetween(picture, 0, 30, false);
+  for (const auto& phasors : two.b.phasors)
+    if (phasors && !std::isfinite(phasors->phasor.magnitude)) fuzz::Fail("a phasor is no number");
+  if (two.a.readout.states.size() != picture.discrete_signals().size())
+    fuzz::Fail("a signal without a state");
 }
 
 }  // namespace

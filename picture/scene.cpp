@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "comtrade/cp1251.h"
 
@@ -18,6 +19,10 @@ constexpr int kRowHeight = 16;     // one discrete signal
 constexpr int kNaturalBand = 96;   // one analog channel, at its natural height
 constexpr int kSmallestBand = 28;
 constexpr int kTextSize = 11;
+
+// Where a wave breaks off: the record holds no value there.
+constexpr ScenePoint kGap{std::numeric_limits<float>::quiet_NaN(),
+                          std::numeric_limits<float>::quiet_NaN()};
 
 constexpr Colour kInk{0, 0, 0};
 constexpr Colour kFaint{110, 110, 110};
@@ -82,16 +87,48 @@ class Painter {
     PaintAxis();
     PaintTitle();
     PaintCursor();
+    scene_.lines.insert(scene_.lines.begin(), std::make_move_iterator(grid_.begin()),
+                        std::make_move_iterator(grid_.end()));
     return std::move(scene_);
   }
 
  private:
   void Text(float x, float y, std::string text, Colour colour,
             TextAnchor anchor = TextAnchor::kStart, bool bold = false) {
-    scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold});
+    scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold, {}});
   }
+  // A name in the gutter, cut with an ellipsis where it would run past
+  // `room` points; the whole name stays with the text.
+  void Name(float x, float y, const std::string& name, float room, bool bold) {
+    const auto fits = static_cast<std::size_t>(std::max(2.0f, room / CharWidth(bold)));
+    if (name.size() <= fits) return Text(x, y, name, kInk, TextAnchor::kStart, bold);
+    std::string cut = name.substr(0, fits - 1);
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    Text(x, y, cut + std::string(kEllipsis), kInk, TextAnchor::kStart, bold);
+    scene_.texts.back().whole = name;
+  }
+  // The width of one letter of a name, in points: a little wider than the
+  // sans-serif face's average, so that a cut name always keeps to its column.
+  static float CharWidth(bool bold) { return kTextSize * (bold ? 0.66f : 0.62f); }
+  // A line of the grid: drawn before (under) every wave.
+  void Grid(std::vector<ScenePoint> points) { grid_.push_back({std::move(points), kGrid}); }
   void Line(std::vector<ScenePoint> points, Colour colour) {
     scene_.lines.push_back({std::move(points), colour});
+  }
+  // A wave as one line, or one line between each two gaps of the record.
+  void WaveLines(std::vector<ScenePoint> points, Colour colour) {
+    const auto gap = [](const ScenePoint& p) { return std::isnan(p.x); };
+    if (std::none_of(points.begin(), points.end(), gap)) return Line(std::move(points), colour);
+    std::vector<ScenePoint> piece;
+    for (const ScenePoint& p : points) {
+      if (!gap(p)) {
+        piece.push_back(p);
+      } else if (!piece.empty()) {
+        Line(std::move(piece), colour);
+        piece.clear();
+      }
+    }
+    if (!piece.empty()) Line(std::move(piece), colour);
   }
 
   void LayOutBands() {
@@ -111,9 +148,7 @@ class Painter {
   // The greatest value a channel's band shows at its edges.
   double Peak(std::size_t c) const {
     const PictureChannel& channel = picture_.channels()[c];
-    const double peak = std::abs(channel.Value(
-        static_cast<std::int16_t>(std::min(picture_.Peak(static_cast<int>(c)), 32767)),
-        view_.primary));
+    const double peak = std::abs(channel.Value(picture_.Peak(static_cast<int>(c)), view_.primary));
     return peak > 0 ? peak : 1.0;
   }
 
@@ -124,26 +159,26 @@ class Painter {
       scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
     const float middle = band.top + band.height / 2;
     const float half = band.height / 2 - 4;
-    Line({{left_, middle}, {right_, middle}}, kGrid);
-    Line({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}},
-         kGrid);
+    Grid({{left_, middle}, {right_, middle}});
+    Grid({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}});
     const double peak = Peak(c);
-    Text(6, band.top + 13, channel.name, kInk, TextAnchor::kStart, true);
+    // The name keeps clear of the scale's "+peak" at the gutter's right.
+    Name(6, band.top + 13, channel.name, left_ - 70, true);
     Text(6, band.top + 26, channel.unit, kFaint);
     Text(left_ - 4, band.top + 13, "+" + Reading(peak), kFaint, TextAnchor::kEnd);
     Text(left_ - 4, middle + 4, "0", kFaint, TextAnchor::kEnd);
     Text(left_ - 4, band.top + band.height - 4, "-" + Reading(peak), kFaint, TextAnchor::kEnd);
-    const auto y_of = [&](std::int16_t recorded) {
+    const auto y_of = [&](double recorded) {
       const double value = channel.Value(recorded, view_.primary) / peak;
       return static_cast<float>(middle - std::clamp(value, -1.0, 1.0) * half);
     };
-    Line(Wave(static_cast<int>(c), y_of), kWaveColours[c % kWaveColours.size()]);
+    WaveLines(Wave(static_cast<int>(c), y_of), kWaveColours[c % kWaveColours.size()]);
   }
 
   // The samples' index range that the plot's pixel column x covers.
   std::pair<std::int64_t, std::int64_t> ColumnSamples(int x) const {
-    const double from = TimeAtX(view_, double{left_} + x) / kSampleStepMs;
-    const double to = TimeAtX(view_, double{left_} + x + 1) / kSampleStepMs;
+    const double from = picture_.timing().Position(TimeAtX(view_, double{left_} + x));
+    const double to = picture_.timing().Position(TimeAtX(view_, double{left_} + x + 1));
     const double last = static_cast<double>(picture_.sample_count());
     return {static_cast<std::int64_t>(std::clamp(std::ceil(from), 0.0, last)),
             static_cast<std::int64_t>(std::clamp(std::ceil(to), 0.0, last))};
@@ -151,8 +186,8 @@ class Painter {
 
   template <typename YOf>
   std::vector<ScenePoint> Wave(int channel, const YOf& y_of) const {
-    const double per_column =
-        (view_.to_ms - view_.from_ms) / kSampleStepMs / std::max(1.0, double{right_ - left_});
+    const double per_column = picture_.timing().SamplesBetween(view_.from_ms, view_.to_ms) /
+                              std::max(1.0, double{right_ - left_});
     if (per_column < static_cast<double>(SampleSummary::kBaseBlock)) {
       std::vector<ScenePoint> points;
       if (SampleWave(channel, per_column, y_of, points)) return points;
@@ -179,9 +214,10 @@ class Painter {
       const std::int64_t b1 = std::max(b0, (std::max(end, first + 1) - 1) / block);
       if (b0 < 0 || b1 >= summary.Blocks(level)) continue;
       MinMax m = summary.At(level, b0, channel);
-      for (std::int64_t b = b0 + 1; b <= b1; ++b) {
-        const MinMax next = summary.At(level, b, channel);
-        m = {std::min(m.min, next.min), std::max(m.max, next.max)};
+      for (std::int64_t b = b0 + 1; b <= b1; ++b) m.Add(summary.At(level, b, channel));
+      if (m.Empty()) {
+        points.push_back(kGap);
+        continue;
       }
       const float px = left_ + static_cast<float>(x);
       points.push_back({px, y_of(m.min)});
@@ -198,9 +234,11 @@ class Painter {
                   std::vector<ScenePoint>& points) const {
     const std::int64_t total = picture_.sample_count();
     const auto first = std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::floor(view_.from_ms / kSampleStepMs)) - 1, 0, total);
+        static_cast<std::int64_t>(std::floor(picture_.timing().Position(view_.from_ms))) - 1, 0,
+        total);
     const auto end = std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::ceil(view_.to_ms / kSampleStepMs)) + 2, 0, total);
+        static_cast<std::int64_t>(std::ceil(picture_.timing().Position(view_.to_ms))) + 2, 0,
+        total);
     if (!samples_read_) {
       samples_read_ = true;
       samples_first_ = first;
@@ -214,9 +252,10 @@ class Painter {
     };
     if (per_column < 1) {
       for (std::int64_t n = first; n < end; ++n)
-        points.push_back(
-            {static_cast<float>(XAtTime(view_, static_cast<double>(n) * kSampleStepMs)),
-             y_of(value(n))});
+        points.push_back(std::isnan(value(n)) ? kGap
+                                              : ScenePoint{static_cast<float>(XAtTime(
+                                                               view_, picture_.timing().TimeMs(n))),
+                                                           y_of(value(n))});
       ClipToPlot(points);
       return true;
     }
@@ -224,14 +263,15 @@ class Painter {
     for (int x = 0; x < columns; ++x) {
       const auto [from, to] = ColumnSamples(x);
       if (from >= to || from < first || to > end) continue;
-      std::int16_t low = value(from), high = value(from);
-      for (std::int64_t n = from + 1; n < to; ++n) {
-        low = std::min(low, value(n));
-        high = std::max(high, value(n));
+      MinMax m;
+      for (std::int64_t n = from; n < to; ++n) m.Add(value(n));
+      if (m.Empty()) {
+        points.push_back(kGap);
+        continue;
       }
       const float px = left_ + static_cast<float>(x);
-      points.push_back({px, y_of(low)});
-      points.push_back({px, y_of(high)});
+      points.push_back({px, y_of(m.min)});
+      points.push_back({px, y_of(m.max)});
     }
     return true;
   }
@@ -262,9 +302,10 @@ class Painter {
   void PaintSignal(std::size_t s) {
     const Band row = rows_[s];
     const PictureSignal& signal = picture_.discrete_signals()[s];
-    Text(6, row.top + 12, signal.name, kInk);
+    // The name keeps clear of the state column at the gutter's right.
+    Name(6, row.top + 12, signal.name, left_ - 24, false);
     const float base = row.top + row.height - 3;
-    Line({{left_, base}, {right_, base}}, kGrid);
+    Grid({{left_, base}, {right_, base}});
     // The spans in which the signal is active, each at least a pixel wide;
     // spans closer than a pixel are drawn as one.
     const auto& steps = signal.steps;
@@ -296,7 +337,9 @@ class Painter {
   // The time after which no state is drawn: the end of the picture, or for a
   // state that lasts to the end, one sample after it.
   double EndOfSignals() const {
-    return picture_.sampled() ? picture_.DurationMs() + kSampleStepMs : picture_.DurationMs() + 1;
+    return picture_.sampled()
+               ? picture_.DurationMs() + picture_.timing().StepMs(picture_.sample_count() - 1)
+               : picture_.DurationMs() + 1;
   }
 
   void PaintAxis() {
@@ -309,7 +352,7 @@ class Painter {
     for (double t = std::ceil(view_.from_ms / step) * step; t <= view_.to_ms + step * 1e-9;
          t += step) {
       const auto x = static_cast<float>(XAtTime(view_, t));
-      Line({{x, kHeaderHeight}, {x, bottom_}}, kGrid);
+      Grid({{x, kHeaderHeight}, {x, bottom_}});
       Line({{x, y}, {x, y + 5}}, kInk);
       Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
            TextAnchor::kMiddle);
@@ -356,15 +399,17 @@ class Painter {
   static constexpr auto kCursorAt = Cp1251("Курсор ");
   static constexpr auto kRms = Cp1251("RMS");
   static constexpr auto kChanged = Cp1251("Запись изменена");
+  static constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
 
   const RecordPicture& picture_;
   const PictureView& view_;
   Scene scene_;
   float left_ = 0, right_ = 0, bottom_ = 0;
   std::vector<Band> bands_, rows_;
+  std::vector<ScenePolyline> grid_;
   mutable bool samples_read_ = false, samples_ok_ = false;
   mutable std::int64_t samples_first_ = 0;
-  mutable std::vector<std::int16_t> samples_;
+  mutable std::vector<double> samples_;
 };
 
 }  // namespace
@@ -394,7 +439,7 @@ PictureView WholeView(const RecordPicture& picture, int width, int height) {
   view.width = width;
   view.height = height;
   view.from_ms = 0;
-  view.to_ms = std::max(picture.DurationMs(), 8 * kSampleStepMs);
+  view.to_ms = std::max(picture.DurationMs(), 8 * picture.timing().StepMs(0));
   return view;
 }
 

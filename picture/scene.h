@@ -46,9 +46,13 @@ struct SceneText {
   TextAnchor anchor = TextAnchor::kStart;
   int size = 11;
   bool bold = false;
+  // The whole text where `text` had to be cut short (ending in "…") to keep
+  // to its column: what a view shows when the pointer rests on it.
+  std::string whole;
 };
 
-// Drawn in this order: rectangles, then lines, then texts.
+// Drawn in this order: rectangles, then lines, then texts. The grid lines come
+// first among the lines, so that the waves are drawn over them.
 struct Scene {
   int width = 0, height = 0;
   Colour background{255, 255, 255};

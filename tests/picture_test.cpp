@@ -68,7 +68,7 @@ TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
         for (int c = 0; c < summary.channels(); ++c) {
           MinMax expected{32767, -32768};
           for (std::int64_t s = b * size; s < std::min<std::int64_t>(n, (b + 1) * size); ++s) {
-            const std::int16_t v = Recorded(record, static_cast<std::size_t>(s), c);
+            const float v = Recorded(record, static_cast<std::size_t>(s), c);
             expected = {std::min(expected.min, v), std::max(expected.max, v)};
           }
           const MinMax held = summary.At(level, b, c);
@@ -255,6 +255,10 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
 
   for (int i = 0; i < 40; ++i) viewer.Wheel(300, 5);  // never narrower than a few samples
   EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, RecordViewer::kNarrowestMs, 1e-6);
+  const PictureView narrowest = viewer.view();
+  viewer.Wheel(900, 1);  // a further notch neither zooms nor pans
+  EXPECT_EQ(viewer.view().from_ms, narrowest.from_ms);
+  EXPECT_EQ(viewer.view().to_ms, narrowest.to_ms);
   for (int i = 0; i < 100; ++i) viewer.Key(ViewerKey::kRight, true);  // the view follows
   EXPECT_LE(viewer.view().from_ms, *viewer.view().cursor_ms);
   EXPECT_GE(viewer.view().to_ms, *viewer.view().cursor_ms);
@@ -265,6 +269,42 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   viewer.Key(ViewerKey::kHome, false);
   EXPECT_DOUBLE_EQ(viewer.view().from_ms, 0);
   EXPECT_DOUBLE_EQ(viewer.view().to_ms, whole);
+}
+
+// What a new user sees first: the waves over the grid, not cut by it, and a
+// signal's long name cut short before the state column, whole for a tooltip.
+TEST(PictureScene, WavesOverTheGridAndLongNamesCutBeforeTheStateColumn) {
+  TempDir dir;
+  FlhRecord analog = RandomRecord(400, 3);
+  analog.moment_bcd = {0x23, 0x02, 0x13, 0x16, 0x33, 0x45};  // the start pair's moment
+  WriteFile(dir / "rec.flh", analog.Bytes());
+  const std::string long_name = Cp1251ToUtf8(std::string(79, 'W'));
+  WriteFile(dir / "rec.txt", BusyStates().Event(TimeWord(95), "П", long_name).Bytes());
+  const auto picture = Open({dir / "rec.flh", dir / "rec.txt"});
+  ASSERT_TRUE(picture);
+  PictureView view = WholeView(*picture, 1200, 700);
+  view.cursor_ms = 100.0;
+  const Scene scene = DrawPicture(*picture, view);
+  const Colour grid{225, 225, 225};
+  bool wave_seen = false;
+  for (const ScenePolyline& line : scene.lines) {
+    if (line.colour == grid) {
+      EXPECT_FALSE(wave_seen) << "a grid line drawn over a wave";
+    } else if (line.points.size() > 2) {
+      wave_seen = true;
+    }
+  }
+  EXPECT_TRUE(wave_seen);
+  int cut = 0;
+  for (const SceneText& text : scene.texts) {
+    if (text.whole.empty()) continue;
+    ++cut;
+    EXPECT_EQ(text.whole, std::string(79, 'W'));
+    EXPECT_TRUE(text.text.ends_with('\x85'));
+    // At the letters' average width the cut name ends before the state column.
+    EXPECT_LT(text.x + static_cast<float>(text.text.size()) * 0.66f * 11, PlotLeft(view) - 12);
+  }
+  EXPECT_EQ(cut, 1);
 }
 
 // A screen of 192 dpi draws the picture of 96 dpi at twice its pixels, and

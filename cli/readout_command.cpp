@@ -1,0 +1,298 @@
+#include "cli/readout_command.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "cli/cli_texts.h"
+#include "comtrade/cp1251.h"
+#include "picture/analysis.h"
+#include "picture/record_picture.h"
+#include "platform/platform.h"
+
+namespace velk {
+namespace {
+
+constexpr std::string_view kReadoutHelp =
+    "  velk-convert readout RECORD.flh|RECORD.txt [RECORD.txt] --at MS [--to MS]\n"
+    "                       [--reference NAME] [--primary] [--json]\n"
+    "      что курсор A (и B) читает на записи: значения, RMS, векторы, гармоники 2..7,\n"
+    "      симметричные составляющие, состояния сигналов\n"
+    "      what cursor A (and B) reads off the record: values, RMS, phasors,\n"
+    "      harmonics 2..7, symmetrical components, signal states\n"
+    "      --at, --to    мс от первого отсчета / ms from the first sample\n"
+    "      --reference   канал отсчета углов (первый) / the channel angles are\n"
+    "                    taken from (the first)\n"
+    "      --json        ответ в JSON / the answer as JSON\n";
+
+constexpr std::string_view kNoChannel = "нет такого канала / no such channel: ";
+
+struct ReadoutOptions {
+  PictureRecords records;
+  std::optional<double> at_ms, to_ms;
+  std::optional<std::string> reference;  // UTF-8, as typed
+  bool json = false, primary = false;
+};
+
+bool EndsWith(const std::string& path, std::string_view extension) {
+  if (path.size() < extension.size()) return false;
+  for (std::size_t i = 0; i < extension.size(); ++i) {
+    char c = path[path.size() - extension.size() + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != extension[i]) return false;
+  }
+  return true;
+}
+
+std::optional<double> Milliseconds(const std::string& text) {
+  double value = 0;
+  const auto done = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (done.ec != std::errc{} || done.ptr != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+std::optional<ReadoutOptions> Parse(const std::vector<std::string>& args) {
+  ReadoutOptions options;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--primary") {
+      options.primary = true;
+    } else if ((arg == "--at" || arg == "--to") && has_value) {
+      const auto ms = Milliseconds(args[++i]);
+      if (!ms) return std::nullopt;
+      (arg == "--at" ? options.at_ms : options.to_ms) = *ms;
+    } else if (arg == "--reference" && has_value) {
+      options.reference = args[++i];
+    } else if (arg.starts_with("--")) {
+      return std::nullopt;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (!options.at_ms) return std::nullopt;
+  if (files.size() == 2 && EndsWith(files[0], ".flh") && EndsWith(files[1], ".txt")) {
+    options.records = {FullPath(files[0]), FullPath(files[1])};
+  } else if (files.size() == 1 && EndsWith(files[0], ".flh")) {
+    options.records.analog = FullPath(files[0]);
+  } else if (files.size() == 1 && EndsWith(files[0], ".txt")) {
+    options.records.discrete = FullPath(files[0]);
+  } else {
+    return std::nullopt;
+  }
+  return options;
+}
+
+// ---- JSON ----
+
+std::string Number(double value) {
+  if (!std::isfinite(value)) return "null";
+  std::array<char, 40> text{};
+  const auto done = std::to_chars(text.data(), text.data() + text.size(), value);
+  return std::string(text.data(), done.ptr);
+}
+
+std::string Number(const std::optional<double>& value) {
+  return value ? Number(*value) : "null";
+}
+
+// A text of code page 1251 as a JSON string of UTF-8.
+std::string String(std::string_view cp1251) {
+  std::string out = "\"";
+  for (const char c : Cp1251ToUtf8(cp1251)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string PhasorJson(const Phasor& phasor) {
+  return "{\"magnitude\": " + Number(phasor.magnitude) +
+         ", \"angle_deg\": " + Number(phasor.angle_deg) + "}";
+}
+
+std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
+                       const std::string& indent) {
+  const CursorReadout& readout = at.readout;
+  std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n";
+  json += indent + "  \"sample\": " +
+          (readout.sample >= 0 ? std::to_string(readout.sample) : std::string("null")) + ",\n";
+  json += indent + "  \"cycle_samples\": " +
+          (at.cycle_samples ? std::to_string(*at.cycle_samples) : std::string("null")) + ",\n";
+  json += indent + "  \"channels\": [";
+  const auto& channels = picture.channels();
+  for (std::size_t c = 0; c < channels.size(); ++c) {
+    json += c == 0 ? "\n" : ",\n";
+    json += indent + "    {\"name\": " + String(channels[c].name) +
+            ", \"unit\": " + String(channels[c].unit) +
+            ", \"value\": " + Number(readout.values[c]) + ", \"rms\": " + Number(readout.rms[c]);
+    const auto& phasors = at.phasors[c];
+    json += ", \"phasor\": " + (phasors ? PhasorJson(phasors->phasor) : std::string("null"));
+    json += ", \"harmonics\": ";
+    if (phasors) {
+      json += "[";
+      for (std::size_t h = 0; h < phasors->harmonics.size(); ++h)
+        json += (h ? ", " : "") + Number(phasors->harmonics[h]);
+      json += "]";
+    } else {
+      json += "null";
+    }
+    json += "}";
+  }
+  json += (channels.empty() ? "],\n" : "\n" + indent + "  ],\n");
+  json += indent + "  \"sequences\": [";
+  for (std::size_t s = 0; s < at.sequences.size(); ++s) {
+    const SequenceComponents& sequence = at.sequences[s];
+    json += s == 0 ? "\n" : ",\n";
+    json += indent + "    {\"set\": [";
+    for (std::size_t p = 0; p < 3; ++p)
+      json += (p ? ", " : "") +
+              String(channels[static_cast<std::size_t>(sequence.set.channels[p])].name);
+    json += "], \"positive\": " + PhasorJson(sequence.positive) +
+            ", \"negative\": " + PhasorJson(sequence.negative) +
+            ", \"zero\": " + (sequence.zero ? PhasorJson(*sequence.zero) : std::string("null")) +
+            "}";
+  }
+  json += (at.sequences.empty() ? "],\n" : "\n" + indent + "  ],\n");
+  json += indent + "  \"signals\": [";
+  const auto& signals = picture.discrete_signals();
+  for (std::size_t s = 0; s < signals.size(); ++s) {
+    json += s == 0 ? "\n" : ",\n";
+    json += indent + "    {\"name\": " + String(signals[s].name) +
+            ", \"active\": " + (readout.states[s] ? "true" : "false") + "}";
+  }
+  json += (signals.empty() ? "]\n" : "\n" + indent + "  ]\n");
+  return json + indent + "}";
+}
+
+std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both) {
+  std::string json = CursorJson(picture, two.a, "");
+  if (!both) return json + "\n";
+  json.pop_back();  // the closing brace: B and the differences follow A's keys
+  while (json.back() == '\n') json.pop_back();
+  json += ",\n  \"b\": " + CursorJson(picture, two.b, "  ");
+  json += ",\n  \"delta_ms\": " + Number(two.delta_ms);
+  json += ",\n  \"delta_cycles\": " + Number(two.delta_cycles);
+  json += ",\n  \"delta\": [";
+  const auto& channels = picture.channels();
+  for (std::size_t c = 0; c < channels.size(); ++c)
+    json += std::string(c ? ", " : "") + "{\"name\": " + String(channels[c].name) +
+            ", \"value\": " + Number(two.delta[c]) + "}";
+  return json + "]\n}\n";
+}
+
+// ---- text ----
+
+std::string Fixed(const std::optional<double>& value, int decimals) {
+  if (!value || !std::isfinite(*value)) return "-";
+  // What rounds to zero is shown as 0, never as -0.
+  const double shown = std::abs(*value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : *value;
+  std::array<char, 64> text{};
+  const auto done = std::to_chars(text.data(), text.data() + text.size(), shown,
+                                  std::chars_format::fixed, decimals);
+  return std::string(text.data(), done.ptr);
+}
+
+std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::string_view label) {
+  const CursorReadout& readout = at.readout;
+  std::string text = std::string(label) + ": " + Fixed(readout.time_ms, 3) + " мс / ms";
+  if (readout.sample >= 0) text += ", отсчет / sample " + std::to_string(readout.sample);
+  text += "\n";
+  const auto& channels = picture.channels();
+  for (std::size_t c = 0; c < channels.size(); ++c) {
+    text += "  " + Cp1251ToUtf8(channels[c].name) + ", " + Cp1251ToUtf8(channels[c].unit) + ": " +
+            Fixed(readout.values[c], 3) + "  RMS " + Fixed(readout.rms[c], 3);
+    if (const auto& p = at.phasors[c]) {
+      text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Fixed(p->phasor.angle_deg, 1) +
+              "°  h2..h7 %";
+      for (const auto& h : p->harmonics) text += " " + Fixed(h, 1);
+    }
+    text += "\n";
+  }
+  for (const SequenceComponents& s : at.sequences) {
+    text += "  ";
+    for (std::size_t p = 0; p < 3; ++p)
+      text += (p ? ", " : "") +
+              Cp1251ToUtf8(channels[static_cast<std::size_t>(s.set.channels[p])].name);
+    text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Fixed(s.positive.angle_deg, 1) +
+            "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Fixed(s.negative.angle_deg, 1) +
+            "°";
+    if (s.zero)
+      text +=
+          "  3X0 " + Fixed(3 * s.zero->magnitude, 3) + " < " + Fixed(s.zero->angle_deg, 1) + "°";
+    text += "\n";
+  }
+  const auto& signals = picture.discrete_signals();
+  for (std::size_t s = 0; s < signals.size(); ++s)
+    text += "  " + Cp1251ToUtf8(signals[s].name) + ": " + (readout.states[s] ? "1" : "0") + "\n";
+  return text;
+}
+
+}  // namespace
+
+std::string_view ReadoutHelp() {
+  return kReadoutHelp;
+}
+
+int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const std::optional<ReadoutOptions> options = Parse(args);
+  if (!options) {
+    err << kReadoutHelp;
+    return kExitUsage;
+  }
+  const PictureOpening opening = RecordPicture::Open(options->records);
+  if (opening.starts_differ) {
+    err << kMomentsDiffer << '\n';
+    return kExitHeaderRejected;
+  }
+  if (!opening.picture) {
+    err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
+    return kExitHeaderRejected;
+  }
+  const RecordPicture& picture = *opening.picture;
+  int reference = 0;
+  if (options->reference) {
+    const std::optional<std::string> name = Utf8ToCp1251(*options->reference);
+    const std::optional<int> found = name ? ChannelNamed(picture, *name) : std::nullopt;
+    if (!found) {
+      err << kNoChannel << *options->reference << '\n';
+      return kExitUsage;
+    }
+    reference = *found;
+  }
+  const bool both = options->to_ms.has_value();
+  const TwoCursors two =
+      AnalyseBetween(picture, *options->at_ms, options->to_ms.value_or(*options->at_ms),
+                     options->primary, reference);
+  if (options->json) {
+    out << Json(picture, two, both);
+  } else {
+    out << Text(picture, two.a, "A");
+    if (both) {
+      out << Text(picture, two.b, "B");
+      out << "B - A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
+          << " периода / cycles\n";
+      const auto& channels = picture.channels();
+      for (std::size_t c = 0; c < channels.size(); ++c)
+        out << "  " << Cp1251ToUtf8(channels[c].name) << ": " << Fixed(two.delta[c], 3) << '\n';
+    }
+  }
+  return kExitConverted;
+}
+
+}  // namespace velk

@@ -1,0 +1,86 @@
+// The timing of a record's samples and the states of its signals.
+#include "picture/record_source.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velk {
+
+bool PictureSignal::ActiveAt(double time_ms) const {
+  const auto after =
+      std::upper_bound(steps.begin(), steps.end(), time_ms,
+                       [](double time, const SignalStep& step) { return time < step.time_ms; });
+  if (after == steps.begin()) return !steps.empty() && steps.front().active;
+  return std::prev(after)->active;
+}
+
+SourceTiming::SourceTiming(double line_hz, std::vector<RateSegment> segments)
+    : line_hz_(line_hz), segments_(std::move(segments)) {
+  double start_ms = 0;
+  std::int64_t first = 0;
+  for (const RateSegment& segment : segments_) {
+    // A segment without a rate, or ending before it starts, adds no samples.
+    if (!(segment.rate_hz > 0) || segment.last_sample <= first) continue;
+    const double step = 1000.0 / segment.rate_hz;
+    spans_.push_back({segment.rate_hz, step, start_ms, first, segment.last_sample});
+    start_ms += static_cast<double>(segment.last_sample - first) * step;
+    first = segment.last_sample;
+  }
+  // Without samples the first rate given still says how far apart they would be.
+  if (spans_.empty()) {
+    const auto rated = std::find_if(segments_.begin(), segments_.end(),
+                                    [](const RateSegment& s) { return s.rate_hz > 0; });
+    const double rate = rated == segments_.end() ? 0.0 : rated->rate_hz;
+    spans_.push_back({rate, rate > 0 ? 1000.0 / rate : 0.0, 0, 0, 0});
+  }
+}
+
+const SourceTiming::Segment& SourceTiming::SegmentOf(std::int64_t sample) const {
+  const auto it = std::upper_bound(spans_.begin(), spans_.end(), sample,
+                                   [](std::int64_t n, const Segment& s) { return n < s.end; });
+  return it == spans_.end() ? spans_.back() : *it;
+}
+
+const SourceTiming::Segment& SourceTiming::SegmentAtTime(double time_ms) const {
+  for (const Segment& segment : spans_) {
+    const double end_ms =
+        segment.start_ms + static_cast<double>(segment.end - segment.first) * segment.step_ms;
+    if (time_ms < end_ms) return segment;
+  }
+  return spans_.back();
+}
+
+double SourceTiming::TimeMs(std::int64_t sample) const {
+  const Segment& segment = SegmentOf(sample);
+  return segment.start_ms + static_cast<double>(sample - segment.first) * segment.step_ms;
+}
+
+double SourceTiming::Position(double time_ms) const {
+  const Segment& segment = SegmentAtTime(time_ms);
+  if (!(segment.step_ms > 0)) return 0;
+  return static_cast<double>(segment.first) + (time_ms - segment.start_ms) / segment.step_ms;
+}
+
+double SourceTiming::SamplesBetween(double from_ms, double to_ms) const {
+  if (spans_.size() == 1)
+    return spans_.front().step_ms > 0 ? (to_ms - from_ms) / spans_.front().step_ms : 0;
+  return Position(to_ms) - Position(from_ms);
+}
+
+double SourceTiming::StepMs(std::int64_t sample) const {
+  return SegmentOf(sample).step_ms;
+}
+
+std::optional<std::int64_t> SourceTiming::CycleSamples(std::int64_t sample) const {
+  const Segment& segment = SegmentOf(sample);
+  if (!(line_hz_ > 0) || !(segment.rate_hz > 0)) return std::nullopt;
+  const double cycle = std::round(segment.rate_hz / line_hz_);
+  if (!(cycle >= 4) || cycle > 65536) return std::nullopt;
+  return static_cast<std::int64_t>(cycle);
+}
+
+std::int64_t SourceTiming::SegmentStart(std::int64_t sample) const {
+  return SegmentOf(sample).first;
+}
+
+}  // namespace velk

@@ -1,0 +1,74 @@
+// The min/max summary of a record's analog channels: what the picture draws
+// from wherever a pixel column covers more than a few samples, built in one
+// pass over the record and held instead of its samples.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace velk {
+
+// The least and the greatest recorded value of one channel over a block of
+// samples. A block in which the channel holds no value at all (a gap of the
+// record) has min > max: Empty().
+struct MinMax {
+  float min = std::numeric_limits<float>::infinity();
+  float max = -std::numeric_limits<float>::infinity();
+  bool Empty() const { return min > max; }
+  // Takes in one recorded value; a missing one (NaN) changes nothing.
+  void Add(double value) {
+    if (value != value) return;
+    const auto v = static_cast<float>(value);
+    if (v < min) min = v;
+    if (v > max) max = v;
+  }
+  void Add(MinMax other) {
+    if (other.min < min) min = other.min;
+    if (other.max > max) max = other.max;
+  }
+};
+
+// Min/max of every channel over blocks of samples at several resolutions:
+// level 0 has blocks of kBaseBlock samples, each further level blocks
+// kFanOut times as long, up to the level of one block. The last block of a
+// level may be shorter.
+class SampleSummary {
+ public:
+  static constexpr std::int64_t kBaseBlock = 32;
+  static constexpr std::int64_t kFanOut = 4;
+
+  explicit SampleSummary(int channels = 0) : channels_(channels) {}
+  // Makes room for a record of this many samples at once.
+  void Reserve(std::int64_t samples);
+  // Adds the next block of level 0 (kBaseBlock samples, fewer for the last):
+  // the min/max of each channel over it.
+  void AddBlock(std::span<const MinMax> channels, std::int64_t samples);
+  // Builds the coarser levels once every sample is added.
+  void Finish();
+
+  int channels() const { return channels_; }
+  std::int64_t samples() const { return samples_; }
+  int levels() const { return static_cast<int>(levels_.size()); }
+  // Samples in one block of level.
+  static std::int64_t BlockSamples(int level);
+  // Blocks of level.
+  std::int64_t Blocks(int level) const;
+  // Min/max of channel over block of level.
+  MinMax At(int level, std::int64_t block, int channel) const;
+  // Bytes the summary holds.
+  std::size_t Bytes() const;
+
+ private:
+  int channels_ = 0;
+  std::int64_t samples_ = 0;
+  std::vector<std::vector<MinMax>> levels_;  // level, then block * channels + channel
+};
+
+// The min/max of each channel over each block of kBaseBlock samples of
+// `values` (sample after sample, `channels` values each), added to summary.
+void AddSamples(SampleSummary& summary, std::span<const double> values, int channels);
+
+}  // namespace velk
