@@ -3,7 +3,9 @@
 #include <iostream>
 
 #include "cli/batch.h"
+#include "cli/check_command.h"
 #include "cli/cli_ui.h"
+#include "cli/csv_command.h"
 #include "cli/picture_command.h"
 #include "combined/requests.h"
 #include "comtrade/cp1251.h"
@@ -82,12 +84,18 @@ int Combined(const std::string& analog_record, const std::string& discrete_recor
 int RunCommandLine(const std::vector<std::string>& args, const std::string& /*executable_folder*/,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp << PictureHelp() << '\n' << batch::Help();
+    out << kHelp << PictureHelp() << '\n'
+        << CheckHelp() << '\n'
+        << CsvHelp() << '\n'
+        << batch::Help();
     return kExitConverted;
   }
   if (!args.empty() && args[0] == "batch")
     return batch::RunBatch({args.begin() + 1, args.end()}, out, err,
                            &err == &std::cerr && batch::ErrorStreamIsTerminal());
+  if (!args.empty() && args[0] == "check")
+    return RunCheck({args.begin() + 1, args.end()}, out, err);
+  if (!args.empty() && args[0] == "csv") return RunCsv({args.begin() + 1, args.end()}, err);
   if (!args.empty() && args[0] == "picture") return RunPicture({args.begin() + 1, args.end()}, err);
   if (args.size() == 3 && args[0] == "analog") return Analog(args[1], args[2], err);
   if (args.size() == 3 && args[0] == "discrete") return Discrete(args[1], args[2], err);
