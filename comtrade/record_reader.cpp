@@ -169,8 +169,8 @@ struct RecordReader::State {
   double previous_stamp = -1;
   bool stamps_zero = true;
   std::size_t segment = 0;
-  std::int64_t segment_first = 1;  // the count of the segment's first sample
-  double segment_start_us = 0;
+  std::int64_t anchor_count = 1;  // the last sample of the segment before, or the first
+  double anchor_us = 0;           // its time
   bool ended = false;
   std::string field, room;
   std::vector<std::string> seen;  // codes of the data reported once
@@ -700,18 +700,18 @@ void RecordReader::State::Time(Sample& sample, std::optional<double> stamp) {
     Once("stamp-order", ascii_line, 2, std::to_string(count));
   if (stamp) previous_stamp = *stamp;
   if (from_rates) {
-    // The segment of this sample: the first whose last sample it does not pass.
+    // The segment of this sample: the first whose last sample it does not
+    // pass. A sample is 1/rate of its own segment after the one before it.
     while (segment + 1 < cfg.rates.size() && count > cfg.rates[segment].last_sample) {
       const double rate = cfg.rates[segment].rate.value;
-      if (rate > 0)
-        segment_start_us +=
-            static_cast<double>(cfg.rates[segment].last_sample - segment_first + 1) * 1e6 / rate;
-      segment_first = cfg.rates[segment].last_sample + 1;
+      const std::int64_t last = cfg.rates[segment].last_sample;
+      if (rate > 0) anchor_us += static_cast<double>(last - anchor_count) * 1e6 / rate;
+      anchor_count = last;
       ++segment;
     }
     const double rate = cfg.rates[segment].rate.value;
     if (rate > 0) {
-      sample.time_us = segment_start_us + static_cast<double>(count - segment_first) * 1e6 / rate;
+      sample.time_us = anchor_us + static_cast<double>(count - anchor_count) * 1e6 / rate;
       return;
     }
   }
