@@ -106,6 +106,23 @@ bool ParseReal(std::string_view text, double& value) {
   return error == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+// A data value: most ASCII data files hold whole numbers of a few digits,
+// read here without the general conversion of a real.
+bool ParseValue(std::string_view text, double& value) {
+  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (text.size() > i && text.size() - i <= 15) {
+    std::int64_t whole = 0;
+    std::size_t k = i;
+    for (; k < text.size() && text[k] >= '0' && text[k] <= '9'; ++k)
+      whole = whole * 10 + (text[k] - '0');
+    if (k == text.size()) {
+      value = static_cast<double>(text[0] == '-' ? -whole : whole);
+      return true;
+    }
+  }
+  return ParseReal(text, value);
+}
+
 bool ParseInteger(std::string_view text, std::int64_t& value) {
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
   if (text.empty()) return false;
@@ -819,7 +836,7 @@ bool RecordReader::State::NextAscii(Sample& sample) {
     if (blanks) Once("blanks-inside", ascii_line, field_no, "«" + field + "»");
     double value = 0;
     const bool empty = text.empty();
-    const bool ok = !too_long && !empty && ParseReal(text, value);
+    const bool ok = !too_long && !empty && ParseValue(text, value);
     if (!empty && !ok) Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
     if (index == 0) {
       if (ok) sample.number = static_cast<std::int64_t>(value);
