@@ -758,39 +758,39 @@ bool RecordReader::State::NextBinary(Sample& sample) {
   std::optional<double> stamp;
   if (stamp_bits != 0xFFFFFFFFu) stamp = static_cast<double>(stamp_bits);
   const unsigned char* at = bytes + 8;
+  // One loop for each form, so that the common one runs without a test per value.
   bool missing_seen = false;
-  for (std::size_t k = 0; k < analog; ++k) {
-    bool missing = false;
-    double x = 0;
-    switch (cfg.file_type) {
-      case DataFileType::kBinary: {
-        const auto v = static_cast<std::int16_t>(LittleU16(at));
-        missing = v == std::numeric_limits<std::int16_t>::min();
-        x = v;
-        at += 2;
-        break;
-      }
-      case DataFileType::kBinary32: {
-        const std::int32_t v = LittleI32(at);
-        missing = v == std::numeric_limits<std::int32_t>::min();
-        x = v;
-        at += 4;
-        break;
-      }
-      default: {
-        const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at)));
-        missing = !std::isfinite(v);
-        x = v;
-        at += 4;
-        break;
-      }
+  std::fill(sample.analog_missing.begin(), sample.analog_missing.end(), false);
+  auto mark = [&](std::size_t k) {
+    sample.analog[k] = 0;
+    sample.analog_missing[k] = true;
+    missing_seen = true;
+  };
+  if (cfg.file_type == DataFileType::kBinary) {
+    for (std::size_t k = 0; k < analog; ++k, at += 2) {
+      const auto v = static_cast<std::int16_t>(LittleU16(at));
+      sample.analog[k] = v;
+      if (v == std::numeric_limits<std::int16_t>::min()) mark(k);
     }
-    sample.analog[k] = missing ? 0 : x;
-    sample.analog_missing[k] = missing;
-    missing_seen = missing_seen || missing;
+  } else if (cfg.file_type == DataFileType::kBinary32) {
+    for (std::size_t k = 0; k < analog; ++k, at += 4) {
+      const std::int32_t v = LittleI32(at);
+      sample.analog[k] = v;
+      if (v == std::numeric_limits<std::int32_t>::min()) mark(k);
+    }
+  } else {
+    for (std::size_t k = 0; k < analog; ++k, at += 4) {
+      const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at)));
+      sample.analog[k] = v;
+      if (!std::isfinite(v)) mark(k);
+    }
   }
-  for (std::size_t j = 0; j < digital; ++j)
-    sample.digital[j] = static_cast<std::uint8_t>((LittleU16(at + 2 * (j / 16)) >> (j % 16)) & 1);
+  for (std::size_t w = 0; w < status_words; ++w) {
+    const unsigned word = LittleU16(at + 2 * w);
+    const std::size_t end = std::min(digital, 16 * w + 16);
+    for (std::size_t j = 16 * w; j < end; ++j)
+      sample.digital[j] = static_cast<std::uint8_t>((word >> (j - 16 * w)) & 1u);
+  }
   if (missing_seen) Once("value-missing", 0, 0, std::to_string(read + 1));
   Time(sample, stamp);
   return true;
