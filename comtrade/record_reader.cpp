@@ -839,7 +839,11 @@ bool RecordReader::State::NextAscii(Sample& sample) {
     const bool ok = !too_long && !empty && ParseValue(text, value);
     if (!empty && !ok) Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
     if (index == 0) {
-      if (ok) sample.number = static_cast<std::int64_t>(value);
+      // A sample number is a whole number of at most ten digits.
+      if (ok && value == std::floor(value) && std::fabs(value) < 1e10)
+        sample.number = static_cast<std::int64_t>(value);
+      else if (ok)
+        Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
     } else if (index == 1) {
       if (ok) stamp = value;
     } else if (index < 2 + analog) {

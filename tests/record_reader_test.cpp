@@ -244,6 +244,7 @@ const std::vector<Case>& Cases() {
       {"sample-number", [](Rec& r) { r.dat.replace(14 * 2, 4, I32(9)); }},
       {"data-fields", [](Rec& r) { r.dat.replace(0, 16, "1,0,10,-4,1,0\r\n"); }, true},
       {"data-value", [](Rec& r) { r.dat.replace(0, 16, "1,0,1x,-4,1,0,0"); }, true},
+      {"data-value", [](Rec& r) { r.dat.replace(0, 16, "1e40,0,10,-4,1,0,0"); }, true},
       {"stamp-order",
        [](Rec& r) {
          r.cfg[8] = "0";
