@@ -189,7 +189,7 @@ struct RecordReader::State {
   std::int64_t anchor_count = 1;  // the last sample of the segment before, or the first
   double anchor_us = 0;           // its time
   bool ended = false;
-  std::string field, room;
+  std::string room;
   std::vector<std::string> seen;  // codes of the data reported once
 
   std::vector<std::pair<std::string, int>> counts;  // reports so far of each code
@@ -817,33 +817,36 @@ bool RecordReader::State::NextAscii(Sample& sample) {
   sample.number = read + 1;
   while (!line_end) {
     // One field, held to kLongestDataField bytes.
-    field.clear();
+    char held[kLongestDataField];
+    std::size_t size = 0;
     bool too_long = false;
     while (c >= 0 && c != ',' && c != '\n') {
       if (c != '\r') {
-        if (field.size() < kLongestDataField)
-          field += static_cast<char>(c);
+        if (size < kLongestDataField)
+          held[size++] = static_cast<char>(c);
         else
           too_long = true;
       }
       c = dat_file.Get();
     }
+    const std::string_view field(held, size);
     line_end = c != ',';
     if (!line_end) c = dat_file.Get();
     const int field_no = static_cast<int>(index + 1);
     bool blanks = false;
     const std::string_view text = Squeeze(Trim(field), room, blanks);
-    if (blanks) Once("blanks-inside", ascii_line, field_no, "«" + field + "»");
+    if (blanks) Once("blanks-inside", ascii_line, field_no, "«" + std::string(field) + "»");
     double value = 0;
     const bool empty = text.empty();
     const bool ok = !too_long && !empty && ParseValue(text, value);
-    if (!empty && !ok) Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
+    if (!empty && !ok)
+      Once("data-value", ascii_line, field_no, "«" + std::string(field.substr(0, 20)) + "»");
     if (index == 0) {
       // A sample number is a whole number of at most ten digits.
       if (ok && value == std::floor(value) && std::fabs(value) < 1e10)
         sample.number = static_cast<std::int64_t>(value);
       else if (ok)
-        Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
+        Once("data-value", ascii_line, field_no, "«" + std::string(field.substr(0, 20)) + "»");
     } else if (index == 1) {
       if (ok) stamp = value;
     } else if (index < 2 + analog) {
@@ -852,7 +855,7 @@ bool RecordReader::State::NextAscii(Sample& sample) {
       sample.analog_missing[index - 2] = missing;
     } else if (index < wanted) {
       if (ok && value != 0 && value != 1)
-        Once("data-value", ascii_line, field_no, "«" + field.substr(0, 20) + "»");
+        Once("data-value", ascii_line, field_no, "«" + std::string(field.substr(0, 20)) + "»");
       sample.digital[index - 2 - analog] = static_cast<std::uint8_t>(ok && value != 0);
     }
     ++index;
