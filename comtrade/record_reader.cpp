@@ -792,6 +792,7 @@ bool RecordReader::State::NextBinary(Sample& sample) {
       sample.digital[j] = static_cast<std::uint8_t>((word >> (j - 16 * w)) & 1u);
   }
   if (missing_seen) Once("value-missing", 0, 0, std::to_string(read + 1));
+  if (!stamp) Once("stamp-missing", 0, 2, std::to_string(read + 1));
   Time(sample, stamp);
   return true;
 }
