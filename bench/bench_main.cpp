@@ -28,6 +28,7 @@
 #include "app/folder_conversion.h"
 #include "bench/child.h"
 #include "bench/picture_bench.h"
+#include "bench/reader_bench.h"
 #include "bench/records.h"
 
 namespace velk::bench {
@@ -526,6 +527,12 @@ int main(int argc, char** argv) {
     const std::string dir = options.dir + "/picture";
     std::filesystem::create_directories(dir);
     PictureFigures(dir, options.convert, 3600, options.runs);
+    std::filesystem::remove_all(dir);
+  }
+  if (bench.Wanted("reader")) {
+    const std::string dir = options.dir + "/reader";
+    std::filesystem::create_directories(dir);
+    ReaderFigures(dir, options.convert, options.runs);
     std::filesystem::remove_all(dir);
   }
 

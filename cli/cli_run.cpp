@@ -3,7 +3,9 @@
 #include <iostream>
 
 #include "cli/batch.h"
+#include "cli/check_command.h"
 #include "cli/cli_ui.h"
+#include "cli/csv_command.h"
 #include "cli/output_options.h"
 #include "cli/picture_command.h"
 #include "cli/readout_command.h"
@@ -84,13 +86,20 @@ int Combined(const std::string& analog_record, const std::string& discrete_recor
 int RunCommandLine(const std::vector<std::string>& args, const std::string& /*executable_folder*/,
                    std::ostream& out, std::ostream& err) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kHelp << PictureHelp() << ReadoutHelp() << '\n' << batch::Help() << '\n' << kFormHelp;
+    out << kHelp << PictureHelp() << ReadoutHelp() << '\n'
+        << CheckHelp() << '\n'
+        << CsvHelp() << '\n'
+        << batch::Help() << '\n'
+        << kFormHelp;
     return kExitConverted;
   }
   if (args.size() == 1 && args[0] == "--version") {
     out << "velk-convert " << VELK_VERSION << '\n';
     return kExitConverted;
   }
+  if (!args.empty() && args[0] == "check")
+    return RunCheck({args.begin() + 1, args.end()}, out, err);
+  if (!args.empty() && args[0] == "csv") return RunCsv({args.begin() + 1, args.end()}, err);
   if (!args.empty() && args[0] == "picture") return RunPicture({args.begin() + 1, args.end()}, err);
   if (!args.empty() && args[0] == "readout")
     return RunReadout({args.begin() + 1, args.end()}, out, err);

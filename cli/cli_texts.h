@@ -53,3 +53,35 @@ inline constexpr std::string_view kNoOptionValue =
     "Нет значения параметра (the option needs a value): ";
 
 }  // namespace velk
+
+namespace velk::check_texts {
+
+// What `velk-convert check` calls each part of a record, in its Russian report.
+inline constexpr std::string_view kRecord = "Запись";
+inline constexpr std::string_view kRevision = "Редакция";
+inline constexpr std::string_view kEncoding = "Кодировка имён";
+inline constexpr std::string_view kEncodingGiven = "задана";
+inline constexpr std::string_view kEncodingFound = "определена";
+inline constexpr std::string_view kFileType = "Тип данных";
+inline constexpr std::string_view kStation = "Подстанция";
+inline constexpr std::string_view kChannels = "Каналы";
+inline constexpr std::string_view kAnalog = "аналоговых";
+inline constexpr std::string_view kDigital = "дискретных";
+inline constexpr std::string_view kRates = "Частоты дискретизации";
+inline constexpr std::string_view kFromStamps = "по меткам времени";
+inline constexpr std::string_view kSamples = "Отсчёты";
+inline constexpr std::string_view kAnnounced = "в конфигурации";
+inline constexpr std::string_view kStart = "Начало";
+inline constexpr std::string_view kTrigger = "Пуск";
+inline constexpr std::string_view kDuration = "Длительность, с";
+inline constexpr std::string_view kConforms = "Запись соответствует стандарту";
+inline constexpr std::string_view kDeparts = "Запись читается, но отступает от стандарта";
+inline constexpr std::string_view kUnreadable = "Запись не читается";
+inline constexpr std::string_view kError = "ошибка";
+inline constexpr std::string_view kWarning = "предупреждение";
+inline constexpr std::string_view kNote = "замечание";
+inline constexpr std::string_view kUnknownEncoding = "Неизвестная кодировка";
+inline constexpr std::string_view kCsvTime = "Время, мс";
+inline constexpr std::string_view kCsvNoRecord = "Не найден";
+
+}  // namespace velk::check_texts

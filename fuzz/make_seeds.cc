@@ -105,6 +105,31 @@ Seeds CombinedPairs(const Seeds& analog, const Seeds& discrete) {
            fuzz::JoinTwo(r.Bytes().substr(0, 72 + 18 * 10), discrete.at("seventeen.txt"))}};
 }
 
+// COMTRADE records for the reader: the pairs our conversions write (form byte
+// 0), and records of other forms: 1991 ASCII, several rates, a 2013 .cff
+// with FLOAT32 data (form byte 1).
+Seeds ComtradeRecords(const Seeds& analog, const Seeds& discrete) {
+  Seeds seeds;
+  for (const auto& [name, pair] : BinaryPairs(analog, discrete))
+    seeds[name] = std::string(1, '\0') + pair.substr(1);
+  const std::string ascii_1991 = CrLf(
+      {"Station,Recorder", "3,1A,2D", "1,IA,A,,A,0.5,0,0,-99,99", "1,Trip,0", "2,Start,1", "50",
+       "2", "1000,2", "500,3", "07/15/24,09:05:30.000000", "07/15/24,09:05:30.001000", "ASCII"});
+  seeds["ascii_1991.pair"] =
+      std::string(1, '\0') +
+      fuzz::JoinTwo(ascii_1991, "1,0,5,1,0\r\n2,1000,,0,1\r\n3,3000,99999,1,1\r\n\x1A");
+  std::string float_dat;
+  for (std::int32_t n = 1; n <= 3; ++n) float_dat += I32(n) + I32(-1) + I32(0x3FC00000) + I16(1);
+  seeds["float32.cff"] =
+      "\x01--- file type: CFG ---\r\n" +
+      CrLf({"S,R,2013", "2,1A,1D", "1,U,,,kV,1,0,0,-1,1,1,1,P", "1,Trip,,,0", "50", "0", "0,3",
+            "17/02/2021,17:37:12.422969065", "17/02/2021,17:37:12.422969065", "FLOAT32", "1000",
+            "+3,+3", "0,0"}) +
+      "--- file type: INF ---\r\n--- file type: HDR ---\r\n--- file type: DAT FLOAT32: " +
+      std::to_string(float_dat.size()) + " ---\r\n" + float_dat;
+  return seeds;
+}
+
 bool WriteAll(const std::filesystem::path& folder, const Seeds& seeds) {
   std::filesystem::create_directories(folder);
   for (const auto& [name, bytes] : seeds) {
@@ -135,6 +160,7 @@ int main(int argc, char** argv) {
                        WriteAll(root / "discrete_convert", discrete) &&
                        WriteAll(root / "combined_convert", CombinedPairs(analog, discrete)) &&
                        WriteAll(root / "picture", CombinedPairs(analog, discrete)) &&
-                       WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete));
+                       WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete)) &&
+                       WriteAll(root / "record_reader", ComtradeRecords(analog, discrete));
   return written ? 0 : 1;
 }

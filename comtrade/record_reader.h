@@ -1,0 +1,106 @@
+// Reads a COMTRADE record of any revision, as other recorders write them:
+// 1991, 1999 and 2013 configuration files (and the years real devices put in
+// their place), a .cfg with its .dat (extensions in any letter case) or one
+// .cff, and ASCII, BINARY, BINARY32 and FLOAT32 data.
+//
+// The configuration is read whole at Open: it is small, but every line is
+// still held to kLongestCfgLine bytes and the channels to kMaxChannels. The
+// samples then come one at a time from Next, through the block buffer of
+// InFile, so a data file of any size reads in the same memory. Whatever
+// departs from the standard, or is damaged, goes to the DiagnosticSink; the
+// reader reads on wherever the rest still makes sense.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "comtrade/configuration.h"
+#include "comtrade/diagnostics.h"
+
+namespace velk {
+
+inline constexpr std::size_t kLongestCfgLine = 16 * 1024;
+inline constexpr std::size_t kLongestDataField = 64;
+inline constexpr std::int64_t kMaxChannels = 65535;
+inline constexpr std::int64_t kMaxRates = 65535;
+// Of the findings of one code, such as one on every channel line, the first
+// few are told.
+inline constexpr int kMaxReportsOfACode = 5;
+
+// One sample of the data file.
+struct Sample {
+  std::int64_t number = 0;  // as the file numbers it
+  // Microseconds from the start moment: from the sample rate of its segment,
+  // or from its time stamp times the time multiplier where the record has no
+  // rate. Nothing when neither tells.
+  std::optional<double> time_us;
+  std::vector<double> analog;         // the values x as stored, before a·x + b
+  std::vector<bool> analog_missing;   // true where the file marks the value missing
+  std::vector<std::uint8_t> digital;  // 0 or 1
+};
+
+struct ReadOptions {
+  std::optional<TextEncoding> encoding;  // the names' encoding, when the user knows it
+};
+
+// What the reader found the record to be, beyond its configuration.
+struct RecordForm {
+  bool cff = false;
+  std::string cfg_path;           // the .cfg or the .cff
+  std::string dat_path;           // the .dat, or the .cff
+  bool encoding_detected = true;  // false when ReadOptions named it
+  bool ascii_names = true;        // every name of ASCII alone
+};
+
+class RecordReader {
+ public:
+  explicit RecordReader(DiagnosticSink& sink);
+  ~RecordReader();
+  RecordReader(const RecordReader&) = delete;
+  RecordReader& operator=(const RecordReader&) = delete;
+
+  // Reads the configuration of the record at path (a .cfg or a .cff) and
+  // opens its data. Returns false, having reported an error, when the record
+  // cannot be read.
+  bool Open(const std::string& path, const ReadOptions& options = {});
+
+  const Configuration& configuration() const;
+  const RecordForm& form() const;
+  // The number of samples the configuration announces (the last endsamp).
+  std::int64_t announced_samples() const;
+
+  // Reads the next sample. Returns false at the end of the data, or when the
+  // rest cannot be read; the last call reports how the data ended (shorter or
+  // longer than announced, padding, a cut sample).
+  bool Next(Sample& sample);
+  std::int64_t samples_read() const;
+  // True iff an error was reported since Open.
+  bool failed() const;
+
+  // A text field of the configuration as UTF-8.
+  std::string Utf8(std::string_view field) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The value a reader shows of a stored value x of a channel: a·x + b, on the
+// side the file says (its P/S field), or turned to primary values when
+// primary is true (times primary/secondary when the file holds secondary).
+double ChannelValue(const AnalogChannelInfo& channel, double x, bool primary);
+
+// A record read whole, for tests and small records: nothing when it cannot be
+// read.
+struct WholeRecord {
+  Configuration configuration;
+  std::vector<Sample> samples;
+};
+std::optional<WholeRecord> ReadRecord(const std::string& cfg_path, DiagnosticSink& sink,
+                                      const ReadOptions& options = {});
+
+}  // namespace velk
