@@ -46,20 +46,9 @@ class GuardedApplication : public QApplication {
   }
 };
 
-// The folder's bytes as the file system has them: a name that is not UTF-8
-// would not survive the toolkit's text.
-std::string ExecutableFolder() {
-#ifdef __linux__
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && self.has_parent_path()) return PathText(self.parent_path()) + "/";
-#endif
-  return ToPath(QCoreApplication::applicationDirPath()) + "/";
-}
-
 void RunWindow(SingleInstance& instance) {
   InstallRussianTranslation();
-  LocalSystem system(ExecutableFolder());
+  LocalSystem system(ProgramFolder(ToPath(QCoreApplication::applicationFilePath())));
   QtUi ui;
   TFComtrade form(ui, system);
   ComtradeWindow window(form);
