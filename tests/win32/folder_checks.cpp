@@ -3,6 +3,9 @@
 // cancelled, and files and folders dropped from Explorer.
 #include <windows.h>
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -11,15 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "comtrade/file_io.h"
-#include "tests/win32/checks.h"
-
-#include <commctrl.h>
-#include <shlobj.h>
-
 #include "app/win32/drop_target.h"
 #include "app/win32/folder_windows.h"
 #include "app/win32/win32_text.h"
+#include "comtrade/file_io.h"
+#include "tests/win32/checks.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
 

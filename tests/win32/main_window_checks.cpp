@@ -11,15 +11,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include <stdexcept>
+#include "app/texts.h"
+#include "app/win32/program.h"
+#include "app/win32/win32_text.h"
 #include "comtrade/file_io.h"
 #include "tests/win32/checks.h"
-
-#include "app/texts.h"
-#include "app/win32/win32_text.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::win32 {

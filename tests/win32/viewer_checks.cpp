@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "comtrade/file_io.h"
-#include "tests/win32/checks.h"
-
 #include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
+#include "comtrade/file_io.h"
+#include "tests/win32/checks.h"
 
 namespace velk::win32 {
 namespace {
