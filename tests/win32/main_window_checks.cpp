@@ -227,6 +227,7 @@ void CheckWindow(const std::string& folder) {
   // labels follow within a second of the copy's end.
   testing::FlhRecord copied;
   copied.moment_bcd = {0x24, 0x03, 0x12, 0x14, 0x27, 0x05};
+  Pump(window, 500);  // the dialog's end and the window's activation are over
   const DWORD copied_at = GetTickCount();
   std::ofstream(FsPath(other_path), std::ios::binary) << copied.Ramp(5).Bytes();
   CHECK(PumpUntil(window,
