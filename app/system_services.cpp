@@ -153,7 +153,7 @@ std::string ExpandPath(const std::string& folder, const std::string& path) {
     if (base.empty()) return path;
     full = base / full;
   }
-  const std::string text = PathText(full.lexically_normal());
+  const std::string text = NormalPathText(full);
   return text.empty() ? path : text;
 }
 

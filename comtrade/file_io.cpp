@@ -71,6 +71,14 @@ std::string PathText(const std::filesystem::path& path) {
   }
   return Utf8FromUtf16(std::u16string(text.begin(), text.end()));
 }
+
+std::string NormalPathText(const std::filesystem::path& path) {
+  const std::string plain = PathText(path);
+  const std::optional<std::u16string> units = Utf16FromUtf8(plain);
+  if (!units) return plain;
+  const std::filesystem::path normal(std::wstring(units->begin(), units->end()));
+  return PathText(normal.lexically_normal());
+}
 #else
 std::filesystem::path FsPath(const std::string& path) {
   return std::filesystem::path(path);
@@ -82,6 +90,10 @@ bool IsPathText(const std::string&) {
 
 std::string PathText(const std::filesystem::path& path) {
   return path.native();
+}
+
+std::string NormalPathText(const std::filesystem::path& path) {
+  return path.lexically_normal().native();
 }
 #endif
 

@@ -58,6 +58,11 @@ bool IsPathText(const std::string& path);
 // UTF-8 without a \\?\ prefix on Windows.
 std::string PathText(const std::filesystem::path& path);
 
+// PathText of path with its "." and ".." steps resolved and, on Windows, every
+// separator a backslash. A long path's \\?\ prefix is taken off first: the
+// prefix is no step of the path and must not be resolved as one.
+std::string NormalPathText(const std::filesystem::path& path);
+
 // True iff an ordinary file (or a device) exists at path; false for a folder.
 bool FileExists(const std::string& path);
 
