@@ -148,7 +148,7 @@ std::string ExpandPath(const std::string& folder, const std::string& path) {
   if (!IsPathText(path) || !IsPathText(folder)) return path;  // nothing the file system can take
   std::filesystem::path full = FsPath(path);
   if (full.empty()) return path;
-  if (full.is_relative()) {
+  if (IsRelativePath(path)) {
     const std::filesystem::path base = FsPath(folder);
     if (base.empty()) return path;
     full = base / full;

@@ -79,6 +79,11 @@ std::string NormalPathText(const std::filesystem::path& path) {
   const std::filesystem::path normal(std::wstring(units->begin(), units->end()));
   return PathText(normal.lexically_normal());
 }
+
+bool IsRelativePath(const std::string& path) {
+  const std::optional<std::u16string> units = Utf16FromUtf8(path);
+  return units && std::filesystem::path(std::wstring(units->begin(), units->end())).is_relative();
+}
 #else
 std::filesystem::path FsPath(const std::string& path) {
   return std::filesystem::path(path);
@@ -94,6 +99,10 @@ std::string PathText(const std::filesystem::path& path) {
 
 std::string NormalPathText(const std::filesystem::path& path) {
   return path.lexically_normal().native();
+}
+
+bool IsRelativePath(const std::string& path) {
+  return std::filesystem::path(path).is_relative();
 }
 #endif
 

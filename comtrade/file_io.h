@@ -63,6 +63,10 @@ std::string PathText(const std::filesystem::path& path);
 // prefix is no step of the path and must not be resolved as one.
 std::string NormalPathText(const std::filesystem::path& path);
 
+// True iff the path text names no root: it is taken from a current folder. A
+// long path's \\?\ prefix, which FsPath may add, does not make it relative.
+bool IsRelativePath(const std::string& path);
+
 // True iff an ordinary file (or a device) exists at path; false for a folder.
 bool FileExists(const std::string& path);
 
