@@ -119,7 +119,7 @@ int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
   if (!options->comtrade.empty()) {
     ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
     if (!comtrade.picture) {
-      err << comtrade.error << '\n';
+      err << ErrorText(comtrade.error) << '\n';
       return kExitHeaderRejected;
     }
     opened = std::move(comtrade.picture);

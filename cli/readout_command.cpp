@@ -264,7 +264,7 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (!options->comtrade.empty()) {
     ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
     if (!comtrade.picture) {
-      err << comtrade.error << '\n';
+      err << ErrorText(comtrade.error) << '\n';
       return kExitHeaderRejected;
     }
     opened = std::move(comtrade.picture);

@@ -297,7 +297,7 @@ bool ComtradeSource::Summarize(SampleSummary& summary) const {
 
 ComtradePicture OpenComtradePicture(const std::string& path) {
   ComtradeOpening opening = ComtradeSource::Open(path);
-  if (!opening.source) return {nullptr, ErrorText(opening.error)};
+  if (!opening.source) return {nullptr, opening.error};
   return {RecordPicture::OfSource(std::move(opening.source)), {}};
 }
 

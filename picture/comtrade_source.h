@@ -73,11 +73,11 @@ class ComtradeSource : public RecordSource {
 
 class RecordPicture;
 
-// The picture of a COMTRADE record; without one, the text (UTF-8) of the
-// reader's first error with its file and line.
+// The picture of a COMTRADE record; without one, the reader's first error
+// (ErrorText tells it with its file and line).
 struct ComtradePicture {
   std::unique_ptr<RecordPicture> picture;
-  std::string error;
+  Diagnostic error;
 };
 ComtradePicture OpenComtradePicture(const std::string& path);
 

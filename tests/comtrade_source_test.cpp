@@ -83,7 +83,7 @@ TEST(ComtradePicture, RatesStampsGapsAndSignalsOfEveryDataFormAsTheReaderReadsTh
     TempDir dir;
     WriteRecord(dir / "rec", binary, stamps);
     ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
-    ASSERT_TRUE(opened.picture) << opened.error;
+    ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
     const RecordPicture& picture = *opened.picture;
     EXPECT_EQ(picture.station(), Cp("Подстанция"));
     EXPECT_EQ(picture.device_type(), Cp("Рекордер"));
@@ -191,7 +191,7 @@ TEST(ComtradePicture, OurRecordReadsAsItsConvertedPairAndEveryPublicSampleDraws)
         "Esticonv-Wisp.Comtrade/2.cfg"}) {
     SCOPED_TRACE(sample);
     ComtradePicture opened = OpenComtradePicture(root + sample);
-    ASSERT_TRUE(opened.picture) << opened.error;
+    ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
     DiagnosticList told;
     const auto whole = ReadRecord(root + sample, told);
     ASSERT_TRUE(whole);
