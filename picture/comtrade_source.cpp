@@ -124,27 +124,28 @@ struct ComtradePass {
   ComtradeSource& source;
   const RecordReader& reader;
   SampleSummary summary;
-  std::vector<double> block;  // up to kBaseBlock samples, every channel of each
+  std::vector<MinMax> block = {};  // of each channel over the samples of the block so far
+  std::int64_t in_block = 0;
 
   // A record timed by its stamps: the runs of equal steps.
   struct Run {
     std::int64_t first = 0;
     double first_ms = 0;
   };
-  std::vector<Run> runs;
+  std::vector<Run> runs = {};
   bool too_many_runs = false;
 
   void AddValues(const Sample& sample) {
+    if (block.size() != sample.analog.size()) block.assign(sample.analog.size(), MinMax{});
     for (std::size_t c = 0; c < sample.analog.size(); ++c)
-      block.push_back(sample.analog_missing[c] ? std::numeric_limits<double>::quiet_NaN()
-                                               : sample.analog[c]);
-    if (block.size() >= static_cast<std::size_t>(SampleSummary::kBaseBlock) * sample.analog.size())
-      FlushValues();
+      if (!sample.analog_missing[c]) block[c].Add(sample.analog[c]);
+    if (++in_block == SampleSummary::kBaseBlock) FlushValues();
   }
   void FlushValues() {
-    if (block.empty()) return;
-    AddSamples(summary, block, summary.channels());
-    block.clear();
+    if (in_block == 0) return;
+    summary.AddBlock(block, in_block);
+    std::fill(block.begin(), block.end(), MinMax{});
+    in_block = 0;
   }
 
   void AddStates(const Sample& sample, double time_ms) {
@@ -223,8 +224,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
   bool from_rates = false;
   for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
 
-  ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size())),
-                    {},      {},     false};
+  ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size()))};
   Sample sample;
   std::int64_t n = 0;
   std::optional<double> first_us;
