@@ -1,5 +1,7 @@
 #include "app/opened_files.h"
 
+#include "picture/comtrade_source.h"
+
 #include <algorithm>
 
 #include "app/texts.h"
@@ -62,9 +64,15 @@ std::unique_ptr<RecordViewer> OpenHandedFile(const std::string& path, UiServices
     case HandedKind::kDiscreteRecord:
       records.discrete = path;
       break;
-    case HandedKind::kComtrade:
-      ui.ErrorBox(std::string(text::kComtradeNotShown) + "\n" + ForPerson(path));
-      return nullptr;
+    case HandedKind::kComtrade: {
+      // A record the reader refuses: its first error, with the file and line.
+      ComtradePicture comtrade = OpenComtradePicture(path);
+      if (!comtrade.picture) {
+        ui.ErrorBox(ForPerson(ErrorText(comtrade.error)));
+        return nullptr;
+      }
+      return std::make_unique<RecordViewer>(std::move(comtrade.picture));
+    }
     case HandedKind::kOther:
       ui.ErrorBox(std::string(text::kNotARecord) + "\n" + ForPerson(path));
       return nullptr;

@@ -23,9 +23,10 @@ HandedKind KindOfHandedFile(std::string_view path);
 
 // Opens the viewer of a handed file (a path as the file system names it). An
 // analog (.flh) or discrete (.txt) record is checked as its conversion checks
-// it. A record the check rejects, a COMTRADE file (.cfg, .cff), which the
-// viewer does not show yet, and any other file open nothing (nullptr): an
-// error box says why, with the file's name.
+// it; a COMTRADE record (.cfg, .cff) is read by the COMTRADE reader. A record
+// the check rejects, one the reader refuses (the box shows the reader's first
+// error with its line) and any other file open nothing (nullptr): an error box
+// says why, with the file's name.
 std::unique_ptr<RecordViewer> OpenHandedFile(const std::string& path, UiServices& ui);
 
 // The arguments of the window program that name files to open (each made a

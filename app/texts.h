@@ -69,9 +69,7 @@ inline constexpr auto kNoDeviceType = Cp1251("--");
 
 // A file handed to the program to be shown (from Explorer or the command line)
 // that no viewer shows; the file's name follows on the next line.
-inline constexpr auto kComtradeNotShown =
-    Cp1251("Файлы COMTRADE эта версия программы показать пока не может.");
-inline constexpr auto kNotARecord =
-    Cp1251("Программа показывает записи ВЕЛК (.flh, .txt); этот файл не из них.");
+inline constexpr auto kNotARecord = Cp1251(
+    "Программа показывает записи ВЕЛК (.flh, .txt) и COMTRADE (.cfg, .cff); этот файл не из них.");
 
 }  // namespace velk::text

@@ -7,6 +7,7 @@
 #include "cli/cli_texts.h"
 #include "cli/cli_ui.h"
 #include "comtrade/cp1251.h"
+#include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "picture/svg.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::string_view kPictureHelp =
     "  velk-convert picture RECORD.flh|RECORD.txt [RECORD.txt] OUT.svg\n"
+    "  velk-convert picture FILE.cfg|FILE.cff OUT.svg\n"
     "                       [--from MS] [--to MS] [--width PX] [--primary]\n"
     "      картина записи (обеих записей одного момента пуска) в файле SVG\n"
     "      the picture of a record (of both records of one start moment) as SVG\n"
@@ -30,6 +32,7 @@ constexpr int kWidest = 20000;
 
 struct PictureOptions {
   PictureRecords records;
+  std::string comtrade;  // a COMTRADE record instead of ours
   std::string out;
   std::optional<double> from_ms, to_ms;
   int width = kDefaultWidth;
@@ -61,6 +64,8 @@ bool TakeFiles(const std::vector<std::string>& files, PictureOptions& options) {
   if (files.size() == 3) {
     if (!HasExtension(first, ".flh") || !HasExtension(files[1], ".txt")) return false;
     options.records = {FullPath(first), FullPath(files[1])};
+  } else if (IsComtradePath(first)) {
+    options.comtrade = FullPath(first);
   } else if (HasExtension(first, ".flh")) {
     options.records.analog = FullPath(first);
   } else if (HasExtension(first, ".txt")) {
@@ -110,16 +115,27 @@ int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
     err << kPictureHelp;
     return kExitUsage;
   }
-  const PictureOpening opening = RecordPicture::Open(options->records);
-  if (opening.starts_differ) {
-    err << kMomentsDiffer << '\n';
-    return kExitHeaderRejected;
+  std::unique_ptr<RecordPicture> opened;
+  if (!options->comtrade.empty()) {
+    ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
+    if (!comtrade.picture) {
+      err << ErrorText(comtrade.error) << '\n';
+      return kExitHeaderRejected;
+    }
+    opened = std::move(comtrade.picture);
+  } else {
+    PictureOpening opening = RecordPicture::Open(options->records);
+    if (opening.starts_differ) {
+      err << kMomentsDiffer << '\n';
+      return kExitHeaderRejected;
+    }
+    if (!opening.picture) {
+      err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
+      return kExitHeaderRejected;
+    }
+    opened = std::move(opening.picture);
   }
-  if (!opening.picture) {
-    err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
-    return kExitHeaderRejected;
-  }
-  const RecordPicture& picture = *opening.picture;
+  const RecordPicture& picture = *opened;
   PictureView view = WholeView(picture, options->width, NaturalHeight(picture));
   view.from_ms = options->from_ms.value_or(view.from_ms);
   view.to_ms =

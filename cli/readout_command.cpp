@@ -8,6 +8,7 @@
 #include "cli/cli_texts.h"
 #include "comtrade/cp1251.h"
 #include "picture/analysis.h"
+#include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
 #include "platform/platform.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::string_view kReadoutHelp =
     "  velk-convert readout RECORD.flh|RECORD.txt [RECORD.txt] --at MS [--to MS]\n"
+    "  velk-convert readout FILE.cfg|FILE.cff --at MS [--to MS]\n"
     "                       [--reference NAME] [--primary] [--json]\n"
     "      что курсор A (и B) читает на записи: значения, RMS, векторы, гармоники 2..7,\n"
     "      симметричные составляющие, состояния сигналов\n"
@@ -30,6 +32,7 @@ constexpr std::string_view kNoChannel = "нет такого канала / no s
 
 struct ReadoutOptions {
   PictureRecords records;
+  std::string comtrade;  // a COMTRADE record instead of ours
   std::optional<double> at_ms, to_ms;
   std::optional<std::string> reference;  // UTF-8, as typed
   bool json = false, primary = false;
@@ -78,6 +81,8 @@ std::optional<ReadoutOptions> Parse(const std::vector<std::string>& args) {
   if (!options.at_ms) return std::nullopt;
   if (files.size() == 2 && EndsWith(files[0], ".flh") && EndsWith(files[1], ".txt")) {
     options.records = {FullPath(files[0]), FullPath(files[1])};
+  } else if (files.size() == 1 && IsComtradePath(files[0])) {
+    options.comtrade = FullPath(files[0]);
   } else if (files.size() == 1 && EndsWith(files[0], ".flh")) {
     options.records.analog = FullPath(files[0]);
   } else if (files.size() == 1 && EndsWith(files[0], ".txt")) {
@@ -255,16 +260,27 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << kReadoutHelp;
     return kExitUsage;
   }
-  const PictureOpening opening = RecordPicture::Open(options->records);
-  if (opening.starts_differ) {
-    err << kMomentsDiffer << '\n';
-    return kExitHeaderRejected;
+  std::unique_ptr<RecordPicture> opened;
+  if (!options->comtrade.empty()) {
+    ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
+    if (!comtrade.picture) {
+      err << ErrorText(comtrade.error) << '\n';
+      return kExitHeaderRejected;
+    }
+    opened = std::move(comtrade.picture);
+  } else {
+    PictureOpening opening = RecordPicture::Open(options->records);
+    if (opening.starts_differ) {
+      err << kMomentsDiffer << '\n';
+      return kExitHeaderRejected;
+    }
+    if (!opening.picture) {
+      err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
+      return kExitHeaderRejected;
+    }
+    opened = std::move(opening.picture);
   }
-  if (!opening.picture) {
-    err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
-    return kExitHeaderRejected;
-  }
-  const RecordPicture& picture = *opening.picture;
+  const RecordPicture& picture = *opened;
   int reference = 0;
   if (options->reference) {
     const std::optional<std::string> name = Utf8ToCp1251(*options->reference);

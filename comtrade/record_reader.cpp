@@ -961,6 +961,28 @@ std::int64_t RecordReader::announced_samples() const {
 std::int64_t RecordReader::samples_read() const {
   return state_->read;
 }
+std::int64_t RecordReader::data_position() const {
+  return state_->dat_file.Position();
+}
+std::int64_t RecordReader::data_line() const {
+  return state_->ascii_line;
+}
+
+bool RecordReader::Resume(std::int64_t position, std::int64_t line, std::int64_t samples_before) {
+  State& s = *state_;
+  if (!s.dat_file.IsOpen() || position < 0 || samples_before < 0 || !s.dat_file.Seek(position))
+    return false;
+  s.read = samples_before;
+  s.previous_number = samples_before;
+  s.ascii_line = line;
+  s.previous_stamp = -1;
+  s.segment = 0;
+  s.anchor_count = 1;
+  s.anchor_us = 0;
+  s.ended = false;
+  return true;
+}
+
 bool RecordReader::failed() const {
   return state_->failed;
 }

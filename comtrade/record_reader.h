@@ -78,6 +78,15 @@ class RecordReader {
   // longer than announced, padding, a cut sample).
   bool Next(Sample& sample);
   std::int64_t samples_read() const;
+  // Where the next sample starts in the data file, and the lines of an ASCII
+  // data file read before it: what Resume takes to come back to that sample.
+  std::int64_t data_position() const;
+  std::int64_t data_line() const;
+  // Goes back (or on) to a sample whose place data_position and data_line
+  // told after `samples_before` samples were read, so that a part of a long
+  // record is read again without the samples before it. Times from the rates
+  // come out as in one pass; the checks of order between samples restart.
+  bool Resume(std::int64_t position, std::int64_t line, std::int64_t samples_before);
   // True iff an error was reported since Open.
   bool failed() const;
 

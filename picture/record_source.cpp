@@ -22,8 +22,14 @@ SourceTiming::SourceTiming(double line_hz, std::vector<RateSegment> segments)
     // A segment without a rate, or ending before it starts, adds no samples.
     if (!(segment.rate_hz > 0) || segment.last_sample <= first) continue;
     const double step = 1000.0 / segment.rate_hz;
+    // The first sample of a later rate comes one step of that rate after the
+    // last sample of the rate before, as a COMTRADE reader times it.
+    if (!spans_.empty()) {
+      const Segment& before = spans_.back();
+      start_ms = before.start_ms +
+                 static_cast<double>(before.end - before.first - 1) * before.step_ms + step;
+    }
     spans_.push_back({segment.rate_hz, step, start_ms, first, segment.last_sample});
-    start_ms += static_cast<double>(segment.last_sample - first) * step;
     first = segment.last_sample;
   }
   // Without samples the first rate given still says how far apart they would be.
@@ -42,11 +48,8 @@ const SourceTiming::Segment& SourceTiming::SegmentOf(std::int64_t sample) const 
 }
 
 const SourceTiming::Segment& SourceTiming::SegmentAtTime(double time_ms) const {
-  for (const Segment& segment : spans_) {
-    const double end_ms =
-        segment.start_ms + static_cast<double>(segment.end - segment.first) * segment.step_ms;
-    if (time_ms < end_ms) return segment;
-  }
+  for (std::size_t s = 0; s + 1 < spans_.size(); ++s)
+    if (time_ms < spans_[s + 1].start_ms) return spans_[s];
   return spans_.back();
 }
 
@@ -58,6 +61,14 @@ double SourceTiming::TimeMs(std::int64_t sample) const {
 double SourceTiming::Position(double time_ms) const {
   const Segment& segment = SegmentAtTime(time_ms);
   if (!(segment.step_ms > 0)) return 0;
+  const double last_ms =
+      segment.start_ms + static_cast<double>(segment.end - segment.first - 1) * segment.step_ms;
+  // Between a rate's last sample and the next rate's first, the position
+  // moves evenly from one to the other.
+  if (&segment != &spans_.back() && time_ms > last_ms) {
+    const double next_ms = (&segment + 1)->start_ms;
+    return static_cast<double>(segment.end - 1) + (time_ms - last_ms) / (next_ms - last_ms);
+  }
   return static_cast<double>(segment.first) + (time_ms - segment.start_ms) / segment.step_ms;
 }
 

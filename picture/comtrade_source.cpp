@@ -1,0 +1,304 @@
+// Reading a COMTRADE record for its picture: its configuration into the
+// picture's channels, signals and timing, its data once into the summary.
+#include "picture/comtrade_source.h"
+
+#include <cmath>
+#include <limits>
+
+#include "comtrade/cp1251.h"
+#include "comtrade/record_reader.h"
+#include "picture/record_picture.h"
+#include "picture/velk_source.h"
+
+namespace velk {
+namespace {
+
+// Keeps nothing: a span read again was read whole once, and told then.
+class QuietSink : public DiagnosticSink {
+ public:
+  void Report(const Diagnostic&) override {}
+};
+
+// A text field of the record in code page 1251, as the picture holds names:
+// a character the code page lacks becomes '?'.
+std::string Cp1251Of(const RecordReader& reader, const std::string& field) {
+  if (reader.configuration().encoding == TextEncoding::kCp1251) return field;
+  const std::string utf8 = reader.Utf8(field);
+  if (auto whole = Utf8ToCp1251(utf8)) return *whole;
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    const auto one = Utf8ToCp1251(std::string_view(utf8).substr(i, length));
+    out += one ? *one : std::string("?");
+    i += length;
+  }
+  return out;
+}
+
+// The phase of a channel line's ph field as the sets of three phases take it:
+// "A", "B", "C", "AB", "BC", "CA", "N", or empty for anything else.
+std::string PhaseOfField(const std::string& field) {
+  std::string phase;
+  for (const char c : field)
+    if (c != ' ') phase += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  for (const char* known : {"A", "B", "C", "AB", "BC", "CA", "N"})
+    if (phase == known) return phase;
+  return {};
+}
+
+// Days from 1970-01-01 to a date of the Gregorian calendar.
+std::int64_t DaysOf(int year, int month, int day) {
+  const std::int64_t y = year - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t of_era = y - era * 400;
+  const std::int64_t of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  return era * 146097 + of_era * 365 + of_era / 4 - of_era / 100 + of_year - 719468;
+}
+
+double MomentMs(const CfgMoment& m) {
+  const std::int64_t minutes = (DaysOf(m.year, m.month, m.day) * 24 + m.hour) * 60 + m.minute;
+  return static_cast<double>(minutes) * 60000.0 + static_cast<double>(m.nanoseconds) / 1e6;
+}
+
+// The first error the reader told, else its first finding.
+Diagnostic FirstError(const DiagnosticList& list) {
+  for (const Diagnostic& d : list.all)
+    if (d.severity == Severity::kError) return d;
+  if (!list.all.empty()) return list.all.front();
+  return {Severity::kError, "internal", "", 0, 0, "Запись не читается"};
+}
+
+PictureChannel ChannelOf(const RecordReader& reader, const AnalogChannelInfo& info) {
+  PictureChannel channel;
+  channel.name = Cp1251Of(reader, info.id);
+  channel.unit = Cp1251Of(reader, info.unit);
+  channel.circuit = Cp1251Of(reader, info.circuit);
+  channel.phase = PhaseOfField(info.phase);
+  // Our own pairs leave the phase field empty: their names tell the phase.
+  if (channel.phase.empty()) {
+    std::string circuit;
+    PhaseOfName(channel.name, channel.phase, circuit);
+    if (channel.circuit.empty()) channel.circuit = circuit;
+  }
+  channel.multiplier = info.a.value;
+  channel.offset = info.b.value;
+  channel.primary = info.primary.value;
+  channel.secondary = info.secondary.value;
+  channel.values_primary = !info.ps.empty() && (info.ps[0] == 'P' || info.ps[0] == 'p');
+  channel.ratio = channel.secondary != 0 ? channel.primary / channel.secondary : 1.0;
+  switch (reader.configuration().file_type) {
+    case DataFileType::kBinary:
+      channel.largest = 32767;
+      break;
+    case DataFileType::kBinary32:
+      channel.largest = 2147483647.0;
+      break;
+    case DataFileType::kAscii:
+    case DataFileType::kFloat32:
+      channel.largest = std::numeric_limits<float>::max();
+      break;
+  }
+  return channel;
+}
+
+}  // namespace
+
+std::string ErrorText(const Diagnostic& diagnostic) {
+  std::string text = diagnostic.file;
+  if (diagnostic.line > 0) text += ":" + std::to_string(diagnostic.line);
+  return (text.empty() ? std::string() : text + ": ") + diagnostic.text;
+}
+
+bool IsComtradePath(const std::string& path) {
+  if (path.size() < 4 || path[path.size() - 4] != '.') return false;
+  std::string extension;
+  for (std::size_t i = path.size() - 3; i < path.size(); ++i)
+    extension +=
+        (path[i] >= 'A' && path[i] <= 'Z') ? static_cast<char>(path[i] - 'A' + 'a') : path[i];
+  return extension == "cfg" || extension == "cff";
+}
+
+// The one pass of the opening over the data.
+struct ComtradePass {
+  ComtradeSource& source;
+  const RecordReader& reader;
+  SampleSummary summary;
+  std::vector<MinMax> block = {};  // of each channel over the samples of the block so far
+  std::int64_t in_block = 0;
+
+  // A record timed by its stamps: the runs of equal steps.
+  struct Run {
+    std::int64_t first = 0;
+    double first_ms = 0;
+  };
+  std::vector<Run> runs = {};
+  bool too_many_runs = false;
+
+  void AddValues(const Sample& sample) {
+    if (block.size() != sample.analog.size()) block.assign(sample.analog.size(), MinMax{});
+    for (std::size_t c = 0; c < sample.analog.size(); ++c)
+      if (!sample.analog_missing[c]) block[c].Add(sample.analog[c]);
+    if (++in_block == SampleSummary::kBaseBlock) FlushValues();
+  }
+  void FlushValues() {
+    if (in_block == 0) return;
+    summary.AddBlock(block, in_block);
+    std::fill(block.begin(), block.end(), MinMax{});
+    in_block = 0;
+  }
+
+  void AddStates(const Sample& sample, double time_ms) {
+    auto& digital = source.layout_.digital;
+    for (std::size_t d = 0; d < digital.size() && d < sample.digital.size(); ++d) {
+      const bool active = sample.digital[d] != 0;
+      std::vector<SignalStep>& steps = digital[d].steps;
+      if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
+    }
+  }
+
+  // Sample n at time_ms, taken after the one at previous_ms: it stays in the
+  // run while its step keeps to the run's mean step within 1 %.
+  void AddStamp(std::int64_t n, double time_ms, double previous_ms) {
+    const double step = time_ms - previous_ms;
+    if (runs.empty()) {
+      runs.push_back({0, 0});
+      return;
+    }
+    const Run& run = runs.back();
+    if (n - 1 == run.first || !(step > 0)) return;  // the run's first step, or a step back
+    const double mean = (previous_ms - run.first_ms) / static_cast<double>(n - 1 - run.first);
+    if (std::abs(step - mean) <= 0.01 * mean) return;
+    if (runs.size() >= ComtradeSource::kMaxStampRuns) {
+      too_many_runs = true;
+      return;
+    }
+    // The new run starts at the sample before: its steps are from there on.
+    runs.push_back({n - 1, previous_ms});
+  }
+
+  // The rates of the runs, as the record's rate lines would give them.
+  std::vector<RateSegment> StampRates(std::int64_t samples, double last_ms) const {
+    std::vector<RateSegment> rates;
+    const auto rate_of = [](double span_ms, std::int64_t steps) {
+      return span_ms > 0 && steps > 0 ? 1000.0 * static_cast<double>(steps) / span_ms : 1000.0;
+    };
+    if (too_many_runs || runs.size() <= 1) {
+      rates.push_back({rate_of(last_ms, samples - 1), samples});
+      return rates;
+    }
+    // Run k steps from its first sample to the next run's first; the sample
+    // after that is the first of the next rate.
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+      const bool last = k + 1 == runs.size();
+      const std::int64_t to = last ? samples - 1 : runs[k + 1].first;
+      const double to_ms = last ? last_ms : runs[k + 1].first_ms;
+      rates.push_back({rate_of(to_ms - runs[k].first_ms, to - runs[k].first), to + 1});
+    }
+    return rates;
+  }
+};
+
+ComtradeOpening ComtradeSource::Open(const std::string& path) {
+  DiagnosticList told;
+  RecordReader reader(told);
+  if (!reader.Open(path)) return {nullptr, FirstError(told)};
+  std::unique_ptr<ComtradeSource> source(new ComtradeSource);
+  source->path_ = path;
+  const Configuration& cfg = reader.configuration();
+  SourceLayout& layout = source->layout_;
+  layout.station = Cp1251Of(reader, cfg.station);
+  layout.device_type = Cp1251Of(reader, cfg.recording_device);
+  layout.moment = cfg.start.text;
+  if (cfg.start.valid && cfg.trigger.valid)
+    layout.trigger_ms = MomentMs(cfg.trigger) - MomentMs(cfg.start);
+  for (const AnalogChannelInfo& info : cfg.analog)
+    layout.channels.push_back(ChannelOf(reader, info));
+  for (const DigitalChannelInfo& info : cfg.digital)
+    layout.digital.push_back({Cp1251Of(reader, info.id), {}});
+  source->binary_ = cfg.file_type != DataFileType::kAscii;
+  const std::int64_t value_size = cfg.file_type == DataFileType::kBinary ? 2 : 4;
+  source->record_size_ = 8 + value_size * static_cast<std::int64_t>(cfg.analog.size()) +
+                         2 * static_cast<std::int64_t>((cfg.digital.size() + 15) / 16);
+  source->first_position_ = reader.data_position();
+  bool from_rates = false;
+  for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
+
+  ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size()))};
+  Sample sample;
+  std::int64_t n = 0;
+  std::optional<double> first_us;
+  double time_ms = 0, previous_ms = 0;
+  for (;; ++n) {
+    if (!source->binary_ && n % kIndexSamples == 0)
+      source->ascii_places_.push_back({reader.data_position(), reader.data_line()});
+    if (!reader.Next(sample)) break;
+    previous_ms = time_ms;
+    if (sample.time_us && !first_us) first_us = *sample.time_us;
+    // Without a rate or a stamp a sample is taken a millisecond after the one before.
+    time_ms = sample.time_us ? (*sample.time_us - *first_us) / 1000.0 : previous_ms + (n ? 1 : 0);
+    pass.AddValues(sample);
+    pass.AddStates(sample, time_ms);
+    if (!from_rates) pass.AddStamp(n, time_ms, previous_ms);
+  }
+  if (reader.failed()) return {nullptr, FirstError(told)};
+  pass.FlushValues();
+  pass.summary.Finish();
+  if (!source->ascii_places_.empty() &&
+      (static_cast<std::int64_t>(source->ascii_places_.size()) - 1) * kIndexSamples >= n)
+    source->ascii_places_.pop_back();
+
+  layout.samples = n;
+  std::vector<RateSegment> rates;
+  if (from_rates) {
+    for (const SampleRate& rate : cfg.rates) rates.push_back({rate.rate.value, rate.last_sample});
+  } else {
+    rates = pass.StampRates(n, time_ms);
+  }
+  layout.timing = SourceTiming(cfg.line_frequency.value, std::move(rates));
+  layout.duration_ms = n > 0 ? layout.timing.TimeMs(n - 1) : 0;
+  source->summary_ = std::move(pass.summary);
+  return {std::move(source), {}};
+}
+
+bool ComtradeSource::Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const {
+  out.clear();
+  if (first < 0 || count < 0 || first + count > layout_.samples) return false;
+  QuietSink quiet;
+  RecordReader reader(quiet);
+  if (!reader.Open(path_)) return false;
+  std::int64_t at = first;
+  if (binary_) {
+    if (!reader.Resume(first_position_ + first * record_size_, 0, first)) return false;
+  } else {
+    const auto place = static_cast<std::size_t>(first / kIndexSamples);
+    if (place >= ascii_places_.size()) return false;
+    at = static_cast<std::int64_t>(place) * kIndexSamples;
+    if (!reader.Resume(ascii_places_[place].position, ascii_places_[place].line, at)) return false;
+  }
+  out.reserve(static_cast<std::size_t>(count) * layout_.channels.size());
+  Sample sample;
+  for (; at < first + count; ++at) {
+    if (!reader.Next(sample)) return false;
+    if (at < first) continue;
+    for (std::size_t c = 0; c < sample.analog.size(); ++c)
+      out.push_back(sample.analog_missing[c] ? std::numeric_limits<double>::quiet_NaN()
+                                             : sample.analog[c]);
+  }
+  return true;
+}
+
+bool ComtradeSource::Summarize(SampleSummary& summary) const {
+  if (!summary_) return RecordSource::Summarize(summary);
+  summary = std::move(*summary_);
+  summary_.reset();
+  return true;
+}
+
+ComtradePicture OpenComtradePicture(const std::string& path) {
+  ComtradeOpening opening = ComtradeSource::Open(path);
+  if (!opening.source) return {nullptr, opening.error};
+  return {RecordPicture::OfSource(std::move(opening.source)), {}};
+}
+
+}  // namespace velk

@@ -1,0 +1,226 @@
+// The picture of records of other recorders: their rates and stamps on the
+// time axis, missing values as gaps, spans read again from the middle of the
+// data, and the readout of our record against that of its converted pair.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+#include "analog/analog_record.h"
+#include "cli/cli_run.h"
+#include "comtrade/file_io.h"
+#include "comtrade/record_reader.h"
+#include "picture/comtrade_source.h"
+#include "picture/record_picture.h"
+#include "picture/scene.h"
+#include "tests/support/fakes.h"
+#include "tools/records/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+// Samples 0..kSamples-1: 1000 Hz up to kSlow, 4000 Hz after; channel I1 holds
+// the sample's number, I2 is missing in [kGapFrom, kGapTo); the signal picks
+// up at kPickUp.
+constexpr std::int64_t kSamples = 5000, kSlow = 10, kGapFrom = 3000, kGapTo = 3010, kPickUp = 4000;
+
+double I2(std::int64_t n) {
+  return std::round(1000 * std::sin(0.05 * static_cast<double>(n)));
+}
+
+std::string Cfg(const std::string& type, bool stamps) {
+  std::string cfg = "Подстанция,Рекордер,1999\r\n3,2A,1D\r\n";
+  cfg += "1,I1,A,L1,A,0.5,1,0,-99999,99999,600,5,S\r\n";
+  cfg += "2,I2,b,L1,A,2,0,0,-99999,99999,600,5,S\r\n";
+  cfg += "1,Пуск,,,0\r\n50\r\n";
+  cfg += stamps ? "0\r\n0," + std::to_string(kSamples) + "\r\n"
+                : "2\r\n1000," + std::to_string(kSlow) + "\r\n4000," + std::to_string(kSamples) +
+                      "\r\n";
+  cfg += "01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.150000\r\n" + type + "\r\n1\r\n";
+  return cfg;
+}
+
+// The time stamp in microseconds: the same times the two rates give.
+double StampUs(std::int64_t n) {
+  return static_cast<double>(n < kSlow ? n * 1000 : (kSlow - 1) * 1000 + (n - kSlow + 1) * 250);
+}
+
+void WriteRecord(const std::string& stem, bool binary, bool stamps) {
+  std::string dat;
+  for (std::int64_t n = 0; n < kSamples; ++n) {
+    const bool gap = n >= kGapFrom && n < kGapTo;
+    const bool active = n >= kPickUp;
+    if (!binary) {
+      dat += std::to_string(n + 1) + "," + std::to_string(static_cast<std::int64_t>(StampUs(n))) +
+             "," + std::to_string(n) + "," +
+             (gap ? std::string() : std::to_string(static_cast<int>(I2(n)))) + "," +
+             (active ? "1" : "0") + "\r\n";
+      continue;
+    }
+    const auto put32 = [&dat](std::uint32_t v) {
+      for (int b = 0; b < 4; ++b) dat += static_cast<char>((v >> (8 * b)) & 0xFF);
+    };
+    const auto put16 = [&dat](std::uint16_t v) {
+      dat += static_cast<char>(v & 0xFF);
+      dat += static_cast<char>(v >> 8);
+    };
+    put32(static_cast<std::uint32_t>(n + 1));
+    put32(static_cast<std::uint32_t>(StampUs(n)));
+    put16(static_cast<std::uint16_t>(n));
+    put16(gap ? 0x8000 : static_cast<std::uint16_t>(static_cast<std::int16_t>(I2(n))));
+    put16(active ? 1 : 0);
+  }
+  WriteFile(stem + ".cfg", Cp(Cfg(binary ? "BINARY" : "ASCII", stamps)));
+  WriteFile(stem + ".dat", dat);
+}
+
+TEST(ComtradePicture, RatesStampsGapsAndSignalsOfEveryDataFormAsTheReaderReadsThem) {
+  for (const auto& [binary, stamps] : {std::pair{false, false}, std::pair{true, false},
+                                       std::pair{true, true}, std::pair{false, true}}) {
+    SCOPED_TRACE(std::string(binary ? "binary" : "ascii") + (stamps ? ", stamps" : ", rates"));
+    TempDir dir;
+    WriteRecord(dir / "rec", binary, stamps);
+    ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
+    ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+    const RecordPicture& picture = *opened.picture;
+    EXPECT_EQ(picture.station(), Cp("Подстанция"));
+    EXPECT_EQ(picture.device_type(), Cp("Рекордер"));
+    ASSERT_TRUE(picture.source().layout().trigger_ms);
+    EXPECT_NEAR(*picture.source().layout().trigger_ms, 150.0, 1e-9);
+    ASSERT_EQ(picture.sample_count(), kSamples);
+    ASSERT_EQ(picture.channels().size(), 2u);
+    EXPECT_EQ(picture.channels()[1].phase, "B");
+    EXPECT_EQ(picture.channels()[1].circuit, "L1");
+    EXPECT_DOUBLE_EQ(picture.channels()[0].Value(7, true), (0.5 * 7 + 1) * 120);
+
+    // Each sample where the reader times it, at the rate or stamp it gives.
+    const SourceTiming& timing = picture.timing();
+    DiagnosticList told;
+    const auto whole = ReadRecord(dir / "rec.cfg", told);
+    ASSERT_TRUE(whole);
+    for (const std::int64_t n : {std::int64_t{0}, kSlow - 1, kSlow, kSlow + 1, kSamples - 1})
+      EXPECT_NEAR(timing.TimeMs(n), *whole->samples[std::size_t(n)].time_us / 1000, 1e-6) << n;
+    EXPECT_EQ(timing.CycleSamples(kSamples - 1), 80);
+    EXPECT_NEAR(picture.DurationMs(), StampUs(kSamples - 1) / 1000.0, 1e-6);
+
+    // Spans read again from anywhere: across the index of ASCII data, at its
+    // end, and over the gap.
+    std::vector<double> values;
+    ASSERT_TRUE(picture.ReadSamples(kGapFrom - 2, 14, values));
+    ASSERT_EQ(values.size(), 28u);
+    for (std::int64_t k = 0; k < 14; ++k) {
+      const std::int64_t n = kGapFrom - 2 + k;
+      EXPECT_EQ(values[std::size_t(2 * k)], static_cast<double>(n));
+      const bool gap = n >= kGapFrom && n < kGapTo;
+      EXPECT_EQ(std::isnan(values[std::size_t(2 * k + 1)]), gap) << n;
+      if (!gap) {
+        EXPECT_EQ(values[std::size_t(2 * k + 1)], I2(n));
+      }
+    }
+    ASSERT_TRUE(picture.ReadSamples(kSamples - 3, 3, values));
+    EXPECT_EQ(values[4], static_cast<double>(kSamples - 1));
+    EXPECT_TRUE(picture.record_unchanged());
+
+    // The signal steps where it picked up; the gap cuts I2's wave in two.
+    ASSERT_EQ(picture.discrete_signals().size(), 1u);
+    const auto& steps = picture.discrete_signals()[0].steps;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_NEAR(steps[1].time_ms, timing.TimeMs(kPickUp), 1e-6);
+    PictureView view = WholeView(picture, 1200, 400);
+    view.from_ms = timing.TimeMs(kGapFrom - 40);
+    view.to_ms = timing.TimeMs(kGapTo + 40);
+    const Scene scene = DrawPicture(picture, view);
+    int waves = 0;
+    for (const ScenePolyline& line : scene.lines)
+      if (line.points.size() > 10) ++waves;
+    EXPECT_EQ(waves, 3);
+    // Across the change of rate, each sample is drawn at its own time.
+    view.from_ms = timing.TimeMs(0);
+    view.to_ms = timing.TimeMs(kSlow + 20);
+    const Scene rates = DrawPicture(picture, view);
+    const auto drawn = std::find_if(rates.lines.begin(), rates.lines.end(),
+                                    [](const ScenePolyline& l) { return l.points.size() > 25; });
+    ASSERT_NE(drawn, rates.lines.end());
+    for (const std::int64_t n : {kSlow - 1, kSlow, kSlow + 5}) {
+      const auto x = static_cast<float>(XAtTime(view, StampUs(n) / 1000.0));
+      EXPECT_TRUE(std::any_of(drawn->points.begin(), drawn->points.end(),
+                              [x](const ScenePoint& p) { return std::abs(p.x - x) < 1e-3f; }))
+          << "sample " << n;
+    }
+  }
+}
+
+TEST(ComtradePicture, OurRecordReadsAsItsConvertedPairAndEveryPublicSampleDraws) {
+  for (const int type : {5, 14, 33}) {
+    SCOPED_TRACE(type);
+    TempDir dir;
+    FlhRecord record;
+    record.device_type = static_cast<std::int8_t>(type);
+    for (std::size_t b = 0; b < record.calibration.size(); ++b)
+      record.calibration[b] = static_cast<std::uint8_t>(b % 5 + 2);
+    for (int s = 0; s < 120; ++s) {
+      std::array<std::int16_t, 9> sample{};
+      for (std::size_t w = 0; w < sample.size(); ++w)
+        sample[w] = static_cast<std::int16_t>(
+            11000 * std::cos(2 * 3.14159265358979 * s / 16 - 2.1 * static_cast<double>(w)) +
+            1500 * std::cos(6 * 3.14159265358979 * s / 16) + (s * 37 + int(w) * 11) % 300);
+      record.samples.push_back(sample);
+    }
+    WriteFile(dir / "rec.flh", record.Bytes());
+    RecordingReporter reports;
+    ASSERT_TRUE(ConvertAnalog(dir / "rec.flh", dir / "out.cfg", reports).ok());
+    for (const std::string at : {"30", "96.25", "148.75"}) {
+      std::ostringstream ours, pair, err;
+      ASSERT_EQ(RunCommandLine({"readout", dir / "rec.flh", "--at", at, "--json"}, "", ours, err),
+                0);
+      ASSERT_EQ(RunCommandLine({"readout", dir / "out.cfg", "--at", at, "--json"}, "", pair, err),
+                0)
+          << err.str();
+      EXPECT_NE(ours.str().find("\"sequences\": [\n"), std::string::npos);
+      EXPECT_EQ(pair.str(), ours.str());
+    }
+  }
+
+  const std::string root = std::string(VELK_SOURCE_DIR) + "/tests/data/comtrade-samples/";
+  for (const char* sample :
+       {"tshort-COMTRADE.jl/1991-ascii-sel.cfg", "yonwoo9-go-comtrade/test2.cfg",
+        "drewsilcock-comtrade/real_1999_bin.cfg", "python-comtrade/sample_float32.cff",
+        "python-comtrade/sample_ascii.cff", "Nazir-COMTRADE/test.cfg",
+        "Esticonv-Wisp.Comtrade/2.cfg"}) {
+    SCOPED_TRACE(sample);
+    ComtradePicture opened = OpenComtradePicture(root + sample);
+    ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+    DiagnosticList told;
+    const auto whole = ReadRecord(root + sample, told);
+    ASSERT_TRUE(whole);
+    const RecordPicture& picture = *opened.picture;
+    ASSERT_EQ(picture.sample_count(), static_cast<std::int64_t>(whole->samples.size()));
+    const std::int64_t last = picture.sample_count() - 1;
+    if (whole->samples.back().time_us) {
+      EXPECT_NEAR(picture.timing().TimeMs(last),
+                  (*whole->samples.back().time_us - *whole->samples.front().time_us) / 1000,
+                  1e-3 + 1e-6 * picture.DurationMs());
+    }
+    std::vector<double> values;
+    ASSERT_TRUE(picture.ReadSamples(last, 1, values));
+    for (std::size_t c = 0; c < values.size(); ++c)
+      if (!whole->samples.back().analog_missing[c]) {
+        EXPECT_EQ(values[c], whole->samples.back().analog[c]);
+      }
+    const Scene scene = DrawPicture(picture, WholeView(picture, 1200, NaturalHeight(picture)));
+    EXPECT_GT(scene.lines.size(), picture.channels().size());
+  }
+
+  // A record the reader refuses opens no picture: exit 2 with its first error and line.
+  TempDir dir;
+  WriteFile(dir / "bad.cfg", "Station,Dev,1999\r\n2,2A,0D\r\n1,I1,A,,A,1,0,0,-1,1,1,1,S\r\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine({"picture", dir / "bad.cfg", dir / "bad.svg"}, "", out, err), 2);
+  EXPECT_NE(err.str().find(dir / "bad.cfg:"), std::string::npos) << err.str();
+  EXPECT_FALSE(FileExists(dir / "bad.svg"));
+}
+
+}  // namespace
+}  // namespace velk::testing
