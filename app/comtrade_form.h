@@ -18,6 +18,7 @@
 
 #include "analog/analog_record.h"
 #include "app/folder_conversion.h"
+#include "app/output_settings.h"
 #include "app/record_viewer.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
@@ -194,7 +195,8 @@ class TFComtrade {
   // comtrade_uni/ of the window's own conversions.
   FolderChoices FolderChoicesFor(const std::string& records_folder = "") const;
   // «Начать»: starts converting the folder on a thread of its own, one
-  // conversion per core; the convert buttons are disabled meanwhile.
+  // conversion per core, every pair in the output form; the convert buttons
+  // are disabled meanwhile.
   bool StartFolderConversion(const FolderChoices& choices);
   // The view saw the run finish: the convert buttons come back.
   void FolderConversionEnded();
@@ -214,6 +216,21 @@ class TFComtrade {
   // «О программе»: the program's name, its version and where the
   // last-folders file lives (code page 1251, lines joined by "\n").
   std::string AboutText() const;
+
+  // ---- the output form (app/output_form_logic.cpp) ----
+  // «Формат вывода…» as it opens: the settings the conversions use now.
+  const OutputSettings& output() const { return output_; }
+  // «ОК»: the conversions and the folder dialog use settings from now on,
+  // and the settings file beside the last-folders file keeps them; a file that
+  // cannot be written is reported, the settings still hold for this run.
+  void SetOutput(const OutputSettings& settings);
+  // Reads the settings file, beside the last-folders file found at start
+  // (source), or beside LastFoldersPath once that one exists.
+  void RestoreOutput(const std::string& source);
+  std::string OutputSettingsPath() const;
+  // The window's caption (code page 1251): the program's name, and the
+  // output form after it where that is not the default.
+  std::string Caption() const;
 
   UiServices& ui() { return ui_; }
   SystemServices& system() { return system_; }
@@ -243,6 +260,7 @@ class TFComtrade {
   UiServices& ui_;
   SystemServices& system_;
   FolderConversion folder_conversion_;
+  OutputSettings output_;
 };
 
 }  // namespace velk

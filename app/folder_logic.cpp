@@ -42,7 +42,7 @@ FolderChoices TFComtrade::FolderChoicesFor(const std::string& records_folder) co
 
 bool TFComtrade::StartFolderConversion(const FolderChoices& choices) {
   const unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-  if (!folder_conversion_.Start(choices, jobs)) return false;
+  if (!folder_conversion_.Start(choices, jobs, output_.Form())) return false;
   controls.FolderConversionRunning = true;
   return true;
 }
