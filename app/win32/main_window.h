@@ -37,6 +37,7 @@ enum MenuCommand : int {
   kExitCommand,
   kViewerCommand,
   kAboutCommand,
+  kOutputFormCommand,
 };
 // Posted by a drop of a folder: opens «Преобразовать папку» over it.
 inline constexpr UINT kDroppedFolderMessage = WM_APP + 1;
