@@ -6,11 +6,6 @@ namespace velk {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kSeparator = "\\";
-#else
-constexpr const char* kSeparator = "/";
-#endif
 constexpr const char* kUserOutputFolder = "velk-comtrade";
 
 }  // namespace
@@ -26,15 +21,15 @@ TFComtrade::TFComtrade(UiServices& ui, SystemServices& system)
 
 // The three conversions write by default into their own folders of root.
 void TFComtrade::SetDefaultOutputPaths(const std::string& root) {
-  paths.OutPathANL = root + "comtrade_anl" + kSeparator + "sample_anl.cfg";
-  paths.OutPathDIS = root + "comtrade_dis" + kSeparator + "sample_dis.cfg";
-  paths.OutPathUNI = root + "comtrade_uni" + kSeparator + "sample_uni.cfg";
+  paths.OutPathANL = root + "comtrade_anl" + kPathSeparator + "sample_anl.cfg";
+  paths.OutPathDIS = root + "comtrade_dis" + kPathSeparator + "sample_dis.cfg";
+  paths.OutPathUNI = root + "comtrade_uni" + kPathSeparator + "sample_uni.cfg";
 }
 
 void TFComtrade::PlaceOutputFolders() {
   const std::string documents = system_.UserDocumentsFolder();
   if (documents.empty() || system_.CanCreateFileIn(system_.ExecutableFolder())) return;
-  paths.UserOutputFolder = documents + kUserOutputFolder + kSeparator;
+  paths.UserOutputFolder = documents + kUserOutputFolder + kPathSeparator;
   SetDefaultOutputPaths(paths.UserOutputFolder);
 }
 

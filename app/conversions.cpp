@@ -60,7 +60,7 @@ void TFComtrade::ReadHeaderDIS() {
   }
   controls.DateLabelDIS = MomentLabel(start);
   controls.ConvertDISButton = true;
-  discrete = NumbersOf(start);
+  discrete = check.moment;
 }
 
 // The window's buttons are enabled only after the checks passed, so its

@@ -2,7 +2,21 @@
 
 #include <utility>
 
+#include "app/system_services.h"
+
 namespace velk {
+
+std::string TypedFolder(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+    text = text.substr(1, text.size() - 2);
+  if (text.empty()) return {};
+  std::string folder(text);
+  if (!IsPathSeparator(folder.back())) folder += kPathSeparator;
+  return folder;
+}
 
 FolderConversion::FolderConversion(Runner runner) : runner_(std::move(runner)) {}
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "batch/folder_batch.h"
@@ -26,6 +27,11 @@ struct FolderChoices {
   // «Начать» starts only with both folders named.
   bool CanStart() const { return !records_folder.empty() && !output_folder.empty(); }
 };
+
+// A folder as the user typed, pasted or chose it, as a run takes it: blanks
+// around it and the quotes of Explorer's «Копировать как путь» are no part of
+// it, and it ends with the path separator; a text of blanks alone names none.
+std::string TypedFolder(std::string_view text);
 
 class FolderConversion {
  public:

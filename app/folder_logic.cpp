@@ -9,12 +9,6 @@
 namespace velk {
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
 bool IsFolder(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_directory(FsPath(path), error);
@@ -40,15 +34,38 @@ FolderChoices TFComtrade::FolderChoicesFor(const std::string& records_folder) co
   return choices;
 }
 
-bool TFComtrade::StartFolderConversion(const FolderChoices& choices) {
+bool TFComtrade::StartFolderConversion(FolderChoices choices) {
+  if (controls.FolderConversionRunning) return false;
+  choices.records_folder = TypedFolder(choices.records_folder);
+  choices.output_folder = TypedFolder(choices.output_folder);
+  if (!choices.CanStart()) return false;
+  // A summary still open belongs to a run that is over.
+  folder_conversion_.Reset();
   const unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   if (!folder_conversion_.Start(choices, jobs, output_.Form())) return false;
   controls.FolderConversionRunning = true;
   return true;
 }
 
-void TFComtrade::FolderConversionEnded() {
+FolderRunProgress TFComtrade::PollFolderConversion() {
+  FolderRunProgress progress;
+  progress.status = folder_conversion_.Poll();
+  if (progress.status.state != FolderConversion::State::kFinished ||
+      !controls.FolderConversionRunning)
+    return progress;
   controls.FolderConversionRunning = false;
+  progress.finished = true;
+  progress.summary = folder_conversion_.SummaryText();
+  progress.output_folder = folder_conversion_.choices().output_folder;
+  return progress;
+}
+
+void TFComtrade::CancelFolderConversion() {
+  folder_conversion_.Cancel();
+}
+
+void TFComtrade::FolderSummaryClosed() {
+  if (!controls.FolderConversionRunning) folder_conversion_.Reset();
 }
 
 TFComtrade::DropKind TFComtrade::DropKindOf(const std::vector<std::string>& dropped) const {
@@ -63,7 +80,8 @@ TFComtrade::DropKind TFComtrade::DropKindOf(const std::vector<std::string>& drop
 std::string TFComtrade::Drop(const std::vector<std::string>& dropped) {
   switch (DropKindOf(dropped)) {
     case DropKind::kFolder:
-      return dropped[0] + (IsPathSeparator(dropped[0].back()) ? "" : std::string(1, kSeparator));
+      return dropped[0] +
+             (IsPathSeparator(dropped[0].back()) ? "" : std::string(1, kPathSeparator));
     case DropKind::kRecords:
       for (const std::string& path : dropped) {
         const ListBox box = *ListOfRecord(path);

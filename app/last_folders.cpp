@@ -42,22 +42,21 @@ std::optional<std::string> LineFromFolder(const std::string& folder) {
 
 // Lines are read whole and then cut, so a first line longer than the limit
 // never shifts what the second line yields.
-std::string TFComtrade::ReadLastFolder(int n) {
-  return ReadLastFolderAt(paths.LastFoldersPath, n);
-}
-
-std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
+std::optional<std::string> LastFoldersLine(const std::string& path, int n) {
   InFile file;
-  if (!file.Open(path)) {
-    ui_.ErrorBox(MessageText({Failure::kFileNotFound, path}));
-    return "";
-  }
+  if (!file.Open(path)) return std::nullopt;
   TextReader reader(file);
   std::string line;
   reader.ReadLine(line);
   if (n >= 1) reader.ReadLine(line);
   if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
   return FolderFromLine(std::move(line));
+}
+
+std::string TFComtrade::ReadLastFolderAt(const std::string& path, int n) {
+  std::optional<std::string> line = LastFoldersLine(path, n);
+  if (!line) ui_.ErrorBox(MessageText({Failure::kFileNotFound, path}));
+  return line.value_or("");
 }
 
 // A folder whose name the code page cannot spell (a Windows folder named in

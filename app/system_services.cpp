@@ -20,11 +20,10 @@
 namespace velk {
 namespace {
 
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 constexpr const char* kProgramFolder = "velk-comtrade";
 
 std::string WithSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
+  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   return folder;
 }
 
@@ -69,14 +68,14 @@ std::string ConfigFolderFrom(const std::string& appdata, const std::string& xdg_
   (void)xdg_config_home;
   (void)home;
   if (appdata.empty()) return "";
-  return WithSeparator(appdata) + kProgramFolder + kSeparator;
+  return WithSeparator(appdata) + kProgramFolder + kPathSeparator;
 #else
   (void)appdata;
   // A relative value of the variable is to be ignored.
   if (!xdg_config_home.empty() && xdg_config_home.front() == '/')
-    return WithSeparator(xdg_config_home) + kProgramFolder + kSeparator;
+    return WithSeparator(xdg_config_home) + kProgramFolder + kPathSeparator;
   if (home.empty()) return "";
-  return WithSeparator(home) + ".config" + kSeparator + kProgramFolder + kSeparator;
+  return WithSeparator(home) + ".config" + kPathSeparator + kProgramFolder + kPathSeparator;
 #endif
 }
 
@@ -89,7 +88,7 @@ std::string DocumentsFolderFrom(const std::string& xdg_documents_dir, const std:
   if (!xdg_documents_dir.empty() && xdg_documents_dir.front() == '/')
     return WithSeparator(xdg_documents_dir);
   if (home.empty()) return "";
-  return WithSeparator(home) + "Documents" + kSeparator;
+  return WithSeparator(home) + "Documents" + kPathSeparator;
 }
 
 std::string LocalSystem::UserDocumentsFolder() const {

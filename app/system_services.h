@@ -12,6 +12,14 @@
 
 namespace velk {
 
+// The separator that the window's logic puts between a folder and what is in
+// it: the one the file system names its paths with.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
 class SystemServices {
  public:
   virtual ~SystemServices() = default;

@@ -1,5 +1,7 @@
 // The main window's way into the viewer, and its «О программе» text.
 #include "app/comtrade_form.h"
+
+#include "app/opened_files.h"
 #include "app/texts.h"
 #include "comtrade/cp1251.h"
 
@@ -37,6 +39,10 @@ std::unique_ptr<RecordViewer> TFComtrade::OpenViewer(ListBox box) {
   PictureOpening opening = RecordPicture::Open(records);
   if (!opening.picture) return nullptr;
   return std::make_unique<RecordViewer>(std::move(opening.picture));
+}
+
+std::unique_ptr<RecordViewer> TFComtrade::OpenFile(const std::string& path) {
+  return OpenHandedFile(path, ui_);
 }
 
 std::string TFComtrade::AboutText() const {

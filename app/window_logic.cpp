@@ -152,12 +152,19 @@ bool TFComtrade::RefreshLists() {
   return analog_changed || discrete_changed;
 }
 
+bool TFComtrade::RefreshSelected() {
+  bool changed = false;
+  for (const ListBox box : {ListBox::kFileListBox1, ListBox::kFileListBox2}) {
+    const FileList& list = List(box);
+    if (list.selected_name.empty() || StampOf(list.SelectedFile()) == list.checked_stamp) continue;
+    changed = RefreshList(box) || changed;
+  }
+  return changed;
+}
+
 void TFComtrade::ListClick(ListBox box, std::string_view name) {
   List(box).selected_name = std::string(name);
-  if (box == ListBox::kFileListBox1)
-    FileListBox1Click();
-  else
-    FileListBox2Click();
+  CheckSelected(box);
 }
 
 namespace {
@@ -209,10 +216,12 @@ void TFComtrade::DISButtonClick() {
 }
 
 // The combined conversion needs both records checked and started at the same
-// moment (SameStartMoment).
+// moment by the rule velk-convert combined and the folder run follow: the
+// fields the discrete start pair lacks are the analog record's, in whichever
+// order the two were chosen.
 void TFComtrade::DecideSovmest() {
   controls.SovmestButton = controls.ConvertANLButton && controls.ConvertDISButton &&
-                           SameStartMoment(analog.Numbers(), discrete);
+                           StartsAgree(analog.Moment(), discrete);
 }
 
 // The stamp is taken before the check reads the record, so that a record
@@ -225,14 +234,6 @@ void TFComtrade::CheckSelected(ListBox box) {
   else
     ReadHeaderDIS();
   DecideSovmest();
-}
-
-void TFComtrade::FileListBox1Click() {
-  CheckSelected(ListBox::kFileListBox1);
-}
-
-void TFComtrade::FileListBox2Click() {
-  CheckSelected(ListBox::kFileListBox2);
 }
 
 void TFComtrade::FileListBox1KeyPress(char& key) {

@@ -32,9 +32,7 @@ MomentNumbers NumbersOf(const StartMoment& moment);
 
 // True iff an analog and a discrete record start at one moment: month, day,
 // hour, minute and second agree. The year is not compared: the discrete record
-// names none. The window compares so when a list's selection changes, the
-// discrete record's numbers taken when its check completed them (Overlay over
-// what the reader that ran last left).
+// names none.
 bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete);
 
 // Whether an analog and a discrete record given together make one combined
@@ -42,7 +40,8 @@ bool SameStartMoment(const MomentNumbers& analog, const MomentNumbers& discrete)
 // the discrete record's start pair gives ("// 12 03" gives day and month
 // alone). Each field the start pair lacks is the analog record's, as in the
 // combined pair's time lines; then SameStartMoment decides. The year never
-// counts.
+// counts. The window's «Совместить», velk-convert combined and the folder run
+// all decide by it.
 bool StartsAgree(const StartMoment& analog, const StartMoment& discrete);
 
 }  // namespace velk

@@ -105,6 +105,12 @@ std::string ProgramFolder(const std::string& argv0) {
   }
   return FolderOf(Utf8FromUtf16(std::u16string(path.begin(), path.end())));
 #else
+#ifdef __linux__
+  // The program's own file, whatever path or link it was started by.
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error && self.has_parent_path()) return PathText(self.parent_path()) + "/";
+#endif
   return FolderOf(argv0);
 #endif
 }

@@ -38,9 +38,10 @@ int CurrentYear();
 // (+180 in Moscow): the first guess at a device clock's offset.
 int LocalUtcOffsetMinutes();
 
-// The folder of the running program, ending with the path separator. On
-// Windows it is asked of the system; elsewhere it is the folder of argv0, the
-// path the program was started by.
+// The folder of the running program, ending with the path separator: where
+// the command line and both windows find their program's folder. On Windows
+// and Linux it is asked of the system; elsewhere it is the folder of argv0,
+// the path the program was started by.
 std::string ProgramFolder(const std::string& argv0);
 
 // True iff c separates the folders of a path: '/', and on Windows also '\'

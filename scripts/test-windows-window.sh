@@ -30,7 +30,7 @@ scripts/install-missing.sh g++-mingw-w64-x86-64-posix wine xvfb xdotool imagemag
 [ -f "$build/CMakeCache.txt" ] || scripts/build-windows.sh "$build"
 cmake --build "$build" --target velk-comtrade velk-win32-checks > /dev/null
 exe=$root/$build/velk-comtrade.exe
-checks=$root/$build/app/win32/velk-win32-checks.exe
+checks=$root/$build/tests/win32/velk-win32-checks.exe
 
 export WINEPREFIX=$root/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)

@@ -29,7 +29,7 @@ struct AnalogFixture : FormFixture {
   // Runs the header check of a record with the given bytes.
   void Check(const std::string& bytes) {
     Select(form.controls.FileListBox1, Put("rec.flh", bytes));
-    form.ReadHeaderANL();
+    CheckSelected(form, ListBox::kFileListBox1);
   }
   // Converts a record into out.cfg in the test folder.
   void Convert(const std::string& bytes, const std::string& out = "out.cfg") {
@@ -91,10 +91,10 @@ TEST(AnalogHeader, AcceptsOnlyWholeSamplesAfterTheHeader) {
     EXPECT_FALSE(f.form.controls.ConvertANLButton) << size;
   }
   f.form.controls.FileListBox1.selected_name = "missing.flh";
-  f.form.ReadHeaderANL();
+  CheckSelected(f.form, ListBox::kFileListBox1);
   EXPECT_EQ(f.form.controls.DateLabel, Cp("Не найден"));
   f.form.controls.FileListBox1.selected_name.clear();  // nothing selected
-  f.form.ReadHeaderANL();
+  CheckSelected(f.form, ListBox::kFileListBox1);
   EXPECT_EQ(f.form.controls.DateLabel, Cp("Не найден"));
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
 }

@@ -22,7 +22,7 @@ struct DiscreteFixture : FormFixture {
   // Runs the header check on a record with these bytes; returns DateLabelDIS as UTF-8.
   std::string Check(const std::string& bytes) {
     Select(form.controls.FileListBox2, Put("rec.txt", bytes));
-    form.ReadHeaderDIS();
+    CheckSelected(form, ListBox::kFileListBox2);
     return Cp1251ToUtf8(form.controls.DateLabelDIS);
   }
   // Converts a record with these bytes, in the year of the test's machine.
@@ -104,11 +104,7 @@ TEST(DiscreteHeader, ShowsTheStartMomentWithUnknownYear) {
                   .Bytes());
   EXPECT_EQ(label, "13.02.???? 16:33:45");
   EXPECT_TRUE(f.form.controls.ConvertDISButton);
-  EXPECT_EQ(f.form.discrete.month, 2);
-  EXPECT_EQ(f.form.discrete.day, 13);
-  EXPECT_EQ(f.form.discrete.hour, 16);
-  EXPECT_EQ(f.form.discrete.minute, 33);
-  EXPECT_EQ(f.form.discrete.second, 45);
+  EXPECT_EQ(MomentLabel(f.form.discrete), "13.02. 16:33:45");
 }
 
 TEST(DiscreteHeader, NamesTheLineWhereTheRecordIsDamaged) {
@@ -165,10 +161,10 @@ TEST(DiscreteHeader, RecordCutInsideAnEventPairNamesTheLineAfterItsFirstLine) {
 TEST(DiscreteHeader, FileThatCannotBeOpenedIsNotFound) {
   DiscreteFixture f;
   f.form.controls.FileListBox2 = {f.dir.Folder(), {}, "none.txt", {}};
-  f.form.ReadHeaderDIS();
+  CheckSelected(f.form, ListBox::kFileListBox2);
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   f.form.controls.FileListBox2.selected_name.clear();
-  f.form.ReadHeaderDIS();
+  CheckSelected(f.form, ListBox::kFileListBox2);
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   EXPECT_FALSE(f.form.controls.ConvertDISButton);
 }

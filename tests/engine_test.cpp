@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "analog/analog_record.h"
+#include "batch/folder_batch.h"
 #include "cli/cli_run.h"
 #include "combined/combined.h"
 #include "comtrade/cp1251.h"
@@ -121,22 +122,86 @@ TEST(StartMoments, AStartPairAgreesOnTheFieldsItNames) {
   EXPECT_TRUE(agrees("15 07 09:05:30", other_year));
 }
 
-// The command line pairs the records by the same rule as the window; a part of
-// the moment that the discrete start pair lacks is the analog record's.
-TEST(StartMoments, CommandLinePairsRecordsAsTheWindowDoes) {
-  TempDir dir;
-  WriteFile(dir / "rec.flh", Analog().Bytes());
-  const auto run = [&](const std::string& start_words) {
-    WriteFile(dir / "rec.txt", DiscreteRecord().Pair(start_words, "Пуск").Bytes());
-    std::ostringstream out, err;
-    return RunCommandLine({"combined", dir / "rec.flh", dir / "rec.txt", dir / "out.cfg"},
-                          dir.Folder(), out, err);
+// Whether a front end combines an analog and a discrete record, and the bytes
+// of the combined pair it writes.
+struct Combination {
+  bool combined = false;
+  std::string cfg, dat;
+  friend bool operator==(const Combination&, const Combination&) = default;
+  friend void PrintTo(const Combination& c, std::ostream* out) {
+    *out << (c.combined ? "combined, " : "not combined, ") << c.cfg.size() << " + " << c.dat.size()
+         << " bytes";
+  }
+};
+
+Combination Written(bool combined, const std::string& cfg) {
+  if (!combined) return {};
+  const std::string dat = cfg.substr(0, cfg.size() - 4) + ".dat";
+  return {true, ReadFile(cfg), ReadFile(dat)};
+}
+
+// The window on a fresh start, the records clicked in the given order, then
+// «Совместить» when it is enabled.
+Combination ThroughWindow(const std::string& flh, const std::string& txt, bool discrete_first) {
+  FormFixture f;
+  const auto click = [&](ListBox box, const std::string& path) {
+    Select(f.form.List(box), path);
+    f.form.ListClick(box, f.form.List(box).selected_name);
   };
-  EXPECT_EQ(run("15 07 09:05:30"), kExitConverted);
-  EXPECT_EQ(run("15 07 09:05:31"), kExitHeaderRejected);
-  EXPECT_EQ(run("16 07 09:05:30"), kExitHeaderRejected);
-  EXPECT_EQ(run("15 07"), kExitConverted);
-  EXPECT_EQ(FileLines(dir / "out.cfg")[8], "15/07/2024,09:05:30.000000");
+  if (discrete_first) click(ListBox::kFileListBox2, txt);
+  click(ListBox::kFileListBox1, flh);
+  if (!discrete_first) click(ListBox::kFileListBox2, txt);
+  const bool enabled = f.form.controls.SovmestButton;
+  if (enabled) {
+    f.ui.save_answers.push_back(f.dir / "u.cfg");
+    f.form.SovmestButtonClick();
+  }
+  EXPECT_TRUE(f.ui.errors.empty());
+  return Written(enabled, f.dir / "u.cfg");
+}
+
+Combination ThroughCommandLine(const std::string& flh, const std::string& txt) {
+  TempDir out;
+  std::ostringstream said, err;
+  const int status = RunCommandLine({"combined", flh, txt, out / "u.cfg"}, out.Folder(), said, err);
+  return Written(status == kExitConverted, out / "u.cfg");
+}
+
+Combination ThroughFolder(const std::string& folder) {
+  TempDir out;
+  const batch::FolderResult result = batch::ConvertFolder({folder, out.Folder(), false, false, 1});
+  return Written(result.Converted(batch::Kind::kCombined) == 1, out / "comtrade_uni/rec.cfg");
+}
+
+// The window's «Совместить», velk-convert combined and the folder run pair the
+// same records, in whichever order the window's lists were clicked, and write
+// the same pair; a part of the moment that the discrete start pair lacks is
+// the analog record's.
+TEST(StartMoments, CommandLineFolderAndWindowPairRecordsAlike) {
+  TempDir dir;
+  const std::string flh = dir / "rec.flh", txt = dir / "rec.txt";
+  WriteFile(flh, Analog().Bytes());
+  const auto verdicts = [&](const std::string& start_words) {
+    WriteFile(txt, DiscreteRecord()
+                       .Pair(start_words, "Пуск")
+                       .Event("0000.010", "П", "Пуск МТЗ")
+                       .Event("0000.040", "У", "Пуск МТЗ")
+                       .Bytes());
+    const Combination command_line = ThroughCommandLine(flh, txt);
+    EXPECT_EQ(ThroughWindow(flh, txt, false), command_line) << start_words << ", analog first";
+    EXPECT_EQ(ThroughWindow(flh, txt, true), command_line) << start_words << ", discrete first";
+    EXPECT_EQ(ThroughFolder(dir.Folder()), command_line) << start_words << ", folder";
+    return command_line;
+  };
+  EXPECT_TRUE(verdicts("15 07 09:05:30").combined);
+  EXPECT_FALSE(verdicts("15 07 09:05:31").combined);
+  EXPECT_FALSE(verdicts("16 07 09:05:30").combined);
+  EXPECT_FALSE(verdicts("16 07").combined);
+  const Combination cut = verdicts("15 07");
+  ASSERT_TRUE(cut.combined);
+  const Lines cfg = CrLfLines(cut.cfg);
+  ASSERT_GE(cfg.size(), 4u);
+  EXPECT_EQ(cfg[cfg.size() - 4], "15/07/2024,09:05:30.000000");  // the first sample's time
 }
 
 // ---- the start moment the window keeps ----
@@ -144,11 +209,11 @@ TEST(StartMoments, CommandLinePairsRecordsAsTheWindowDoes) {
 struct WindowMoment : FormFixture {
   void CheckAnalog(const std::string& bytes) {
     Select(form.controls.FileListBox1, Put("rec.flh", bytes));
-    form.ReadHeaderANL();
+    CheckSelected(form, ListBox::kFileListBox1);
   }
   void CheckDiscrete(const std::string& bytes) {
     Select(form.controls.FileListBox2, Put("rec.txt", bytes));
-    form.ReadHeaderDIS();
+    CheckSelected(form, ListBox::kFileListBox2);
   }
 };
 
@@ -158,10 +223,9 @@ TEST(WindowStartMoment, WhicheverReaderRanLastWroteIt) {
   f.CheckAnalog(Analog().Bytes());
   f.CheckDiscrete(DiscreteRecord().Pair("13 02", "Пуск").Bytes());
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "13.02.???? 09:05:30");
-  EXPECT_EQ(f.form.discrete.hour, 9);
+  EXPECT_TRUE(f.form.discrete.hour.empty());  // the record's own fields alone
   // The discrete conversion takes the same, with the current year.
-  f.form.paths.OutPathDIS = f.dir / "d.cfg";
-  f.form.ConvertDIS();
+  ConvertInto(f.form, f.ui, &TFComtrade::ConvertDISButtonClick, f.dir / "d.cfg");
   EXPECT_EQ(FileLines(f.dir / "d.cfg")[6], "13/02/2026,09:05:30.000000");
   EXPECT_EQ(f.form.start.year, "2026");
 
@@ -172,15 +236,14 @@ TEST(WindowStartMoment, WhicheverReaderRanLastWroteIt) {
 
   // The combined conversion leaves the discrete record's day, month and time
   // of day with the analog record's year.
-  f.form.paths.OutPathUNI = f.dir / "u.cfg";
-  f.form.ConvertUNI();
+  ConvertInto(f.form, f.ui, &TFComtrade::SovmestButtonClick, f.dir / "u.cfg");
   EXPECT_EQ(FileLines(f.dir / "u.cfg")[8], "13/02/2024,16:33:45.000000");
   f.CheckDiscrete(DiscreteRecord().Pair("14 03", "Пуск").Bytes());
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "14.03.???? 16:33:45");
 
   // A failed discrete check keeps the start numbers of the last one that passed.
   f.CheckDiscrete("");
-  EXPECT_EQ(f.form.discrete.day, 14);
+  EXPECT_EQ(f.form.discrete.day, "14");
 }
 
 }  // namespace

@@ -367,11 +367,10 @@ TEST(FileFaults, AnalogRecordChangedAfterItsHeaderCheck) {
   for (const ChangedRecord& c : cases) {
     FormFixture f;
     Select(f.form.controls.FileListBox1, f.Put("rec.flh", bytes));
-    f.form.ReadHeaderANL();
+    CheckSelected(f.form, ListBox::kFileListBox1);
     ASSERT_TRUE(f.form.controls.ConvertANLButton);
     c.change(f.dir / "rec.flh");
-    f.form.paths.OutPathANL = f.dir / "out.cfg";
-    f.form.ConvertANL();
+    ConvertInto(f.form, f.ui, &TFComtrade::ConvertANLButtonClick, f.dir / "out.cfg");
     EXPECT_EQ(f.ui.errors, c.errors) << c.what;
     if (c.count.empty()) {
       EXPECT_FALSE(Exists(f.dir / "out.cfg")) << c.what;
@@ -400,11 +399,10 @@ TEST(FileFaults, DiscreteRecordChangedAfterItsHeaderCheck) {
   for (const ChangedRecord& c : cases) {
     FormFixture f;
     Select(f.form.controls.FileListBox2, f.Put("rec.txt", bytes));
-    f.form.ReadHeaderDIS();
+    CheckSelected(f.form, ListBox::kFileListBox2);
     ASSERT_TRUE(f.form.controls.ConvertDISButton);
     c.change(f.dir / "rec.txt");
-    f.form.paths.OutPathDIS = f.dir / "out.cfg";
-    f.form.ConvertDIS();
+    ConvertInto(f.form, f.ui, &TFComtrade::ConvertDISButtonClick, f.dir / "out.cfg");
     EXPECT_EQ(f.ui.errors, c.errors) << c.what;
     if (c.count.empty()) {
       EXPECT_FALSE(Exists(f.dir / "out.cfg")) << c.what;
@@ -482,8 +480,7 @@ TEST(FileFaults, RecordsChangedDuringTheCombinedConversion) {
     WriteFile(dir / "rec.txt", Discrete());
     Select(form.controls.FileListBox1, dir / "rec.flh");
     Select(form.controls.FileListBox2, dir / "rec.txt");
-    form.paths.OutPathUNI = dir / "out.cfg";
-    form.ConvertUNI();
+    ConvertInto(form, ui, &TFComtrade::SovmestButtonClick, dir / "out.cfg");
     EXPECT_EQ(ui.errors, c.errors) << c.what;
     EXPECT_EQ(FilesIn(dir.Folder()), c.left) << c.what;
     if (!c.count.empty()) {

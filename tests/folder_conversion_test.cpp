@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <thread>
 
 #include "app/comtrade_form.h"
 #include "tests/support/fakes.h"
@@ -114,6 +115,15 @@ std::map<std::string, std::string> Tree(const std::string& folder) {
   return files;
 }
 
+// Polls as a view's timer does until the run is over.
+FolderRunProgress PollUntilOver(TFComtrade& form) {
+  for (;;) {
+    FolderRunProgress progress = form.PollFolderConversion();
+    if (progress.finished) return progress;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 TEST(FolderConversionLogic, TheWindowsRunWritesTheTreeOfVelkConvertBatch) {
   FormFixture f;
   const std::string records = f.dir / "records/";
@@ -130,11 +140,13 @@ TEST(FolderConversionLogic, TheWindowsRunWritesTheTreeOfVelkConvertBatch) {
   EXPECT_FALSE(f.form.controls.ConvertANLShown());
   f.form.ConvertANLButtonClick();  // does nothing while the folder is converted
   EXPECT_TRUE(f.ui.log.empty());
-  f.form.folder_conversion().Wait();
-  f.form.FolderConversionEnded();
+  EXPECT_FALSE(f.form.StartFolderConversion(choices));  // one run at a time
+  const FolderRunProgress over = PollUntilOver(f.form);
   EXPECT_TRUE(f.form.controls.ConvertANLShown());
+  EXPECT_EQ(over.output_folder, f.dir / "window/");
+  EXPECT_FALSE(f.form.PollFolderConversion().finished);  // the summary is shown once
 
-  const std::string summary = f.form.folder_conversion().SummaryText();
+  const std::string& summary = over.summary;
   EXPECT_NE(summary.find("Преобразовано (converted): 2 аналоговых (analog), 1 дискретных "
                          "(discrete), 1 совмещенных (combined)"),
             std::string::npos)
@@ -144,6 +156,33 @@ TEST(FolderConversionLogic, TheWindowsRunWritesTheTreeOfVelkConvertBatch) {
   const auto done = RunConvert({"batch", records, f.dir / "command"});
   EXPECT_EQ(done.status, 1) << done.err;  // a record skipped
   EXPECT_EQ(Tree(f.dir / "window"), Tree(f.dir / "command"));
+}
+
+// The folders as typed into the dialog: blanks around them and Explorer's
+// quotes go. A second run while the summary of the first is still open
+// starts, and the summary closed afterwards leaves the second alone.
+TEST(FolderConversionLogic, TypedFoldersAreTidiedAndASecondRunStartsOverAnOpenSummary) {
+  FormFixture f;
+  const std::string records = f.dir / "records/";
+  PutRecords(records);
+  std::string typed = records;
+  typed.pop_back();
+  ASSERT_TRUE(f.form.StartFolderConversion({"  \"" + typed + "\"\t", " " + (f.dir / "out") + " "}));
+  const FolderRunProgress first = PollUntilOver(f.form);
+  EXPECT_EQ(first.output_folder, f.dir / "out/");
+  EXPECT_NE(first.summary.find("Папка записей (records folder): " + records + "\n"),
+            std::string::npos)
+      << first.summary;
+  EXPECT_TRUE(Exists(f.dir / "out/comtrade_uni/a.cfg"));
+
+  EXPECT_FALSE(f.form.StartFolderConversion({"  ", f.dir / "out2"}));  // blanks name no folder
+  ASSERT_TRUE(f.form.StartFolderConversion({records, f.dir / "out2", false, true}));
+  f.form.FolderSummaryClosed();  // the first summary, closed as the second run starts
+  EXPECT_TRUE(f.form.controls.FolderConversionRunning);
+  const FolderRunProgress second = PollUntilOver(f.form);
+  EXPECT_NE(second.summary.find(f.dir / "out2/"), std::string::npos);
+  f.form.FolderSummaryClosed();
+  EXPECT_EQ(f.form.PollFolderConversion().status.state, FolderConversion::State::kIdle);
 }
 
 TEST(FolderConversionLogic, AnEmptyRecordsFolderSaysSoAndWritesNothing) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "app/comtrade_form.h"
 #include "app/output_settings.h"
@@ -126,8 +128,8 @@ TEST(OutputSettingsInTheWindow, ConvertInTheChosenFormAndKeepItForTheNextStart) 
   FolderChoices choices = next.form.FolderChoicesFor(next.dir / "records/");
   choices.output_folder = next.dir / "batch/";
   ASSERT_TRUE(next.form.StartFolderConversion(choices));
-  next.form.folder_conversion().Wait();
-  next.form.FolderConversionEnded();
+  while (!next.form.PollFolderConversion().finished)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   std::vector<std::string> written;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(next.dir / "batch"))
     if (entry.is_regular_file()) written.push_back(entry.path().extension().string());

@@ -250,8 +250,14 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   EXPECT_DOUBLE_EQ(std::fmod(clicked, kSampleStepMs), 0);
   viewer.Key(ViewerKey::kRight, false);
   EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked + kSampleStepMs);
-  viewer.Key(ViewerKey::kLeft, true);
+  viewer.Key(ViewerKey::kLeft, true);  // Shift moves one cycle, 16 samples, either way
   EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked - 15 * kSampleStepMs);
+  viewer.Key(ViewerKey::kRight, true);
+  viewer.Key(ViewerKey::kRight, true);
+  EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked + 17 * kSampleStepMs);
+  viewer.Key(ViewerKey::kLeft, true);
+  viewer.Key(ViewerKey::kLeft, false);
+  EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked);
 
   for (int i = 0; i < 40; ++i) viewer.Wheel(300, 5);  // never narrower than a few samples
   EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, RecordViewer::kNarrowestMs, 1e-6);
@@ -355,7 +361,7 @@ TEST(ViewerFromTheWindow, OpensTheHighlightedRecordsOrNoneWithTheCheckInTheLabel
   EXPECT_FALSE(f.form.OpenViewer(ListBox::kFileListBox1));  // nothing highlighted
 
   Select(controls.FileListBox1, flh);
-  f.form.FileListBox1Click();
+  CheckSelected(f.form, ListBox::kFileListBox1);
   auto viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the other list's record
   ASSERT_TRUE(viewer);
   EXPECT_EQ(viewer->picture().records().analog, flh);
@@ -363,7 +369,7 @@ TEST(ViewerFromTheWindow, OpensTheHighlightedRecordsOrNoneWithTheCheckInTheLabel
   EXPECT_EQ(viewer->Title(), Cp1251("Просмотр записи — a.flh").view());
 
   Select(controls.FileListBox2, txt);
-  f.form.FileListBox2Click();
+  CheckSelected(f.form, ListBox::kFileListBox2);
   ASSERT_TRUE(controls.SovmestButton);
   viewer = f.form.OpenViewer(ListBox::kFileListBox2);  // the pair «Совместить» would combine
   ASSERT_TRUE(viewer);

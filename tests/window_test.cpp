@@ -3,6 +3,7 @@
 // dialog with its overwrite question, and the answer to a second start.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 
@@ -38,21 +39,17 @@ struct WindowFixture : FormFixture {
   // A click in a list on the file at path.
   void ClickAnalog(const std::string& path) {
     Select(form.controls.FileListBox1, path);
-    form.FileListBox1Click();
+    CheckSelected(form, ListBox::kFileListBox1);
   }
   void ClickDiscrete(const std::string& path) {
     Select(form.controls.FileListBox2, path);
-    form.FileListBox2Click();
+    CheckSelected(form, ListBox::kFileListBox2);
   }
   // A discrete record that passed its check at 15.07 09:05:30, set up
   // directly as its header check leaves it.
   void DiscreteChecked() {
     form.controls.ConvertDISButton = true;
-    form.discrete.month = 7;
-    form.discrete.day = 15;
-    form.discrete.hour = 9;
-    form.discrete.minute = 5;
-    form.discrete.second = 30;
+    form.discrete = {"15", "07", "", "09", "05", "30"};
   }
 };
 
@@ -155,20 +152,16 @@ TEST(LastFoldersAtStart, FolderThatNoLongerExistsFallsBackSilently) {
 TEST(LastFoldersFile, ReadsLinesAsATextModeFileAndCutsThemAt199Characters) {
   FormFixture f;
   const std::string long_line(250, 'a');
-  f.Put("cmtrd.ddt", long_line + "\r\nsecond\rstill\r\n");
-  EXPECT_EQ(f.form.ReadLastFolder(0), long_line.substr(0, 199));
-  EXPECT_EQ(f.form.ReadLastFolder(1), "second\rstill");  // a lone CR stays in the line
+  const std::string file = f.Put("cmtrd.ddt", long_line + "\r\nsecond\rstill\r\n");
+  EXPECT_EQ(LastFoldersLine(file, 0), long_line.substr(0, 199));
+  EXPECT_EQ(LastFoldersLine(file, 1), "second\rstill");  // a lone CR stays in the line
 
   f.Put("cmtrd.ddt", "first\r\n\x1Asecond\r\n");  // Ctrl-Z ends the file
-  EXPECT_EQ(f.form.ReadLastFolder(1), "");
+  EXPECT_EQ(LastFoldersLine(file, 1), "");
   f.Put("cmtrd.ddt", "only");
-  EXPECT_EQ(f.form.ReadLastFolder(0), "only");
-  EXPECT_EQ(f.form.ReadLastFolder(1), "");
-  EXPECT_TRUE(f.ui.errors.empty());
-
-  f.form.paths.LastFoldersPath = f.dir / "missing.ddt";
-  EXPECT_EQ(f.form.ReadLastFolder(0), "");
-  EXPECT_EQ(f.ui.errors, std::vector<std::string>{"Файл не найден"});
+  EXPECT_EQ(LastFoldersLine(file, 0), "only");
+  EXPECT_EQ(LastFoldersLine(file, 1), "");
+  EXPECT_EQ(LastFoldersLine(f.dir / "missing.ddt", 0), std::nullopt);
 }
 
 // ---- choosing records through the open dialogs ----
@@ -447,11 +440,11 @@ TEST(FileListState, RecordsAddedAndDeletedBetweenClicksKeepTheSelectionOnItsName
   FileList& list = f.form.controls.FileListBox1;
   ASSERT_EQ(list.names, (Names{"b31.flh", "d60.flh"}));
   ASSERT_EQ(list.selected_name, "d60.flh");
-  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));  // nothing new: nothing to draw
+  EXPECT_FALSE(f.form.RefreshLists());  // nothing new: nothing to draw
 
   WriteFile(f.rec + "a.flh", "");
   WriteFile(f.rec + "C.FLH", "");
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(list.names, (Names{"a.flh", "b31.flh", "C.FLH", "d60.flh"}));
   EXPECT_EQ(list.selected_name, "d60.flh");
   EXPECT_EQ(list.SelectedRow(), 3);
@@ -459,14 +452,14 @@ TEST(FileListState, RecordsAddedAndDeletedBetweenClicksKeepTheSelectionOnItsName
   EXPECT_TRUE(f.form.controls.ConvertANLButton);
 
   fs::remove(f.rec + "b31.flh");
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(list.SelectedRow(), 2);
   EXPECT_EQ(f.form.controls.TipLabel, "60");
 
   // The selected record goes: nothing is selected, and the labels say so as
   // a check of a record that cannot be opened does.
   fs::remove(f.rec + "d60.flh");
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(list.names, (Names{"a.flh", "C.FLH"}));
   EXPECT_EQ(list.selected_name, "");
   EXPECT_EQ(list.SelectedFile(), "");
@@ -474,7 +467,7 @@ TEST(FileListState, RecordsAddedAndDeletedBetweenClicksKeepTheSelectionOnItsName
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Не найден");
   EXPECT_EQ(f.form.controls.TipLabel, "--");
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
-  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_FALSE(f.form.RefreshLists());
 
   // The other list is its own: it kept its record.
   EXPECT_EQ(f.form.controls.FileListBox2.selected_name, "rec.txt");
@@ -490,7 +483,7 @@ TEST(FileListState, TheRecordClickedIsTheRecordCheckedAndConverted) {
   f.form.ListClick(ListBox::kFileListBox1, "b31.flh");
   EXPECT_EQ(f.form.controls.FileListBox1.selected_name, "b31.flh");
   EXPECT_EQ(f.form.controls.TipLabel, "31");
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(f.form.controls.FileListBox1.SelectedRow(), 1);
 
   f.ui.save_answers.push_back(f.dir / "out.cfg");
@@ -513,11 +506,11 @@ TEST(FileListState, SovmestRuleRunsWhenARefreshDropsASelectedRecord) {
 
   // Records that come and go beside the selected ones decide nothing.
   WriteFile(f.rec + "new.txt", kDiscrete);
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_TRUE(f.form.controls.SovmestButton);
 
   fs::remove(f.rec + "rec.txt");
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "Не найден");
   EXPECT_FALSE(f.form.controls.ConvertDISButton);
   EXPECT_FALSE(f.form.controls.SovmestButton);
@@ -532,14 +525,14 @@ TEST(FileListState, ARecordRewrittenInPlaceIsCheckedAgain) {
   ListFixture f;
   f.form.ListClick(ListBox::kFileListBox2, "rec.txt");
   ASSERT_TRUE(f.form.controls.SovmestButton);
-  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_FALSE(f.form.RefreshLists());
 
   WriteFile(f.rec + "d60.flh", AnalogOfType(31, 0x31) + "x");  // damaged, another size
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Поврежден");
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
   EXPECT_FALSE(f.form.controls.SovmestButton);
-  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox1));  // checked once, not at every refresh
+  EXPECT_FALSE(f.form.RefreshLists());  // checked once, not at every refresh
 
   // Mended under the same name: a click on the row that is still highlighted
   // checks it at once.
@@ -549,14 +542,40 @@ TEST(FileListState, ARecordRewrittenInPlaceIsCheckedAgain) {
   EXPECT_TRUE(f.form.controls.SovmestButton);
 }
 
+// A record copied over the highlighted one in place, of the same size and
+// with no click: the views' poll finds it by its time of change alone.
+TEST(FileListState, ThePollFollowsARecordCopiedOverTheHighlightedOne) {
+  ListFixture f;
+  ASSERT_EQ(f.form.controls.TipLabel, "60");
+  EXPECT_FALSE(f.form.RefreshSelected());  // nothing changed: nothing to draw
+
+  const std::string d60 = f.rec + "d60.flh";
+  const auto before = fs::last_write_time(FsPath(d60));
+  WriteFile(d60, AnalogOfType(31, 0x31));
+  fs::last_write_time(FsPath(d60), before + std::chrono::seconds(2));
+  EXPECT_TRUE(f.form.RefreshSelected());
+  EXPECT_EQ(f.form.controls.TipLabel, "31");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "15.07.2024 09:05:31");
+  EXPECT_FALSE(f.form.controls.SovmestButton);  // 09:05:31 is not the discrete record's moment
+  EXPECT_FALSE(f.form.RefreshSelected());
+
+  // The highlighted discrete record deleted: its list drops it.
+  fs::remove(f.rec + "rec.txt");
+  EXPECT_TRUE(f.form.RefreshSelected());
+  EXPECT_EQ(f.form.controls.FileListBox2.selected_name, "");
+  EXPECT_FALSE(f.form.controls.ConvertDISButton);
+  EXPECT_TRUE(f.ui.errors.empty());
+}
+
 TEST(FileListState, AFolderThatGoesEmptiesItsList) {
   ListFixture f;
   fs::remove_all(f.rec);
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox1));
+  EXPECT_TRUE(f.form.RefreshLists());
   EXPECT_TRUE(f.form.controls.FileListBox1.names.empty());
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
-  EXPECT_TRUE(f.form.RefreshList(ListBox::kFileListBox2));
-  EXPECT_FALSE(f.form.RefreshList(ListBox::kFileListBox2));
+  EXPECT_TRUE(f.form.controls.FileListBox2.names.empty());
+  EXPECT_FALSE(f.form.controls.ConvertDISButton);
+  EXPECT_FALSE(f.form.RefreshLists());
   EXPECT_TRUE(f.ui.errors.empty());
 }
 
@@ -662,6 +681,9 @@ TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFile) {
   EXPECT_EQ(f.form.paths.OutPathDIS, f.dir / "docs/velk-comtrade/comtrade_dis/sample_dis.cfg");
   EXPECT_EQ(f.form.paths.OutPathUNI, f.dir / "docs/velk-comtrade/comtrade_uni/sample_uni.cfg");
   EXPECT_FALSE(Exists(own));
+  // «Преобразовать папку» offers the folder of those output folders.
+  EXPECT_EQ(f.form.FolderChoicesFor().output_folder, own);
+  EXPECT_EQ(beside.form.FolderChoicesFor().output_folder, beside.dir.Folder());
 
   f.ui.open_answers.push_back(f.Put("a.flh", Analog({0x24, 0x07, 0x15, 0x09, 0x05, 0x30})));
   f.form.FLHButtonClick();
@@ -746,8 +768,8 @@ TEST(StateFile, CombiningWorksWithTheProgramInAFolderThatTakesNoFile) {
   WriteFile(d / "rec.txt", kDiscrete);
   Select(form.controls.FileListBox1, d / "a.flh");
   Select(form.controls.FileListBox2, d / "rec.txt");
-  form.FileListBox1Click();
-  form.FileListBox2Click();
+  CheckSelected(form, ListBox::kFileListBox1);
+  CheckSelected(form, ListBox::kFileListBox2);
   ASSERT_TRUE(form.controls.SovmestButton);
   const std::string state = system.StateFilePath();
   ui.save_answers.push_back(d / "uni.cfg");

@@ -150,8 +150,7 @@ TEST(WindowsPaths, TextThatIsNotUtf8NamesNoFileAndListsNoFolder) {
 
   FormFixture f;
   Select(f.form.controls.FileListBox1, dir / "rec.flh");
-  f.form.paths.OutPathANL = dir / "\xFF.cfg";
-  f.form.ConvertANL();
+  ConvertInto(f.form, f.ui, &TFComtrade::ConvertANLButtonClick, dir / "\xFF.cfg");
   EXPECT_EQ(f.ui.errors, kOpenError);
   EXPECT_EQ(FilesIn(dir.Folder()), Lines{"rec.flh"});
 
@@ -189,10 +188,9 @@ TEST(WindowsPaths, FolderOver260CharactersIsListedAndConvertedIn) {
 
   FormFixture f;
   Select(f.form.controls.FileListBox1, folder + "rec.flh");
-  f.form.ReadHeaderANL();
+  CheckSelected(f.form, ListBox::kFileListBox1);
   EXPECT_TRUE(f.form.controls.ConvertANLButton);
-  f.form.paths.OutPathANL = folder + "out.cfg";
-  f.form.ConvertANL();
+  ConvertInto(f.form, f.ui, &TFComtrade::ConvertANLButtonClick, folder + "out.cfg");
   EXPECT_EQ(f.ui.errors, Lines{});
   EXPECT_EQ(FilesIn(folder),
             (Lines{"out.cfg", "out.dat", "outASCII.cfg", "outASCII.dat", "rec.flh"}));
@@ -260,11 +258,10 @@ TEST(WindowsFaults, RecordHeldByAnotherProgramIsNotFoundAndNothingIsWritten) {
   const std::string record = f.Put("rec.flh", Analog().Bytes());
   Select(f.form.controls.FileListBox1, record);
   const Held held(record);
-  f.form.ReadHeaderANL();
+  CheckSelected(f.form, ListBox::kFileListBox1);
   EXPECT_FALSE(f.form.controls.ConvertANLButton);
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "Не найден");
-  f.form.paths.OutPathANL = f.dir / "out.cfg";
-  f.form.ConvertANL();
+  ConvertInto(f.form, f.ui, &TFComtrade::ConvertANLButtonClick, f.dir / "out.cfg");
   EXPECT_EQ(f.ui.errors, Lines{"Файл не найден"});
   EXPECT_FALSE(Exists(f.dir / "out.cfg"));
 }
@@ -276,8 +273,7 @@ TEST(WindowsFaults, OutputFileHeldByAnotherProgramStopsTheConversionAndStaysAsIt
     WriteFile(f.dir / held_name, "old");
     {
       const Held held(f.dir / held_name);
-      f.form.paths.OutPathANL = f.dir / "out.cfg";
-      f.form.ConvertANL();
+      ConvertInto(f.form, f.ui, &TFComtrade::ConvertANLButtonClick, f.dir / "out.cfg");
     }
     EXPECT_EQ(f.ui.errors, kOpenError) << held_name;
     EXPECT_EQ(ReadFile(f.dir / held_name), "old") << held_name;

@@ -2,7 +2,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -251,18 +250,6 @@ class Running {
 
 }  // namespace
 
-QString FromCp1251(std::string_view text) {
-  return QString::fromStdString(Cp1251ToUtf8(text));
-}
-
-QString FromPath(std::string_view path) {
-  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-std::string ToPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
 ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
   setWindowTitle(FromCp1251(text::kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -360,6 +347,16 @@ ComtradeWindow::ComtradeWindow(TFComtrade& form) : form_(form) {
     if (!refresh_timer_->isActive()) refresh_timer_->start();
   });
   connect(refresh_timer_, &QTimer::timeout, this, [this] { RefreshLists(); });
+
+  // A record copied over a highlighted one changes no name in its folder: the
+  // logic looks at the highlighted records' stamps on a timer of their own,
+  // not while a handler keeps the records it took.
+  auto* selected_timer = new QTimer(this);
+  selected_timer->setInterval(kSelectedPollMs);
+  connect(selected_timer, &QTimer::timeout, this, [this] {
+    if (running_ == 0 && form_.RefreshSelected()) ShowState();
+  });
+  selected_timer->start();
 
   folder_run_ = new FolderRun(form_, this, [this] { ShowState(); });
   setAcceptDrops(true);

@@ -5,7 +5,8 @@
 // list selection and key press to the matching handler of the logic object, and afterwards copies
 // the logic's captions, enabled flags and lists back into the widgets. A list draws the names the
 // logic holds and highlights the logic's selected name; when a shown folder changes, or the window
-// becomes active, the logic reads the lists again. It decides nothing itself.
+// becomes active, the logic reads the lists again, and on a timer it looks at the highlighted
+// records' stamps. It decides nothing itself.
 //
 // Above the layout's fixed client area stands the menu bar: the window is the
 // client area and the bar, and nothing in the client area moves. «Просмотр
@@ -30,14 +31,9 @@
 
 #include "app/comtrade_form.h"
 #include "app/qt/folder_windows.h"
+#include "app/qt/qt_text.h"
 
 namespace velk {
-
-// Text of the logic (code page 1251) for the screen.
-QString FromCp1251(std::string_view text);
-// A path as the file system names it, for the screen, and back.
-QString FromPath(std::string_view path);
-std::string ToPath(const QString& path);
 
 class ComtradeWindow : public QWidget {
  public:

@@ -15,7 +15,7 @@
 #include <climits>
 #include <utility>
 
-#include "app/qt/comtrade_window.h"
+#include "app/qt/qt_text.h"
 #include "app/texts.h"
 
 namespace velk {
@@ -45,9 +45,7 @@ DesktopActions SystemDesktop() {
 }
 
 std::string FolderPath(const QString& text) {
-  std::string folder = ToPath(text);
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
+  return TypedFolder(ToPath(text));
 }
 
 // ---- the dialog ----
@@ -185,17 +183,19 @@ FolderRun::FolderRun(TFComtrade& form, QWidget* window, std::function<void()> sh
   connect(poll_timer_, &QTimer::timeout, this, [this] { Poll(); });
 }
 
+// While a run is under way its progress window comes to the front; a summary
+// still open stays until the next run starts.
 void FolderRun::OpenDialog(const std::string& records_folder) {
-  if (front_ != nullptr) {
-    front_->raise();
-    front_->activateWindow();
+  QWidget* under_way = form_.controls.FolderConversionRunning ? progress_.data() : dialog_.data();
+  if (under_way != nullptr && under_way->isVisible()) {
+    under_way->raise();
+    under_way->activateWindow();
     return;
   }
   auto* dialog = new FolderDialog(form_.FolderChoicesFor(records_folder), desktop_, window_);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  connect(dialog, &QDialog::finished, this, [this] { front_ = nullptr; });
   connect(dialog, &QDialog::accepted, this, [this, dialog] { Start(dialog->Choices()); });
-  front_ = dialog;
+  dialog_ = dialog;
   dialog->open();
 }
 
@@ -203,41 +203,31 @@ void FolderRun::Start(const FolderChoices& choices) {
   const bool started = form_.StartFolderConversion(choices);
   show_state_();
   if (!started) return;
-  progress_ = new ProgressWindow([this] { form_.folder_conversion().Cancel(); }, window_);
-  progress_->Show(form_.folder_conversion().Poll());
-  front_ = progress_;
+  if (summary_ != nullptr) summary_->close();  // the run before has been seen
+  progress_ = new ProgressWindow([this] { form_.CancelFolderConversion(); }, window_);
+  progress_->Show(form_.PollFolderConversion().status);
   progress_->show();
   poll_timer_->start();
 }
 
 void FolderRun::Poll() {
-  const FolderConversion::Status status = form_.folder_conversion().Poll();
-  if (status.state != FolderConversion::State::kFinished) {
-    if (progress_ != nullptr) progress_->Show(status);
+  const FolderRunProgress progress = form_.PollFolderConversion();
+  if (!progress.finished) {
+    if (progress_ != nullptr) progress_->Show(progress.status);
     return;
   }
   poll_timer_->stop();
-  form_.FolderConversionEnded();
   show_state_();
   if (progress_ != nullptr) progress_->deleteLater();
-  ShowSummary();
-}
-
-void FolderRun::ShowSummary() {
-  const FolderConversion& run = form_.folder_conversion();
-  auto* summary = new SummaryWindow(QString::fromStdString(run.SummaryText()),
-                                    FromPath(run.choices().output_folder), desktop_, window_);
+  auto* summary = new SummaryWindow(QString::fromStdString(progress.summary),
+                                    FromPath(progress.output_folder), desktop_, window_);
   summary->setAttribute(Qt::WA_DeleteOnClose);
-  connect(summary, &QDialog::finished, this, [this] { SummaryClosed(); });
-  front_ = summary;
+  connect(summary, &QDialog::finished, this, [this] {
+    form_.FolderSummaryClosed();
+    show_state_();
+  });
+  summary_ = summary;
   summary->show();
-}
-
-// The summary was read: the next run may start.
-void FolderRun::SummaryClosed() {
-  front_ = nullptr;
-  form_.folder_conversion().Reset();
-  show_state_();
 }
 
 }  // namespace velk

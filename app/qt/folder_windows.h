@@ -33,7 +33,7 @@ struct DesktopActions {
 };
 DesktopActions SystemDesktop();
 
-// A folder as the logic takes it: with the path separator at its end.
+// A folder's text as the logic takes it (TypedFolder).
 std::string FolderPath(const QString& text);
 
 // «Преобразовать папку»: the two folders, the two check boxes, «Начать» (the
@@ -86,24 +86,23 @@ class SummaryWindow : public QDialog {
 class FolderRun : public QObject {
  public:
   FolderRun(TFComtrade& form, QWidget* window, std::function<void()> show_state);
-  // Opens the dialog with the logic's choices for records_folder; while a run
-  // or its summary is open, brings that window to the front instead.
+  // Opens the dialog with the logic's choices for records_folder; while the
+  // dialog or a run is open, brings that window to the front instead.
   void OpenDialog(const std::string& records_folder);
   void SetDesktop(DesktopActions desktop) { desktop_ = std::move(desktop); }
 
  private:
   void Start(const FolderChoices& choices);
   void Poll();
-  void ShowSummary();
-  void SummaryClosed();
 
   TFComtrade& form_;
   QWidget* window_;
   std::function<void()> show_state_;
   DesktopActions desktop_;
   QTimer* poll_timer_;
+  QPointer<QWidget> dialog_;  // each of the three windows while it is open
   QPointer<ProgressWindow> progress_;
-  QPointer<QWidget> front_;  // the dialog, progress or summary window now open
+  QPointer<QWidget> summary_;
 };
 
 }  // namespace velk

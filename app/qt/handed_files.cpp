@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/opened_files.h"
 #include "app/qt/comtrade_window.h"
 #include "app/qt/viewer_window.h"
 
@@ -11,7 +10,7 @@ namespace velk {
 
 void ComtradeWindow::OpenHandedFile(const std::string& path) {
   std::unique_ptr<RecordViewer> viewer;
-  Run([this, &path, &viewer] { viewer = velk::OpenHandedFile(path, form_.ui()); });
+  Run([this, &path, &viewer] { viewer = form_.OpenFile(path); });
   if (viewer == nullptr) return;
   auto* window = new ViewerWindow(std::move(viewer), this);
   PlaceViewer(window);

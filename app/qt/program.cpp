@@ -51,17 +51,6 @@ class GuardedApplication : public QApplication {
   }
 };
 
-// The folder's bytes as the file system has them: a name that is not UTF-8
-// would not survive the toolkit's text.
-std::string ExecutableFolder() {
-#ifdef __linux__
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && self.has_parent_path()) return PathText(self.parent_path()) + "/";
-#endif
-  return ToPath(QCoreApplication::applicationDirPath()) + "/";
-}
-
 // The files named on the command line, as full paths.
 std::vector<std::string> HandedFiles(int argc, char** argv) {
   std::error_code error;
@@ -72,7 +61,7 @@ std::vector<std::string> HandedFiles(int argc, char** argv) {
 
 void RunWindow(SingleInstance& instance, const std::vector<std::string>& files) {
   InstallRussianTranslation();
-  LocalSystem system(ExecutableFolder());
+  LocalSystem system(ProgramFolder(ToPath(QCoreApplication::applicationFilePath())));
   QtUi ui;
   TFComtrade form(ui, system);
   ComtradeWindow window(form);

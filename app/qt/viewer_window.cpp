@@ -10,7 +10,7 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "app/qt/comtrade_window.h"
+#include "app/qt/qt_text.h"
 #include "app/texts.h"
 
 namespace velk {

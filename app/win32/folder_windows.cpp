@@ -153,8 +153,8 @@ INT_PTR CALLBACK AskProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 // ---- the progress window ----
 
 struct ProgressState {
-  FolderConversion& run;
-  std::function<void()> finished;
+  TFComtrade& form;
+  std::function<void(const FolderRunProgress&)> finished;
   std::wstring line;  // the line shown, drawn again only when it changes
 };
 
@@ -180,12 +180,12 @@ void DrawProgress(HWND window, const FolderConversion::Status& status) {
 // tells the main window.
 void PollRun(HWND window) {
   ProgressState& state = *ProgressOf(window);
-  const FolderConversion::Status status = state.run.Poll();
-  if (status.state != FolderConversion::State::kFinished) return DrawProgress(window, status);
+  const FolderRunProgress progress = state.form.PollFolderConversion();
+  if (!progress.finished) return DrawProgress(window, progress.status);
   KillTimer(window, kPollTimer);
-  const std::function<void()> finished = std::move(state.finished);
+  const auto finished = std::move(state.finished);
   DestroyWindow(window);
-  if (finished) finished();
+  if (finished) finished(progress);
 }
 
 INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -194,7 +194,7 @@ INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM wparam, LPA
       SetWindowLongPtrW(window, DWLP_USER, lparam);
       PlaceOver(window, GetWindow(window, GW_OWNER));
       SetTimer(window, kPollTimer, kPollMilliseconds, nullptr);
-      DrawProgress(window, ProgressOf(window)->run.Poll());
+      DrawProgress(window, ProgressOf(window)->form.PollFolderConversion().status);
       return TRUE;
     case WM_TIMER:
       if (wparam == kPollTimer) PollRun(window);
@@ -202,7 +202,7 @@ INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM wparam, LPA
     case WM_COMMAND:
       // «Отмена», Esc and the close box alike.
       if (LOWORD(wparam) != IDCANCEL) return FALSE;
-      ProgressOf(window)->run.Cancel();
+      ProgressOf(window)->form.CancelFolderConversion();
       PollRun(window);
       return TRUE;
     case WM_DESTROY:
@@ -330,7 +330,8 @@ std::optional<FolderChoices> AskFolderChoices(HWND owner, const FolderChoices& i
   return choices;
 }
 
-HWND OpenProgressWindow(HWND owner, FolderConversion& run, std::function<void()> finished) {
+HWND OpenProgressWindow(HWND owner, TFComtrade& form,
+                        std::function<void(const FolderRunProgress&)> finished) {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_PROGRESS_CLASS;
@@ -340,7 +341,7 @@ HWND OpenProgressWindow(HWND owner, FolderConversion& run, std::function<void()>
   window.Add(kProgress, "", kProgressBar, {7, 7, 236, 11}, PBS_SMOOTH);
   window.Add(kStatic, "", kProgressLine, {7, 23, 236, 9}, SS_NOPREFIX | SS_ENDELLIPSIS);
   window.Add(kButton, text::kCancelButton, IDCANCEL, {191, 37, 52, 14}, kPushButton);
-  auto* state = new ProgressState{run, std::move(finished), {}};
+  auto* state = new ProgressState{form, std::move(finished), {}};
   HWND hwnd = CreateDialogIndirectParamW(InstanceOf(owner), window.get(), owner, ProgressProcedure,
                                          reinterpret_cast<LPARAM>(state));
   if (hwnd == nullptr) {
@@ -388,18 +389,8 @@ bool TakeFolderWindowMessage(MSG& message) {
   return false;
 }
 
-// Blanks around a pasted path, and the quotes of Explorer's «Копировать как
-// путь», are no part of the folder.
 std::string FolderOfField(std::wstring_view text) {
-  const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"')
-    text = text.substr(1, text.size() - 2);
-  if (text.empty()) return {};
-  std::string folder = Utf8FromWide(text);
-  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
-  return folder;
+  return TypedFolder(Utf8FromWide(text));
 }
 
 std::wstring WindowsText(std::string_view utf8) {

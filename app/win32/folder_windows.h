@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/folder_conversion.h"
+#include "app/comtrade_form.h"
 
 namespace velk::win32 {
 
@@ -41,10 +41,12 @@ enum FolderControl : int {
 // choices when the user pressed «Начать», nothing after «Отмена».
 std::optional<FolderChoices> AskFolderChoices(HWND owner, const FolderChoices& initial);
 
-// Opens the progress window of run over owner. Every 50 ms it draws the
-// run's progress; «Отмена», Esc or closing it cancels the run. Once the run
-// is finished the window closes and calls finished.
-HWND OpenProgressWindow(HWND owner, FolderConversion& run, std::function<void()> finished);
+// Opens the progress window of the logic's folder run over owner. Every 50 ms
+// it draws the run's progress; «Отмена», Esc or closing it cancels the run.
+// Once the run is over the window closes and calls finished with what the
+// summary shows.
+HWND OpenProgressWindow(HWND owner, TFComtrade& form,
+                        std::function<void(const FolderRunProgress&)> finished);
 
 // Opens the summary window over owner: summary (UTF-8) in a read-only text
 // field, «Открыть папку вывода» for output_folder, «Копировать» and
@@ -62,7 +64,7 @@ HWND SummaryWindow();
 bool TakeFolderWindowMessage(MSG& message);
 
 // A folder as the user typed or chose it, as the logic takes it: UTF-8,
-// ending with the path separator; empty stays empty.
+// tidied by TypedFolder.
 std::string FolderOfField(std::wstring_view text);
 
 // UTF-8 text with CR LF line ends, as an edit field and the clipboard show it.

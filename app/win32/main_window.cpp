@@ -173,10 +173,6 @@ int FontStretch(int dpi) {
 
 }  // namespace
 
-void ShowEscapedError(HWND owner, std::string_view what) {
-  MessageBoxW(owner, WideFromAnsi(what).c_str(), L"", MB_OK | MB_ICONERROR);
-}
-
 MainWindow::MainWindow(TFComtrade& form) : form_(form) {}
 
 MainWindow::~MainWindow() {
@@ -230,6 +226,9 @@ bool MainWindow::Create(HINSTANCE instance) {
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
   if (allow != nullptr && restore_message_ != 0) allow(hwnd_, restore_message_, kAllow, nullptr);
   focus_ = Control(kCloseButton);
+  // A record copied over a highlighted one changes no name in its folder: the
+  // logic looks at the highlighted records' stamps on this timer.
+  SetTimer(hwnd_, kSelectedPollTimer, kSelectedPollMs, nullptr);
   AcceptDrops(
       hwnd_, [this](const DroppedPaths& paths) { return AcceptsDrop(paths); },
       [this](const DroppedPaths& paths) { TakeDrop(paths); });
@@ -516,24 +515,21 @@ void MainWindow::ConvertFolder(const std::string& records_folder) {
   Run([&] { initial = form_.FolderChoicesFor(records_folder); });
   const std::optional<FolderChoices> choices = AskFolderChoices(hwnd_, initial);
   if (!choices) return;
-  // The summary of the run before has been seen once a new run starts.
-  if (HWND summary = SummaryWindow()) DestroyWindow(summary);
   bool started = false;
   Run([&] { started = form_.StartFolderConversion(*choices); });
-  if (started)
-    OpenProgressWindow(hwnd_, form_.folder_conversion(), [this] { FolderRunFinished(); });
+  if (!started) return;
+  // The summary of the run before has been seen once a new run starts.
+  if (HWND summary = SummaryWindow()) DestroyWindow(summary);
+  OpenProgressWindow(hwnd_, form_,
+                     [this](const FolderRunProgress& over) { FolderRunFinished(over); });
 }
 
-// The run is over: the convert buttons come back, and the summary shows
+// The run is over: the convert buttons came back, and the summary shows
 // until the user closes it.
-void MainWindow::FolderRunFinished() {
-  std::string summary;
-  Run([&] {
-    form_.FolderConversionEnded();
-    summary = form_.folder_conversion().SummaryText();
-  });
-  const std::string& output = form_.folder_conversion().choices().output_folder;
-  OpenSummaryWindow(hwnd_, summary, output, [this] { form_.folder_conversion().Reset(); });
+void MainWindow::FolderRunFinished(const FolderRunProgress& over) {
+  ShowState();
+  OpenSummaryWindow(hwnd_, over.summary, over.output_folder,
+                    [this] { Run([this] { form_.FolderSummaryClosed(); }); });
 }
 
 // A window under a dialog or a message box of its own takes no drop: the
@@ -631,6 +627,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     return 0;
   }
   switch (message) {
+    case WM_TIMER:
+      // Not while a dialog or box of the window is open: its handler keeps
+      // the records it took.
+      if (wparam == kSelectedPollTimer && IsWindowEnabled(hwnd_))
+        Run([this] { form_.RefreshSelected(); });
+      return 0;
     case kDroppedFolderMessage:
       ConvertFolder(std::exchange(dropped_folder_, {}));
       return 0;

@@ -6,7 +6,8 @@
 // layout's size), forwards every click, list selection, double click, Enter,
 // shortcut and menu command to the matching handler of the logic object, and
 // afterwards draws the logic's captions, enabled flags and file lists. It reads the lists' folders
-// again when the window becomes active and when Windows reports a change in a shown folder. It
+// again when the window becomes active and when Windows reports a change in a shown folder, and
+// has the logic look at the highlighted records' stamps on a timer (kSelectedPollTimer). It
 // takes files and folders dragged onto it, and converts whole folders with the windows of
 // folder_windows.h. It decides nothing itself.
 #pragma once
@@ -20,6 +21,7 @@
 
 #include "app/comtrade_form.h"
 #include "app/view_layout.h"
+#include "app/win32/escaped_error.h"
 
 namespace velk::win32 {
 
@@ -39,6 +41,8 @@ enum MenuCommand : int {
   kAboutCommand,
   kOutputFormCommand,
 };
+// The timer on which the logic looks at the highlighted records' stamps.
+inline constexpr UINT_PTR kSelectedPollTimer = 1;
 // Posted by a drop of a folder: opens «Преобразовать папку» over it.
 inline constexpr UINT kDroppedFolderMessage = WM_APP + 1;
 
@@ -116,7 +120,7 @@ class MainWindow {
   void Enter();
   bool RunMenuCommand(int id);
   void OpenViewer(ListBox box);
-  void FolderRunFinished();
+  void FolderRunFinished(const FolderRunProgress& over);
   void ShowAbout();
   void ShowCaption(int id, std::string_view caption);
   void ShowList(ListView& list);
@@ -137,8 +141,5 @@ class MainWindow {
   HWND focus_ = nullptr;        // the control that had the focus when the window was left
   std::string dropped_folder_;  // for the dialog that a dropped folder opens
 };
-
-// Shows an error that escaped the logic: its text in an error box.
-void ShowEscapedError(HWND owner, std::string_view what);
 
 }  // namespace velk::win32

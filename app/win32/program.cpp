@@ -75,7 +75,7 @@ void RunWindow(HINSTANCE instance, int show, const std::vector<std::string>& fil
   controls.dwICC = ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
 
-  LocalSystem system(ExecutableFolder());
+  LocalSystem system(ProgramFolder(""));
   Win32Ui ui;
   TFComtrade form(ui, system);
   MainWindow window(form);
@@ -93,16 +93,6 @@ void RunWindow(HINSTANCE instance, int show, const std::vector<std::string>& fil
 }
 
 }  // namespace
-
-std::string ExecutableFolder() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) return FolderOf(Utf8FromWide({path.data(), length}));
-    path.resize(path.size() * 2);
-  }
-}
 
 int RunWindowProgram(HINSTANCE instance, int show) {
   const std::vector<std::string> files = CommandLineFiles();

@@ -20,7 +20,4 @@ inline constexpr wchar_t kRestoreMessage[] = L"OnlyOneKalvenor";
 // last-folders file.
 int RunWindowProgram(HINSTANCE instance, int show);
 
-// The running executable's folder, ending with a backslash, in UTF-8.
-std::string ExecutableFolder();
-
 }  // namespace velk::win32

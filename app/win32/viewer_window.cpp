@@ -11,7 +11,7 @@
 
 #include "app/texts.h"
 #include "app/view_layout.h"
-#include "app/win32/main_window.h"
+#include "app/win32/escaped_error.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"

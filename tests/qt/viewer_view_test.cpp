@@ -174,6 +174,9 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
       "shift left", [&] { QTest::keyClick(area, Qt::Key_Left, Qt::ShiftModifier); },
       [](RecordViewer& v) { v.Key(ViewerKey::kLeft, true); });
   step(
+      "shift right", [&] { QTest::keyClick(area, Qt::Key_Right, Qt::ShiftModifier); },
+      [](RecordViewer& v) { v.Key(ViewerKey::kRight, true); });
+  step(
       "home", [&] { QTest::keyClick(area, Qt::Key_Home); },
       [](RecordViewer& v) { v.Key(ViewerKey::kHome, false); });
   step(

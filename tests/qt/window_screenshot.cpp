@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -127,18 +128,23 @@ QWidget* WaitForWindow(const char* name, const std::function<bool()>& ready) {
 // Opens «Преобразовать папку…» from the menu, names folder as the records
 // folder and starts the run as «Начать» does; the progress window, or the
 // summary window once the run ends, is returned when shown.
-QWidget* RunFolder(velk::ComtradeWindow& window, const velk::FolderConversion& run,
-                   const QString& folder, bool progress) {
+QWidget* RunFolder(velk::ComtradeWindow& window, const QString& folder, bool progress) {
   window.MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
   QWidget* dialog = WaitForWindow("FolderDialog", [] { return true; });
   if (dialog == nullptr) return nullptr;
   dialog->findChild<QLineEdit*>("RecordsFolder")->setText(folder);
   static_cast<QDialog*>(dialog)->accept();
   if (!progress) return WaitForWindow("FolderSummary", [] { return true; });
-  return WaitForWindow("FolderProgress", [&run] {
-    const velk::FolderConversion::Status status = run.Poll();
-    return status.total > 0 && status.done * 3 >= status.total &&
-           status.state == velk::FolderConversion::State::kRunning;
+  // A third of the way, as the progress window's bar shows it.
+  const auto bar = [] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->objectName() == "FolderProgress" && widget->isVisible())
+        return widget->findChild<QProgressBar*>();
+    return static_cast<QProgressBar*>(nullptr);
+  };
+  return WaitForWindow("FolderProgress", [&bar] {
+    const QProgressBar* shown = bar();
+    return shown != nullptr && shown->maximum() > 1 && shown->value() * 3 >= shown->maximum();
   });
 }
 
@@ -194,7 +200,7 @@ int main(int argc, char** argv) {
     for (const QString& name : QDir::current().entryList(QDir::Files))
       QFile::copy(name, QDir(folder).filePath(name));
     WriteBayRecords(folder, 400);
-    shown = RunFolder(window, form.folder_conversion(), folder, folder_progress);
+    shown = RunFolder(window, folder, folder_progress);
     if (shown == nullptr) {
       std::cerr << "the folder's run showed no " << (folder_progress ? "progress" : "summary")
                 << " window\n";

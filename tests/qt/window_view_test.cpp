@@ -364,6 +364,25 @@ TEST_F(WindowView, LabelsAndSovmestFollowTheRecordsAsTheyAreNow) {
   EXPECT_FALSE(Button("ConvertANLButton")->isEnabled());
 }
 
+// A record copied over the highlighted one in place, as a download tool
+// writes it: same name, new content, no click. The labels follow within a
+// second of the copy's end, and «Конвертировать» converts what they show.
+TEST_F(WindowView, ARecordCopiedOverTheHighlightedOneShowsWithoutAClick) {
+  ClickRow(ListBox::kFileListBox1, 1);
+  ClickRow(ListBox::kFileListBox2, 0);
+  ASSERT_TRUE(Button("SovmestButton")->isEnabled());
+  QTest::qWait(300);  // the folder watch is quiet again
+
+  FlhRecord other;
+  other.moment_bcd = {0x19, 0x02, 0x13, 0x16, 0x33, 0x45};
+  other.Name("ПС Восток");
+  WriteFile(f.system.current_directory + "b.flh", other.Ramp(5).Bytes());
+  EXPECT_TRUE(WaitFor([&] { return Text("DateLabel") == "13.02.2019 16:33:45"; }, 1000));
+  EXPECT_EQ(Text("NameLabel").trimmed(), "ПС Восток");
+  EXPECT_FALSE(Button("SovmestButton")->isEnabled());
+  EXPECT_EQ(CurrentName(window->List(ListBox::kFileListBox1)), "b.flh");
+}
+
 TEST_F(WindowView, TabIntoAListHighlightsTheSelectedRecordAndChoosesNone) {
   QListWidget* list2 = window->List(ListBox::kFileListBox2);
   Button("DISButton")->setFocus();

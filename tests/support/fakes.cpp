@@ -136,4 +136,14 @@ void Select(FileList& list, const std::string& path) {
   list.selected_name = PathText(p.filename());
 }
 
+void CheckSelected(TFComtrade& form, ListBox box) {
+  form.ListClick(box, form.List(box).selected_name);
+}
+
+void ConvertInto(TFComtrade& form, RecordingUi& ui, void (TFComtrade::*click)(),
+                 const std::string& out) {
+  ui.save_answers.push_back(out);
+  (form.*click)();
+}
+
 }  // namespace velk::testing

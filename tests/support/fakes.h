@@ -125,5 +125,10 @@ std::string LastFoldersBytes(const std::string& text);
 bool Exists(const std::string& path);
 // Selects path in a window list as a click would.
 void Select(FileList& list, const std::string& path);
+// Checks the record selected in a list, as a click on its row checks it.
+void CheckSelected(TFComtrade& form, ListBox box);
+// What a convert button does when its save dialog answers out.
+void ConvertInto(TFComtrade& form, RecordingUi& ui, void (TFComtrade::*click)(),
+                 const std::string& out);
 
 }  // namespace velk::testing
