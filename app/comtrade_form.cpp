@@ -1,5 +1,7 @@
 #include "app/comtrade_form.h"
 
+#include "platform/platform.h"
+
 namespace velk {
 
 namespace {
@@ -8,7 +10,8 @@ constexpr const char* kUserOutputFolder = "velk-comtrade";
 
 }  // namespace
 
-TFComtrade::TFComtrade(UiServices& ui, SystemServices& system) : ui_(ui), system_(system) {
+TFComtrade::TFComtrade(UiServices& ui, SystemServices& system)
+    : ui_(ui), system_(system), output_(LocalUtcOffsetMinutes()) {
   const std::string exe = system_.ExecutableFolder();
   paths.FolderANL = exe;
   paths.FolderDIS = exe;

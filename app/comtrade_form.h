@@ -20,6 +20,7 @@
 
 #include "analog/analog_record.h"
 #include "app/folder_conversion.h"
+#include "app/output_settings.h"
 #include "app/record_viewer.h"
 #include "app/system_services.h"
 #include "app/ui_services.h"
@@ -203,10 +204,10 @@ class TFComtrade {
   FolderChoices FolderChoicesFor(const std::string& records_folder = "") const;
   // «Начать» with the folders as the user typed or chose them (TypedFolder
   // tidies each): starts converting the folder on a thread of its own, one
-  // conversion per core; the convert buttons are disabled meanwhile. The
-  // summary of the run before, if its window is still open, has been seen:
-  // the view closes it when this returns true. False when nothing started
-  // (a run under way, a folder not named).
+  // conversion per core, every pair in the output form; the convert buttons
+  // are disabled meanwhile. The summary of the run before, if its window is still open, has been
+  // seen: the view closes it when this returns true. False when nothing started (a run under way, a
+  // folder not named).
   bool StartFolderConversion(FolderChoices choices);
   // What a view's timer shows while a run is under way. Once the run is over
   // the convert buttons come back, and the first poll that sees it says so
@@ -227,6 +228,21 @@ class TFComtrade {
   // checked). Returns the folder for «Преобразовать папку…» when one folder
   // was dropped; empty otherwise.
   std::string Drop(const std::vector<std::string>& dropped);
+
+  // ---- the output form (app/output_form_logic.cpp) ----
+  // «Формат вывода…» as it opens: the settings the conversions use now.
+  const OutputSettings& output() const { return output_; }
+  // «ОК»: the conversions and the folder dialog use settings from now on,
+  // and the settings file beside the last-folders file keeps them; a file that
+  // cannot be written is reported, the settings still hold for this run.
+  void SetOutput(const OutputSettings& settings);
+  // Reads the settings file, beside the last-folders file found at start
+  // (source), or beside LastFoldersPath once that one exists.
+  void RestoreOutput(const std::string& source);
+  std::string OutputSettingsPath() const;
+  // The window's caption (code page 1251): the program's name, and the
+  // output form after it where that is not the default.
+  std::string Caption() const;
 
   WindowControls controls;
   ConversionPaths paths;
@@ -295,6 +311,7 @@ class TFComtrade {
   UiServices& ui_;
   SystemServices& system_;
   FolderConversion folder_conversion_;
+  OutputSettings output_;
 };
 
 }  // namespace velk

@@ -68,7 +68,8 @@ void TFComtrade::ReadHeaderDIS() {
 void TFComtrade::ConvertANL() {
   BoxReporter boxes(ui_);
   const RequestOutcome done = ConvertAnalogRequest(
-      {controls.FileListBox1.SelectedFile(), paths.OutPathANL, Checks::kPassedBefore}, boxes);
+      {controls.FileListBox1.SelectedFile(), paths.OutPathANL, Checks::kPassedBefore}, boxes,
+      output_.Form());
   // The conversion parsed the header again; the window keeps what it says.
   if (done.analog) TakeAnalogHeader(*done.analog);
 }
@@ -80,7 +81,7 @@ void TFComtrade::ConvertDIS() {
   const RequestOutcome done =
       ConvertDiscreteRequest({controls.FileListBox2.SelectedFile(), paths.OutPathDIS,
                               system_.CurrentYear(), start, Checks::kPassedBefore},
-                             boxes);
+                             boxes, output_.Form());
   if (done.moment) start = *done.moment;
 }
 
@@ -89,7 +90,7 @@ void TFComtrade::ConvertUNI() {
   const RequestOutcome done = ConvertCombinedRequest(
       {controls.FileListBox1.SelectedFile(), controls.FileListBox2.SelectedFile(), paths.OutPathUNI,
        [this] { return system_.StateFilePath(); }, Checks::kPassedBefore},
-      boxes);
+      boxes, output_.Form());
   if (done.analog) TakeAnalogHeader(*done.analog);
   if (done.moment) start = *done.moment;
 }

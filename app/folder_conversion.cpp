@@ -25,7 +25,7 @@ FolderConversion::~FolderConversion() {
   Wait();
 }
 
-bool FolderConversion::Start(const FolderChoices& choices, unsigned jobs) {
+bool FolderConversion::Start(const FolderChoices& choices, unsigned jobs, const OutputForm& form) {
   std::lock_guard lock(mutex_);
   if (status_.state != State::kIdle || !choices.CanStart()) return false;
   if (worker_.joinable()) worker_.join();
@@ -34,7 +34,7 @@ bool FolderConversion::Start(const FolderChoices& choices, unsigned jobs) {
   status_ = {State::kRunning, 0, 0, ""};
   const batch::FolderOptions options{choices.records_folder, choices.output_folder,
                                      choices.recursive, choices.force, jobs < 1 ? 1 : jobs};
-  worker_ = std::thread([this, options] {
+  worker_ = std::thread([this, options, form] {
     batch::FolderHooks hooks;
     hooks.cancel = &cancel_;
     hooks.progress = [this](const batch::FolderProgress& progress) {
@@ -43,7 +43,8 @@ bool FolderConversion::Start(const FolderChoices& choices, unsigned jobs) {
       status_.total = progress.total;
       status_.current = progress.current;
     };
-    batch::FolderResult result = runner_(options, hooks);
+    batch::FolderResult result =
+        runner_ ? runner_(options, hooks) : batch::ConvertFolderInForm(options, hooks, form);
     std::lock_guard done_lock(mutex_);
     result_ = std::move(result);
     status_.state = State::kFinished;

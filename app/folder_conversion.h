@@ -37,8 +37,9 @@ class FolderConversion {
  public:
   using Runner =
       std::function<batch::FolderResult(const batch::FolderOptions&, const batch::FolderHooks&)>;
-  // runner is the batch itself; tests put in their own.
-  explicit FolderConversion(Runner runner = batch::ConvertFolder);
+  // Without a runner the batch itself runs, in the form Start is given; tests put
+  // in their own.
+  explicit FolderConversion(Runner runner = {});
   ~FolderConversion();  // a run under way is cancelled and waited for
   FolderConversion(const FolderConversion&) = delete;
   FolderConversion& operator=(const FolderConversion&) = delete;
@@ -52,7 +53,8 @@ class FolderConversion {
 
   // Starts converting with `jobs` conversions at once; false when a run is
   // under way or unseen, or a folder is not named.
-  bool Start(const FolderChoices& choices, unsigned jobs);
+  // Every pair is written in form.
+  bool Start(const FolderChoices& choices, unsigned jobs, const OutputForm& form = {});
   // «Отмена»: the conversions under way finish, no other starts.
   void Cancel();
   // What the run has done so far; safe from any thread.

@@ -42,7 +42,7 @@ bool TFComtrade::StartFolderConversion(FolderChoices choices) {
   // A summary still open belongs to a run that is over.
   folder_conversion_.Reset();
   const unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
-  if (!folder_conversion_.Start(choices, jobs)) return false;
+  if (!folder_conversion_.Start(choices, jobs, output_.Form())) return false;
   controls.FolderConversionRunning = true;
   return true;
 }

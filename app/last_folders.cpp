@@ -98,6 +98,7 @@ void TFComtrade::RestoreLastFolders() {
   ShowFolder(ListBox::kFileListBox1, working);
   ShowFolder(ListBox::kFileListBox2, working);
   const std::string source = PlaceLastFoldersFile();
+  RestoreOutput(source);
   if (!FileExists(source)) return;
 
   // A line without a closing separator loses its last component here.

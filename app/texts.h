@@ -72,4 +72,18 @@ inline constexpr auto kNoDeviceType = Cp1251("--");
 inline constexpr auto kNotARecord = Cp1251(
     "Программа показывает записи ВЕЛК (.flh, .txt) и COMTRADE (.cfg, .cff); этот файл не из них.");
 
+// «Параметры → Формат вывода…»: the form the conversions write their pairs in.
+inline constexpr auto kSettingsMenu = Cp1251("П&араметры");
+inline constexpr auto kOutputFormItem = Cp1251("&Формат вывода…");
+inline constexpr auto kOutputFormTitle = Cp1251("Формат вывода");
+inline constexpr auto kRevisionLabel = Cp1251("Редакция COMTRADE:");
+inline constexpr auto kRevision1999 = Cp1251("1999 (как прежде)");
+inline constexpr auto kRevision2013 = Cp1251("2013");
+inline constexpr auto kEncodingLabel = Cp1251("Кодировка имён:");
+inline constexpr auto kEncodingCp1251 = Cp1251("Windows-1251");
+inline constexpr auto kEncodingUtf8 = Cp1251("UTF-8");
+inline constexpr auto kOneFileBox = Cp1251("Одним файлом .cff на пару");
+inline constexpr auto kTimeCodeLabel = Cp1251("Часы устройства от UTC (+3, -5h30):");
+inline constexpr auto kOkButton = Cp1251("ОК");
+
 }  // namespace velk::text

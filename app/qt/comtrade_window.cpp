@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/qt/output_dialog.h"
 #include "app/qt/viewer_window.h"
 #include "app/texts.h"
 #include "app/view_layout.h"
@@ -490,6 +491,7 @@ void ComtradeWindow::showEvent(QShowEvent* event) {
 
 void ComtradeWindow::ShowState() {
   const WindowControls& c = form_.controls;
+  setWindowTitle(FromCp1251(form_.Caption()));
   SetCaption(name_label_, c.NameLabel);
   SetCaption(date_label_, c.DateLabel);
   SetCaption(tip_label_, c.TipLabel);
@@ -516,6 +518,15 @@ QMenuBar* ComtradeWindow::MakeMenuBar() {
   QAction* viewer = view->addAction(FromCp1251(text::kViewerItem));
   viewer->setShortcut(Qt::Key_F3);
   connect(viewer, &QAction::triggered, this, [this] { OpenViewer(FocusedList()); });
+
+  QMenu* settings = bar->addMenu(FromCp1251(text::kSettingsMenu));
+  QAction* output = settings->addAction(FromCp1251(text::kOutputFormItem));
+  connect(output, &QAction::triggered, this, [this] {
+    OutputDialog dialog(form_.output(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    Run([this, &dialog] { form_.SetOutput(dialog.Settings()); });
+    setWindowTitle(FromCp1251(form_.Caption()));
+  });
 
   QMenu* help = bar->addMenu(FromCp1251(text::kHelpMenu));
   QAction* about = help->addAction(FromCp1251(text::kAboutItem));

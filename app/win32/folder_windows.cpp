@@ -11,6 +11,7 @@
 
 #include "app/texts.h"
 #include "app/view_layout.h"
+#include "app/win32/dialog_template.h"
 #include "app/win32/win32_text.h"
 
 namespace velk::win32 {
@@ -18,75 +19,11 @@ namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT kPollMilliseconds = 50;
-// The dialog font of Windows (Tahoma, as the system maps the name), which has
-// Cyrillic letters whatever the system's language.
-constexpr wchar_t kDialogFont[] = L"MS Shell Dlg 2";
-constexpr WORD kDialogPoints = 9;
 
 HWND progress_window = nullptr;
 HWND summary_window = nullptr;
 
-// A control's class: one of the system's by its atom, or by its name.
-struct ControlClass {
-  WORD atom = 0;
-  const wchar_t* name = nullptr;
-};
-constexpr ControlClass kButton{0x0080};
-constexpr ControlClass kEdit{0x0081};
-constexpr ControlClass kStatic{0x0082};
 constexpr ControlClass kProgress{0, PROGRESS_CLASSW};
-
-// A dialog template in memory: the dialog and its controls in dialog units,
-// which Windows turns into pixels by the dialog font at the monitor's pixels
-// per inch.
-class DialogTemplate {
- public:
-  DialogTemplate(std::string_view title, short width, short height) {
-    Long(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-    Long(0);
-    Word(0);  // the number of controls, counted by Add
-    for (const short value : {short{0}, short{0}, width, height}) Word(static_cast<WORD>(value));
-    Word(0);  // no menu
-    Word(0);  // the dialog class
-    Text(WideFromCp1251(title));
-    Word(kDialogPoints);
-    Text(kDialogFont);
-  }
-
-  // A control at {left, top, width, height}.
-  void Add(ControlClass kind, std::string_view caption, int id, layout::Box at, DWORD style,
-           DWORD ex_style = 0) {
-    if (words_.size() % 2 != 0) Word(0);  // each control starts on a DWORD
-    Long(style | WS_CHILD | WS_VISIBLE);
-    Long(ex_style);
-    for (const int value : {at.left, at.top, at.width, at.height}) Word(static_cast<WORD>(value));
-    Word(static_cast<WORD>(id));
-    if (kind.name != nullptr) {
-      Text(kind.name);
-    } else {
-      Word(0xFFFF);
-      Word(kind.atom);
-    }
-    Text(WideFromCp1251(caption));
-    Word(0);  // no creation data
-    ++words_[4];
-  }
-
-  const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
- private:
-  void Word(WORD value) { words_.push_back(value); }
-  void Long(DWORD value) {
-    Word(LOWORD(value));
-    Word(HIWORD(value));
-  }
-  void Text(std::wstring_view text) {
-    for (const wchar_t c : text) Word(static_cast<WORD>(c));
-    Word(0);
-  }
-
-  std::vector<WORD> words_;
-};
 
 constexpr DWORD kTabStop = WS_TABSTOP;
 constexpr DWORD kPushButton = BS_PUSHBUTTON | kTabStop;

@@ -9,6 +9,7 @@
 
 #include "app/win32/drop_target.h"
 #include "app/win32/folder_windows.h"
+#include "app/win32/output_dialog.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/viewer_window.h"
 #include "app/win32/win32_text.h"
@@ -75,11 +76,14 @@ HMENU MakeMenuBar() {
   AddMenuItem(file, MF_STRING, kExitCommand, text::kExitItem);
   HMENU view = CreatePopupMenu();
   AddMenuItem(view, MF_STRING, kViewerCommand, text::kViewerItem, L"F3");
+  HMENU settings = CreatePopupMenu();
+  AddMenuItem(settings, MF_STRING, kOutputFormCommand, text::kOutputFormItem);
   HMENU help = CreatePopupMenu();
   AddMenuItem(help, MF_STRING, kAboutCommand, text::kAboutItem);
   HMENU bar = CreateMenu();
   AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), text::kFileMenu);
   AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), text::kViewMenu);
+  AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(settings), text::kSettingsMenu);
   AddMenuItem(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), text::kHelpMenu);
   return bar;
 }
@@ -362,6 +366,7 @@ void MainWindow::Watch(ListView& list) {
 
 void MainWindow::ShowState() {
   if (hwnd_ == nullptr) return;
+  SetWindowTextW(hwnd_, WideFromCp1251(form_.Caption()).c_str());
   const WindowControls& c = form_.controls;
   const HWND focus = GetFocus();
   ShowCaption(kNameLabel, c.NameLabel);
@@ -472,6 +477,12 @@ bool MainWindow::RunMenuCommand(int id) {
       return true;
     case kConvertFolderCommand:
       ConvertFolder();
+      return true;
+    case kOutputFormCommand:
+      if (const auto chosen = AskOutputSettings(hwnd_, form_.output())) {
+        Run([&] { form_.SetOutput(*chosen); });
+        SetWindowTextW(hwnd_, WideFromCp1251(form_.Caption()).c_str());
+      }
       return true;
     default:
       return false;

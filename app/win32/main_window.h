@@ -39,6 +39,7 @@ enum MenuCommand : int {
   kExitCommand,
   kViewerCommand,
   kAboutCommand,
+  kOutputFormCommand,
 };
 // The timer on which the logic looks at the highlighted records' stamps.
 inline constexpr UINT_PTR kSelectedPollTimer = 1;

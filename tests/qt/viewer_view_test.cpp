@@ -67,9 +67,9 @@ QStringList Described(const QMenuBar* bar) {
 
 TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   const QMenuBar* bar = window->MenuBar();
-  EXPECT_EQ(Described(bar),
-            QStringList({"&Файл", "Преобразовать &папку… Ctrl+Shift+O", "В&ыход ", "&Вид",
-                         "&Просмотр записи F3", "&Справка", "&О программе "}));
+  EXPECT_EQ(Described(bar), QStringList({"&Файл", "Преобразовать &папку… Ctrl+Shift+O", "В&ыход ",
+                                         "&Вид", "&Просмотр записи F3", "П&араметры",
+                                         "&Формат вывода… ", "&Справка", "&О программе "}));
   ASSERT_GT(bar->height(), 0);
   EXPECT_EQ(window->ClientArea()->geometry(), QRect(0, bar->height(), 587, 494));
   EXPECT_EQ(window->size(), QSize(587, 494 + bar->height()));
@@ -89,7 +89,7 @@ TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
     about = box->text();
     box->accept();
   });
-  Item(2, 0)->trigger();
+  Item(3, 0)->trigger();
   EXPECT_EQ(title, "О программе");
   EXPECT_EQ(about, FromCp1251(f.form.AboutText()));
 

@@ -27,9 +27,10 @@ std::wstring MenuText(HMENU menu, UINT position) {
 
 void CheckMenuBar(const MainWindow& window) {
   HMENU bar = GetMenu(window.hwnd());
-  CHECK(GetMenuItemCount(bar) == 3);
+  CHECK(GetMenuItemCount(bar) == 4);
   CHECK(MenuText(bar, 0) == L"&Файл" && MenuText(bar, 1) == L"&Вид" &&
-        MenuText(bar, 2) == L"&Справка");
+        MenuText(bar, 2) == L"П&араметры" && MenuText(bar, 3) == L"&Справка");
+  CHECK(MenuText(GetSubMenu(bar, 2), 0) == L"&Формат вывода…");
   HMENU file = GetSubMenu(bar, 0);
   CHECK(MenuText(file, 0) == L"Преобразовать &папку…\tCtrl+Shift+O");
   CHECK(MenuText(file, 2) == L"В&ыход");
