@@ -35,7 +35,7 @@ void CheckMenuBar(const MainWindow& window) {
   CHECK(MenuText(file, 0) == L"Преобразовать &папку…\tCtrl+Shift+O");
   CHECK(MenuText(file, 2) == L"В&ыход");
   CHECK(MenuText(GetSubMenu(bar, 1), 0) == L"&Просмотр записи\tF3");
-  CHECK(MenuText(GetSubMenu(bar, 2), 0) == L"&О программе");
+  CHECK(MenuText(GetSubMenu(bar, 3), 0) == L"&О программе");
   // The folder conversion's shortcut is there.
   std::vector<ACCEL> keys(
       static_cast<std::size_t>(CopyAcceleratorTableW(window.accelerators(), nullptr, 0)));
