@@ -13,6 +13,7 @@ namespace velk {
 // the record did not give.
 struct StartMoment {
   std::string day, month, year, hour, minute, second;
+  friend bool operator==(const StartMoment&, const StartMoment&) = default;
 };
 
 // Puts the fields that given holds (those not empty) over moment's: what a
