@@ -20,6 +20,8 @@ constexpr double kClickSlack = 3;
 RecordViewer::RecordViewer(std::unique_ptr<RecordPicture> picture)
     : picture_(std::move(picture)), view_(WholeView(*picture_, 1000, 600)) {
   view_.cursor_ms = 0.0;
+  channels_shown_.assign(picture_->channels().size(), true);
+  signals_shown_.assign(picture_->discrete_signals().size(), true);
 }
 
 std::string RecordViewer::Title() const {
@@ -38,11 +40,11 @@ void RecordViewer::Resize(int width, int height) {
   view_.height = std::max(height, 1);
 }
 
-// Shows from_ms..to_ms, kept within the record and no narrower than kNarrowestMs.
+// Shows from_ms..to_ms, kept within the record and no narrower than NarrowestMs().
 void RecordViewer::ShowSpan(double from_ms, double to_ms) {
   const PictureView whole = WholeView(*picture_, view_.width, view_.height);
   const double longest = whole.to_ms - whole.from_ms;
-  double span = std::clamp(to_ms - from_ms, std::min(kNarrowestMs, longest), longest);
+  double span = std::clamp(to_ms - from_ms, std::min(NarrowestMs(), longest), longest);
   from_ms = std::clamp(from_ms, whole.from_ms, whole.to_ms - span);
   view_.from_ms = from_ms;
   view_.to_ms = from_ms + span;
@@ -56,14 +58,15 @@ void RecordViewer::Wheel(double x, double notches) {
   // view lies.
   const PictureView whole = WholeView(*picture_, view_.width, view_.height);
   const double longest = whole.to_ms - whole.from_ms;
-  const double wanted =
-      std::clamp(span * std::pow(kZoomPerNotch, notches), std::min(kNarrowestMs, longest), longest);
+  const double wanted = std::clamp(span * std::pow(kZoomPerNotch, notches),
+                                   std::min(NarrowestMs(), longest), longest);
   if (!(span > 0) || std::abs(wanted - span) <= span * 1e-12) return;
   const double factor = wanted / span;
   ShowSpan(anchor - (anchor - view_.from_ms) * factor, anchor + (view_.to_ms - anchor) * factor);
 }
 
-void RecordViewer::Press(double x) {
+void RecordViewer::Press(double x, double /*y*/, PointerButton button, bool shift) {
+  press_b_ = button == PointerButton::kRight || shift;
   pressed_ = true;
   dragged_ = false;
   press_x_ = x;
@@ -100,6 +103,9 @@ void RecordViewer::Key(ViewerKey key, bool shift) {
       break;
     case ViewerKey::kRight:
       MoveCursor(shift ? static_cast<int>(kCycleSamples) : 1);
+      break;
+    case ViewerKey::kPreviousChange:
+    case ViewerKey::kNextChange:
       break;
   }
 }
@@ -146,6 +152,103 @@ void RecordViewer::SetPrimary(bool primary) {
 
 Scene RecordViewer::Draw() const {
   return DrawPicture(*picture_, view_);
+}
+
+double RecordViewer::NarrowestMs() const {
+  return 8 * kSampleStepMs;
+}
+
+void RecordViewer::EnlargeBand(double, double) {}
+void RecordViewer::SetClockTime(bool clock) {
+  clock_time_ = clock;
+}
+bool RecordViewer::clock_time() const {
+  return clock_time_;
+}
+void RecordViewer::SetFitToView(bool fit) {
+  fit_to_view_ = fit;
+}
+bool RecordViewer::fit_to_view() const {
+  return fit_to_view_;
+}
+void RecordViewer::SetPhasorPane(bool shown) {
+  phasor_pane_ = shown;
+}
+bool RecordViewer::phasor_pane() const {
+  return phasor_pane_;
+}
+BandUnder RecordViewer::BandAt(double) const {
+  return {};
+}
+void RecordViewer::SetChannelShown(int channel, bool shown) {
+  if (channel >= 0 && static_cast<std::size_t>(channel) < channels_shown_.size())
+    channels_shown_[static_cast<std::size_t>(channel)] = shown;
+}
+bool RecordViewer::channel_shown(int channel) const {
+  return channel >= 0 && static_cast<std::size_t>(channel) < channels_shown_.size() &&
+         channels_shown_[static_cast<std::size_t>(channel)];
+}
+void RecordViewer::SetSignalShown(int signal, bool shown) {
+  if (signal >= 0 && static_cast<std::size_t>(signal) < signals_shown_.size())
+    signals_shown_[static_cast<std::size_t>(signal)] = shown;
+}
+bool RecordViewer::signal_shown(int signal) const {
+  return signal >= 0 && static_cast<std::size_t>(signal) < signals_shown_.size() &&
+         signals_shown_[static_cast<std::size_t>(signal)];
+}
+void RecordViewer::SetReference(int channel) {
+  reference_ = channel;
+}
+int RecordViewer::reference() const {
+  return reference_;
+}
+const std::vector<ViewerEvent>& RecordViewer::events() const {
+  return events_;
+}
+void RecordViewer::PickEvent(std::size_t index) {
+  if (index < events_.size()) view_.cursor_ms = events_[index].time_ms;
+}
+std::optional<std::size_t> RecordViewer::current_event() const {
+  return std::nullopt;
+}
+std::optional<double> RecordViewer::cursor_a() const {
+  return view_.cursor_ms;
+}
+std::optional<double> RecordViewer::cursor_b() const {
+  return cursor_b_;
+}
+bool RecordViewer::PollRecord() {
+  return false;
+}
+Scene RecordViewer::DrawReadout(int width) const {
+  Scene scene;
+  scene.width = width;
+  return scene;
+}
+Scene RecordViewer::DrawPhasors(int width, int height) const {
+  Scene scene;
+  scene.width = width;
+  scene.height = height;
+  return scene;
+}
+Scene RecordViewer::DrawForFile(int width) const {
+  PictureView view = view_;
+  if (width > 0) {
+    view.height = view_.height * width / std::max(view_.width, 1);
+    view.width = width;
+  }
+  return DrawPicture(*picture_, view);
+}
+Scene RecordViewer::DrawPage(int width, int height) const {
+  PictureView view = view_;
+  view.width = width;
+  view.height = height;
+  return DrawPicture(*picture_, view);
+}
+std::string RecordViewer::PictureFileName(std::string_view extension) const {
+  const std::string& path = picture_->records().analog.empty() ? picture_->records().discrete
+                                                               : picture_->records().analog;
+  return NameOf(path) + std::string(extension);
 }
 
 }  // namespace velk

@@ -5,14 +5,40 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 
 namespace velk {
 
-enum class ViewerKey { kLeft, kRight, kHome };
+// Left and Right move cursor A; with Ctrl (kPreviousChange, kNextChange) it
+// jumps to the previous or the next change of a discrete signal.
+enum class ViewerKey { kLeft, kRight, kHome, kPreviousChange, kNextChange };
+enum class PointerButton { kLeft, kRight };
+
+// What lies under a row of pixels of the drawing area: an analog channel's
+// band or a discrete signal's row (index into the picture's channels or
+// signals), for the band's context menu and Ctrl+wheel.
+struct BandUnder {
+  enum class Kind { kNone, kChannel, kSignal };
+  Kind kind = Kind::kNone;
+  int index = -1;
+};
+
+// One change of a discrete signal, as the events list beside the picture
+// shows it, in time order.
+struct ViewerEvent {
+  double time_ms = 0;
+  int signal = 0;
+  bool picked_up = false;
+  // The list's row (code page 1251): the time as the view shows times, the
+  // signal's name and whether it picked up or dropped out.
+  std::string text;
+};
 
 class RecordViewer {
  public:
@@ -26,26 +52,79 @@ class RecordViewer {
   // The wheel turned by notches (positive away from the user: closer) with the
   // pointer at pixel column x: the time under the pointer stays where it is.
   void Wheel(double x, double notches);
-  // A button pressed at x: a drag pans from here; released where it was
-  // pressed, it puts the cursor at x.
-  void Press(double x);
+  // A button pressed at x, y: a drag with the left button pans from here;
+  // released where it was pressed, the left button puts cursor A at x,
+  // Shift+left or the right button cursor B.
+  void Press(double x, double y, PointerButton button, bool shift);
   void DragTo(double x);
   void Release(double x);
-  // Left and right move the cursor by one sample, with shift by one cycle
-  // (16 samples), and keep it in view; Home shows the whole record.
+  // Ctrl+wheel over the band at y: its values drawn larger (notches > 0) or
+  // smaller.
+  void EnlargeBand(double y, double notches);
+  // Left and right move cursor A by one sample, with shift by one cycle of the
+  // record's line frequency, and keep it in view; Ctrl+Left and Ctrl+Right
+  // jump to the previous and the next change; Home shows the whole record.
   void Key(ViewerKey key, bool shift);
   // The screen's pixels per point of the picture's layout (1.25 at 120 dpi).
   void SetScale(float scale);
   // Secondary values (as in the file) or primary ones (times the channel's ratio).
   void SetPrimary(bool primary);
   bool primary() const { return view_.primary; }
+  // Times as milliseconds from the first sample, or as the clock time (the
+  // start moment plus the offset).
+  void SetClockTime(bool clock);
+  bool clock_time() const;
+  // Each band's scale fitted to the values in view, or to the whole record's.
+  void SetFitToView(bool fit);
+  bool fit_to_view() const;
+  // The phasor diagram's pane shown or hidden.
+  void SetPhasorPane(bool shown);
+  bool phasor_pane() const;
+
+  // Channels and signals hidden or shown («Вид → Каналы…», a band's menu).
+  BandUnder BandAt(double y) const;
+  void SetChannelShown(int channel, bool shown);
+  bool channel_shown(int channel) const;
+  void SetSignalShown(int signal, bool shown);
+  bool signal_shown(int signal) const;
+  // The channel the phasors' angles are measured from (the first by default).
+  void SetReference(int channel);
+  int reference() const;
+
+  // The discrete signals' changes; a pick puts cursor A on one.
+  const std::vector<ViewerEvent>& events() const;
+  void PickEvent(std::size_t index);
+  // The event at cursor A, for the list's selection.
+  std::optional<std::size_t> current_event() const;
+  std::optional<double> cursor_a() const;
+  std::optional<double> cursor_b() const;
+
+  // Looks whether the record's files changed since the picture was read (a
+  // few file stamps); true when that was found just now, so that the view
+  // redraws and shows «Запись изменена» at once.
+  bool PollRecord();
 
   const PictureView& view() const { return view_; }
   const RecordPicture& picture() const { return *picture_; }
+  // The picture as the drawing area shows it.
   Scene Draw() const;
+  // Both cursors' readout (times, Δt, values, differences, phasors,
+  // harmonics, sequences, signals' states), width pixels wide and as tall as
+  // it needs.
+  Scene DrawReadout(int width) const;
+  // The phasor diagram of the three-phase sets at cursor A.
+  Scene DrawPhasors(int width, int height) const;
+  // The view as a picture file takes it: width pixels wide (the window's
+  // width when 0), the height in the window's proportion.
+  Scene DrawForFile(int width) const;
+  // One landscape page: the title line, the view and the cursor readout.
+  Scene DrawPage(int width, int height) const;
+  // The name a saved picture is offered under: the record's name with the
+  // extension (".svg", ".png").
+  std::string PictureFileName(std::string_view extension) const;
 
   // The shortest span shown: a few samples across the whole plot.
-  static constexpr double kNarrowestMs = 8 * kSampleStepMs;
+  double NarrowestMs() const;
 
  private:
   void ShowSpan(double from_ms, double to_ms);
@@ -54,6 +133,12 @@ class RecordViewer {
 
   std::unique_ptr<RecordPicture> picture_;
   PictureView view_;
+  std::optional<double> cursor_b_;
+  bool clock_time_ = false, fit_to_view_ = false, phasor_pane_ = true;
+  int reference_ = 0;
+  std::vector<bool> channels_shown_, signals_shown_;
+  std::vector<ViewerEvent> events_;
+  bool press_b_ = false;
   double press_x_ = 0;
   double press_from_ = 0, press_to_ = 0;
   bool pressed_ = false, dragged_ = false;

@@ -236,14 +236,14 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, whole * 0.512, 1e-6);
 
   const PictureView zoomed = viewer.view();
-  viewer.Press(700);
+  viewer.Press(700, 100, PointerButton::kLeft, false);
   viewer.DragTo(600);
   viewer.Release(600);  // dragged left by 100 pixels: later times come into view
   const double shift = 100 * (zoomed.to_ms - zoomed.from_ms) / 1000;
   EXPECT_NEAR(viewer.view().from_ms, zoomed.from_ms + shift, 1e-6);
   EXPECT_EQ(viewer.view().cursor_ms, 0.0);  // a drag leaves the cursor
 
-  viewer.Press(500);
+  viewer.Press(500, 100, PointerButton::kLeft, false);
   viewer.Release(501);  // a click puts it on the nearest sample
   const double clicked = *viewer.view().cursor_ms;
   EXPECT_NEAR(clicked, TimeAtX(viewer.view(), 501), kSampleStepMs / 2);
@@ -260,7 +260,7 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   EXPECT_DOUBLE_EQ(*viewer.view().cursor_ms, clicked);
 
   for (int i = 0; i < 40; ++i) viewer.Wheel(300, 5);  // never narrower than a few samples
-  EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, RecordViewer::kNarrowestMs, 1e-6);
+  EXPECT_NEAR(viewer.view().to_ms - viewer.view().from_ms, viewer.NarrowestMs(), 1e-6);
   const PictureView narrowest = viewer.view();
   viewer.Wheel(900, 1);  // a further notch neither zooms nor pans
   EXPECT_EQ(viewer.view().from_ms, narrowest.from_ms);
@@ -269,7 +269,7 @@ TEST(RecordViewerLogic, WheelDragClickKeysAndHome) {
   EXPECT_LE(viewer.view().from_ms, *viewer.view().cursor_ms);
   EXPECT_GE(viewer.view().to_ms, *viewer.view().cursor_ms);
   viewer.Wheel(300, -400);
-  viewer.Press(300);
+  viewer.Press(300, 100, PointerButton::kLeft, false);
   viewer.DragTo(-5000);  // never past the record's end
   EXPECT_DOUBLE_EQ(viewer.view().to_ms, whole);
   viewer.Key(ViewerKey::kHome, false);

@@ -73,7 +73,7 @@ class PictureArea : public QWidget {
   }
   void mousePressEvent(QMouseEvent* event) override {
     if (event->button() != Qt::LeftButton) return;
-    viewer_->Press(event->position().x());
+    viewer_->Press(event->position().x(), event->position().y(), PointerButton::kLeft, false);
     update();
   }
   void mouseMoveEvent(QMouseEvent* event) override {

@@ -338,7 +338,9 @@ LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
       SetCapture(hwnd_);
       pressed_ = true;
-      Forward([&] { viewer_->Press(GET_X_LPARAM(lparam)); });
+      Forward([&] {
+        viewer_->Press(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam), PointerButton::kLeft, false);
+      });
       return 0;
     case WM_MOUSEMOVE:
       if (pressed_) Forward([&] { viewer_->DragTo(GET_X_LPARAM(lparam)); });

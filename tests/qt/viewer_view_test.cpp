@@ -148,7 +148,7 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
         QTest::mouseMove(area, {600, y});
       },
       [](RecordViewer& v) {
-        v.Press(450);
+        v.Press(450, 100, PointerButton::kLeft, false);
         v.DragTo(600);
       });
   // Back to a pixel beside the press: still a drag, not a click that moves the cursor.
@@ -164,7 +164,7 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
         QTest::mouseClick(area, Qt::LeftButton, {}, {700, y});
       },
       [](RecordViewer& v) {
-        v.Press(700);
+        v.Press(700, 100, PointerButton::kLeft, false);
         v.Release(700);
       });
   step(
