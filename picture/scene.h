@@ -66,7 +66,15 @@ struct PictureView {
   double from_ms = 0, to_ms = 0;  // the times at the plot's left and right edges
   int width = 960, height = 600;  // pixels
   bool primary = false;           // primary values instead of secondary ones
-  std::optional<double> cursor_ms;
+  std::optional<double> cursor_ms;    // cursor A
+  std::optional<double> cursor_b_ms;  // cursor B
+  // Channels and signals left out of the picture (by index; missing ones shown).
+  std::vector<bool> hidden_channels, hidden_signals;
+  // Per channel: how much larger than its natural scale its band draws the
+  // values (1 when missing).
+  std::vector<double> band_gains;
+  bool fit_to_view = false;  // each band's scale from the values in view
+  bool clock_time = false;   // the time axis as the clock time, not milliseconds
   // Pixels per point of the picture's layout: texts, margins and bands grow
   // with the screen's pixels per inch (1.25 at 120 dpi) where a toolkit does
   // not scale them itself.
