@@ -220,8 +220,9 @@ class TFComtrade {
 
   // What dropping these paths on the window would do: choose records (.flh
   // and .txt files, each for its list), open «Преобразовать папку…» for one
-  // folder, or nothing (the drop is refused).
-  enum class DropKind { kRecords, kFolder, kRefused };
+  // folder, open a viewer of each COMTRADE record (.cfg, .cff files; the view
+  // calls OpenFile for each), or nothing (the drop is refused).
+  enum class DropKind { kRecords, kFolder, kComtrade, kRefused };
   DropKind DropKindOf(const std::vector<std::string>& dropped) const;
   // Takes a drop: each record is chosen as «FLH файл» or «Дискр файл» would
   // choose it (its folder shown and remembered, the record highlighted and

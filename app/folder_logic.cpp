@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "app/comtrade_form.h"
+
+#include "app/opened_files.h"
 #include "comtrade/file_io.h"
 
 namespace velk {
@@ -71,6 +73,10 @@ void TFComtrade::FolderSummaryClosed() {
 TFComtrade::DropKind TFComtrade::DropKindOf(const std::vector<std::string>& dropped) const {
   if (dropped.size() == 1 && IsFolder(dropped[0])) return DropKind::kFolder;
   if (dropped.empty()) return DropKind::kRefused;
+  const bool comtrade = std::all_of(dropped.begin(), dropped.end(), [](const std::string& path) {
+    return !IsFolder(path) && KindOfHandedFile(path) == HandedKind::kComtrade;
+  });
+  if (comtrade) return DropKind::kComtrade;
   const bool records = std::all_of(dropped.begin(), dropped.end(), [](const std::string& path) {
     return !IsFolder(path) && ListOfRecord(path).has_value();
   });
@@ -89,6 +95,7 @@ std::string TFComtrade::Drop(const std::vector<std::string>& dropped) {
         TakeRecord(full, box, box == ListBox::kFileListBox1 ? paths.FolderANL : paths.FolderDIS);
       }
       break;
+    case DropKind::kComtrade:
     case DropKind::kRefused:
       break;
   }

@@ -50,6 +50,19 @@ Point PlaceOnWorkArea(const Box& work, int width, int height, Point wanted) {
           fit(wanted.y, height, work.top, work.height)};
 }
 
+Point PlaceBeside(const Box& work, const Box& owner, int width, int height) {
+  const int right_room = work.left + work.width - (owner.left + owner.width);
+  const int left_room = owner.left - work.left;
+  int x = 0;
+  if (width <= right_room)
+    x = owner.left + owner.width;
+  else if (width <= left_room)
+    x = owner.left - width;
+  else
+    x = right_room >= left_room ? work.left + work.width - width : work.left;
+  return PlaceOnWorkArea(work, width, height, {x, owner.top});
+}
+
 int FittingStretch(int room, const std::function<int(int percent)>& text_width) {
   if (text_width(100) <= room) return 100;
   for (int percent = 99; percent > 60; --percent)

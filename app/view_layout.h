@@ -200,6 +200,11 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 Point PlaceOnWorkArea(const Box& work, int width, int height, Point wanted);
+// Where a viewer of the given outer size goes beside the main window (owner,
+// outer frame) on the work area of the owner's screen: right of it where it
+// fits there, else left of it, else over the side with more room, never
+// further out than the work area; top aligned with the owner's top.
+Point PlaceBeside(const Box& work, const Box& owner, int width, int height);
 
 // The widest start moment a date label shows.
 inline constexpr std::string_view kWidestDate = "00.00.0000 00:00:00";

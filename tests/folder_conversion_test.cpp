@@ -205,6 +205,9 @@ TEST(DroppedFiles, RecordsAreChosenAFolderOpensTheDialogAnythingElseIsRefused) {
   EXPECT_EQ(f.form.DropKindOf({records + "a.flh", records + "notes.doc"}), Kind::kRefused);
   EXPECT_EQ(f.form.DropKindOf({records, records + "a.flh"}), Kind::kRefused);
   EXPECT_EQ(f.form.DropKindOf({}), Kind::kRefused);
+  // COMTRADE records open viewers; mixed with our records the drop means nothing.
+  EXPECT_EQ(f.form.DropKindOf({records + "b.CFG", records + "c.cff"}), Kind::kComtrade);
+  EXPECT_EQ(f.form.DropKindOf({records + "b.cfg", records + "a.flh"}), Kind::kRefused);
   EXPECT_EQ(f.form.Drop({records + "notes.doc"}), "");
   EXPECT_TRUE(f.form.controls.FileListBox1.selected_name.empty());
 

@@ -101,6 +101,14 @@ TEST(WindowPlacement, KeepsItsPositionWhenItFitsAndMovesTheLeastWhenItDoesNot) {
   EXPECT_EQ(PlaceOnWorkArea(small, 600, 530, {476, 284}), (Point{424, 208}));
   // A task bar on the left or at the top: the work area does not start at 0.
   EXPECT_EQ(PlaceOnWorkArea({60, 40, 964, 728}, 600, 530, {0, 0}), (Point{60, 40}));
+
+  // A viewer goes beside the main window, never over it where there is room.
+  const Box owner{476, 284, 600, 530};
+  EXPECT_EQ(PlaceBeside({0, 0, 1920, 1040}, owner, 800, 600), (Point{1076, 284}));  // right
+  EXPECT_EQ(PlaceBeside({0, 0, 1400, 1000}, {700, 100, 600, 530}, 640, 480),
+            (Point{60, 100}));  // left, where the right has no room
+  EXPECT_EQ(PlaceBeside({0, 0, 1024, 768}, {300, 200, 600, 530}, 900, 700),
+            (Point{0, 68}));  // neither: the side with more room, kept on the screen
   // A monitor left of the primary one.
   EXPECT_EQ(PlaceOnWorkArea({-1920, 0, 1920, 1040}, 600, 530, {476, 284}), (Point{-600, 284}));
   // Larger than the work area: its top left corner stays visible.
