@@ -48,6 +48,32 @@ inline constexpr auto kViewerTitle = Cp1251("Просмотр записи — "
 inline constexpr auto kPrimaryItem = Cp1251("П&ервичные значения");
 inline constexpr auto kWholeRecordItem = Cp1251("&Вся запись");
 inline constexpr auto kCloseViewerItem = Cp1251("&Закрыть");
+// «Файл → Открыть запись…» of both windows, and its dialog's filter.
+inline constexpr auto kOpenRecordItem = Cp1251("&Открыть запись…");
+inline constexpr auto kOpenRecordTitle = Cp1251("Открыть запись");
+inline constexpr auto kRecordFilter = Cp1251(
+    "Записи ВЕЛК и COMTRADE (*.flh, *.txt, *.cfg, *.cff)|*.flh;*.txt;*.cfg;*.cff|"
+    "COMTRADE (*.cfg, *.cff)|*.cfg;*.cff|Все файлы (*.*)|*.*");
+// The viewer's «Файл»: the view kept as a picture or on paper.
+inline constexpr auto kSavePictureItem = Cp1251("Со&хранить рисунок…");
+inline constexpr auto kSavePictureTitle = Cp1251("Сохранить рисунок");
+inline constexpr auto kPictureFilter =
+    Cp1251("Рисунок SVG (*.svg)|*.svg|Рисунок PNG (*.png)|*.png");
+inline constexpr auto kPictureWidthLabel = Cp1251("Ширина рисунка, точек (0 — как окно):");
+inline constexpr auto kPictureNotSaved = Cp1251("Рисунок не сохранен");
+inline constexpr auto kPrintItem = Cp1251("&Печать…");
+inline constexpr auto kNotPrinted = Cp1251("Запись не напечатана");
+// The viewer's «Вид» and a band's context menu.
+inline constexpr auto kChannelsItem = Cp1251("&Каналы…");
+inline constexpr auto kChannelsTitle = Cp1251("Каналы");
+inline constexpr auto kClockTimeItem = Cp1251("Время &по часам");
+inline constexpr auto kFitToViewItem = Cp1251("&Масштаб по видимой части");
+inline constexpr auto kPhasorPaneItem = Cp1251("Векторная &диаграмма");
+inline constexpr auto kEventsPaneItem = Cp1251("&События");
+inline constexpr auto kHideChannelItem = Cp1251("&Скрыть канал");
+inline constexpr auto kShowAllItem = Cp1251("Показать &все каналы");
+inline constexpr auto kReferenceItem = Cp1251("&Опорный для углов");
+inline constexpr auto kEventsTitle = Cp1251("События");
 
 // «Преобразовать папку…»: its dialog, the progress and the summary.
 inline constexpr auto kFolderDialogTitle = Cp1251("Преобразовать папку");
