@@ -234,7 +234,14 @@ struct RecordReader::State {
                              std::optional<double>& first_us, std::optional<double>& last_us);
   bool CheckAsciiLine(std::string_view buffered, std::size_t& used, Sample& scratch,
                       std::optional<double>& first_us, std::optional<double>& last_us);
-  void Checked(std::int64_t number);
+  // Counts a sample read, numbered as the file numbers it.
+  void Checked(std::int64_t number) {
+    if (number != previous_number + 1) [[unlikely]]
+      TellNumber(number);
+    previous_number = number;
+    ++read;
+  }
+  void TellNumber(std::int64_t number);
 };
 
 namespace {
@@ -1023,14 +1030,11 @@ bool RecordReader::State::Step(Sample& sample) {
   return true;
 }
 
-// Counts a sample read, numbered as the file numbers it.
-void RecordReader::State::Checked(std::int64_t number) {
-  if (number != previous_number + 1)
-    Once("sample-number", ascii_line, 1,
-         read == 0 ? std::to_string(number) + " в начале"
-                   : std::to_string(number) + " после " + std::to_string(previous_number));
-  previous_number = number;
-  ++read;
+// Tells of a sample numbered otherwise than one after the sample before.
+void RecordReader::State::TellNumber(std::int64_t number) {
+  Once("sample-number", ascii_line, 1,
+       read == 0 ? std::to_string(number) + " в начале"
+                 : std::to_string(number) + " после " + std::to_string(previous_number));
 }
 
 bool RecordReader::Next(Sample& sample) {
@@ -1045,20 +1049,33 @@ namespace {
 bool AnyMissing(DataFileType type, const unsigned char* at, std::size_t n) {
   std::uint64_t hit = 0;
   std::size_t k = 0;
-  const bool wide = type != DataFileType::kBinary;
   if constexpr (std::endian::native == std::endian::little) {
     // A lane of y is zero where the value is missing; (y - ones) & ~y & highs
-    // is not zero exactly when some lane of y is.
-    const std::uint64_t ones = wide ? 0x0000000100000001u : 0x0001000100010001u;
-    const std::uint64_t highs = wide ? 0x8000000080000000u : 0x8000800080008000u;
-    const std::uint64_t exponents = 0x7F8000007F800000u;
-    const std::size_t per_word = wide ? 2 : 4;
-    for (; k + per_word <= n; k += per_word) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, at + (wide ? 4 : 2) * k, sizeof word);
-      const std::uint64_t y =
-          type == DataFileType::kFloat32 ? (word & exponents) ^ exponents : word ^ highs;
-      hit |= (y - ones) & ~y & highs;
+    // is not zero exactly when some lane of y is. One loop for each form, so
+    // that the compiler may take several words at once.
+    constexpr std::uint64_t kOnes16 = 0x0001000100010001u, kHighs16 = 0x8000800080008000u;
+    constexpr std::uint64_t kOnes32 = 0x0000000100000001u, kHighs32 = 0x8000000080000000u;
+    constexpr std::uint64_t kExponents = 0x7F8000007F800000u;
+    auto word = [at](std::size_t byte) {
+      std::uint64_t w = 0;
+      std::memcpy(&w, at + byte, sizeof w);
+      return w;
+    };
+    if (type == DataFileType::kBinary) {
+      for (; k + 4 <= n; k += 4) {
+        const std::uint64_t y = word(2 * k) ^ kHighs16;
+        hit |= (y - kOnes16) & ~y & kHighs16;
+      }
+    } else if (type == DataFileType::kBinary32) {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = word(4 * k) ^ kHighs32;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
+    } else {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = (word(4 * k) & kExponents) ^ kExponents;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
     }
   }
   for (; k < n; ++k) {
@@ -1083,12 +1100,18 @@ std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std:
                                                 Sample& scratch, std::optional<double>& first_us,
                                                 std::optional<double>& last_us) {
   const DataFileType type = cfg.file_type;
+  // Where no word of the whole run, numbers and stamps included, is a missing
+  // value, no sample of it holds one; where one is, each sample is looked at.
+  const std::size_t value_size = type == DataFileType::kBinary ? 2 : 4;
+  const bool clean =
+      record_size % value_size == 0 && !AnyMissing(type, bytes, records * record_size / value_size);
   std::size_t i = 0;
   for (; i < records; ++i, bytes += record_size) {
     if (bytes[0] == 0x1A) break;  // perhaps padding: Step tells
     const std::int64_t number = static_cast<std::uint32_t>(LittleI32(bytes));
     const auto stamp_bits = static_cast<std::uint32_t>(LittleI32(bytes + 4));
-    if (AnyMissing(type, bytes + 8, analog)) Once("value-missing", 0, 0, std::to_string(read + 1));
+    if (!clean && AnyMissing(type, bytes + 8, analog))
+      Once("value-missing", 0, 0, std::to_string(read + 1));
     if (stamp_bits == 0xFFFFFFFFu) Once("stamp-missing", 0, 2, std::to_string(read + 1));
     if (!all_from_rates) {
       std::optional<double> stamp;
@@ -1112,41 +1135,62 @@ bool RecordReader::State::CheckAsciiLine(std::string_view buffered, std::size_t&
                                          Sample& scratch, std::optional<double>& first_us,
                                          std::optional<double>& last_us) {
   const char* const begin = buffered.data();
-  const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', buffered.size()));
-  if (newline == nullptr) return false;
-  const char* end = newline;
-  if (end > begin && end[-1] == '\r') --end;
-  if (end == begin || *begin == '\r' || *begin == 0x1A) return false;
+  const char* const limit = begin + buffered.size();
+  const char* at = begin;
+  if (at == limit || *at == '\r' || *at == '\n' || *at == 0x1A) return false;
   const std::size_t wanted = 2 + analog + digital;
   std::size_t index = 0;
   std::int64_t number = read + 1;
   std::optional<double> stamp;
   bool missing = false;
-  for (const char* at = begin;; ++at) {
+  while (true) {
     const bool negative = *at == '-';
-    if (negative) ++at;
+    if (negative && ++at == limit) return false;
     const char* const digits = at;
+    // A value of an analog channel is only told missing or not: its digits
+    // are passed over, not worked out.
+    const bool analog_field = index >= 2 && index < 2 + analog;
     std::int64_t whole = 0;
-    while (at < end && static_cast<unsigned>(*at - '0') < 10) whole = whole * 10 + (*at++ - '0');
+    if (analog_field) {
+      while (at < limit && static_cast<unsigned>(*at - '0') < 10) ++at;
+    } else {
+      while (at < limit && static_cast<unsigned>(*at - '0') < 10)
+        whole = whole * 10 + (*at++ - '0');
+    }
+    if (at == limit) return false;  // the line goes on past the buffer
     const auto count = static_cast<std::size_t>(at - digits);
-    if ((at < end && *at != ',') || count > 15 || (negative && count == 0)) return false;
+    if (count > 15 || (negative && count == 0)) return false;
     const bool empty = count == 0;
-    const std::int64_t value = negative ? -whole : whole;
     if (index == 0) {
       if (count > 10) return false;  // no sample number: Step tells
-      if (!empty) number = value;
+      if (!empty) number = negative ? -whole : whole;
     } else if (index == 1) {
-      if (!empty) stamp = static_cast<double>(value);
-    } else if (index < 2 + analog) {
-      missing = missing || empty || value == 99999;
-    } else if (index >= wanted || (!empty && value != 0 && value != 1)) {
+      if (!empty) stamp = static_cast<double>(negative ? -whole : whole);
+    } else if (analog_field) {
+      if (empty) {
+        missing = true;
+      } else if (!negative && count >= 5) {
+        const char* first = digits;
+        while (*first == '0' && at - first > 5) ++first;
+        if (at - first == 5 && std::memcmp(first, "99999", 5) == 0) missing = true;
+      }
+    } else if (index >= wanted || (!empty && (whole > 1 || (negative && whole != 0)))) {
       return false;
     }
     ++index;
-    if (at == end) break;
+    if (*at == ',') {
+      if (++at == limit) return false;
+      continue;
+    }
+    if (*at == '\r') {
+      if (at + 1 == limit) return false;
+      if (*++at != '\n') return false;
+    }
+    if (*at != '\n') return false;
+    break;
   }
   if (index != wanted) return false;
-  used = static_cast<std::size_t>(newline + 1 - begin);
+  used = static_cast<std::size_t>(at + 1 - begin);
   ++ascii_line;
   if (missing) Once("value-missing", ascii_line, 0, std::to_string(read + 1));
   if (!stamp) Once("stamp-missing", ascii_line, 2, "");

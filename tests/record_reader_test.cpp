@@ -542,20 +542,21 @@ Told TellWhole(const std::string& cfg_path, bool sample_by_sample) {
   return told;
 }
 
-// A record of many blocks of data: `analog` channels and 16 digital at
+// A record of many blocks of data: `analog` channels and `digital` at
 // 4000 samples a second (or as `rates` says), with a missing value in the
 // last channel of sample 3001, sample 4500 numbered wrong and the stamp of
 // sample 5000 missing; ASCII data also with a blank line, blanks inside a
 // value and a state of 2.
-Rec ManyBlocks(const std::string& type, int analog, const Lines& rates) {
+Rec ManyBlocks(const std::string& type, int analog, int digital, const Lines& rates) {
   constexpr int kSamples = 6000;
   Rec r;
-  r.cfg = {"Station,Recorder,1999",
-           std::to_string(analog + 16) + "," + std::to_string(analog) + "A,16D"};
+  r.cfg = {"Station,Recorder,1999", std::to_string(analog + digital) + "," +
+                                        std::to_string(analog) + "A," + std::to_string(digital) +
+                                        "D"};
   for (int k = 1; k <= analog; ++k)
     r.cfg.push_back(std::to_string(k) + ",U" + std::to_string(k) +
                     ",A,Bay,kV,0.01,0,0,-32767,32767,110,0.1,P");
-  for (int k = 1; k <= 16; ++k) r.cfg.push_back(std::to_string(k) + ",Input,,,0");
+  for (int k = 1; k <= digital; ++k) r.cfg.push_back(std::to_string(k) + ",Input,,,0");
   r.cfg.push_back("50");
   r.cfg.insert(r.cfg.end(), rates.begin(), rates.end());
   r.cfg.insert(r.cfg.end(),
@@ -572,7 +573,8 @@ Rec ManyBlocks(const std::string& type, int analog, const Lines& rates) {
                        : n == 3500 && k == 3        ? " 1 2"
                                                     : std::to_string(v));
       }
-      for (int j = 0; j < 16; ++j) line += n == 5500 && j == 0 ? ",2" : (n >> j) & 1 ? ",1" : ",0";
+      for (int j = 0; j < digital; ++j)
+        line += n == 5500 && j == 0 ? ",2" : (n >> j) & 1 ? ",1" : ",0";
       r.dat += line + (n == 2000 ? "\r\n\r\n" : "\r\n");
       continue;
     }
@@ -589,7 +591,7 @@ Rec ManyBlocks(const std::string& type, int analog, const Lines& rates) {
         r.dat += I32(std::bit_cast<std::int32_t>(f));
       }
     }
-    r.dat += I16(static_cast<std::int16_t>(n & 0xFFFF));
+    for (int w = 0; w < digital / 16; ++w) r.dat += I16(static_cast<std::int16_t>(n & 0xFFFF));
   }
   return r;
 }
@@ -635,7 +637,8 @@ TEST(RecordReader, ChecksARecordWholeAsReadingItSampleBySampleTellsIt) {
     for (const int analog : {63, 64})
       for (const Lines* rates : {&one_rate, &two_rates, &stamps}) {
         const std::string name = "wide" + std::to_string(made++);
-        const Rec r = ManyBlocks(type, analog, *rates);
+        // With 32 digital channels the 32-bit values lie 4-aligned in every sample.
+        const Rec r = ManyBlocks(type, analog, analog == 64 ? 32 : 16, *rates);
         WriteFile(dir / (name + ".cfg"), r.Cfg());
         WriteFile(dir / (name + ".dat"), r.dat);
         const Told told = same(dir / (name + ".cfg"));
