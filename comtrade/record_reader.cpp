@@ -818,6 +818,7 @@ bool RecordReader::State::NextBinary(Sample& sample) {
     for (std::size_t j = 16 * w; j < end; ++j)
       sample.digital[j] = static_cast<std::uint8_t>((word >> (j - 16 * w)) & 1u);
   }
+  sample.any_missing = missing_seen;
   if (missing_seen) Once("value-missing", 0, 0, std::to_string(read + 1));
   if (!stamp) Once("stamp-missing", 0, 2, std::to_string(read + 1));
   Time(sample, stamp);
@@ -891,6 +892,7 @@ bool RecordReader::State::NextAscii(Sample& sample) {
   if (index != wanted)
     Once("data-fields", ascii_line, 0, std::to_string(index) + " ≠ " + std::to_string(wanted));
   for (std::size_t k = 0; k < analog; ++k) missing_seen = missing_seen || sample.analog_missing[k];
+  sample.any_missing = missing_seen;
   if (missing_seen) Once("value-missing", ascii_line, 0, std::to_string(read + 1));
   if (!stamp) Once("stamp-missing", ascii_line, 2, "");
   Time(sample, stamp);

@@ -40,6 +40,7 @@ struct Sample {
   std::optional<double> time_us;
   std::vector<double> analog;         // the values x as stored, before a·x + b
   std::vector<bool> analog_missing;   // true where the file marks the value missing
+  bool any_missing = false;           // some value of analog_missing is true
   std::vector<std::uint8_t> digital;  // 0 or 1
 };
 

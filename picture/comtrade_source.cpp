@@ -2,6 +2,7 @@
 // picture's channels, signals and timing, its data once into the summary.
 #include "picture/comtrade_source.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -125,6 +126,10 @@ struct ComtradePass {
   const RecordReader& reader;
   SampleSummary summary;
   std::vector<MinMax> block = {};  // of each channel over the samples of the block so far
+  // The least and the greatest value of each channel in the block so far, as
+  // read: the same, once turned to single precision, as the least and the
+  // greatest of the values each turned.
+  std::vector<double> least = {}, greatest = {};
   std::int64_t in_block = 0;
 
   // A record timed by its stamps: the runs of equal steps.
@@ -136,15 +141,38 @@ struct ComtradePass {
   bool too_many_runs = false;
 
   void AddValues(const Sample& sample) {
-    if (block.size() != sample.analog.size()) block.assign(sample.analog.size(), MinMax{});
-    for (std::size_t c = 0; c < sample.analog.size(); ++c)
-      if (!sample.analog_missing[c]) block[c].Add(sample.analog[c]);
+    const std::size_t channels = sample.analog.size();
+    if (block.size() != channels) {
+      block.assign(channels, MinMax{});
+      least.assign(channels, std::numeric_limits<double>::infinity());
+      greatest.assign(channels, -std::numeric_limits<double>::infinity());
+    }
+    const double* values = sample.analog.data();
+    if (!sample.any_missing) {
+      // Most samples: one loop without a test per value.
+      for (std::size_t c = 0; c < channels; ++c) {
+        least[c] = std::min(least[c], values[c]);
+        greatest[c] = std::max(greatest[c], values[c]);
+      }
+    } else {
+      for (std::size_t c = 0; c < channels; ++c) {
+        if (sample.analog_missing[c]) continue;
+        least[c] = std::min(least[c], values[c]);
+        greatest[c] = std::max(greatest[c], values[c]);
+      }
+    }
     if (++in_block == SampleSummary::kBaseBlock) FlushValues();
   }
   void FlushValues() {
     if (in_block == 0) return;
+    for (std::size_t c = 0; c < block.size(); ++c) {
+      block[c] = MinMax{};
+      if (least[c] <= greatest[c])
+        block[c] = {static_cast<float>(least[c]), static_cast<float>(greatest[c])};
+      least[c] = std::numeric_limits<double>::infinity();
+      greatest[c] = -std::numeric_limits<double>::infinity();
+    }
     summary.AddBlock(block, in_block);
-    std::fill(block.begin(), block.end(), MinMax{});
     in_block = 0;
   }
 
