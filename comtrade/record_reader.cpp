@@ -160,6 +160,54 @@ int Number2(std::string_view text) {
   return value;
 }
 
+// Whether any of n stored values at `at` is the form's missing value: 0x8000
+// of 16 bits, 0x80000000 of 32, or a FLOAT32 value that is no number or
+// infinite. Four or two values are tested at once in a 64-bit word.
+bool AnyMissing(DataFileType type, const unsigned char* at, std::size_t n) {
+  std::uint64_t hit = 0;
+  std::size_t k = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // A lane of y is zero where the value is missing; (y - ones) & ~y & highs
+    // is not zero exactly when some lane of y is. One loop for each form, so
+    // that the compiler may take several words at once.
+    constexpr std::uint64_t kOnes16 = 0x0001000100010001u, kHighs16 = 0x8000800080008000u;
+    constexpr std::uint64_t kOnes32 = 0x0000000100000001u, kHighs32 = 0x8000000080000000u;
+    constexpr std::uint64_t kExponents = 0x7F8000007F800000u;
+    auto word = [at](std::size_t byte) {
+      std::uint64_t w = 0;
+      std::memcpy(&w, at + byte, sizeof w);
+      return w;
+    };
+    if (type == DataFileType::kBinary) {
+      for (; k + 4 <= n; k += 4) {
+        const std::uint64_t y = word(2 * k) ^ kHighs16;
+        hit |= (y - kOnes16) & ~y & kHighs16;
+      }
+    } else if (type == DataFileType::kBinary32) {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = word(4 * k) ^ kHighs32;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
+    } else {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = (word(4 * k) & kExponents) ^ kExponents;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
+    }
+  }
+  for (; k < n; ++k) {
+    if (type == DataFileType::kBinary) {
+      if (LittleU16(at + 2 * k) == 0x8000u) hit = 1;
+    } else {
+      const auto bits = static_cast<std::uint32_t>(LittleI32(at + 4 * k));
+      if (type == DataFileType::kFloat32 ? (bits & 0x7F800000u) == 0x7F800000u
+                                         : bits == 0x80000000u)
+        hit = 1;
+    }
+  }
+  return hit != 0;
+}
+
 }  // namespace
 
 struct RecordReader::State {
@@ -793,7 +841,19 @@ bool RecordReader::State::NextBinary(Sample& sample) {
     sample.analog_missing[k] = true;
     missing_seen = true;
   };
-  if (cfg.file_type == DataFileType::kBinary) {
+  if (!AnyMissing(cfg.file_type, at, analog)) {
+    // Most samples: one loop for each form without a test per value.
+    if (cfg.file_type == DataFileType::kBinary) {
+      for (std::size_t k = 0; k < analog; ++k)
+        sample.analog[k] = static_cast<std::int16_t>(LittleU16(at + 2 * k));
+    } else if (cfg.file_type == DataFileType::kBinary32) {
+      for (std::size_t k = 0; k < analog; ++k) sample.analog[k] = LittleI32(at + 4 * k);
+    } else {
+      for (std::size_t k = 0; k < analog; ++k)
+        sample.analog[k] = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * k)));
+    }
+    at += (cfg.file_type == DataFileType::kBinary ? 2 : 4) * analog;
+  } else if (cfg.file_type == DataFileType::kBinary) {
     for (std::size_t k = 0; k < analog; ++k, at += 2) {
       const auto v = static_cast<std::int16_t>(LittleU16(at));
       sample.analog[k] = v;
@@ -1042,58 +1102,6 @@ void RecordReader::State::TellNumber(std::int64_t number) {
 bool RecordReader::Next(Sample& sample) {
   return state_->Step(sample);
 }
-
-namespace {
-
-// Whether any of n stored values at `at` is the form's missing value: 0x8000
-// of 16 bits, 0x80000000 of 32, or a FLOAT32 value that is no number or
-// infinite. Four or two values are tested at once in a 64-bit word.
-bool AnyMissing(DataFileType type, const unsigned char* at, std::size_t n) {
-  std::uint64_t hit = 0;
-  std::size_t k = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    // A lane of y is zero where the value is missing; (y - ones) & ~y & highs
-    // is not zero exactly when some lane of y is. One loop for each form, so
-    // that the compiler may take several words at once.
-    constexpr std::uint64_t kOnes16 = 0x0001000100010001u, kHighs16 = 0x8000800080008000u;
-    constexpr std::uint64_t kOnes32 = 0x0000000100000001u, kHighs32 = 0x8000000080000000u;
-    constexpr std::uint64_t kExponents = 0x7F8000007F800000u;
-    auto word = [at](std::size_t byte) {
-      std::uint64_t w = 0;
-      std::memcpy(&w, at + byte, sizeof w);
-      return w;
-    };
-    if (type == DataFileType::kBinary) {
-      for (; k + 4 <= n; k += 4) {
-        const std::uint64_t y = word(2 * k) ^ kHighs16;
-        hit |= (y - kOnes16) & ~y & kHighs16;
-      }
-    } else if (type == DataFileType::kBinary32) {
-      for (; k + 2 <= n; k += 2) {
-        const std::uint64_t y = word(4 * k) ^ kHighs32;
-        hit |= (y - kOnes32) & ~y & kHighs32;
-      }
-    } else {
-      for (; k + 2 <= n; k += 2) {
-        const std::uint64_t y = (word(4 * k) & kExponents) ^ kExponents;
-        hit |= (y - kOnes32) & ~y & kHighs32;
-      }
-    }
-  }
-  for (; k < n; ++k) {
-    if (type == DataFileType::kBinary) {
-      if (LittleU16(at + 2 * k) == 0x8000u) hit = 1;
-    } else {
-      const auto bits = static_cast<std::uint32_t>(LittleI32(at + 4 * k));
-      if (type == DataFileType::kFloat32 ? (bits & 0x7F800000u) == 0x7F800000u
-                                         : bits == 0x80000000u)
-        hit = 1;
-    }
-  }
-  return hit != 0;
-}
-
-}  // namespace
 
 // Checks whole binary samples lying in the block buffer, as NextBinary and
 // Step would read them; stops before one that may be padding. Returns how
