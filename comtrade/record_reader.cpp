@@ -1110,14 +1110,26 @@ std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std:
                                                 Sample& scratch, std::optional<double>& first_us,
                                                 std::optional<double>& last_us) {
   const DataFileType type = cfg.file_type;
-  // Where no word of the whole run, numbers and stamps included, is a missing
-  // value, no sample of it holds one; where one is, each sample is looked at.
+  // Where no word of a stretch of samples, numbers and stamps included, is a
+  // missing value, no sample of it holds one; where one is, each sample of
+  // the stretch is looked at. A stretch is short, so it is still in the
+  // cache when its samples are.
+  constexpr std::size_t kStretch = 64;
   const std::size_t value_size = type == DataFileType::kBinary ? 2 : 4;
-  const bool clean =
-      record_size % value_size == 0 && !AnyMissing(type, bytes, records * record_size / value_size);
+  const bool aligned = record_size % value_size == 0;
+  bool clean = false;
   std::size_t i = 0;
   for (; i < records; ++i, bytes += record_size) {
-    if (bytes[0] == 0x1A) break;  // perhaps padding: Step tells
+    if (i % kStretch == 0)
+      clean = aligned &&
+              !AnyMissing(type, bytes, std::min(kStretch, records - i) * record_size / value_size);
+    if (bytes[0] == 0x1A) {
+      // Padding ends the data: Step tells. A sample that only starts with
+      // the byte is read here.
+      std::size_t k = 1;
+      while (k < record_size && bytes[k] == 0x1A) ++k;
+      if (k == record_size) break;
+    }
     const std::int64_t number = static_cast<std::uint32_t>(LittleI32(bytes));
     const auto stamp_bits = static_cast<std::uint32_t>(LittleI32(bytes + 4));
     if (!clean && AnyMissing(type, bytes + 8, analog))
