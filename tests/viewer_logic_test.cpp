@@ -245,6 +245,29 @@ TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
   EXPECT_LT(hidden.height, readout.height);
   EXPECT_EQ(Shafts(viewer.DrawPhasors(400, 420)).size(), 5u);
 
+  // The bands under the pointer: the hidden one is none of them, and
+  // Ctrl+wheel enlarges the one under it within 1/8..64 times.
+  std::vector<int> bands;
+  double over_uc = -1;
+  for (double y = 0; y < 600; y += 1) {
+    const BandUnder band = viewer.BandAt(y);
+    if (band.kind != BandUnder::Kind::kChannel) continue;
+    if (bands.empty() || bands.back() != band.index) bands.push_back(band.index);
+    if (band.index == 5 && over_uc < 0) over_uc = y + 2;
+  }
+  EXPECT_EQ(bands, (std::vector<int>{0, 2, 3, 4, 5}));
+  EXPECT_EQ(viewer.BandAt(1).kind, BandUnder::Kind::kNone);  // the title line
+  viewer.EnlargeBand(1, 3);
+  EXPECT_TRUE(viewer.view().band_gains.empty());
+  viewer.EnlargeBand(over_uc, 2);
+  ASSERT_EQ(viewer.view().band_gains.size(), 6u);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 1.5625);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[4], 1.0);
+  viewer.EnlargeBand(over_uc, 100);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 64.0);
+  viewer.EnlargeBand(over_uc, -200);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 1.0 / 8);
+
   // The printed page holds the title, the picture and the readout, within it.
   const Scene page = viewer.DrawPage(1100, 780);
   EXPECT_TRUE(Has(page, "rec.cfg"));
