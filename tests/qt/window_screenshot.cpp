@@ -129,7 +129,7 @@ QWidget* WaitForWindow(const char* name, const std::function<bool()>& ready) {
 // folder and starts the run as «Начать» does; the progress window, or the
 // summary window once the run ends, is returned when shown.
 QWidget* RunFolder(velk::ComtradeWindow& window, const QString& folder, bool progress) {
-  window.MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
+  window.MenuBar()->actions().value(0)->menu()->actions().value(1)->trigger();
   QWidget* dialog = WaitForWindow("FolderDialog", [] { return true; });
   if (dialog == nullptr) return nullptr;
   dialog->findChild<QLineEdit*>("RecordsFolder")->setText(folder);
