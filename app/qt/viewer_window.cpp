@@ -169,8 +169,11 @@ class PictureArea : public QWidget {
 // The readout below the events: as wide as its scroll area lets it be (never
 // narrower than its table stays legible) and as tall as its rows are.
 constexpr int kReadoutLeastWidth = 560;
-// The side pane's width as a viewer opens.
-constexpr int kSideWidth = 380;
+// The side pane's width as a viewer opens, and the heights of its events
+// list and phasor diagram.
+constexpr int kSideWidth = 440;
+constexpr int kEventsHeight = 150;
+constexpr int kPhasorsHeight = 240;
 
 class ReadoutArea : public QWidget {
  public:
@@ -267,9 +270,12 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
   side->addWidget(events_);
   side->addWidget(readout_scroll_);
   side->addWidget(phasors_);
-  side->setStretchFactor(0, 1);
-  side->setStretchFactor(1, 2);
-  side->setStretchFactor(2, 2);
+  // The readout takes what the events and the diagram leave.
+  side->setStretchFactor(0, 0);
+  side->setStretchFactor(1, 1);
+  side->setStretchFactor(2, 0);
+  side->setSizes({kEventsHeight, kOpeningSize.height() - kEventsHeight - kPhasorsHeight,
+                  kPhasorsHeight});
   splitter_->addWidget(side);
   // The picture takes most of the width; a resized window keeps the side's.
   splitter_->setStretchFactor(0, 1);
