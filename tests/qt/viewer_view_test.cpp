@@ -267,6 +267,14 @@ void ClickArea(QWidget* area, Qt::MouseButton button, Qt::KeyboardModifiers modi
   QTest::mouseClick(area, button, modifiers, {x, y});
 }
 
+// The first row of pixels from the top of the drawing area that lies over
+// a band of the kind; -1 when there is none.
+int RowOver(const RecordViewer& viewer, BandUnder::Kind kind, int height) {
+  for (int y = 0; y < height; ++y)
+    if (viewer.BandAt(y).kind == kind) return y;
+  return -1;
+}
+
 TEST_F(ViewerView, CursorsAndEventsFollowTheMouseAndKeysInEveryPane) {
   ViewerWindow* shown = OpenCombined();
   ASSERT_NE(shown, nullptr);
@@ -422,6 +430,104 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   EXPECT_EQ(placed.topLeft(), QPoint(expected.x, expected.y));
   // No list of the main window took the COMTRADE file as a record.
   EXPECT_EQ(window->List(ListBox::kFileListBox1)->findItems("bay.cfg", Qt::MatchExactly).size(), 0);
+}
+
+TEST_F(ViewerView, TheBandMenuCtrlWheelAndTheChannelsDialogShapeTheBands) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  const RecordViewer& viewer = shown->viewer();
+  QWidget* area = shown->DrawingArea();
+  ClickArea(area, Qt::RightButton, {}, static_cast<int>(PlotRight(viewer.view())) - 5,
+            area->height() / 2);  // cursor B, which the names column leaves
+
+  // The band's menu from a right click over the names column hides the
+  // channel, makes it the angles' reference, and shows all again.
+  const int band_y = RowOver(viewer, BandUnder::Kind::kChannel, area->height());
+  ASSERT_GE(band_y, 0) << "no channel's band in the picture";
+  const BandUnder band = viewer.BandAt(band_y);
+  const QImage before = area->grab().toImage();
+  ClickArea(area, Qt::RightButton, {}, 10, band_y);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(viewer.cursor_b());  // the names column puts no cursor
+  QStringList items;
+  for (const QAction* item : menu->actions())
+    if (!item->isSeparator()) items << item->text();
+  EXPECT_EQ(items, QStringList({"&Скрыть канал", "&Опорный для углов", "Показать &все каналы"}));
+  menu->actions().value(0)->trigger();
+  menu->close();
+  EXPECT_FALSE(viewer.channel_shown(band.index));
+  EXPECT_NE(area->grab().toImage(), before);
+  shown->BandMenu(RowOver(viewer, BandUnder::Kind::kChannel, area->height()))
+      ->actions()
+      .value(1)
+      ->trigger();
+  EXPECT_NE(viewer.reference(), band.index);  // the band now under that row is another channel
+  shown->BandMenu(band_y)->actions().value(3)->trigger();
+  EXPECT_TRUE(viewer.channel_shown(band.index));
+  EXPECT_EQ(area->grab().toImage(), before);
+
+  // Ctrl+wheel over the band draws its values larger; a plain wheel zooms.
+  const auto span = [&] { return viewer.view().to_ms - viewer.view().from_ms; };
+  const double whole = span();
+  const auto ctrl_wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+    const QPointF at(PlotLeft(viewer.view()) + 30, band_y);
+    QWheelEvent event(at, area->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area, &event);
+  };
+  ctrl_wheel(240, Qt::ControlModifier);
+  EXPECT_EQ(span(), whole);
+  ASSERT_GT(viewer.view().band_gains.size(), static_cast<std::size_t>(band.index));
+  EXPECT_GT(viewer.view().band_gains[static_cast<std::size_t>(band.index)], 1.0);
+  EXPECT_NE(area->grab().toImage(), before);
+  ctrl_wheel(240, Qt::NoModifier);
+  EXPECT_LT(span(), whole);
+
+  // «Каналы…» lists the channels, then the signals, ticked while shown.
+  const int channels = static_cast<int>(viewer.picture().channels().size());
+  int rows = 0;
+  WhenModal([&](QWidget* modal) {
+    auto* list = modal->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    rows = list->count();
+    list->item(0)->setCheckState(Qt::Unchecked);
+    list->item(channels)->setCheckState(Qt::Unchecked);
+    static_cast<QDialog*>(modal)->accept();
+  });
+  QAction* dialog = shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(3);
+  ASSERT_EQ(dialog->text(), "&Каналы…");
+  dialog->trigger();
+  EXPECT_EQ(rows, channels + static_cast<int>(viewer.picture().discrete_signals().size()));
+  EXPECT_FALSE(viewer.channel_shown(0));
+  EXPECT_TRUE(viewer.channel_shown(1));
+  EXPECT_FALSE(viewer.signal_shown(0));
+  EXPECT_TRUE(viewer.signal_shown(1));
+}
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+TEST_F(ViewerView, ARecordRewrittenWhileShownIsMarkedWithoutAnyInput) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  QWidget* area = shown->DrawingArea();
+  const QImage before = area->grab().toImage();
+  PaintCounter counter;
+  area->installEventFilter(&counter);
+  QTest::qWait(50);
+  const int painted = counter.paints;
+  WriteFile(f.system.current_directory + "feeder_type60.flh", "rewritten");
+  // The area paints again by itself once the change is found, and shows it.
+  EXPECT_TRUE(WaitFor([&] { return counter.paints > painted; }, 3000));
+  area->removeEventFilter(&counter);
+  EXPECT_NE(area->grab().toImage(), before);
 }
 
 }  // namespace
