@@ -95,15 +95,15 @@ class PictureArea : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painted_ = viewer_.Draw();
-    PaintScene(painter, painted_);
+    PaintScene(painter, viewer_.Draw());
   }
   void resizeEvent(QResizeEvent*) override { viewer_.Resize(width(), height()); }
   // A name cut short to keep to its column is shown whole under the pointer.
   bool event(QEvent* event) override {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    for (const SceneText& text : painted_.texts)
+    const Scene shown = viewer_.Draw();
+    for (const SceneText& text : shown.texts)
       if (!text.whole.empty() && TextBox(text).contains(help->pos())) {
         QToolTip::showText(help->globalPos(), FromCp1251(text.whole), this);
         return true;
@@ -162,7 +162,6 @@ class PictureArea : public QWidget {
  private:
   RecordViewer& viewer_;
   ViewerWindow& window_;
-  Scene painted_;  // what the area shows now, for the tooltips
   Qt::MouseButton pressed_ = Qt::NoButton;
 };
 
@@ -274,8 +273,8 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
   side->setStretchFactor(0, 0);
   side->setStretchFactor(1, 1);
   side->setStretchFactor(2, 0);
-  side->setSizes({kEventsHeight, kOpeningSize.height() - kEventsHeight - kPhasorsHeight,
-                  kPhasorsHeight});
+  side->setSizes(
+      {kEventsHeight, kOpeningSize.height() - kEventsHeight - kPhasorsHeight, kPhasorsHeight});
   splitter_->addWidget(side);
   // The picture takes most of the width; a resized window keeps the side's.
   splitter_->setStretchFactor(0, 1);

@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -389,7 +390,9 @@ TEST_F(ViewerView, TheViewIsKeptAsPngSvgAndAPrintedPageOrSaysWhyNot) {
 }
 
 TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
-  // A three-phase pair of our own: one cycle of 50 Hz at 1 kHz.
+  // A three-phase pair of our own: one cycle of 50 Hz at 1 kHz, the first
+  // channel's name longer than its column.
+  const std::string kLongName(79, 'I');
   std::string dat;
   for (int i = 0; i < 40; ++i)
     dat += std::to_string(i + 1) + "," + std::to_string(i * 1000) + "," +
@@ -399,11 +402,13 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   WriteFile(folder + "bay.dat", dat);
   WriteFile(folder + "bay.cfg",
             "Substation,Bay relay,1999\r\n4,3A,1D\r\n"
-            "1,IA,A,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
-            "2,IB,B,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
-            "3,IC,C,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
-            "1,Trip,,,0\r\n50\r\n1\r\n1000,40\r\n"
-            "01/01/2024,10:00:00.000000\r\n01/01/2024,10:00:00.020000\r\nASCII\r\n1\r\n");
+            "1," +
+                kLongName +
+                ",A,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "2,IB,B,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "3,IC,C,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "1,Trip,,,0\r\n50\r\n1\r\n1000,40\r\n"
+                "01/01/2024,10:00:00.000000\r\n01/01/2024,10:00:00.020000\r\nASCII\r\n1\r\n");
   auto* data = new QMimeData;
   data->setUrls({QUrl::fromLocalFile(FromPath(folder + "bay.cfg"))});
   const QPoint at = window->ClientArea()->geometry().center();
@@ -428,6 +433,19 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
       {work.x(), work.y(), work.width(), work.height()},
       {main.x(), main.y(), main.width(), main.height()}, shown->width() + 16, shown->height() + 40);
   EXPECT_EQ(placed.topLeft(), QPoint(expected.x, expected.y));
+  // The name cut short in its column is shown whole under the pointer.
+  QWidget* area = shown->DrawingArea();
+  const Scene scene = shown->viewer().Draw();
+  const auto cut = std::find_if(scene.texts.begin(), scene.texts.end(),
+                                [](const SceneText& text) { return !text.whole.empty(); });
+  ASSERT_NE(cut, scene.texts.end());
+  EXPECT_EQ(cut->whole, kLongName);
+  const QPoint over(static_cast<int>(cut->x) + 4, static_cast<int>(cut->y) - 3);
+  QHelpEvent help(QEvent::ToolTip, over, area->mapToGlobal(over));
+  QApplication::sendEvent(area, &help);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), QString::fromStdString(kLongName));
+  QToolTip::hideText();
   // No list of the main window took the COMTRADE file as a record.
   EXPECT_EQ(window->List(ListBox::kFileListBox1)->findItems("bay.cfg", Qt::MatchExactly).size(), 0);
 }
