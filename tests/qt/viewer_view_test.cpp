@@ -334,12 +334,6 @@ TEST_F(ViewerView, CursorsAndEventsFollowTheMouseAndKeysInEveryPane) {
                     events->visualItemRect(events->item(last)).center());
   EXPECT_EQ(viewer.cursor_a(), viewer.events()[static_cast<std::size_t>(last)].time_ms);
   EXPECT_EQ(events->currentRow(), last);
-  // A plain click elsewhere stands on no change: nothing selected.
-  ClickArea(area, Qt::LeftButton, {}, left + 3, y);
-  if (!viewer.current_event()) {
-    EXPECT_TRUE(events->selectedItems().isEmpty());
-  }
-
   // «Векторная диаграмма» hides and shows the phasor pane.
   QAction* phasors = shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(5);
   ASSERT_EQ(phasors->text(), "Векторная &диаграмма");
