@@ -18,7 +18,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
