@@ -448,8 +448,14 @@ TEST_F(ViewerView, ADroppedComtradeRecordAndTheOpenItemOpenViewersBesideTheMainW
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     filters = dialog->nameFilters();
-    dialog->selectFile(FromPath(folder + "feeder_type60.flh"));
-    static_cast<QDialog*>(dialog)->accept();
+    // Chosen once the dialog has read the folder, as a user would choose it.
+    dialog->setDirectory(FromPath(folder));
+    const QString chosen = FromPath(folder + "feeder_type60.flh");
+    WaitFor([&] {
+      dialog->selectFile(chosen);
+      return dialog->selectedFiles() == QStringList(chosen);
+    });
+    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
   });
   QAction* open = shown->findChild<QMenuBar*>()->actions()[0]->menu()->actions().value(0);
   EXPECT_EQ(open->shortcut(), QKeySequence(QKeySequence::Open));
