@@ -260,6 +260,7 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
   connect(events_, &QListWidget::currentRowChanged, this, pick);
   connect(events_, &QListWidget::itemClicked, this,
           [this, pick](QListWidgetItem* item) { pick(events_->row(item)); });
+  events_->installEventFilter(this);
   readout_scroll_ = new QScrollArea(side);
   readout_scroll_->setWidgetResizable(true);
   readout_ = new ReadoutArea(*viewer_, readout_scroll_);
@@ -297,6 +298,20 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
   poll->start();
   Refresh();
   drawing_area_->setFocus();
+}
+
+// Ctrl+Left and Ctrl+Right jump between the changes from the events list too.
+bool ViewerWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != events_ || event->type() != QEvent::KeyPress)
+    return QWidget::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (!(key->modifiers() & Qt::ControlModifier) ||
+      (key->key() != Qt::Key_Left && key->key() != Qt::Key_Right))
+    return false;
+  viewer_->Key(key->key() == Qt::Key_Left ? ViewerKey::kPreviousChange : ViewerKey::kNextChange,
+               false);
+  Refresh();
+  return true;
 }
 
 // The panes go while the logic they paint from is still there.

@@ -68,6 +68,9 @@ class ViewerWindow : public QWidget {
   // The size a viewer opens at, when the screen has room for it.
   static constexpr QSize kOpeningSize{1000, 640};
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QMenuBar* MakeMenuBar();
   void AskToSavePicture();

@@ -334,6 +334,11 @@ TEST_F(ViewerView, CursorsAndEventsFollowTheMouseAndKeysInEveryPane) {
                     events->visualItemRect(events->item(last)).center());
   EXPECT_EQ(viewer.cursor_a(), viewer.events()[static_cast<std::size_t>(last)].time_ms);
   EXPECT_EQ(events->currentRow(), last);
+  // With the list's focus, Ctrl+Left still steps A back through the changes.
+  QTest::keyClick(events, Qt::Key_Left, Qt::ControlModifier);
+  ASSERT_TRUE(viewer.cursor_a());
+  EXPECT_LT(*viewer.cursor_a(), viewer.events()[static_cast<std::size_t>(last)].time_ms);
+  EXPECT_LT(events->currentRow(), last);
   // «Векторная диаграмма» hides and shows the phasor pane.
   QAction* phasors = shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(5);
   ASSERT_EQ(phasors->text(), "Векторная &диаграмма");
