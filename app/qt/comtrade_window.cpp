@@ -507,6 +507,11 @@ void ComtradeWindow::ShowState() {
 QMenuBar* ComtradeWindow::MakeMenuBar() {
   auto* bar = new QMenuBar(this);
   QMenu* file = bar->addMenu(FromCp1251(text::kFileMenu));
+  QAction* open = file->addAction(FromCp1251(text::kOpenRecordItem));
+  open->setShortcut(QKeySequence::Open);
+  connect(open, &QAction::triggered, this, [this] {
+    if (const auto path = AskRecordToOpen(this)) OpenHandedFile(*path);
+  });
   QAction* folder = file->addAction(FromCp1251(text::kConvertFolderItem));
   folder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
   connect(folder, &QAction::triggered, this, [this] { folder_run_->OpenDialog(""); });
@@ -546,32 +551,33 @@ void ComtradeWindow::OpenViewer(ListBox box) {
   std::unique_ptr<RecordViewer> viewer;
   Run([this, box, &viewer] { viewer = form_.OpenViewer(box); });
   if (viewer == nullptr) return;
-  auto* window = new ViewerWindow(std::move(viewer), this);
+  auto* window = new ViewerWindow(std::move(viewer), this, RecordOpener());
   PlaceViewer(window);
   window->show();
 }
 
-// At its opening size where the screen has room, to the right of this window
-// where it fits there, else over it; each further viewer a step down and to
-// the right of the one before, so that none hides another wholly.
+ViewerWindow::OpenRecord ComtradeWindow::RecordOpener() {
+  return [this](const std::string& path) { OpenHandedFile(path); };
+}
+
+// At its opening size where the screen has room, beside this window on its
+// screen (right of it where it fits); each further viewer a step down from
+// the one before, so that none hides another wholly.
 void ComtradeWindow::PlaceViewer(QWidget* viewer) const {
   constexpr int kCascadeStep = 24;
-  const QScreen* screen = this->screen();
-  const QRect work = screen->availableGeometry();
+  const QRect work = screen()->availableGeometry();
   const QSize frame(kAssumedFrame.left() + kAssumedFrame.right(),
                     kAssumedFrame.top() + kAssumedFrame.bottom());
   viewer->resize(ViewerWindow::kOpeningSize.boundedTo(work.size() - frame));
   const QSize outer = viewer->size() + frame;
   const QRect main = frameGeometry();
-  QPoint at(main.right() + 1, main.top());
-  if (at.x() + outer.width() > work.right() + 1) at = main.topLeft();
+  const layout::Box area{work.x(), work.y(), work.width(), work.height()};
+  layout::Point at = layout::PlaceBeside(area, {main.x(), main.y(), main.width(), main.height()},
+                                         outer.width(), outer.height());
   const auto others = findChildren<ViewerWindow*>(QString(), Qt::FindDirectChildrenOnly);
-  const int step = kCascadeStep * static_cast<int>((others.size() - 1) % 8);
-  at += QPoint(step, step);
-  const layout::Point placed =
-      layout::PlaceOnWorkArea({work.x(), work.y(), work.width(), work.height()}, outer.width(),
-                              outer.height(), {at.x(), at.y()});
-  viewer->move(placed.x, placed.y);
+  at.y += kCascadeStep * static_cast<int>((others.size() - 1) % 8);
+  at = layout::PlaceOnWorkArea(area, outer.width(), outer.height(), at);
+  viewer->move(at.x, at.y);
 }
 
 void ComtradeWindow::ShowAbout() {
@@ -597,9 +603,15 @@ void ComtradeWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 // Dropped records are chosen as the record buttons choose them; a dropped
-// folder opens «Преобразовать папку» over it.
+// folder opens «Преобразовать папку» over it; dropped COMTRADE records open a
+// viewer each.
 void ComtradeWindow::dropEvent(QDropEvent* event) {
   const std::vector<std::string> paths = DroppedPaths(event->mimeData());
+  if (form_.DropKindOf(paths) == TFComtrade::DropKind::kComtrade) {
+    event->acceptProposedAction();
+    for (const std::string& path : paths) OpenHandedFile(path);
+    return;
+  }
   std::string folder;
   Run([this, &paths, &folder] { folder = form_.Drop(paths); });
   event->acceptProposedAction();

@@ -12,8 +12,9 @@
 // client area and the bar, and nothing in the client area moves. «Просмотр
 // записи» (F3, or a double click on a row) opens a viewer window of its own
 // each time the logic gives one. «Преобразовать папку…» (Ctrl+Shift+O) opens
-// the folder dialog of app/qt/folder_windows.h; records and folders dropped on
-// the window go to the logic, which says whether it takes them.
+// the folder dialog of app/qt/folder_windows.h; «Открыть запись…» (Ctrl+O)
+// and a drop of COMTRADE records open a viewer of each file; records and
+// folders dropped on the window go to the logic, which says whether it takes them.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -32,6 +33,7 @@
 #include "app/comtrade_form.h"
 #include "app/qt/folder_windows.h"
 #include "app/qt/qt_text.h"
+#include "app/qt/viewer_window.h"
 
 namespace velk {
 
@@ -78,6 +80,8 @@ class ComtradeWindow : public QWidget {
   ListBox FocusedList() const;
   void OpenViewer(ListBox box);
   void PlaceViewer(QWidget* viewer) const;
+  // What a viewer's «Открыть запись…» does: opens the file as a handed one.
+  ViewerWindow::OpenRecord RecordOpener();
   void ShowAbout();
   // Accepts a drag the logic would take a drop of.
   void ConsiderDrag(QDragMoveEvent* event);

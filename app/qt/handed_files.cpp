@@ -12,7 +12,7 @@ void ComtradeWindow::OpenHandedFile(const std::string& path) {
   std::unique_ptr<RecordViewer> viewer;
   Run([this, &path, &viewer] { viewer = form_.OpenFile(path); });
   if (viewer == nullptr) return;
-  auto* window = new ViewerWindow(std::move(viewer), this);
+  auto* window = new ViewerWindow(std::move(viewer), this, RecordOpener());
   PlaceViewer(window);
   window->show();
   window->raise();

@@ -87,7 +87,7 @@ struct FolderView : ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
   QWidget* OpenDialogFromMenu() const {
-    window->MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
+    window->MenuBar()->actions().value(0)->menu()->actions().value(1)->trigger();
     return OpenWindow("FolderDialog");
   }
   bool ConvertButtonsEnabled() const {

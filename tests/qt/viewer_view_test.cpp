@@ -1,12 +1,24 @@
 // The main window's menu bar and the record viewer as a user meets them,
 // offscreen: the menus above the unchanged client area, a viewer opened by a
-// double click, F3 or the menu, and the viewer handing the wheel, drags and
-// keys to its record's view just as calls straight to the logic would.
+// double click, F3, the menu or a dropped COMTRADE record, the viewer handing
+// the wheel, clicks, drags and keys to its record's view just as calls
+// straight to the logic would, its panes following the cursors, the band's
+// menu, and the view kept as picture files and on a printed page.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileDialog>
+#include <QImage>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
+#include <QPrinter>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QToolTip>
+#include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
 #include <functional>
@@ -15,6 +27,7 @@
 
 #include "app/qt/comtrade_window.h"
 #include "app/qt/viewer_window.h"
+#include "app/view_layout.h"
 #include "tests/qt/wait.h"
 #include "tests/support/fakes.h"
 #include "tools/records/examples.h"
@@ -44,6 +57,18 @@ struct ViewerView : ::testing::Test {
     QTest::mouseClick(window->List(box)->viewport(), Qt::LeftButton, {}, RowCentre(box, name));
   }
   QList<ViewerWindow*> Viewers() const { return window->findChildren<ViewerWindow*>(); }
+  // The viewer of the feeder's analog and discrete records together, as a
+  // double click opens it.
+  ViewerWindow* OpenCombined() const {
+    ClickRow(ListBox::kFileListBox1, "feeder_type60.flh");
+    ClickRow(ListBox::kFileListBox2, "feeder_type60.txt");
+    QTest::mouseDClick(window->List(ListBox::kFileListBox1)->viewport(), Qt::LeftButton, {},
+                       RowCentre(ListBox::kFileListBox1, "feeder_type60.flh"));
+    if (Viewers().size() != 1) return nullptr;
+    ViewerWindow* shown = Viewers().first();
+    if (!QTest::qWaitForWindowExposed(shown)) return nullptr;
+    return shown;
+  }
   QAction* Item(int menu, int item) const {
     return window->MenuBar()->actions().value(menu)->menu()->actions().value(item);
   }
@@ -67,9 +92,10 @@ QStringList Described(const QMenuBar* bar) {
 
 TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   const QMenuBar* bar = window->MenuBar();
-  EXPECT_EQ(Described(bar), QStringList({"&Файл", "Преобразовать &папку… Ctrl+Shift+O", "В&ыход ",
-                                         "&Вид", "&Просмотр записи F3", "П&араметры",
-                                         "&Формат вывода… ", "&Справка", "&О программе "}));
+  EXPECT_EQ(Described(bar),
+            QStringList({"&Файл", "&Открыть запись… Ctrl+O", "Преобразовать &папку… Ctrl+Shift+O",
+                         "В&ыход ", "&Вид", "&Просмотр записи F3", "П&араметры", "&Формат вывода… ",
+                         "&Справка", "&О программе "}));
   ASSERT_GT(bar->height(), 0);
   EXPECT_EQ(window->ClientArea()->geometry(), QRect(0, bar->height(), 587, 494));
   EXPECT_EQ(window->size(), QSize(587, 494 + bar->height()));
@@ -93,7 +119,7 @@ TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   EXPECT_EQ(title, "О программе");
   EXPECT_EQ(about, FromCp1251(f.form.AboutText()));
 
-  Item(0, 2)->trigger();  // «Выход» closes the window as «Завершить» does
+  Item(0, 3)->trigger();  // «Выход» closes the window as «Завершить» does
   EXPECT_EQ(f.ui.actions, std::vector<std::string>({"close"}));
 }
 
@@ -130,6 +156,9 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
   QWidget* area = shown->DrawingArea();
   direct->Resize(area->width(), area->height());
   const int y = area->height() / 2;
+  // A click inside the plot, three quarters across it.
+  const int click_x = static_cast<int>(PlotLeft(shown->viewer().view()) * 0.25f +
+                                       PlotRight(shown->viewer().view()) * 0.75f);
   const auto step = [&](const char* what, const std::function<void()>& send,
                         const std::function<void(RecordViewer&)>& call) {
     SCOPED_TRACE(what);
@@ -161,11 +190,11 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
   step(
       "click",
       [&] {
-        QTest::mouseClick(area, Qt::LeftButton, {}, {700, y});
+        QTest::mouseClick(area, Qt::LeftButton, {}, {click_x, y});
       },
-      [](RecordViewer& v) {
-        v.Press(700, 100, PointerButton::kLeft, false);
-        v.Release(700);
+      [click_x](RecordViewer& v) {
+        v.Press(click_x, 100, PointerButton::kLeft, false);
+        v.Release(click_x);
       });
   step(
       "right", [&] { QTest::keyClick(area, Qt::Key_Right); },
@@ -181,7 +210,7 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
       [](RecordViewer& v) { v.Key(ViewerKey::kHome, false); });
   step(
       "primary",
-      [&] { shown->findChild<QMenuBar*>()->actions()[0]->menu()->actions()[0]->trigger(); },
+      [&] { shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions()[0]->trigger(); },
       [](RecordViewer& v) { v.SetPrimary(true); });
 
   // What is painted is the logic's scene: a wave's colour, which nothing else
@@ -232,6 +261,305 @@ TEST_F(ViewerView, F3AndTheMenuOpenFromTheFocusedListAndADamagedRecordOpensNone)
   EXPECT_EQ(Viewers().size(), 2);
   EXPECT_EQ(window->findChild<QLabel*>("DateLabel")->text(), "Поврежден");
   EXPECT_FALSE(window->findChild<QPushButton*>("ConvertANLButton")->isEnabled());
+}
+
+// A click of button at x, y of the drawing area, with modifiers.
+void ClickArea(QWidget* area, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
+               int y) {
+  QTest::mouseClick(area, button, modifiers, {x, y});
+}
+
+// The first row of pixels from the top of the drawing area that lies over
+// a band of the kind; -1 when there is none.
+int RowOver(const RecordViewer& viewer, BandUnder::Kind kind, int height) {
+  for (int y = 0; y < height; ++y)
+    if (viewer.BandAt(y).kind == kind) return y;
+  return -1;
+}
+
+TEST_F(ViewerView, CursorsAndEventsFollowTheMouseAndKeysInEveryPane) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  const RecordViewer& viewer = shown->viewer();
+  QWidget* area = shown->DrawingArea();
+  const int y = area->height() / 2;
+  const int left = static_cast<int>(PlotLeft(viewer.view())) + 20;
+  const int right = static_cast<int>(PlotRight(viewer.view())) - 20;
+
+  ClickArea(area, Qt::LeftButton, {}, left, y);
+  ASSERT_TRUE(viewer.cursor_a());
+  const double a = *viewer.cursor_a();
+  EXPECT_FALSE(viewer.cursor_b());
+  const QImage readout_a = shown->Readout()->grab().toImage();
+
+  // Shift+left puts B and leaves A; the readout pane shows the pair.
+  ClickArea(area, Qt::LeftButton, Qt::ShiftModifier, (left + right) / 2, y);
+  ASSERT_TRUE(viewer.cursor_b());
+  const double b = *viewer.cursor_b();
+  EXPECT_GT(b, a);
+  EXPECT_EQ(viewer.cursor_a(), a);
+  const QImage readout_ab = shown->Readout()->grab().toImage();
+  EXPECT_NE(readout_ab, readout_a);
+  EXPECT_GE(shown->Readout()->height(), viewer.DrawReadout(shown->Readout()->width()).height);
+
+  // The right button over the plot moves B too.
+  ClickArea(area, Qt::RightButton, {}, right, y);
+  ASSERT_TRUE(viewer.cursor_b());
+  EXPECT_GT(*viewer.cursor_b(), b);
+  EXPECT_EQ(viewer.cursor_a(), a);
+  EXPECT_NE(shown->Readout()->grab().toImage(), readout_ab);
+
+  // Ctrl+Right and Ctrl+Left step A through the discrete record's changes;
+  // the events list selects the change A stands on.
+  QListWidget* events = shown->EventsList();
+  ASSERT_EQ(events->count(), static_cast<int>(viewer.events().size()));
+  ASSERT_GE(events->count(), 2);
+  QTest::keyClick(area, Qt::Key_Home);
+  ClickArea(area, Qt::LeftButton, {}, static_cast<int>(PlotLeft(viewer.view())) + 1, y);
+  std::vector<int> rows;
+  for (int i = 0; i < 2; ++i) {
+    QTest::keyClick(area, Qt::Key_Right, Qt::ControlModifier);
+    ASSERT_TRUE(viewer.current_event());
+    EXPECT_EQ(viewer.cursor_a(), viewer.events()[*viewer.current_event()].time_ms);
+    EXPECT_EQ(events->currentRow(), static_cast<int>(*viewer.current_event()));
+    EXPECT_TRUE(events->currentItem()->isSelected());
+    rows.push_back(events->currentRow());
+  }
+  EXPECT_LT(rows[0], rows[1]);
+  QTest::keyClick(area, Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(events->currentRow(), rows[0]);
+  // A click on a row puts A on its change.
+  const int last = events->count() - 1;
+  QTest::mouseClick(events->viewport(), Qt::LeftButton, {},
+                    events->visualItemRect(events->item(last)).center());
+  EXPECT_EQ(viewer.cursor_a(), viewer.events()[static_cast<std::size_t>(last)].time_ms);
+  EXPECT_EQ(events->currentRow(), last);
+  // With the list's focus, Ctrl+Left still steps A back through the changes.
+  QTest::keyClick(events, Qt::Key_Left, Qt::ControlModifier);
+  ASSERT_TRUE(viewer.cursor_a());
+  EXPECT_LT(*viewer.cursor_a(), viewer.events()[static_cast<std::size_t>(last)].time_ms);
+  EXPECT_LT(events->currentRow(), last);
+  // «Векторная диаграмма» hides and shows the phasor pane.
+  QAction* phasors = shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(5);
+  ASSERT_EQ(phasors->text(), "Векторная &диаграмма");
+  phasors->trigger();
+  EXPECT_FALSE(viewer.phasor_pane());
+  EXPECT_FALSE(shown->Phasors()->isVisible());
+  phasors->trigger();
+  EXPECT_TRUE(shown->Phasors()->isVisible());
+}
+
+TEST_F(ViewerView, TheViewIsKeptAsPngSvgAndAPrintedPageOrSaysWhyNot) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  QWidget* area = shown->DrawingArea();
+  ClickArea(area, Qt::LeftButton, {}, area->width() / 2, area->height() / 2);
+  const QTemporaryDir folder;
+  const QString png = folder.filePath("view.png"), svg = folder.filePath("view.svg");
+
+  EXPECT_EQ(shown->SavePicture(png, 0), std::nullopt);
+  const QImage saved(png);
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(saved.size(), area->size());  // the window's width, and its proportion
+  EXPECT_EQ(saved, area->grab().toImage().convertToFormat(saved.format()));
+
+  EXPECT_EQ(shown->SavePicture(svg, 1600), std::nullopt);
+  QFile file(svg);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(text.contains("<svg")) << text.left(200).toStdString();
+  EXPECT_TRUE(text.contains("width=\"1600\""));
+  EXPECT_TRUE(text.trimmed().endsWith("</svg>"));
+
+  // Into a folder that is not there: nothing written, and the reason.
+  for (const char* name : {"missing/view.png", "missing/view.svg"}) {
+    const auto reason = shown->SavePicture(folder.filePath(name), 0);
+    ASSERT_TRUE(reason) << name;
+    EXPECT_FALSE(reason->isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.filePath(name)));
+  }
+
+  QPrinter printer(QPrinter::ScreenResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setOutputFileName(folder.filePath("page.pdf"));
+  ASSERT_TRUE(shown->Print(printer));
+  QFile page(folder.filePath("page.pdf"));
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(page.read(5) == "%PDF-");
+  EXPECT_GT(page.size(), 1000);
+}
+
+TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
+  // A three-phase pair of our own: one cycle of 50 Hz at 1 kHz, the first
+  // channel's name longer than its column.
+  const std::string kLongName(79, 'I');
+  std::string dat;
+  for (int i = 0; i < 40; ++i)
+    dat += std::to_string(i + 1) + "," + std::to_string(i * 1000) + "," +
+           std::to_string(100 * (i % 20)) + "," + std::to_string(-50 * (i % 20)) + "," +
+           std::to_string(-50 * (i % 20)) + "," + (i > 20 ? "1" : "0") + "\r\n";
+  const std::string folder = f.system.current_directory;
+  WriteFile(folder + "bay.dat", dat);
+  WriteFile(folder + "bay.cfg",
+            "Substation,Bay relay,1999\r\n4,3A,1D\r\n"
+            "1," +
+                kLongName +
+                ",A,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "2,IB,B,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "3,IC,C,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
+                "1,Trip,,,0\r\n50\r\n1\r\n1000,40\r\n"
+                "01/01/2024,10:00:00.000000\r\n01/01/2024,10:00:00.020000\r\nASCII\r\n1\r\n");
+  auto* data = new QMimeData;
+  data->setUrls({QUrl::fromLocalFile(FromPath(folder + "bay.cfg"))});
+  const QPoint at = window->ClientArea()->geometry().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, {});
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, {});
+  QApplication::sendEvent(window.get(), &drop);
+  delete data;
+
+  ASSERT_EQ(Viewers().size(), 1);
+  ViewerWindow* shown = Viewers().first();
+  EXPECT_EQ(shown->windowTitle(), "Просмотр записи — bay.cfg");
+  EXPECT_EQ(shown->viewer().picture().channels().size(), 3u);
+  // Beside the main window on its screen, its top with the window's top; it
+  // never opens over the window's corner as before.
+  const QRect main = window->frameGeometry(), work = window->screen()->availableGeometry();
+  const QRect placed = shown->frameGeometry();
+  EXPECT_TRUE(work.contains(placed.topLeft()));
+  EXPECT_NE(placed.topLeft(), main.topLeft());
+  const layout::Point expected = layout::PlaceBeside(
+      {work.x(), work.y(), work.width(), work.height()},
+      {main.x(), main.y(), main.width(), main.height()}, shown->width() + 16, shown->height() + 40);
+  EXPECT_EQ(placed.topLeft(), QPoint(expected.x, expected.y));
+  // The name cut short in its column is shown whole under the pointer.
+  QWidget* area = shown->DrawingArea();
+  const Scene scene = shown->viewer().Draw();
+  const auto cut = std::find_if(scene.texts.begin(), scene.texts.end(),
+                                [](const SceneText& text) { return !text.whole.empty(); });
+  ASSERT_NE(cut, scene.texts.end());
+  EXPECT_EQ(cut->whole, kLongName);
+  const QPoint over(static_cast<int>(cut->x) + 4, static_cast<int>(cut->y) - 3);
+  QHelpEvent help(QEvent::ToolTip, over, area->mapToGlobal(over));
+  QApplication::sendEvent(area, &help);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), QString::fromStdString(kLongName));
+  QToolTip::hideText();
+  // «Файл → Открыть запись…» of the viewer offers records of both kinds.
+  QStringList filters;
+  WhenModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    filters = dialog->nameFilters();
+    dialog->reject();
+  });
+  QAction* open = shown->findChild<QMenuBar*>()->actions()[0]->menu()->actions().value(0);
+  EXPECT_EQ(open->shortcut(), QKeySequence(QKeySequence::Open));
+  open->trigger();
+  EXPECT_EQ(filters, QStringList({"Записи ВЕЛК и COMTRADE (*.flh *.txt *.cfg *.cff)",
+                                  "COMTRADE (*.cfg *.cff)", "Все файлы (*.*)"}));
+  EXPECT_EQ(Viewers().size(), 1);  // cancelled: nothing more opened
+  // No list of the main window took the COMTRADE file as a record.
+  EXPECT_EQ(window->List(ListBox::kFileListBox1)->findItems("bay.cfg", Qt::MatchExactly).size(), 0);
+}
+
+TEST_F(ViewerView, TheBandMenuCtrlWheelAndTheChannelsDialogShapeTheBands) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  const RecordViewer& viewer = shown->viewer();
+  QWidget* area = shown->DrawingArea();
+  ClickArea(area, Qt::RightButton, {}, static_cast<int>(PlotRight(viewer.view())) - 5,
+            area->height() / 2);  // cursor B, which the names column leaves
+
+  // The band's menu from a right click over the names column hides the
+  // channel, makes it the angles' reference, and shows all again.
+  const int band_y = RowOver(viewer, BandUnder::Kind::kChannel, area->height());
+  ASSERT_GE(band_y, 0) << "no channel's band in the picture";
+  const BandUnder band = viewer.BandAt(band_y);
+  const QImage before = area->grab().toImage();
+  ClickArea(area, Qt::RightButton, {}, 10, band_y);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_TRUE(viewer.cursor_b());  // the names column puts no cursor
+  QStringList items;
+  for (const QAction* item : menu->actions())
+    if (!item->isSeparator()) items << item->text();
+  EXPECT_EQ(items, QStringList({"&Скрыть канал", "&Опорный для углов", "Показать &все каналы"}));
+  menu->actions().value(0)->trigger();
+  menu->close();
+  EXPECT_FALSE(viewer.channel_shown(band.index));
+  EXPECT_NE(area->grab().toImage(), before);
+  shown->BandMenu(RowOver(viewer, BandUnder::Kind::kChannel, area->height()))
+      ->actions()
+      .value(1)
+      ->trigger();
+  EXPECT_NE(viewer.reference(), band.index);  // the band now under that row is another channel
+  shown->BandMenu(band_y)->actions().value(3)->trigger();
+  EXPECT_TRUE(viewer.channel_shown(band.index));
+  EXPECT_EQ(area->grab().toImage(), before);
+
+  // Ctrl+wheel over the band draws its values larger; a plain wheel zooms.
+  const auto span = [&] { return viewer.view().to_ms - viewer.view().from_ms; };
+  const double whole = span();
+  const auto ctrl_wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+    const QPointF at(PlotLeft(viewer.view()) + 30, band_y);
+    QWheelEvent event(at, area->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(area, &event);
+  };
+  ctrl_wheel(240, Qt::ControlModifier);
+  EXPECT_EQ(span(), whole);
+  ASSERT_GT(viewer.view().band_gains.size(), static_cast<std::size_t>(band.index));
+  EXPECT_GT(viewer.view().band_gains[static_cast<std::size_t>(band.index)], 1.0);
+  EXPECT_NE(area->grab().toImage(), before);
+  ctrl_wheel(240, Qt::NoModifier);
+  EXPECT_LT(span(), whole);
+
+  // «Каналы…» lists the channels, then the signals, ticked while shown.
+  const int channels = static_cast<int>(viewer.picture().channels().size());
+  int rows = 0;
+  WhenModal([&](QWidget* modal) {
+    auto* list = modal->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    rows = list->count();
+    list->item(0)->setCheckState(Qt::Unchecked);
+    list->item(channels)->setCheckState(Qt::Unchecked);
+    static_cast<QDialog*>(modal)->accept();
+  });
+  QAction* dialog = shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(3);
+  ASSERT_EQ(dialog->text(), "&Каналы…");
+  dialog->trigger();
+  EXPECT_EQ(rows, channels + static_cast<int>(viewer.picture().discrete_signals().size()));
+  EXPECT_FALSE(viewer.channel_shown(0));
+  EXPECT_TRUE(viewer.channel_shown(1));
+  EXPECT_FALSE(viewer.signal_shown(0));
+  EXPECT_TRUE(viewer.signal_shown(1));
+}
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+TEST_F(ViewerView, ARecordRewrittenWhileShownIsMarkedWithoutAnyInput) {
+  ViewerWindow* shown = OpenCombined();
+  ASSERT_NE(shown, nullptr);
+  QWidget* area = shown->DrawingArea();
+  const QImage before = area->grab().toImage();
+  PaintCounter counter;
+  area->installEventFilter(&counter);
+  QTest::qWait(50);
+  const int painted = counter.paints;
+  WriteFile(f.system.current_directory + "feeder_type60.flh", "rewritten");
+  // The area paints again by itself once the change is found, and shows it.
+  EXPECT_TRUE(WaitFor([&] { return counter.paints > painted; }, 3000));
+  area->removeEventFilter(&counter);
+  EXPECT_NE(area->grab().toImage(), before);
 }
 
 }  // namespace

@@ -9,9 +9,13 @@
 // it), and the picture is taken once the list shows it, without a click.
 //
 // window-screenshot --viewer OUT.png: the same first records chosen (both
-// shown when «Совместить» is enabled), the viewer opened from the menu at its
-// opening size, the cursor put by a click somewhere inside the fault, and the
-// viewer window saved.
+// shown when «Совместить» is enabled), the viewer opened from the menu, cursor
+// A put by a click inside the fault and cursor B by a Shift+click later in it,
+// and the viewer window saved with its events, readout and phasor diagram.
+//
+// window-screenshot --viewer-comtrade RECORD.cfg A_MS B_MS OUT.png: the same
+// over the viewer of a COMTRADE record, opened as a file handed to the
+// program, with cursors A and B at the given milliseconds.
 //
 // window-screenshot --folder-progress OUT.png: «Преобразовать папку…» over a
 // folder of the current directory's records and a few hundred records of
@@ -32,10 +36,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/comtrade_form.h"
 #include "app/qt/comtrade_window.h"
@@ -56,9 +63,10 @@ bool WaitForRows(QListWidget* list, int count) {
   return list->count() == count;
 }
 
-// A moment inside the record's fault: halfway through the span in which the
-// protection's signals are active, or three fifths into a record without them.
-double FaultMoment(const velk::RecordPicture& picture) {
+// Two moments inside the record's fault: halfway through the span in which
+// the protection's signals are active and three quarters through it, or three
+// fifths and seven tenths into a record without them.
+std::pair<double, double> FaultMoments(const velk::RecordPicture& picture) {
   double first = -1, last = -1;
   for (const velk::PictureSignal& signal : picture.discrete_signals())
     for (std::size_t i = 1; i < signal.steps.size(); ++i) {
@@ -66,32 +74,47 @@ double FaultMoment(const velk::RecordPicture& picture) {
       if (step.active && (first < 0 || step.time_ms < first)) first = step.time_ms;
       if (!step.active) last = std::max(last, step.time_ms);
     }
-  return first >= 0 && last > first ? (first + last) / 2 : picture.DurationMs() * 0.6;
+  if (first >= 0 && last > first) return {(first + last) / 2, first + (last - first) * 0.75};
+  return {picture.DurationMs() * 0.6, picture.DurationMs() * 0.7};
 }
 
-// A left click at pixel column x of the viewer's drawing area.
-void ClickAt(QWidget* area, double x) {
+// A left click at pixel column x of the viewer's drawing area, with Shift
+// for cursor B.
+void ClickAt(QWidget* area, double x, bool shift) {
   const QPointF at(x, area->height() / 2.0);
   for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
     QMouseEvent click(type, at, area->mapToGlobal(at), Qt::LeftButton,
                       type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                      Qt::NoModifier);
+                      shift ? Qt::ShiftModifier : Qt::NoModifier);
     QApplication::sendEvent(area, &click);
   }
 }
 
-// Opens the viewer from the «Вид» menu over the chosen records; null when the
-// logic gave none.
-velk::ViewerWindow* OpenViewer(velk::ComtradeWindow& window) {
-  window.MenuBar()->actions().value(1)->menu()->actions().value(0)->trigger();
-  auto* viewer = window.findChild<velk::ViewerWindow*>();
-  if (viewer == nullptr) return nullptr;
-  viewer->resize(velk::ViewerWindow::kOpeningSize);  // the offscreen screen is smaller
+// The size of the viewer's pictures: larger than the offscreen screen, so
+// that the readout beside the picture is legible.
+constexpr QSize kShotSize{1280, 800};
+
+// The viewer the main window opened last, at kShotSize, with both cursors
+// put in the fault; null when none was opened.
+velk::ViewerWindow* WithCursors(velk::ComtradeWindow& window,
+                                std::optional<std::pair<double, double>> moments = {}) {
+  const auto viewers = window.findChildren<velk::ViewerWindow*>();
+  if (viewers.isEmpty()) return nullptr;
+  velk::ViewerWindow* viewer = viewers.last();
+  viewer->resize(kShotSize);
   QApplication::processEvents();
   const velk::RecordViewer& logic = viewer->viewer();
-  ClickAt(viewer->DrawingArea(), velk::XAtTime(logic.view(), FaultMoment(logic.picture())));
+  const auto [a, b] = moments.value_or(FaultMoments(logic.picture()));
+  ClickAt(viewer->DrawingArea(), velk::XAtTime(logic.view(), a), false);
+  ClickAt(viewer->DrawingArea(), velk::XAtTime(logic.view(), b), true);
   QApplication::processEvents();
   return viewer;
+}
+
+// Opens the viewer from the «Вид» menu over the chosen records.
+velk::ViewerWindow* OpenViewer(velk::ComtradeWindow& window) {
+  window.MenuBar()->actions().value(1)->menu()->actions().value(0)->trigger();
+  return WithCursors(window);
 }
 
 // Writes `count` analog records of feeder bays into folder, each of its own
@@ -129,7 +152,7 @@ QWidget* WaitForWindow(const char* name, const std::function<bool()>& ready) {
 // folder and starts the run as «Начать» does; the progress window, or the
 // summary window once the run ends, is returned when shown.
 QWidget* RunFolder(velk::ComtradeWindow& window, const QString& folder, bool progress) {
-  window.MenuBar()->actions().value(0)->menu()->actions().value(0)->trigger();
+  window.MenuBar()->actions().value(0)->menu()->actions().value(1)->trigger();
   QWidget* dialog = WaitForWindow("FolderDialog", [] { return true; });
   if (dialog == nullptr) return nullptr;
   dialog->findChild<QLineEdit*>("RecordsFolder")->setText(folder);
@@ -151,14 +174,16 @@ QWidget* RunFolder(velk::ComtradeWindow& window, const QString& folder, bool pro
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string mode = argc == 3 ? argv[1] : "";
-  const bool added = mode == "--added-record";
-  const bool viewer = mode == "--viewer";
-  const bool folder_progress = mode == "--folder-progress";
-  const bool folder_summary = mode == "--folder-summary";
-  if (argc != 2 && !added && !viewer && !folder_progress && !folder_summary) {
+  const std::string mode = argc >= 3 ? argv[1] : "";
+  const bool comtrade = mode == "--viewer-comtrade" && argc == 6;
+  const bool added = mode == "--added-record" && argc == 3;
+  const bool viewer = mode == "--viewer" && argc == 3;
+  const bool folder_progress = mode == "--folder-progress" && argc == 3;
+  const bool folder_summary = mode == "--folder-summary" && argc == 3;
+  if (argc != 2 && !added && !viewer && !comtrade && !folder_progress && !folder_summary) {
     std::cerr << "usage: window-screenshot [--added-record | --viewer | --folder-progress | "
-                 "--folder-summary] OUT.png\n";
+                 "--folder-summary] OUT.png\n"
+                 "       window-screenshot --viewer-comtrade RECORD.cfg A_MS B_MS OUT.png\n";
     return 64;
   }
   const QString out = QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[argc - 1]));
@@ -204,6 +229,14 @@ int main(int argc, char** argv) {
     if (shown == nullptr) {
       std::cerr << "the folder's run showed no " << (folder_progress ? "progress" : "summary")
                 << " window\n";
+      return 1;
+    }
+  }
+  if (comtrade) {
+    window.OpenHandedFile(velk::ToPath(QDir::current().absoluteFilePath(argv[2])));
+    shown = WithCursors(window, std::pair(std::atof(argv[3]), std::atof(argv[4])));
+    if (shown == nullptr) {
+      std::cerr << "the COMTRADE record opens no viewer\n";
       return 1;
     }
   }
