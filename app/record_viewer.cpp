@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/cp1251.h"
+#include "picture/comtrade_source.h"
+#include "picture/readout_scene.h"
 #include "platform/platform.h"
 
 namespace velk {
@@ -14,25 +17,56 @@ namespace {
 constexpr double kZoomPerNotch = 0.8;
 // A drag shorter than this is a click.
 constexpr double kClickSlack = 3;
+// Each notch of Ctrl+wheel draws a band's values this much larger, within
+// these bounds of its natural scale.
+constexpr double kGainPerNotch = 1.25, kLeastGain = 1.0 / 8, kGreatestGain = 64;
+// Two times this close are one: an event under cursor A.
+constexpr double kSameTimeMs = 1e-6;
 
 }  // namespace
 
 RecordViewer::RecordViewer(std::unique_ptr<RecordPicture> picture)
     : picture_(std::move(picture)), view_(WholeView(*picture_, 1000, 600)) {
   view_.cursor_ms = 0.0;
-  channels_shown_.assign(picture_->channels().size(), true);
-  signals_shown_.assign(picture_->discrete_signals().size(), true);
+  // The files whose change the viewer looks for: our records, or a COMTRADE
+  // record's configuration and data (a .dat of either letter case).
+  std::vector<std::string> paths;
+  for (const std::string* path : {&picture_->records().analog, &picture_->records().discrete})
+    if (!path->empty()) paths.push_back(*path);
+  if (const auto* comtrade = dynamic_cast<const ComtradeSource*>(&picture_->source())) {
+    const std::string& path = comtrade->path();
+    paths.push_back(path);
+    if (path.size() > 4 &&
+        (path.ends_with(".cfg") || path.ends_with(".CFG") || path.ends_with(".Cfg"))) {
+      const std::string stem = path.substr(0, path.size() - 4);
+      paths.push_back(stem + ".dat");
+      paths.push_back(stem + ".DAT");
+    }
+  }
+  for (std::string& path : paths) {
+    const FileStamp stamp = StampOf(path);
+    watched_.push_back({std::move(path), stamp.found, stamp.size, stamp.changed});
+  }
+  MakeEvents();
+}
+
+std::string RecordViewer::Names() const {
+  std::vector<std::string> paths;
+  for (const std::string* path : {&picture_->records().analog, &picture_->records().discrete})
+    if (!path->empty()) paths.push_back(*path);
+  if (const auto* comtrade = dynamic_cast<const ComtradeSource*>(&picture_->source()))
+    paths.push_back(comtrade->path());
+  std::string names;
+  for (const std::string& path : paths) {
+    if (!names.empty()) names += " + ";
+    const std::string name = NameOf(path);
+    names += Utf8ToCp1251(name).value_or(name);  // a name for a person, in the window's code
+  }
+  return names;
 }
 
 std::string RecordViewer::Title() const {
-  std::string names;
-  for (const std::string* path : {&picture_->records().analog, &picture_->records().discrete}) {
-    if (path->empty()) continue;
-    if (!names.empty()) names += " + ";
-    const std::string name = NameOf(*path);
-    names += Utf8ToCp1251(name).value_or(name);  // a name for a person, in the window's code
-  }
-  return std::string(text::kViewerTitle) + names;
+  return std::string(text::kViewerTitle) + Names();
 }
 
 void RecordViewer::Resize(int width, int height) {
@@ -65,11 +99,12 @@ void RecordViewer::Wheel(double x, double notches) {
   ShowSpan(anchor - (anchor - view_.from_ms) * factor, anchor + (view_.to_ms - anchor) * factor);
 }
 
-void RecordViewer::Press(double x, double /*y*/, PointerButton button, bool shift) {
+void RecordViewer::Press(double x, double y, PointerButton button, bool shift) {
   press_b_ = button == PointerButton::kRight || shift;
   pressed_ = true;
   dragged_ = false;
   press_x_ = x;
+  press_y_ = y;
   press_from_ = view_.from_ms;
   press_to_ = view_.to_ms;
 }
@@ -83,14 +118,21 @@ void RecordViewer::DragTo(double x) {
   ShowSpan(press_from_ + shift, press_to_ + shift);
 }
 
+double RecordViewer::Snapped(double time_ms) const {
+  if (picture_->sample_count() == 0) return time_ms;
+  return TimeOfSample(*picture_, SampleAt(*picture_, time_ms));
+}
+
 void RecordViewer::Release(double x) {
   if (!pressed_) return;
   DragTo(x);
   pressed_ = false;
   if (dragged_ || x < PlotLeft(view_) || x > PlotRight(view_)) return;
-  view_.cursor_ms = std::clamp(TimeAtX(view_, x), 0.0, picture_->DurationMs());
-  if (picture_->sampled())
-    view_.cursor_ms = static_cast<double>(SampleAt(*picture_, *view_.cursor_ms)) * kSampleStepMs;
+  const double at = Snapped(std::clamp(TimeAtX(view_, x), 0.0, picture_->DurationMs()));
+  if (press_b_)
+    view_.cursor_b_ms = at;
+  else
+    view_.cursor_ms = at;
 }
 
 void RecordViewer::Key(ViewerKey key, bool shift) {
@@ -99,32 +141,48 @@ void RecordViewer::Key(ViewerKey key, bool shift) {
       ShowSpan(0, picture_->DurationMs() + 1e9);
       break;
     case ViewerKey::kLeft:
-      MoveCursor(shift ? -static_cast<int>(kCycleSamples) : -1);
+      MoveCursor(-1, shift);
       break;
     case ViewerKey::kRight:
-      MoveCursor(shift ? static_cast<int>(kCycleSamples) : 1);
+      MoveCursor(1, shift);
       break;
     case ViewerKey::kPreviousChange:
+      PutCursorA(NextChangeTime(view_.cursor_ms.value_or(view_.from_ms), -1));
+      break;
     case ViewerKey::kNextChange:
+      PutCursorA(NextChangeTime(view_.cursor_ms.value_or(view_.from_ms), 1));
       break;
   }
 }
 
-// Moves the cursor by steps samples; a discrete record alone by steps of its
-// state changes. The view follows a cursor that leaves it.
-void RecordViewer::MoveCursor(int steps) {
-  double at = view_.cursor_ms.value_or(view_.from_ms);
-  if (picture_->sampled()) {
-    const std::int64_t sample =
-        std::clamp<std::int64_t>(SampleAt(*picture_, at) + steps, 0, picture_->sample_count() - 1);
-    at = static_cast<double>(sample) * kSampleStepMs;
-  } else {
-    at = NextChangeTime(at, steps);
-  }
+void RecordViewer::PutCursorA(double at) {
   view_.cursor_ms = at;
   const double span = view_.to_ms - view_.from_ms;
   if (at < view_.from_ms) ShowSpan(at - span / 10, at - span / 10 + span);
   if (at > view_.to_ms) ShowSpan(at + span / 10 - span, at + span / 10);
+}
+
+// Moves cursor A by steps samples, or by steps cycles of the line frequency
+// at the sample's rate; a discrete record alone by steps of its state
+// changes. The view follows a cursor that leaves it.
+void RecordViewer::MoveCursor(int steps, bool cycles) {
+  double at = view_.cursor_ms.value_or(view_.from_ms);
+  if (picture_->sample_count() > 0) {
+    const std::int64_t sample = SampleAt(*picture_, at);
+    std::int64_t by = 1;
+    if (cycles) {
+      // Without a line frequency a cycle is taken as 20 ms of samples.
+      const SourceTiming& timing = picture_->timing();
+      by = timing.CycleSamples(sample).value_or(
+          std::max<std::int64_t>(1, std::llround(20.0 / std::max(timing.StepMs(sample), 1e-9))));
+    }
+    const std::int64_t moved =
+        std::clamp<std::int64_t>(sample + steps * by, 0, picture_->sample_count() - 1);
+    at = TimeOfSample(*picture_, moved);
+  } else {
+    at = NextChangeTime(at, cycles ? steps * 10 : steps);
+  }
+  PutCursorA(at);
 }
 
 // The time of the state change steps changes away from at (any signal's),
@@ -154,22 +212,39 @@ Scene RecordViewer::Draw() const {
   return DrawPicture(*picture_, view_);
 }
 
+// Eight samples at the record's fastest rate; ten milliseconds for a
+// discrete record alone.
 double RecordViewer::NarrowestMs() const {
-  return 8 * kSampleStepMs;
+  double step = 0;
+  for (const RateSegment& segment : picture_->timing().segments())
+    if (segment.rate_hz > 0 && std::isfinite(segment.rate_hz))
+      step = step > 0 ? std::min(step, 1000.0 / segment.rate_hz) : 1000.0 / segment.rate_hz;
+  if (!(step > 0) && picture_->sample_count() > 1)
+    step = picture_->DurationMs() / static_cast<double>(picture_->sample_count() - 1);
+  return step > 0 ? 8 * step : 10.0;
 }
 
-void RecordViewer::EnlargeBand(double, double) {}
+void RecordViewer::EnlargeBand(double y, double notches) {
+  const BandUnder band = BandAt(y);
+  if (band.kind != BandUnder::Kind::kChannel) return;
+  const auto channel = static_cast<std::size_t>(band.index);
+  view_.band_gains.resize(picture_->channels().size(), 1.0);
+  double& gain = view_.band_gains[channel];
+  gain = std::clamp(gain * std::pow(kGainPerNotch, notches), kLeastGain, kGreatestGain);
+}
+
 void RecordViewer::SetClockTime(bool clock) {
-  clock_time_ = clock;
+  view_.clock_time = clock;
+  MakeEvents();
 }
 bool RecordViewer::clock_time() const {
-  return clock_time_;
+  return view_.clock_time;
 }
 void RecordViewer::SetFitToView(bool fit) {
-  fit_to_view_ = fit;
+  view_.fit_to_view = fit;
 }
 bool RecordViewer::fit_to_view() const {
-  return fit_to_view_;
+  return view_.fit_to_view;
 }
 void RecordViewer::SetPhasorPane(bool shown) {
   phasor_pane_ = shown;
@@ -177,59 +252,108 @@ void RecordViewer::SetPhasorPane(bool shown) {
 bool RecordViewer::phasor_pane() const {
   return phasor_pane_;
 }
+
 BandUnder RecordViewer::BandAt(double) const {
   return {};
 }
+
+namespace {
+
+// Sets hidden[index] to !shown, growing hidden to count entries; an index
+// outside the count changes nothing.
+void SetHidden(std::vector<bool>& hidden, std::size_t count, int index, bool shown) {
+  if (index < 0 || static_cast<std::size_t>(index) >= count) return;
+  hidden.resize(count, false);
+  hidden[static_cast<std::size_t>(index)] = !shown;
+}
+
+bool Shown(const std::vector<bool>& hidden, std::size_t count, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= count) return false;
+  return static_cast<std::size_t>(index) >= hidden.size() ||
+         !hidden[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
 void RecordViewer::SetChannelShown(int channel, bool shown) {
-  if (channel >= 0 && static_cast<std::size_t>(channel) < channels_shown_.size())
-    channels_shown_[static_cast<std::size_t>(channel)] = shown;
+  SetHidden(view_.hidden_channels, picture_->channels().size(), channel, shown);
 }
 bool RecordViewer::channel_shown(int channel) const {
-  return channel >= 0 && static_cast<std::size_t>(channel) < channels_shown_.size() &&
-         channels_shown_[static_cast<std::size_t>(channel)];
+  return Shown(view_.hidden_channels, picture_->channels().size(), channel);
 }
 void RecordViewer::SetSignalShown(int signal, bool shown) {
-  if (signal >= 0 && static_cast<std::size_t>(signal) < signals_shown_.size())
-    signals_shown_[static_cast<std::size_t>(signal)] = shown;
+  SetHidden(view_.hidden_signals, picture_->discrete_signals().size(), signal, shown);
 }
 bool RecordViewer::signal_shown(int signal) const {
-  return signal >= 0 && static_cast<std::size_t>(signal) < signals_shown_.size() &&
-         signals_shown_[static_cast<std::size_t>(signal)];
+  return Shown(view_.hidden_signals, picture_->discrete_signals().size(), signal);
 }
 void RecordViewer::SetReference(int channel) {
-  reference_ = channel;
+  if (channel >= 0 && static_cast<std::size_t>(channel) < picture_->channels().size())
+    reference_ = channel;
 }
 int RecordViewer::reference() const {
   return reference_;
 }
+
+// Every change of every signal after its first state, in time order (changes
+// at one time in the order of their signals).
+void RecordViewer::MakeEvents() {
+  events_.clear();
+  const auto& signals = picture_->discrete_signals();
+  for (std::size_t s = 0; s < signals.size(); ++s)
+    for (std::size_t k = 1; k < signals[s].steps.size(); ++k)
+      events_.push_back(
+          {signals[s].steps[k].time_ms, static_cast<int>(s), signals[s].steps[k].active, {}});
+  std::stable_sort(events_.begin(), events_.end(), [](const ViewerEvent& a, const ViewerEvent& b) {
+    return a.time_ms < b.time_ms;
+  });
+  for (ViewerEvent& event : events_)
+    event.text = ShownTime(*picture_, event.time_ms, view_.clock_time) + "  " +
+                 signals[static_cast<std::size_t>(event.signal)].name + "  " +
+                 std::string(event.picked_up ? text::kSignalPickedUp : text::kSignalDroppedOut);
+}
+
 const std::vector<ViewerEvent>& RecordViewer::events() const {
   return events_;
 }
 void RecordViewer::PickEvent(std::size_t index) {
-  if (index < events_.size()) view_.cursor_ms = events_[index].time_ms;
+  if (index < events_.size()) PutCursorA(events_[index].time_ms);
 }
 std::optional<std::size_t> RecordViewer::current_event() const {
-  return std::nullopt;
+  if (!view_.cursor_ms) return std::nullopt;
+  const double at = *view_.cursor_ms;
+  const auto first =
+      std::lower_bound(events_.begin(), events_.end(), at - kSameTimeMs,
+                       [](const ViewerEvent& event, double time) { return event.time_ms < time; });
+  if (first == events_.end() || first->time_ms > at + kSameTimeMs) return std::nullopt;
+  return static_cast<std::size_t>(first - events_.begin());
 }
 std::optional<double> RecordViewer::cursor_a() const {
   return view_.cursor_ms;
 }
 std::optional<double> RecordViewer::cursor_b() const {
-  return cursor_b_;
+  return view_.cursor_b_ms;
 }
+
 bool RecordViewer::PollRecord() {
-  return false;
+  if (change_told_) return false;
+  bool changed = !picture_->record_unchanged();
+  for (const Watched& file : watched_) {
+    const FileStamp now = StampOf(file.path);
+    if (now.found != file.found || now.size != file.size || now.changed != file.changed)
+      changed = true;
+  }
+  if (!changed) return false;
+  picture_->MarkChanged();
+  change_told_ = true;
+  return true;
 }
+
 Scene RecordViewer::DrawReadout(int width) const {
-  Scene scene;
-  scene.width = width;
-  return scene;
+  return velk::DrawReadout(*picture_, view_, reference_, width);
 }
 Scene RecordViewer::DrawPhasors(int width, int height) const {
-  Scene scene;
-  scene.width = width;
-  scene.height = height;
-  return scene;
+  return velk::DrawPhasors(*picture_, view_, reference_, width, height);
 }
 Scene RecordViewer::DrawForFile(int width) const {
   PictureView view = view_;
@@ -240,14 +364,13 @@ Scene RecordViewer::DrawForFile(int width) const {
   return DrawPicture(*picture_, view);
 }
 Scene RecordViewer::DrawPage(int width, int height) const {
-  PictureView view = view_;
-  view.width = width;
-  view.height = height;
-  return DrawPicture(*picture_, view);
+  return velk::DrawPage(*picture_, view_, reference_, Names(), width, height);
 }
 std::string RecordViewer::PictureFileName(std::string_view extension) const {
-  const std::string& path = picture_->records().analog.empty() ? picture_->records().discrete
-                                                               : picture_->records().analog;
+  std::string path = picture_->records().analog.empty() ? picture_->records().discrete
+                                                        : picture_->records().analog;
+  if (const auto* comtrade = dynamic_cast<const ComtradeSource*>(&picture_->source()))
+    path = comtrade->path();
   return NameOf(path) + std::string(extension);
 }
 

@@ -4,6 +4,7 @@
 // size, the wheel, presses, drags and keys.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -128,18 +129,32 @@ class RecordViewer {
 
  private:
   void ShowSpan(double from_ms, double to_ms);
-  void MoveCursor(int steps);
+  void MoveCursor(int steps, bool cycles);
+  // Puts cursor A at a time and moves the view to it when it lies outside.
+  void PutCursorA(double at);
   double NextChangeTime(double at, int steps) const;
+  // A time put where the record has a sample: on the nearest sample.
+  double Snapped(double time_ms) const;
+  // The records' names for a title (code page 1251).
+  std::string Names() const;
+  void MakeEvents();
 
   std::unique_ptr<RecordPicture> picture_;
   PictureView view_;
-  std::optional<double> cursor_b_;
-  bool clock_time_ = false, fit_to_view_ = false, phasor_pane_ = true;
+  bool phasor_pane_ = true;
   int reference_ = 0;
-  std::vector<bool> channels_shown_, signals_shown_;
   std::vector<ViewerEvent> events_;
+  // The record's files with their stamps when the picture was read.
+  struct Watched {
+    std::string path;
+    bool found = false;
+    std::uintmax_t size = 0;
+    std::int64_t changed = 0;
+  };
+  std::vector<Watched> watched_;
+  bool change_told_ = false;
   bool press_b_ = false;
-  double press_x_ = 0;
+  double press_x_ = 0, press_y_ = 0;
   double press_from_ = 0, press_to_ = 0;
   bool pressed_ = false, dragged_ = false;
 };

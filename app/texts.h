@@ -90,6 +90,10 @@ inline constexpr auto kOpenOutputButton = Cp1251("Открыть папку вы
 inline constexpr auto kCopyButton = Cp1251("Копировать");
 inline constexpr auto kCloseSummaryButton = Cp1251("Закрыть");
 
+// The viewer's events list: a discrete signal picked up or dropped out.
+inline constexpr auto kSignalPickedUp = Cp1251("сработал");
+inline constexpr auto kSignalDroppedOut = Cp1251("вернулся");
+
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
 

@@ -24,6 +24,8 @@ class CheckedSamples {
   bool Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const;
   // False once Read found the record changed.
   bool unchanged() const { return !changed_; }
+  // What a look at the record's files found: it is no longer what was read.
+  void MarkChanged() const { changed_ = true; }
 
  private:
   const RecordSource& source_;

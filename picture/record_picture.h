@@ -85,6 +85,10 @@ class RecordPicture {
   }
   // False once ReadSamples found the record changed.
   bool record_unchanged() const { return checked_.unchanged(); }
+  // The record's files were found changed (their stamps differ from those at
+  // opening): from now on the picture keeps to its summary, as after a read
+  // that found the change.
+  void MarkChanged() const { checked_.MarkChanged(); }
 
  private:
   explicit RecordPicture(std::unique_ptr<RecordSource> source)

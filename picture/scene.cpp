@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "comtrade/cp1251.h"
+#include "picture/time_axis.h"
 
 namespace velk {
 namespace {
@@ -29,6 +30,8 @@ constexpr Colour kFaint{110, 110, 110};
 constexpr Colour kGrid{225, 225, 225};
 constexpr Colour kShade{246, 246, 246};
 constexpr Colour kCursor{30, 60, 200};
+constexpr Colour kCursorB{180, 0, 150};
+constexpr Colour kTrigger{0, 120, 40};
 constexpr Colour kActive{200, 60, 40};
 constexpr Colour kWarning{170, 0, 0};
 // Phases A, B and C in the colours of the trade, then the residual quantities.
@@ -41,12 +44,8 @@ constexpr std::array<Colour, 8> kWaveColours{{{190, 150, 0},
                                               {200, 30, 30},
                                               {90, 60, 30}}};
 
-// value with `decimals` digits after the point, whatever the locale.
 std::string Fixed(double value, int decimals) {
-  std::array<char, 64> text{};
-  const auto done = std::to_chars(text.data(), text.data() + text.size(), value,
-                                  std::chars_format::fixed, decimals);
-  return done.ec == std::errc{} ? std::string(text.data(), done.ptr) : std::string("?");
+  return FixedText(value, decimals);
 }
 
 // A value as a person reads it off a scale: fewer decimals for larger values.
@@ -55,21 +54,66 @@ std::string Reading(double value) {
   return Fixed(value, size >= 1000 ? 0 : size >= 100 ? 1 : size >= 10 ? 2 : 3);
 }
 
-// The step of the time axis's ticks: 1, 2 or 5 times a power of ten, at least `least`.
-double TickStep(double least) {
-  const double power = std::pow(10.0, std::floor(std::log10(least)));
-  for (const double factor : {1.0, 2.0, 5.0, 10.0})
-    if (factor * power >= least) return factor * power;
-  return 10 * power;
-}
-
-int TickDecimals(double step) {
-  return step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+// A value on a scale with its sign: "+5.000", "0", "-5.000".
+std::string Signed(double value) {
+  if (value == 0) return "0";
+  return value > 0 ? "+" + Reading(value) : Reading(value);
 }
 
 struct Band {
   float top = 0, height = 0;
+  bool Holds(double y) const { return height > 0 && y >= top && y < top + height; }
 };
+
+bool Shown(const std::vector<bool>& hidden, std::size_t index) {
+  return index >= hidden.size() || !hidden[index];
+}
+
+// Where each band and row lies, in points: a hidden channel's band and a
+// hidden signal's row have no height, and the shown bands share the room the
+// rows leave.
+struct BandLayout {
+  std::vector<Band> bands, rows;
+  float bottom = 0;  // below the last row: the time axis
+};
+
+BandLayout LayOut(const RecordPicture& picture, const PictureView& view) {
+  const std::size_t channels = picture.channels().size();
+  const std::size_t signals = picture.discrete_signals().size();
+  int shown_channels = 0, shown_signals = 0;
+  for (std::size_t c = 0; c < channels; ++c) shown_channels += Shown(view.hidden_channels, c);
+  for (std::size_t s = 0; s < signals; ++s) shown_signals += Shown(view.hidden_signals, s);
+  const int room = view.height - kHeaderHeight - kAxisHeight - shown_signals * kRowHeight;
+  const float band = shown_channels == 0
+                         ? 0.0f
+                         : static_cast<float>(std::max(kSmallestBand, room / shown_channels));
+  BandLayout layout;
+  float top = kHeaderHeight;
+  for (std::size_t c = 0; c < channels; ++c) {
+    const float height = Shown(view.hidden_channels, c) ? band : 0.0f;
+    layout.bands.push_back({top, height});
+    top += height;
+  }
+  for (std::size_t s = 0; s < signals; ++s) {
+    const float height = Shown(view.hidden_signals, s) ? static_cast<float>(kRowHeight) : 0.0f;
+    layout.rows.push_back({top, height});
+    top += height;
+  }
+  layout.bottom = top;
+  return layout;
+}
+
+// The view laid out in points: a view of `scale` pixels a point at its size in points.
+PictureView InPoints(const PictureView& view) {
+  PictureView points = view;
+  points.scale = 1.0f;
+  if (!(view.scale > 0) || view.scale == 1.0f) return points;
+  points.width =
+      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.width) / view.scale)));
+  points.height =
+      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.height) / view.scale)));
+  return points;
+}
 
 class Painter {
  public:
@@ -82,11 +126,18 @@ class Painter {
 
   Scene Paint() {
     LayOutBands();
-    for (std::size_t c = 0; c < bands_.size(); ++c) PaintChannel(c);
-    for (std::size_t s = 0; s < rows_.size(); ++s) PaintSignal(s);
+    for (std::size_t c = 0, shown = 0; c < bands_.size(); ++c)
+      if (bands_[c].height > 0) PaintChannel(c, shown++);
+    for (std::size_t s = 0; s < rows_.size(); ++s)
+      if (rows_[s].height > 0) PaintSignal(s);
     PaintAxis();
     PaintTitle();
     PaintCursor();
+    PaintCursorB();
+    // Last, once every sample this scene needs has been read: a record deleted
+    // or rewritten since it was opened keeps its picture, and says so.
+    if (!picture_.record_unchanged())
+      Text(6, bottom_ + 19, std::string(kChanged), kWarning, TextAnchor::kStart);
     scene_.lines.insert(scene_.lines.begin(), std::make_move_iterator(grid_.begin()),
                         std::make_move_iterator(grid_.end()));
     return std::move(scene_);
@@ -132,17 +183,10 @@ class Painter {
   }
 
   void LayOutBands() {
-    const auto channels = static_cast<int>(picture_.channels().size());
-    const auto signals = static_cast<int>(picture_.discrete_signals().size());
-    const int rows = signals * kRowHeight;
-    const int room = view_.height - kHeaderHeight - kAxisHeight - rows;
-    const float band =
-        channels == 0 ? 0.0f : static_cast<float>(std::max(kSmallestBand, room / channels));
-    float top = kHeaderHeight;
-    for (int c = 0; c < channels; ++c, top += band) bands_.push_back({top, band});
-    for (int s = 0; s < signals; ++s, top += kRowHeight)
-      rows_.push_back({top, static_cast<float>(kRowHeight)});
-    bottom_ = top;
+    BandLayout layout = LayOut(picture_, view_);
+    bands_ = std::move(layout.bands);
+    rows_ = std::move(layout.rows);
+    bottom_ = layout.bottom;
   }
 
   // The greatest value a channel's band shows at its edges.
@@ -152,27 +196,76 @@ class Painter {
     return peak > 0 ? peak : 1.0;
   }
 
-  void PaintChannel(std::size_t c) {
+  // Channel c, the shown-th of the bands drawn.
+  void PaintChannel(std::size_t c, std::size_t shown) {
     const Band band = bands_[c];
     const PictureChannel& channel = picture_.channels()[c];
-    if (c % 2 == 0)
+    if (shown % 2 == 0)
       scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
     const float middle = band.top + band.height / 2;
     const float half = band.height / 2 - 4;
-    Grid({{left_, middle}, {right_, middle}});
+    const ShownUnit unit = UnitShown(channel, view_.primary);
+    const auto value_of = [&](double recorded) {
+      return channel.Value(recorded, view_.primary) * unit.factor;
+    };
+    // The wave first in recorded values: fitting the scale takes their least
+    // and greatest in the view.
+    std::vector<ScenePoint> wave =
+        Wave(static_cast<int>(c), [](double recorded) { return static_cast<float>(recorded); });
+    const BandScale scale = ScaleOf(c, wave, value_of, unit.factor);
+    const auto y_of_value = [&](double value) {
+      return static_cast<float>(middle -
+                                std::clamp((value - scale.centre) / scale.half, -1.0, 1.0) * half);
+    };
+    for (ScenePoint& p : wave)
+      if (!std::isnan(p.y)) p.y = y_of_value(value_of(p.y));
+    const double top = scale.centre + scale.half, bottom = scale.centre - scale.half;
+    if (bottom <= 0 && top >= 0) {
+      const float zero = y_of_value(0);
+      Grid({{left_, zero}, {right_, zero}});
+    }
     Grid({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}});
-    const double peak = Peak(c);
     // The name keeps clear of the scale's "+peak" at the gutter's right.
     Name(6, band.top + 13, channel.name, left_ - 70, true);
-    Text(6, band.top + 26, channel.unit, kFaint);
-    Text(left_ - 4, band.top + 13, "+" + Reading(peak), kFaint, TextAnchor::kEnd);
-    Text(left_ - 4, middle + 4, "0", kFaint, TextAnchor::kEnd);
-    Text(left_ - 4, band.top + band.height - 4, "-" + Reading(peak), kFaint, TextAnchor::kEnd);
-    const auto y_of = [&](double recorded) {
-      const double value = channel.Value(recorded, view_.primary) / peak;
-      return static_cast<float>(middle - std::clamp(value, -1.0, 1.0) * half);
-    };
-    WaveLines(Wave(static_cast<int>(c), y_of), kWaveColours[c % kWaveColours.size()]);
+    Text(6, band.top + 26, unit.name, kFaint);
+    Text(left_ - 4, band.top + 13, Signed(top), kFaint, TextAnchor::kEnd);
+    Text(left_ - 4, middle + 4, Signed(scale.centre), kFaint, TextAnchor::kEnd);
+    Text(left_ - 4, band.top + band.height - 4, Signed(bottom), kFaint, TextAnchor::kEnd);
+    WaveLines(std::move(wave), kWaveColours[c % kWaveColours.size()]);
+  }
+
+  // The values at a band's middle and how far from it its edges lie.
+  struct BandScale {
+    double centre = 0, half = 1;
+  };
+  // The natural scale reaches the channel's greatest magnitude in the record
+  // both ways from zero; a fitted one spans the least to the greatest value
+  // of the wave in view. A gain draws the values that many times larger
+  // about the band's middle.
+  template <typename ValueOf>
+  BandScale ScaleOf(std::size_t c, const std::vector<ScenePoint>& wave, const ValueOf& value_of,
+                    double factor) const {
+    BandScale scale{0, Peak(c) * factor};
+    if (view_.fit_to_view) {
+      double least = std::numeric_limits<double>::infinity(), greatest = -least;
+      for (const ScenePoint& p : wave) {
+        if (std::isnan(p.y)) continue;
+        const double value = value_of(p.y);
+        least = std::min(least, value);
+        greatest = std::max(greatest, value);
+      }
+      if (least <= greatest) {
+        scale.centre = (least + greatest) / 2;
+        scale.half = (greatest - least) / 2;
+        // A value that stays the same is drawn at the middle of a scale around it.
+        if (!(scale.half > 0)) scale.half = std::abs(scale.centre) > 0 ? std::abs(scale.centre) : 1;
+        // A wave about zero keeps its zero at the middle.
+        if (std::abs(scale.centre) < scale.half * 1e-6) scale.centre = 0;
+      }
+    }
+    const double gain = c < view_.band_gains.size() ? view_.band_gains[c] : 1.0;
+    if (gain > 0 && std::isfinite(gain)) scale.half /= gain;
+    return scale;
   }
 
   // The samples' index range that the plot's pixel column x covers.
@@ -347,17 +440,41 @@ class Painter {
     Line({{left_, y}, {right_, y}}, kInk);
     const double span = view_.to_ms - view_.from_ms;
     if (!(span > 0)) return;
-    const double step = TickStep(span / std::max(1.0, (right_ - left_) / 90.0));
-    const int decimals = TickDecimals(step);
-    for (double t = std::ceil(view_.from_ms / step) * step; t <= view_.to_ms + step * 1e-9;
-         t += step) {
-      const auto x = static_cast<float>(XAtTime(view_, t));
+    // A clock's labels are wider than a number of milliseconds.
+    const TimeAxis axis = AxisTicks(view_.from_ms, view_.to_ms, right_ - left_,
+                                    view_.clock_time ? 120.0 : 90.0, Clock());
+    for (const AxisTick& tick : axis.ticks) {
+      const auto x = static_cast<float>(XAtTime(view_, tick.time_ms));
       Grid({{x, kHeaderHeight}, {x, bottom_}});
       Line({{x, y}, {x, y + 5}}, kInk);
-      Text(x, y + 17, Fixed(std::abs(t) < step * 1e-6 ? 0.0 : t, decimals), kInk,
-           TextAnchor::kMiddle);
+      Text(x, y + 17, tick.label, kInk, TextAnchor::kMiddle);
     }
-    Text(left_ - 12, y + 17, std::string(kMs), kFaint, TextAnchor::kEnd);
+    Text(left_ - 12, y + 17, axis.unit, kFaint, TextAnchor::kEnd);
+    PaintTrigger(y);
+  }
+
+  // The trigger moment: a small mark on the axis, its label just above it.
+  void PaintTrigger(float y) {
+    const std::optional<double> trigger = picture_.source().layout().trigger_ms;
+    if (!trigger || *trigger < view_.from_ms || *trigger > view_.to_ms) return;
+    const auto x = static_cast<float>(XAtTime(view_, *trigger));
+    Line({{x - 4, y + 7}, {x, y}, {x + 4, y + 7}, {x - 4, y + 7}}, kTrigger);
+    Line({{x, y - 6}, {x, y}}, kTrigger);
+    Text(x + 3, y - 3, std::string(kTriggerMark), kTrigger, TextAnchor::kStart, true);
+  }
+
+  // The start moment when the view asks for the clock time.
+  std::optional<StartMoment> Clock() const {
+    if (!view_.clock_time) return std::nullopt;
+    return picture_.moment();
+  }
+
+  // A cursor's time as the axis reads: milliseconds, or the clock time.
+  std::string CursorTime(double time_ms) const {
+    if (const std::optional<StartMoment> clock = Clock())
+      if (const std::optional<double> origin = ClockMs(*clock))
+        return ClockLabel(*origin + time_ms, 3);
+    return Fixed(time_ms, 2) + " " + std::string(kMs);
   }
 
   void PaintTitle() {
@@ -366,34 +483,63 @@ class Painter {
     title += std::string(kStart) + MomentLabel(picture_.moment());
     if (!picture_.device_type().empty())
       title += "    " + std::string(kDeviceType) + " " + picture_.device_type();
+    if (!picture_.channels().empty())
+      title += "    " + std::string(view_.primary ? kPrimaryMode : kSecondaryMode);
     Text(6, 17, title, kInk, TextAnchor::kStart, true);
-    // A record deleted or rewritten since it was opened keeps its picture.
-    if (!picture_.record_unchanged())
-      Text(6, bottom_ + 19, std::string(kChanged), kWarning, TextAnchor::kStart);
   }
 
   void PaintCursor() {
+    cursor_label_end_ = static_cast<float>(view_.width) - 6 + 16;
     if (!view_.cursor_ms) return;
     const CursorReadout readout = ReadCursor(picture_, *view_.cursor_ms, view_.primary);
     const double x = XAtTime(view_, readout.time_ms);
     if (x >= left_ && x <= right_)
       Line({{static_cast<float>(x), kHeaderHeight}, {static_cast<float>(x), bottom_}}, kCursor);
-    std::string where = std::string(kCursorAt) + Fixed(readout.time_ms, 2) + " " + std::string(kMs);
+    std::string where = std::string(kCursorAt) + CursorTime(readout.time_ms);
     Text(static_cast<float>(view_.width) - 6, 17, where, kCursor, TextAnchor::kEnd, true);
+    cursor_label_end_ =
+        static_cast<float>(view_.width) - 6 - static_cast<float>(where.size()) * CharWidth(true);
     for (std::size_t c = 0; c < bands_.size(); ++c) {
       const Band band = bands_[c];
+      if (band.height <= 0) continue;
+      const double factor = UnitShown(picture_.channels()[c], view_.primary).factor;
       std::string text = "-";
       if (readout.values[c] && readout.rms[c])
-        text =
-            Reading(*readout.values[c]) + "  " + std::string(kRms) + " " + Reading(*readout.rms[c]);
+        text = Reading(*readout.values[c] * factor) + "  " + std::string(kRms) + " " +
+               Reading(*readout.rms[c] * factor);
       Text(6, band.top + 39, text, kCursor);
     }
     for (std::size_t s = 0; s < rows_.size(); ++s)
-      Text(left_ - 4, rows_[s].top + 12, readout.states[s] ? "1" : "0", kCursor, TextAnchor::kEnd,
-           true);
+      if (rows_[s].height > 0)
+        Text(left_ - 4, rows_[s].top + 12, readout.states[s] ? "1" : "0", kCursor, TextAnchor::kEnd,
+             true);
+  }
+
+  // Cursor B: a line of its own colour, its time in the title line left of
+  // cursor A's, with the time from A to B.
+  void PaintCursorB() {
+    if (!view_.cursor_b_ms) return;
+    const double time = TimeOfSample(*view_.cursor_b_ms);
+    const double x = XAtTime(view_, time);
+    if (x >= left_ && x <= right_)
+      Line({{static_cast<float>(x), kHeaderHeight}, {static_cast<float>(x), bottom_}}, kCursorB);
+    std::string where = std::string(kCursorBAt) + CursorTime(time);
+    if (view_.cursor_ms)
+      where += "   B-A " + Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
+    Text(cursor_label_end_ - 16, 17, where, kCursorB, TextAnchor::kEnd, true);
+  }
+
+  // A cursor's time as the readout takes it: that of the sample nearest to it.
+  double TimeOfSample(double time_ms) const {
+    const std::int64_t sample = SampleAt(picture_, time_ms);
+    return sample >= 0 ? picture_.timing().TimeMs(sample) : time_ms;
   }
 
   static constexpr auto kMs = Cp1251("мс");
+  static constexpr auto kCursorBAt = Cp1251("Курсор B ");
+  static constexpr auto kTriggerMark = Cp1251("Пуск");
+  static constexpr auto kPrimaryMode = Cp1251("Первичные значения");
+  static constexpr auto kSecondaryMode = Cp1251("Вторичные значения");
   static constexpr auto kStart = Cp1251("Пуск ");
   static constexpr auto kDeviceType = Cp1251("Тип ВЕЛК");
   static constexpr auto kCursorAt = Cp1251("Курсор ");
@@ -405,6 +551,7 @@ class Painter {
   const PictureView& view_;
   Scene scene_;
   float left_ = 0, right_ = 0, bottom_ = 0;
+  float cursor_label_end_ = 0;  // where cursor A's label begins, at the right of the title line
   std::vector<Band> bands_, rows_;
   std::vector<ScenePolyline> grid_;
   mutable bool samples_read_ = false, samples_ok_ = false;
@@ -413,6 +560,18 @@ class Painter {
 };
 
 }  // namespace
+
+ShownUnit UnitShown(const PictureChannel& channel, bool primary) {
+  // A secondary value times the transformer's ratio is a primary value in the
+  // secondary's unit: milliamperes and millivolts of the primary side are
+  // shown as amperes and kilovolts.
+  if (primary && !channel.values_primary) {
+    if (channel.unit == "mA") return {"A", 1e-3};
+    if (channel.unit == "mV") return {"kV", 1e-6};
+    if (channel.unit == "V") return {"kV", 1e-3};
+  }
+  return {channel.unit, 1.0};
+}
 
 float PlotLeft(const PictureView& view) {
   return kPictureGutter * view.scale;
@@ -444,8 +603,27 @@ PictureView WholeView(const RecordPicture& picture, int width, int height) {
 }
 
 int NaturalHeight(const RecordPicture& picture) {
-  return kHeaderHeight + kAxisHeight + static_cast<int>(picture.channels().size()) * kNaturalBand +
-         static_cast<int>(picture.discrete_signals().size()) * kRowHeight;
+  return NaturalHeight(picture, PictureView{});
+}
+
+int NaturalHeight(const RecordPicture& picture, const PictureView& view) {
+  int height = kHeaderHeight + kAxisHeight;
+  for (std::size_t c = 0; c < picture.channels().size(); ++c)
+    if (Shown(view.hidden_channels, c)) height += kNaturalBand;
+  for (std::size_t s = 0; s < picture.discrete_signals().size(); ++s)
+    if (Shown(view.hidden_signals, s)) height += kRowHeight;
+  return height;
+}
+
+BandHit BandAtY(const RecordPicture& picture, const PictureView& view, double y) {
+  const PictureView points = InPoints(view);
+  const double at = view.scale > 0 ? y / view.scale : y;
+  const BandLayout layout = LayOut(picture, points);
+  for (std::size_t c = 0; c < layout.bands.size(); ++c)
+    if (layout.bands[c].Holds(at)) return {false, static_cast<int>(c)};
+  for (std::size_t s = 0; s < layout.rows.size(); ++s)
+    if (layout.rows[s].Holds(at)) return {true, static_cast<int>(s)};
+  return {};
 }
 
 // A scene laid out in points, then every coordinate and text size taken to pixels.
@@ -463,17 +641,8 @@ Scene ScaledScene(Scene scene, float scale) {
 }
 
 Scene DrawPicture(const RecordPicture& picture, const PictureView& view) {
-  if (!(view.scale > 0) || view.scale == 1.0f) {
-    PictureView points = view;
-    points.scale = 1.0f;
-    return Painter(picture, points).Paint();
-  }
-  PictureView points = view;
-  points.scale = 1.0f;
-  points.width =
-      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.width) / view.scale)));
-  points.height =
-      std::max(1, static_cast<int>(std::lround(static_cast<float>(view.height) / view.scale)));
+  const PictureView points = InPoints(view);
+  if (!(view.scale > 0) || view.scale == 1.0f) return Painter(picture, points).Paint();
   Scene scene = ScaledScene(Painter(picture, points).Paint(), view.scale);
   scene.width = view.width;
   scene.height = view.height;

@@ -63,9 +63,9 @@ struct Scene {
 
 // What part of a picture is drawn, and how.
 struct PictureView {
-  double from_ms = 0, to_ms = 0;  // the times at the plot's left and right edges
-  int width = 960, height = 600;  // pixels
-  bool primary = false;           // primary values instead of secondary ones
+  double from_ms = 0, to_ms = 0;      // the times at the plot's left and right edges
+  int width = 960, height = 600;      // pixels
+  bool primary = false;               // primary values instead of secondary ones
   std::optional<double> cursor_ms;    // cursor A
   std::optional<double> cursor_b_ms;  // cursor B
   // Channels and signals left out of the picture (by index; missing ones shown).
@@ -81,6 +81,15 @@ struct PictureView {
   float scale = 1.0f;
 };
 
+// The unit a channel's values are shown in, and the factor that takes the
+// values a COMTRADE reader computes into it: in primary values a channel
+// recorded in mA is shown in A and one in mV or V in kV.
+struct ShownUnit {
+  std::string name;
+  double factor = 1.0;
+};
+ShownUnit UnitShown(const PictureChannel& channel, bool primary);
+
 // The plot's left and right edges in pixels: the channel names, units and
 // scales take the left of the picture (kPictureGutter points).
 inline constexpr int kPictureGutter = 200;
@@ -93,8 +102,19 @@ double XAtTime(const PictureView& view, double time_ms);
 
 // The view of the whole record at the given size.
 PictureView WholeView(const RecordPicture& picture, int width, int height);
-// The height at which every band and row has its natural size (for an SVG file).
+// The height at which every band and row has its natural size (for an SVG file),
+// with every channel and signal shown, or with those the view hides left out.
 int NaturalHeight(const RecordPicture& picture);
+int NaturalHeight(const RecordPicture& picture, const PictureView& view);
+
+// What lies under pixel row y of the view: the band of analog channel `index`,
+// or (signal) the row of discrete signal `index`.
+struct BandHit {
+  bool signal = false;
+  int index = -1;  // -1: nothing there (the title, the time axis, below the rows)
+  friend bool operator==(const BandHit&, const BandHit&) = default;
+};
+BandHit BandAtY(const RecordPicture& picture, const PictureView& view, double y);
 
 Scene DrawPicture(const RecordPicture& picture, const PictureView& view);
 

@@ -1,0 +1,459 @@
+// Laying out the cursors' readout, the phasor diagram and the printed page as
+// rectangles, lines and texts.
+#include "picture/readout_scene.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <numbers>
+
+#include "comtrade/cp1251.h"
+#include "picture/analysis.h"
+
+namespace velk {
+namespace {
+
+constexpr int kTextSize = 11;
+constexpr Colour kInk{0, 0, 0};
+constexpr Colour kFaint{110, 110, 110};
+constexpr Colour kCursorA{30, 60, 200};
+constexpr Colour kCursorB{150, 40, 160};
+constexpr Colour kGrid{200, 200, 200};
+constexpr Colour kHeading{236, 236, 236};
+// Phases A, B and C in the colours of the trade; other channels in brown.
+constexpr Colour kPhaseA{190, 150, 0}, kPhaseB{0, 140, 60}, kPhaseC{200, 30, 30};
+constexpr Colour kOther{90, 60, 30};
+
+constexpr auto kMs = Cp1251("мс");
+constexpr auto kCycles = Cp1251("пер.");
+constexpr auto kChannel = Cp1251("Канал");
+constexpr auto kUnit = Cp1251("Ед.");
+constexpr auto kAngleWord = Cp1251("Угол, ");
+constexpr auto kSample = Cp1251("отсчёт");
+constexpr auto kSequences = Cp1251("Симметричные составляющие");
+constexpr auto kSignals = Cp1251("Сигналы");
+constexpr auto kNoCursor = Cp1251("Курсор A не поставлен");
+constexpr auto kNoCycle = Cp1251("До курсора A нет полного периода");
+constexpr auto kNoSets = Cp1251("Нет трёхфазных групп каналов");
+constexpr auto kPhasorsAt = Cp1251("Векторы при A: ");
+constexpr auto kPrimary = Cp1251("первичные значения");
+constexpr auto kSecondary = Cp1251("вторичные значения");
+constexpr auto kStart = Cp1251("Пуск ");
+constexpr std::string_view kDegree = "\xB0";  // "°" in code page 1251
+
+std::string AngleHeading() {
+  return std::string(kAngleWord) + std::string(kDegree);
+}
+
+std::string Fixed(double value, int decimals) {
+  std::array<char, 64> text{};
+  const auto done = std::to_chars(text.data(), text.data() + text.size(), value,
+                                  std::chars_format::fixed, decimals);
+  if (done.ec != std::errc{}) return "?";
+  std::string fixed(text.data(), done.ptr);
+  // A value that rounds to zero reads 0, whatever its sign.
+  if (fixed.front() == '-' && fixed.find_first_not_of("0.", 1) == std::string::npos)
+    fixed.erase(0, 1);
+  return fixed;
+}
+
+// A value as a person reads it: fewer decimals for larger values.
+std::string Reading(double value) {
+  const double size = std::abs(value);
+  return Fixed(value, size >= 1000 ? 0 : size >= 100 ? 1 : size >= 10 ? 2 : 3);
+}
+
+std::string Optional(const std::optional<double>& value) {
+  return value ? Reading(*value) : std::string();
+}
+
+std::string AngleText(const std::optional<double>& angle) {
+  return angle ? Fixed(*angle, 1) : std::string();
+}
+
+bool Hidden(const std::vector<bool>& hidden, std::size_t index) {
+  return index < hidden.size() && hidden[index];
+}
+
+Colour PhaseColour(const std::string& phase) {
+  if (phase.empty()) return kOther;
+  switch (phase[0]) {
+    case 'A':
+    case 'a':
+      return kPhaseA;
+    case 'B':
+    case 'b':
+      return kPhaseB;
+    case 'C':
+    case 'c':
+      return kPhaseC;
+    default:
+      return kOther;
+  }
+}
+
+// The quantity a unit measures, whatever its prefix: "mA", "A" and "kA" are
+// currents alike.
+std::string Quantity(const std::string& unit) {
+  return unit.empty() ? std::string() : unit.substr(unit.size() - 1);
+}
+
+class Table {
+ public:
+  Table(int width, float scale) : width_(width), scale_(scale > 0 ? scale : 1.0f) {
+    fit_ = std::min(1.0f, static_cast<float>(width) / (kNaturalWidth * scale_));
+  }
+
+  // The x of a column that lies at natural points at the natural width.
+  float X(float natural) const { return natural * scale_ * fit_; }
+  float Row() const { return kReadoutRow * scale_; }
+
+  void Text(float natural_x, std::string text, Colour colour = kInk, bool bold = false) {
+    if (text.empty()) return;
+    const float y = top_ + Row() - 4 * scale_;
+    scene_.texts.push_back({X(natural_x) + 3 * scale_,
+                            y,
+                            std::move(text),
+                            colour,
+                            TextAnchor::kStart,
+                            static_cast<int>(std::lround(kTextSize * scale_)),
+                            bold,
+                            {}});
+  }
+  void Shade() { scene_.rects.push_back({0, top_, static_cast<float>(width_), Row(), kHeading}); }
+  void Next() { top_ += Row(); }
+
+  Scene Finish() {
+    scene_.width = width_;
+    scene_.height = static_cast<int>(std::ceil(top_ + 4 * scale_));
+    return std::move(scene_);
+  }
+
+  static constexpr float kNaturalWidth = 980;
+
+ private:
+  Scene scene_;
+  int width_;
+  float scale_, fit_ = 1;
+  float top_ = 2;
+};
+
+// Columns of a channel's row, in natural points.
+constexpr float kUnitX = 140, kAX = 180, kBX = 260, kDeltaX = 340, kRmsX = 420, kX1X = 500,
+                kAngleX = 580, kHarmonicsX = 640, kHarmonicWidth = 56;
+
+std::string SetName(const RecordPicture& picture, const PhaseSet& set) {
+  std::string name;
+  for (const int c : set.channels) {
+    if (!name.empty()) name += ", ";
+    name += picture.channels()[static_cast<std::size_t>(c)].name;
+  }
+  return name;
+}
+
+bool SetShown(const PictureView& view, const PhaseSet& set) {
+  return std::none_of(set.channels.begin(), set.channels.end(), [&](int c) {
+    return Hidden(view.hidden_channels, static_cast<std::size_t>(c));
+  });
+}
+
+// Draws part into scene moved by dx, dy and made factor times larger.
+void Place(Scene& scene, const Scene& part, float dx, float dy, float factor) {
+  for (SceneRect rect : part.rects) {
+    rect.x = dx + rect.x * factor;
+    rect.y = dy + rect.y * factor;
+    rect.width *= factor;
+    rect.height *= factor;
+    scene.rects.push_back(rect);
+  }
+  for (ScenePolyline line : part.lines) {
+    for (ScenePoint& p : line.points) p = {dx + p.x * factor, dy + p.y * factor};
+    scene.lines.push_back(std::move(line));
+  }
+  for (SceneText text : part.texts) {
+    text.x = dx + text.x * factor;
+    text.y = dy + text.y * factor;
+    text.size = std::max(1, static_cast<int>(std::lround(static_cast<float>(text.size) * factor)));
+    scene.texts.push_back(std::move(text));
+  }
+}
+
+}  // namespace
+
+std::string ShownTime(const RecordPicture& picture, double time_ms, bool clock) {
+  const std::string ms = Fixed(time_ms, 2) + " " + std::string(kMs);
+  if (!clock) return ms;
+  const StartMoment& moment = picture.moment();
+  const auto number = [](const std::string& field) -> std::optional<double> {
+    double value = 0;
+    const char* end = field.data() + field.size();
+    const auto done = std::from_chars(field.data(), end, value);
+    if (field.empty() || done.ec != std::errc{} || done.ptr != end) return std::nullopt;
+    return value;
+  };
+  const auto hour = number(moment.hour), minute = number(moment.minute),
+             second = number(moment.second);
+  if (!hour || !minute || !second || !std::isfinite(time_ms) || std::abs(time_ms) > 1e12) return ms;
+  constexpr std::int64_t kDayUs = 86'400'000'000;
+  const double start_us = ((*hour * 60 + *minute) * 60 + *second) * 1e6;
+  auto us = static_cast<std::int64_t>(std::llround(start_us + time_ms * 1000));
+  us = ((us % kDayUs) + kDayUs) % kDayUs;
+  const auto two = [](std::int64_t n) {
+    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
+  };
+  std::string fraction = std::to_string(us % 1'000'000);
+  fraction.insert(0, 6 - fraction.size(), '0');
+  const std::int64_t seconds = us / 1'000'000;
+  return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60) + "." +
+         fraction;
+}
+
+Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int reference, int width) {
+  Table table(width, view.scale);
+  if (!view.cursor_ms) return table.Finish();
+  const bool two = view.cursor_b_ms.has_value();
+  const TwoCursors both = AnalyseBetween(picture, *view.cursor_ms, view.cursor_b_ms.value_or(0),
+                                         view.primary, reference);
+  const CursorAnalysis& a = both.a;
+  const CursorAnalysis* b = two ? &both.b : nullptr;
+  const auto where = [&](const CursorAnalysis& at) {
+    std::string text = ShownTime(picture, at.readout.time_ms, view.clock_time);
+    if (at.readout.sample >= 0)
+      text += "  (" + std::string(kSample) + " " + std::to_string(at.readout.sample) + ")";
+    return text;
+  };
+
+  table.Text(0, "A: " + where(a), kCursorA, true);
+  if (b) {
+    table.Text(kRmsX - 80, "B: " + where(*b), kCursorB, true);
+    std::string delta = "B - A: " + Fixed(both.delta_ms, 2) + " " + std::string(kMs);
+    if (both.delta_cycles)
+      delta += ", " + Fixed(*both.delta_cycles, 3) + " " + std::string(kCycles);
+    table.Text(kHarmonicsX + 40, delta, kInk, true);
+  }
+  table.Next();
+
+  const auto& channels = picture.channels();
+  const bool any_channel = std::any_of(channels.begin(), channels.end(), [&](const auto& ch) {
+    return !Hidden(view.hidden_channels, static_cast<std::size_t>(&ch - channels.data()));
+  });
+  if (any_channel) {
+    table.Shade();
+    table.Text(0, std::string(kChannel), kInk, true);
+    table.Text(kUnitX, std::string(kUnit), kInk, true);
+    table.Text(kAX, "A", kCursorA, true);
+    if (b) {
+      table.Text(kBX, "B", kCursorB, true);
+      table.Text(kDeltaX, "B - A", kInk, true);
+    }
+    table.Text(kRmsX, "RMS", kInk, true);
+    table.Text(kX1X, "|X1|", kInk, true);
+    table.Text(kAngleX, AngleHeading(), kInk, true);
+    for (int h = 2; h <= kHighestHarmonic; ++h)
+      table.Text(kHarmonicsX + static_cast<float>(h - 2) * kHarmonicWidth,
+                 "h" + std::to_string(h) + ", %", kInk, true);
+    table.Next();
+  }
+  for (std::size_t c = 0; c < channels.size(); ++c) {
+    if (Hidden(view.hidden_channels, c)) continue;
+    table.Text(0, channels[c].name, kInk, static_cast<int>(c) == reference);
+    table.Text(kUnitX, channels[c].unit, kFaint);
+    table.Text(kAX, Optional(a.readout.values[c]));
+    if (b) {
+      table.Text(kBX, Optional(b->readout.values[c]));
+      table.Text(kDeltaX, Optional(both.delta[c]));
+    }
+    table.Text(kRmsX, Optional(a.readout.rms[c]));
+    if (c < a.phasors.size() && a.phasors[c]) {
+      const ChannelPhasors& phasors = *a.phasors[c];
+      table.Text(kX1X, Reading(phasors.phasor.magnitude));
+      table.Text(kAngleX, AngleText(phasors.phasor.angle_deg));
+      for (std::size_t h = 0; h < phasors.harmonics.size(); ++h)
+        if (phasors.harmonics[h])
+          table.Text(kHarmonicsX + static_cast<float>(h) * kHarmonicWidth,
+                     Fixed(*phasors.harmonics[h], 1));
+    }
+    table.Next();
+  }
+
+  bool sequences_heading = false;
+  for (const SequenceComponents& sequence : a.sequences) {
+    if (!SetShown(view, sequence.set)) continue;
+    if (!sequences_heading) {
+      table.Shade();
+      table.Text(0, std::string(kSequences), kInk, true);
+      table.Text(kRmsX - 80, "|X1|", kInk, true);
+      table.Text(kRmsX, AngleHeading(), kInk, true);
+      table.Text(kX1X, "|X2|", kInk, true);
+      table.Text(kAngleX, AngleHeading(), kInk, true);
+      table.Text(kHarmonicsX, "3|X0|", kInk, true);
+      table.Text(kHarmonicsX + 80, AngleHeading(), kInk, true);
+      table.Next();
+      sequences_heading = true;
+    }
+    table.Text(0, SetName(picture, sequence.set));
+    table.Text(kRmsX - 80, Reading(sequence.positive.magnitude));
+    table.Text(kRmsX, AngleText(sequence.positive.angle_deg));
+    table.Text(kX1X, Reading(sequence.negative.magnitude));
+    table.Text(kAngleX, AngleText(sequence.negative.angle_deg));
+    if (sequence.zero) {
+      table.Text(kHarmonicsX, Reading(3 * sequence.zero->magnitude));
+      table.Text(kHarmonicsX + 80, AngleText(sequence.zero->angle_deg));
+    }
+    table.Next();
+  }
+
+  const auto& signals = picture.discrete_signals();
+  bool signals_heading = false;
+  for (std::size_t s = 0; s < signals.size(); ++s) {
+    if (Hidden(view.hidden_signals, s)) continue;
+    if (!signals_heading) {
+      table.Shade();
+      table.Text(0, std::string(kSignals), kInk, true);
+      table.Text(kAX, "A", kCursorA, true);
+      if (b) table.Text(kBX, "B", kCursorB, true);
+      table.Next();
+      signals_heading = true;
+    }
+    table.Text(0, signals[s].name);
+    table.Text(kAX, a.readout.states[s] ? "1" : "0", kInk, a.readout.states[s]);
+    if (b) table.Text(kBX, b->readout.states[s] ? "1" : "0", kInk, b->readout.states[s]);
+    table.Next();
+  }
+  return table.Finish();
+}
+
+Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int reference, int width,
+                  int height) {
+  Scene scene;
+  scene.width = width;
+  scene.height = height;
+  const float scale = view.scale > 0 ? view.scale : 1.0f;
+  const int text_size = static_cast<int>(std::lround(kTextSize * scale));
+  const auto note = [&](std::string_view text) {
+    scene.texts.push_back({static_cast<float>(width) / 2,
+                           static_cast<float>(height) / 2,
+                           std::string(text),
+                           kFaint,
+                           TextAnchor::kMiddle,
+                           text_size,
+                           false,
+                           {}});
+    return scene;
+  };
+  if (!view.cursor_ms) return note(kNoCursor);
+  const CursorAnalysis at = AnalyseAt(picture, *view.cursor_ms, view.primary, reference);
+  if (!at.cycle_samples) return note(kNoCycle);
+
+  // The channels drawn: those of each set that are shown and have a phasor.
+  std::vector<std::size_t> drawn;
+  for (const PhaseSet& set : PhaseSets(picture.channels()))
+    for (const int c : set.channels) {
+      const auto channel = static_cast<std::size_t>(c);
+      if (Hidden(view.hidden_channels, channel) || channel >= at.phasors.size() ||
+          !at.phasors[channel] || std::find(drawn.begin(), drawn.end(), channel) != drawn.end())
+        continue;
+      drawn.push_back(channel);
+    }
+  if (drawn.empty()) return note(kNoSets);
+
+  std::map<std::string, double> largest;  // per quantity
+  for (const std::size_t c : drawn) {
+    double& most = largest[Quantity(picture.channels()[c].unit)];
+    most = std::max(most, at.phasors[c]->phasor.magnitude);
+  }
+
+  const float title = 20 * scale;
+  const float cx = static_cast<float>(width) / 2;
+  const float cy = title + (static_cast<float>(height) - title) / 2;
+  const float radius = std::max(
+      10.0f, std::min(static_cast<float>(width) / 2, (static_cast<float>(height) - title) / 2) -
+                 28 * scale);
+  scene.texts.push_back(
+      {6 * scale,
+       15 * scale,
+       std::string(kPhasorsAt) + ShownTime(picture, at.readout.time_ms, view.clock_time),
+       kCursorA,
+       TextAnchor::kStart,
+       text_size,
+       true,
+       {}});
+  // The circle of the largest magnitude, and the axes through its centre.
+  ScenePolyline circle{{}, kGrid};
+  for (int k = 0; k <= 72; ++k) {
+    const double turn = 2 * std::numbers::pi * k / 72;
+    circle.points.push_back({cx + radius * static_cast<float>(std::cos(turn)),
+                             cy - radius * static_cast<float>(std::sin(turn))});
+  }
+  scene.lines.push_back(std::move(circle));
+  scene.lines.push_back({{{cx - radius - 6 * scale, cy}, {cx + radius + 6 * scale, cy}}, kGrid});
+  scene.lines.push_back({{{cx, cy - radius - 6 * scale}, {cx, cy + radius + 6 * scale}}, kGrid});
+
+  for (const std::size_t c : drawn) {
+    const PictureChannel& channel = picture.channels()[c];
+    const ChannelPhasors& phasors = *at.phasors[c];
+    const double most = largest[Quantity(channel.unit)];
+    const double length = most > 0 ? phasors.phasor.magnitude / most : 0;
+    const double angle = std::arg(phasors.fundamental);
+    const float tip_x = cx + radius * static_cast<float>(length * std::cos(angle));
+    const float tip_y = cy - radius * static_cast<float>(length * std::sin(angle));
+    const Colour colour = PhaseColour(channel.phase);
+    scene.lines.push_back({{{cx, cy}, {tip_x, tip_y}}, colour});
+    // The arrow's head: two strokes back from the tip, 25° off the shaft.
+    const float head = 9 * scale;
+    for (const double side : {-1.0, 1.0}) {
+      const double back = angle + std::numbers::pi + side * 25 * std::numbers::pi / 180;
+      scene.lines.push_back({{{tip_x, tip_y},
+                              {tip_x + head * static_cast<float>(std::cos(back)),
+                               tip_y - head * static_cast<float>(std::sin(back))}},
+                             colour});
+    }
+    const float label = 12 * scale;
+    scene.texts.push_back({tip_x + label * static_cast<float>(std::cos(angle)),
+                           tip_y - label * static_cast<float>(std::sin(angle)) + 4 * scale,
+                           channel.name,
+                           colour,
+                           TextAnchor::kMiddle,
+                           text_size,
+                           false,
+                           {}});
+  }
+  return scene;
+}
+
+Scene DrawPage(const RecordPicture& picture, const PictureView& view, int reference,
+               const std::string& names, int width, int height) {
+  Scene page;
+  page.width = width;
+  page.height = height;
+  const float page_width = static_cast<float>(std::max(width, 1));
+  const float page_height = static_cast<float>(std::max(height, 1));
+  constexpr float kTitle = 24;
+  // The readout's height does not depend on its width: its rows are fixed.
+  const float readout = static_cast<float>(DrawReadout(picture, view, reference, width).height);
+  // The picture keeps at least half the page; the whole is made smaller
+  // where the readout would leave it less.
+  const float factor = std::min(1.0f, page_height / (kTitle + readout + page_height / 2));
+  const float inner_width = page_width / factor, inner_height = page_height / factor;
+
+  std::string title = names;
+  if (!picture.station().empty()) title += "    " + picture.station();
+  title += "    " + std::string(kStart) + MomentLabel(picture.moment());
+  title += "    " + std::string(view.primary ? kPrimary : kSecondary);
+  Scene head;
+  head.texts.push_back({6, 17, title, kInk, TextAnchor::kStart, 12, true, {}});
+  Place(page, head, 0, 0, factor);
+
+  PictureView shown = view;
+  shown.width = static_cast<int>(inner_width);
+  shown.height = std::max(1, static_cast<int>(inner_height - kTitle - readout));
+  Place(page, DrawPicture(picture, shown), 0, kTitle * factor, factor);
+  Place(page, DrawReadout(picture, view, reference, static_cast<int>(inner_width)), 0,
+        (kTitle + static_cast<float>(shown.height)) * factor, factor);
+  return page;
+}
+
+}  // namespace velk

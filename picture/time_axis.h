@@ -1,0 +1,47 @@
+// The time axis of a record's picture: where its ticks fall and what they
+// read, as milliseconds from the first sample, as seconds once a view spans
+// more than a few seconds, or as the clock time of the record's start moment
+// plus the offset.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "comtrade/start_moment.h"
+
+namespace velk {
+
+struct AxisTick {
+  double time_ms = 0;  // from the first sample
+  std::string label;   // code page 1251
+};
+
+struct TimeAxis {
+  std::vector<AxisTick> ticks;
+  std::string unit;  // written at the axis's left: "мс", "с" or the start's date
+};
+
+// A view wider than this many milliseconds has its axis in seconds.
+inline constexpr double kSecondsAxisFromMs = 5000;
+
+// The ticks of a view of [from_ms, to_ms] over `width` pixels, at least
+// `spacing` pixels apart. With `clock`, the ticks fall on round clock times of
+// the day the start moment gives; without a clock time in the moment, the
+// axis stays in milliseconds or seconds.
+TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
+                   const std::optional<StartMoment>& clock);
+
+// Milliseconds from midnight of the start moment's hour, minute and second
+// (the second may carry a fraction); nothing when they are not numbers of a
+// clock.
+std::optional<double> ClockMs(const StartMoment& moment);
+
+// value with `decimals` digits after the point, whatever the locale.
+std::string FixedText(double value, int decimals);
+
+// A time of the day as HH:MM:SS with `decimals` digits of the second (0 to 6),
+// rounded; past midnight it starts again from 00:00:00.
+std::string ClockLabel(double ms_of_day, int decimals);
+
+}  // namespace velk

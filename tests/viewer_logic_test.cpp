@@ -1,0 +1,264 @@
+// The viewer over a COMTRADE record of another recorder: cursors that keep to
+// the record's own samples and cycles, both cursors' readout, the events of
+// its signals, a record rewritten under the viewer, hidden channels and the
+// phasor diagram of a three-phase set.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "app/record_viewer.h"
+#include "comtrade/cp1251.h"
+#include "picture/comtrade_source.h"
+#include "picture/readout_scene.h"
+#include "tests/support/fakes.h"
+#include "tools/records/record_builder.h"
+
+namespace velk::testing {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr int kSamples = 600;
+// Samples at which the signals change: «Пуск» picks up and drops out,
+// «Откл» picks up.
+constexpr int kStartUp = 100, kTripUp = 150, kStartDown = 300;
+
+// A record at `rate_hz` of currents of 100 A and voltages of 60 kV (RMS) at
+// the line frequency, phases 120° apart, and two signals.
+void WriteRecord(const std::string& stem, double line_hz, double rate_hz, int samples = kSamples) {
+  std::string cfg = "Подстанция,Рекордер,1999\r\n8,6A,2D\r\n";
+  const char* names[] = {"IA", "IB", "IC", "UA", "UB", "UC"};
+  for (int c = 0; c < 6; ++c)
+    cfg += std::to_string(c + 1) + "," + names[c] + "," + std::string(1, "ABC"[c % 3]) + ",L1," +
+           (c < 3 ? "A,0.01" : "kV,0.001") + ",0,0,-9999999,9999999,1,1,P\r\n";
+  cfg += "1,Пуск,,,0\r\n2,Откл,,,0\r\n";
+  cfg += std::to_string(static_cast<int>(line_hz)) + "\r\n1\r\n" +
+         std::to_string(static_cast<int>(rate_hz)) + "," + std::to_string(samples) + "\r\n";
+  cfg += "01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.100000\r\nASCII\r\n1\r\n";
+  std::string dat;
+  for (int n = 0; n < samples; ++n) {
+    const double t = n / rate_hz;
+    dat += std::to_string(n + 1) + "," + std::to_string(std::lround(t * 1e6));
+    for (int c = 0; c < 6; ++c) {
+      const double rms = c < 3 ? 100 : 60, step = c < 3 ? 0.01 : 0.001;
+      const double value =
+          std::sqrt(2.0) * rms * std::cos(2 * kPi * line_hz * t - (c % 3) * 2 * kPi / 3);
+      dat += "," + std::to_string(std::lround(value / step));
+    }
+    dat += std::string(",") + (n >= kStartUp && n < kStartDown ? "1" : "0") + "," +
+           (n >= kTripUp ? "1" : "0") + "\r\n";
+  }
+  WriteFile(stem + ".cfg", Cp(cfg));
+  WriteFile(stem + ".dat", dat);
+}
+
+RecordViewer Open(const std::string& cfg) {
+  ComtradePicture opened = OpenComtradePicture(cfg);
+  EXPECT_TRUE(opened.picture) << ErrorText(opened.error);
+  RecordViewer viewer(std::move(opened.picture));
+  viewer.Resize(1212, 600);  // a plot of 1000 pixels from x = 200
+  return viewer;
+}
+
+void Click(RecordViewer& viewer, double x, PointerButton button, bool shift) {
+  viewer.Press(x, 100, button, shift);
+  viewer.Release(x);
+}
+
+// Every text of a scene, as UTF-8, one a line.
+std::string Texts(const Scene& scene) {
+  std::string all;
+  for (const SceneText& text : scene.texts) all += Cp1251ToUtf8(text.text) + "\n";
+  return all;
+}
+
+bool Has(const Scene& scene, const std::string& utf8) {
+  return Texts(scene).find(utf8) != std::string::npos;
+}
+
+TEST(ViewerOfAComtradeRecord, CursorsKeepToTheRecordsOwnSamplesAndCycles) {
+  TempDir dir;
+  WriteRecord(dir / "rec", 60, 1000);  // 1 ms a sample, 17 samples a cycle
+  RecordViewer viewer = Open(dir / "rec.cfg");
+  EXPECT_DOUBLE_EQ(viewer.NarrowestMs(), 8.0);
+
+  // A click puts A on a whole millisecond, the nearest sample.
+  Click(viewer, 200 + 1000 * 100.3 / 599, PointerButton::kLeft, false);
+  ASSERT_TRUE(viewer.cursor_a());
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 100.0);
+  EXPECT_FALSE(viewer.cursor_b());
+  viewer.Key(ViewerKey::kRight, false);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 101.0);
+  viewer.Key(ViewerKey::kRight, true);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 118.0);
+  viewer.Key(ViewerKey::kLeft, true);
+  viewer.Key(ViewerKey::kLeft, true);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 84.0);
+
+  // The right button and Shift+left put B; A stays.
+  Click(viewer, 200 + 1000 * 200.4 / 599, PointerButton::kRight, false);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_b(), 200.0);
+  Click(viewer, 200 + 1000 * 101.2 / 599, PointerButton::kLeft, true);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_b(), 101.0);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 84.0);
+  EXPECT_EQ(viewer.view().cursor_b_ms, viewer.cursor_b());
+
+  // 17 ms between them: 1.02 cycles of 60 Hz.
+  const Scene readout = viewer.DrawReadout(900);
+  EXPECT_TRUE(Has(readout, "A: 84.00 мс")) << Texts(readout);
+  EXPECT_TRUE(Has(readout, "B: 101.00 мс"));
+  EXPECT_TRUE(Has(readout, "B - A: 17.00 мс, 1.020 пер."));
+  EXPECT_GT(readout.height, 10 * kReadoutRow);
+  viewer.SetClockTime(true);
+  EXPECT_TRUE(Has(viewer.DrawReadout(900), "A: 10:00:00.084000"));
+
+  // A record of another rate moves by its own cycle.
+  WriteRecord(dir / "fast", 50, 4000, 1000);
+  RecordViewer fast = Open(dir / "fast.cfg");
+  Click(fast, 200 + 1000 * 0.5, PointerButton::kLeft, false);
+  const double at = *fast.cursor_a();
+  fast.Key(ViewerKey::kRight, true);
+  EXPECT_DOUBLE_EQ(*fast.cursor_a(), at + 20.0);  // 80 samples of 0.25 ms
+  EXPECT_DOUBLE_EQ(fast.NarrowestMs(), 2.0);
+}
+
+TEST(ViewerOfAComtradeRecord, EventsInTimeOrderWithJumpsAndPicks) {
+  TempDir dir;
+  WriteRecord(dir / "rec", 50, 1000);
+  RecordViewer viewer = Open(dir / "rec.cfg");
+  const auto& events = viewer.events();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(Cp1251ToUtf8(events[0].text), "100.00 мс  Пуск  сработал");
+  EXPECT_EQ(Cp1251ToUtf8(events[1].text), "150.00 мс  Откл  сработал");
+  EXPECT_EQ(Cp1251ToUtf8(events[2].text), "300.00 мс  Пуск  вернулся");
+  EXPECT_TRUE(events[0].picked_up);
+  EXPECT_FALSE(events[2].picked_up);
+  EXPECT_EQ(events[1].signal, 1);
+
+  EXPECT_EQ(viewer.current_event(), std::nullopt);  // A at the start
+  viewer.Key(ViewerKey::kNextChange, false);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 100.0);
+  EXPECT_EQ(viewer.current_event(), 0u);
+  viewer.Key(ViewerKey::kNextChange, false);
+  viewer.Key(ViewerKey::kNextChange, false);
+  EXPECT_EQ(viewer.current_event(), 2u);
+  viewer.Key(ViewerKey::kPreviousChange, false);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 150.0);
+  viewer.Key(ViewerKey::kRight, false);
+  EXPECT_EQ(viewer.current_event(), std::nullopt);
+
+  // A pick outside a narrow view brings A into it.
+  for (int i = 0; i < 20; ++i) viewer.Wheel(250, 1);
+  ASSERT_LT(viewer.view().to_ms, 300.0);
+  viewer.PickEvent(2);
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 300.0);
+  EXPECT_LE(viewer.view().from_ms, 300.0);
+  EXPECT_GE(viewer.view().to_ms, 300.0);
+  viewer.PickEvent(7);  // no such event: nothing moves
+  EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 300.0);
+
+  viewer.SetClockTime(true);
+  EXPECT_EQ(Cp1251ToUtf8(viewer.events()[1].text), "10:00:00.150000  Откл  сработал");
+}
+
+TEST(ViewerOfAComtradeRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw) {
+  TempDir dir;
+  WriteRecord(dir / "rec", 50, 1000);
+  RecordViewer viewer = Open(dir / "rec.cfg");
+  EXPECT_FALSE(viewer.PollRecord());
+  EXPECT_FALSE(Has(viewer.Draw(), "Запись изменена"));
+  WriteRecord(dir / "rec", 50, 1000, kSamples + 40);  // longer .dat, another .cfg
+  EXPECT_TRUE(viewer.PollRecord());
+  EXPECT_FALSE(viewer.PollRecord());
+  EXPECT_TRUE(Has(viewer.Draw(), "Запись изменена"));
+}
+
+// The shafts of the phasor diagram's arrows: lines of two points from its
+// centre, with their angle in degrees (counterclockwise) and length.
+struct Shaft {
+  double angle_deg, length;
+  Colour colour;
+};
+std::vector<Shaft> Shafts(const Scene& scene) {
+  std::vector<Shaft> shafts;
+  const float cx = static_cast<float>(scene.width) / 2;
+  for (const ScenePolyline& line : scene.lines) {
+    if (line.points.size() != 2 || std::abs(line.points[0].x - cx) > 0.01f) continue;
+    const double dx = line.points[1].x - line.points[0].x;
+    const double dy = line.points[0].y - line.points[1].y;
+    if (std::abs(dx) < 1e-3 || line.colour == Colour{200, 200, 200}) continue;  // the axes
+    shafts.push_back({std::atan2(dy, dx) * 180 / kPi, std::hypot(dx, dy), line.colour});
+  }
+  return shafts;
+}
+
+TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
+  TempDir dir;
+  WriteRecord(dir / "rec", 50, 1000);  // 20 samples a cycle: the phasors exactly
+  RecordViewer viewer = Open(dir / "rec.cfg");
+
+  // At the record's start there is no cycle to read phasors from.
+  EXPECT_TRUE(Shafts(viewer.DrawPhasors(400, 400)).empty());
+  EXPECT_TRUE(Has(viewer.DrawPhasors(400, 400), "нет полного периода"));
+
+  Click(viewer, 200 + 1000 * 200.0 / 599, PointerButton::kLeft, false);
+  const Scene whole = viewer.DrawPhasors(400, 420);
+  const std::vector<Shaft> shafts = Shafts(whole);
+  ASSERT_EQ(shafts.size(), 6u);
+  // IA, IB, IC, then UA, UB, UC, from IA: 0°, -120°, 120°; each quantity
+  // reaches the circle with its own largest phasor.
+  const double expected[] = {0, -120, 120};
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_NEAR(shafts[k].angle_deg, expected[k % 3], 0.05) << k;
+    EXPECT_NEAR(shafts[k].length, shafts[0].length, 0.5) << k;
+  }
+  EXPECT_EQ(shafts[0].colour, shafts[3].colour);
+  EXPECT_NE(shafts[0].colour, shafts[1].colour);
+  EXPECT_NE(shafts[1].colour, shafts[2].colour);
+  // The angles from another reference.
+  viewer.SetReference(1);
+  EXPECT_NEAR(Shafts(viewer.DrawPhasors(400, 420))[0].angle_deg, 120, 0.05);
+  viewer.SetReference(99);  // no such channel: the reference stays
+  EXPECT_EQ(viewer.reference(), 1);
+  viewer.SetReference(0);
+
+  const Scene readout = viewer.DrawReadout(1000);
+  EXPECT_TRUE(Has(readout, "IB\n"));
+  EXPECT_TRUE(Has(readout, "Симметричные составляющие"));
+  EXPECT_TRUE(Has(readout, "IA, IB, IC\n100.0"));  // the positive sequence
+  EXPECT_TRUE(Has(readout, "-120.0\n"));           // IB's angle
+  EXPECT_TRUE(Has(readout, "Откл\n"));
+
+  viewer.SetChannelShown(1, false);
+  viewer.SetSignalShown(1, false);
+  EXPECT_FALSE(viewer.channel_shown(1));
+  EXPECT_TRUE(viewer.channel_shown(0));
+  EXPECT_FALSE(viewer.channel_shown(6));
+  const Scene hidden = viewer.DrawReadout(1000);
+  EXPECT_FALSE(Has(hidden, "IB\n")) << Texts(hidden);
+  EXPECT_FALSE(Has(hidden, "IA, IB, IC"));
+  EXPECT_TRUE(Has(hidden, "UA, UB, UC"));
+  EXPECT_FALSE(Has(hidden, "Откл"));
+  EXPECT_LT(hidden.height, readout.height);
+  EXPECT_EQ(Shafts(viewer.DrawPhasors(400, 420)).size(), 5u);
+
+  // The printed page holds the title, the picture and the readout, within it.
+  const Scene page = viewer.DrawPage(1100, 780);
+  EXPECT_TRUE(Has(page, "rec.cfg"));
+  EXPECT_TRUE(Has(page, "UA, UB, UC"));
+  for (const SceneText& text : page.texts) {
+    EXPECT_LE(text.y, 780.5f) << Cp1251ToUtf8(text.text);
+    EXPECT_GE(text.y, 0.0f);
+  }
+  for (const ScenePolyline& line : page.lines)
+    for (const ScenePoint& p : line.points)
+      if (!std::isnan(p.y)) {
+        EXPECT_LE(p.y, 780.5f);
+      }
+}
+
+}  // namespace
+}  // namespace velk::testing
