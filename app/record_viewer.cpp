@@ -253,8 +253,10 @@ bool RecordViewer::phasor_pane() const {
   return phasor_pane_;
 }
 
-BandUnder RecordViewer::BandAt(double) const {
-  return {};
+BandUnder RecordViewer::BandAt(double y) const {
+  const BandHit hit = BandAtY(*picture_, view_, y);
+  if (hit.index < 0) return {};
+  return {hit.signal ? BandUnder::Kind::kSignal : BandUnder::Kind::kChannel, hit.index};
 }
 
 namespace {

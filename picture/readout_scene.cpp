@@ -12,6 +12,7 @@
 
 #include "comtrade/cp1251.h"
 #include "picture/analysis.h"
+#include "picture/time_axis.h"
 
 namespace velk {
 namespace {
@@ -184,31 +185,10 @@ void Place(Scene& scene, const Scene& part, float dx, float dy, float factor) {
 }  // namespace
 
 std::string ShownTime(const RecordPicture& picture, double time_ms, bool clock) {
-  const std::string ms = Fixed(time_ms, 2) + " " + std::string(kMs);
-  if (!clock) return ms;
-  const StartMoment& moment = picture.moment();
-  const auto number = [](const std::string& field) -> std::optional<double> {
-    double value = 0;
-    const char* end = field.data() + field.size();
-    const auto done = std::from_chars(field.data(), end, value);
-    if (field.empty() || done.ec != std::errc{} || done.ptr != end) return std::nullopt;
-    return value;
-  };
-  const auto hour = number(moment.hour), minute = number(moment.minute),
-             second = number(moment.second);
-  if (!hour || !minute || !second || !std::isfinite(time_ms) || std::abs(time_ms) > 1e12) return ms;
-  constexpr std::int64_t kDayUs = 86'400'000'000;
-  const double start_us = ((*hour * 60 + *minute) * 60 + *second) * 1e6;
-  auto us = static_cast<std::int64_t>(std::llround(start_us + time_ms * 1000));
-  us = ((us % kDayUs) + kDayUs) % kDayUs;
-  const auto two = [](std::int64_t n) {
-    return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
-  };
-  std::string fraction = std::to_string(us % 1'000'000);
-  fraction.insert(0, 6 - fraction.size(), '0');
-  const std::int64_t seconds = us / 1'000'000;
-  return two(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60) + "." +
-         fraction;
+  const std::optional<double> start = clock ? ClockMs(picture.moment()) : std::nullopt;
+  if (!start || !std::isfinite(time_ms) || std::abs(time_ms) > 1e12)
+    return Fixed(time_ms, 2) + " " + std::string(kMs);
+  return ClockLabel(*start + time_ms, 6);
 }
 
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int reference, int width) {

@@ -1,11 +1,13 @@
 // The viewer over a COMTRADE record of another recorder: cursors that keep to
 // the record's own samples and cycles, both cursors' readout, the events of
-// its signals, a record rewritten under the viewer, hidden channels and the
-// phasor diagram of a three-phase set.
+// its signals, a record (ours or not) rewritten under the viewer, hidden
+// channels and the phasor diagram of a three-phase set.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -164,7 +166,7 @@ TEST(ViewerOfAComtradeRecord, EventsInTimeOrderWithJumpsAndPicks) {
   EXPECT_EQ(Cp1251ToUtf8(viewer.events()[1].text), "10:00:00.150000  Откл  сработал");
 }
 
-TEST(ViewerOfAComtradeRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw) {
+TEST(ViewerOfAnyRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw) {
   TempDir dir;
   WriteRecord(dir / "rec", 50, 1000);
   RecordViewer viewer = Open(dir / "rec.cfg");
@@ -174,6 +176,32 @@ TEST(ViewerOfAComtradeRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw)
   EXPECT_TRUE(viewer.PollRecord());
   EXPECT_FALSE(viewer.PollRecord());
   EXPECT_TRUE(Has(viewer.Draw(), "Запись изменена"));
+
+  // Our record deleted under its viewer: found once, and its values are no
+  // longer read from whatever lies there now.
+  FlhRecord record;
+  record.device_type = 14;
+  record.Name("ПС Север");
+  for (int n = 0; n < 400; ++n) {
+    std::array<std::int16_t, 9> sample{};
+    sample.fill(static_cast<std::int16_t>(100 * (n % 7)));
+    record.samples.push_back(sample);
+  }
+  WriteFile(dir / "rec.flh", record.Bytes());
+  PictureOpening opening = RecordPicture::Open({dir / "rec.flh", ""});
+  ASSERT_TRUE(opening.picture);
+  RecordViewer ours(std::move(opening.picture));
+  ours.Key(ViewerKey::kRight, true);
+  EXPECT_FALSE(ours.PollRecord());
+  const std::size_t read = ours.DrawReadout(900).texts.size();
+  std::filesystem::remove(std::filesystem::path(dir / "rec.flh"));
+  EXPECT_TRUE(ours.PollRecord());
+  EXPECT_FALSE(ours.PollRecord());
+  EXPECT_TRUE(Has(ours.Draw(), "Запись изменена"));
+  EXPECT_LT(ours.DrawReadout(900).texts.size(), read);  // no values, RMS or phasors
+  WriteFile(dir / "rec.flh", record.Bytes());           // back as it was: still told changed
+  EXPECT_FALSE(ours.PollRecord());
+  EXPECT_TRUE(Has(ours.Draw(), "Запись изменена"));
 }
 
 // The shafts of the phasor diagram's arrows: lines of two points from its
@@ -244,6 +272,29 @@ TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
   EXPECT_FALSE(Has(hidden, "Откл"));
   EXPECT_LT(hidden.height, readout.height);
   EXPECT_EQ(Shafts(viewer.DrawPhasors(400, 420)).size(), 5u);
+
+  // The bands under the pointer: the hidden one is none of them, and
+  // Ctrl+wheel enlarges the one under it within 1/8..64 times.
+  std::vector<int> bands;
+  double over_uc = -1;
+  for (double y = 0; y < 600; y += 1) {
+    const BandUnder band = viewer.BandAt(y);
+    if (band.kind != BandUnder::Kind::kChannel) continue;
+    if (bands.empty() || bands.back() != band.index) bands.push_back(band.index);
+    if (band.index == 5 && over_uc < 0) over_uc = y + 2;
+  }
+  EXPECT_EQ(bands, (std::vector<int>{0, 2, 3, 4, 5}));
+  EXPECT_EQ(viewer.BandAt(1).kind, BandUnder::Kind::kNone);  // the title line
+  viewer.EnlargeBand(1, 3);
+  EXPECT_TRUE(viewer.view().band_gains.empty());
+  viewer.EnlargeBand(over_uc, 2);
+  ASSERT_EQ(viewer.view().band_gains.size(), 6u);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 1.5625);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[4], 1.0);
+  viewer.EnlargeBand(over_uc, 100);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 64.0);
+  viewer.EnlargeBand(over_uc, -200);
+  EXPECT_DOUBLE_EQ(viewer.view().band_gains[5], 1.0 / 8);
 
   // The printed page holds the title, the picture and the readout, within it.
   const Scene page = viewer.DrawPage(1100, 780);
