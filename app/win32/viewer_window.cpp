@@ -35,7 +35,7 @@ constexpr int kLeastWidth = kPictureGutter + 200;
 constexpr int kLeastHeight = 240;
 // The pane right of the picture, in points, and the share of its height the
 // events list takes.
-constexpr int kPaneWidth = 300;
+constexpr int kPaneWidth = 440;
 constexpr int kListShare = 4;  // a quarter
 // Each further viewer opens this much lower and to the right, so that none
 // hides another whole.
