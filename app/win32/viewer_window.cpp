@@ -619,7 +619,9 @@ void ViewerWindow::Print() {
   dialog.hwndOwner = hwnd_;
   dialog.Flags = PD_RETURNDEFAULT;
   bool failed = false;
-  if (PrintDlgW(&dialog) && dialog.hDevMode != nullptr) {
+  if (!PrintDlgW(&dialog)) {
+    failed = true;  // no printer at all
+  } else if (dialog.hDevMode != nullptr) {
     if (auto* mode = static_cast<DEVMODEW*>(GlobalLock(dialog.hDevMode))) {
       mode->dmFields |= DM_ORIENTATION;
       mode->dmOrientation = DMORIENT_LANDSCAPE;
@@ -627,7 +629,9 @@ void ViewerWindow::Print() {
     }
   }
   dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
-  if (!PrintDlgW(&dialog)) {
+  if (failed) {
+    // The message below says so.
+  } else if (!PrintDlgW(&dialog)) {
     failed = CommDlgExtendedError() != 0;  // no printer, rather than the user's «Отмена»
   } else if (dialog.hDC != nullptr) {
     HDC dc = dialog.hDC;

@@ -4,6 +4,8 @@
 // COMTRADE record dropped on the main window opening a viewer beside it.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -85,6 +87,20 @@ void CALLBACK ReadMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     menu_seen.push_back(text);
   }
   EndMenu();
+}
+
+// «Каналы» while it is open: the first row's check taken off, then «ОК».
+bool channels_dialog_seen = false;
+
+void CALLBACK AnswerChannels(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", L"Каналы");
+  if (dialog == nullptr) return;
+  KillTimer(nullptr, timer);
+  HWND list = FindWindowExW(dialog, nullptr, L"SysListView32", nullptr);
+  channels_dialog_seen = list != nullptr && ListView_GetItemCount(list) > 1 &&
+                         ListView_GetCheckState(list, 0) && ListView_GetCheckState(list, 1);
+  if (list != nullptr) ListView_SetCheckState(list, 0, FALSE);
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
 // A short three-phase COMTRADE record of our own: 20 samples per cycle of
@@ -201,6 +217,35 @@ void CheckFaultReading(MainWindow& window, HWND hwnd, const std::string& folder)
   PostMessageW(hwnd, WM_COMMAND, kShowAllCommand, 0);
   Pump(window, 30);
   CHECK(shown.channel_shown(0));
+
+  // «Вид → Каналы…» hides the channel whose check was taken off.
+  SetTimer(nullptr, 0, 100, AnswerChannels);
+  PostMessageW(hwnd, WM_COMMAND, kChannelsCommand, 0);
+  Pump(window, 600);
+  CHECK(channels_dialog_seen && !shown.channel_shown(0) && shown.channel_shown(1));
+  PostMessageW(hwnd, WM_COMMAND, kShowAllCommand, 0);
+  Pump(window, 30);
+
+  // Ctrl+wheel over the first band enlarges its values, as the viewer's call does.
+  POINT over{400, static_cast<int>(band_y)};
+  ClientToScreen(hwnd, &over);
+  PostMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA),
+               MAKELPARAM(over.x, over.y));
+  Pump(window, 30);
+  direct.EnlargeBand(band_y, 1);
+  CHECK(!shown.view().band_gains.empty() && shown.view().band_gains == direct.view().band_gains);
+
+  // The clock time writes the list's rows anew.
+  wchar_t row[256] = {};
+  SendMessageW(events, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+  const std::wstring in_ms = row;
+  PostMessageW(hwnd, WM_COMMAND, kClockTimeCommand, 0);
+  Pump(window, 30);
+  SendMessageW(events, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+  CHECK(shown.clock_time() && std::wstring(row) != in_ms &&
+        std::wstring(row) == WideFromCp1251(shown.events()[0].text));
+  PostMessageW(hwnd, WM_COMMAND, kClockTimeCommand, 0);
+  Pump(window, 30);
 
   // «Векторная диаграмма» hides its pane and the readout takes the room.
   RECT before{}, after_hiding{};
