@@ -351,11 +351,26 @@ bool RecordViewer::PollRecord() {
   return true;
 }
 
+const std::optional<TwoCursors>& RecordViewer::Analysed() const {
+  const bool unchanged = picture_->record_unchanged();
+  if (!analysed_ || analysed_->a != view_.cursor_ms || analysed_->b != view_.cursor_b_ms ||
+      analysed_->primary != view_.primary || analysed_->reference != reference_ ||
+      analysed_->unchanged != unchanged) {
+    analysed_ = AnalysedCursors{view_.cursor_ms, view_.cursor_b_ms,
+                                view_.primary,   unchanged,
+                                reference_,      AnalyseView(*picture_, view_, reference_)};
+    // A read that found the record changed just now reads nothing from here on.
+    if (picture_->record_unchanged() != unchanged) analysed_.reset();
+  }
+  if (!analysed_) return Analysed();
+  return analysed_->read;
+}
+
 Scene RecordViewer::DrawReadout(int width) const {
-  return velk::DrawReadout(*picture_, view_, reference_, width);
+  return velk::DrawReadout(*picture_, view_, Analysed(), reference_, width);
 }
 Scene RecordViewer::DrawPhasors(int width, int height) const {
-  return velk::DrawPhasors(*picture_, view_, reference_, width, height);
+  return velk::DrawPhasors(*picture_, view_, Analysed(), width, height);
 }
 Scene RecordViewer::DrawForFile(int width) const {
   PictureView view = view_;
@@ -366,7 +381,7 @@ Scene RecordViewer::DrawForFile(int width) const {
   return DrawPicture(*picture_, view);
 }
 Scene RecordViewer::DrawPage(int width, int height) const {
-  return velk::DrawPage(*picture_, view_, reference_, Names(), width, height);
+  return velk::DrawPage(*picture_, view_, Analysed(), reference_, Names(), width, height);
 }
 std::string RecordViewer::PictureFileName(std::string_view extension) const {
   std::string path = picture_->records().analog.empty() ? picture_->records().discrete

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "picture/analysis.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 
@@ -138,6 +139,9 @@ class RecordViewer {
   // The records' names for a title (code page 1251).
   std::string Names() const;
   void MakeEvents();
+  // What the cursors read, analysed again only when a cursor, the values'
+  // kind, the reference or the record's state changed since.
+  const std::optional<TwoCursors>& Analysed() const;
 
   std::unique_ptr<RecordPicture> picture_;
   PictureView view_;
@@ -153,6 +157,13 @@ class RecordViewer {
   };
   std::vector<Watched> watched_;
   bool change_told_ = false;
+  struct AnalysedCursors {
+    std::optional<double> a, b;
+    bool primary = false, unchanged = true;
+    int reference = 0;
+    std::optional<TwoCursors> read;
+  };
+  mutable std::optional<AnalysedCursors> analysed_;
   bool press_b_ = false;
   double press_x_ = 0, press_y_ = 0;
   double press_from_ = 0, press_to_ = 0;

@@ -527,6 +527,7 @@ int main(int argc, char** argv) {
     const std::string dir = options.dir + "/picture";
     std::filesystem::create_directories(dir);
     PictureFigures(dir, options.convert, 3600, options.runs);
+    ComtradePictureFigures(dir, options.runs);
     std::filesystem::remove_all(dir);
   }
   if (bench.Wanted("reader")) {

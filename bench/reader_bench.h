@@ -7,6 +7,10 @@
 
 namespace velk::bench {
 
+// Writes a record of the kind other recorders send: 64 analog channels of 16
+// bits and 16 digital at 4 kHz for ten minutes, 1999 BINARY.
+bool WriteWideRecord(const std::string& cfg_path, const std::string& dat_path);
+
 void ReaderFigures(const std::string& dir, const std::string& convert, int runs);
 
 }  // namespace velk::bench

@@ -239,11 +239,7 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
   RecordReader reader(result.diagnostics);
   result.opened = reader.Open(*path, options);
   if (result.opened) {
-    Sample sample;
-    while (reader.Next(sample)) {
-      if (!result.first_us) result.first_us = sample.time_us;
-      if (sample.time_us) result.last_us = sample.time_us;
-    }
+    reader.CheckRest(result.first_us, result.last_us);
     result.samples = reader.samples_read();
   }
   result.status = 0;

@@ -109,32 +109,31 @@ std::string_view PictureHelp() {
   return kPictureHelp;
 }
 
+std::unique_ptr<RecordPicture> OpenShownRecord(const std::string& comtrade,
+                                               const PictureRecords& records, std::ostream& err) {
+  if (!comtrade.empty()) {
+    ComtradePicture opened = OpenComtradePicture(comtrade);
+    if (!opened.picture) err << ErrorText(opened.error) << '\n';
+    return std::move(opened.picture);
+  }
+  PictureOpening opening = RecordPicture::Open(records);
+  if (opening.starts_differ) {
+    err << kMomentsDiffer << '\n';
+    return nullptr;
+  }
+  if (!opening.picture) err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
+  return std::move(opening.picture);
+}
+
 int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
   const std::optional<PictureOptions> options = Parse(args);
   if (!options) {
     err << kPictureHelp;
     return kExitUsage;
   }
-  std::unique_ptr<RecordPicture> opened;
-  if (!options->comtrade.empty()) {
-    ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
-    if (!comtrade.picture) {
-      err << ErrorText(comtrade.error) << '\n';
-      return kExitHeaderRejected;
-    }
-    opened = std::move(comtrade.picture);
-  } else {
-    PictureOpening opening = RecordPicture::Open(options->records);
-    if (opening.starts_differ) {
-      err << kMomentsDiffer << '\n';
-      return kExitHeaderRejected;
-    }
-    if (!opening.picture) {
-      err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
-      return kExitHeaderRejected;
-    }
-    opened = std::move(opening.picture);
-  }
+  const std::unique_ptr<RecordPicture> opened =
+      OpenShownRecord(options->comtrade, options->records, err);
+  if (!opened) return kExitHeaderRejected;
   const RecordPicture& picture = *opened;
   PictureView view = WholeView(picture, options->width, NaturalHeight(picture));
   view.from_ms = options->from_ms.value_or(view.from_ms);

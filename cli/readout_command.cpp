@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/cli_texts.h"
+#include "cli/picture_command.h"
 #include "comtrade/cp1251.h"
 #include "picture/analysis.h"
 #include "picture/comtrade_source.h"
@@ -260,26 +261,9 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << kReadoutHelp;
     return kExitUsage;
   }
-  std::unique_ptr<RecordPicture> opened;
-  if (!options->comtrade.empty()) {
-    ComtradePicture comtrade = OpenComtradePicture(options->comtrade);
-    if (!comtrade.picture) {
-      err << ErrorText(comtrade.error) << '\n';
-      return kExitHeaderRejected;
-    }
-    opened = std::move(comtrade.picture);
-  } else {
-    PictureOpening opening = RecordPicture::Open(options->records);
-    if (opening.starts_differ) {
-      err << kMomentsDiffer << '\n';
-      return kExitHeaderRejected;
-    }
-    if (!opening.picture) {
-      err << Cp1251ToUtf8(MessageText(opening.outcome)) << '\n';
-      return kExitHeaderRejected;
-    }
-    opened = std::move(opening.picture);
-  }
+  const std::unique_ptr<RecordPicture> opened =
+      OpenShownRecord(options->comtrade, options->records, err);
+  if (!opened) return kExitHeaderRejected;
   const RecordPicture& picture = *opened;
   int reference = 0;
   if (options->reference) {

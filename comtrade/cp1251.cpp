@@ -27,19 +27,6 @@ unsigned CodePoint(unsigned char byte) {
   return kUpperHalf[byte - 0x80u];
 }
 
-void AppendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // The byte of a UTF-16 code unit; -1 when the code page has none.
 int ByteOf(char16_t unit) {
   if (unit < 0x80) return unit;

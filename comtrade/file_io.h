@@ -111,6 +111,21 @@ class InFile {
     next_ += n;
     return bytes;
   }
+  // The bytes of the block buffer not yet read, in place: a scanner looks at
+  // them and then Skips past what it used. They stay valid until the next
+  // read, seek or fill.
+  std::string_view Buffered() const { return {buffer_.data() + next_, filled_ - next_}; }
+  // Moves the position n bytes on, within Buffered().
+  void Skip(std::size_t n) { next_ += std::min(n, filled_ - next_); }
+  // Keeps the bytes not yet read and reads more behind them until at least n
+  // are buffered; false when the file ends (or fails) first, with what there
+  // was still buffered.
+  bool Fill(std::size_t n) {
+    if (filled_ - next_ >= n) return true;
+    if (TakeSlow(n) == nullptr) return false;
+    next_ = 0;
+    return true;
+  }
   // Reads exactly n bytes; false when fewer could be read.
   bool ReadExact(void* dst, std::size_t n) { return Read(dst, n) == n; }
   // The next byte, or -1 at the end of the file.

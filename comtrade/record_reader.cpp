@@ -3,6 +3,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "comtrade/file_io.h"
@@ -159,6 +160,54 @@ int Number2(std::string_view text) {
   return value;
 }
 
+// Whether any of n stored values at `at` is the form's missing value: 0x8000
+// of 16 bits, 0x80000000 of 32, or a FLOAT32 value that is no number or
+// infinite. Four or two values are tested at once in a 64-bit word.
+bool AnyMissing(DataFileType type, const unsigned char* at, std::size_t n) {
+  std::uint64_t hit = 0;
+  std::size_t k = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // A lane of y is zero where the value is missing; (y - ones) & ~y & highs
+    // is not zero exactly when some lane of y is. One loop for each form, so
+    // that the compiler may take several words at once.
+    constexpr std::uint64_t kOnes16 = 0x0001000100010001u, kHighs16 = 0x8000800080008000u;
+    constexpr std::uint64_t kOnes32 = 0x0000000100000001u, kHighs32 = 0x8000000080000000u;
+    constexpr std::uint64_t kExponents = 0x7F8000007F800000u;
+    auto word = [at](std::size_t byte) {
+      std::uint64_t w = 0;
+      std::memcpy(&w, at + byte, sizeof w);
+      return w;
+    };
+    if (type == DataFileType::kBinary) {
+      for (; k + 4 <= n; k += 4) {
+        const std::uint64_t y = word(2 * k) ^ kHighs16;
+        hit |= (y - kOnes16) & ~y & kHighs16;
+      }
+    } else if (type == DataFileType::kBinary32) {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = word(4 * k) ^ kHighs32;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
+    } else {
+      for (; k + 2 <= n; k += 2) {
+        const std::uint64_t y = (word(4 * k) & kExponents) ^ kExponents;
+        hit |= (y - kOnes32) & ~y & kHighs32;
+      }
+    }
+  }
+  for (; k < n; ++k) {
+    if (type == DataFileType::kBinary) {
+      if (LittleU16(at + 2 * k) == 0x8000u) hit = 1;
+    } else {
+      const auto bits = static_cast<std::uint32_t>(LittleI32(at + 4 * k));
+      if (type == DataFileType::kFloat32 ? (bits & 0x7F800000u) == 0x7F800000u
+                                         : bits == 0x80000000u)
+        hit = 1;
+    }
+  }
+  return hit != 0;
+}
+
 }  // namespace
 
 struct RecordReader::State {
@@ -177,6 +226,7 @@ struct RecordReader::State {
   // The data's layout.
   std::size_t analog = 0, digital = 0, status_words = 0, record_size = 0;
   bool from_rates = false;
+  bool all_from_rates = false;  // every segment has a rate: a sample's time is its count's
   std::int64_t announced = 0;
 
   // The reading so far.
@@ -224,8 +274,22 @@ struct RecordReader::State {
   void PrepareData();
   bool NextBinary(Sample& sample);
   bool NextAscii(Sample& sample);
+  bool Step(Sample& sample);
   void Finish();
+  std::optional<double> RateTime(std::int64_t count);
   void Time(Sample& sample, std::optional<double> stamp);
+  std::size_t CheckBinaryRun(const unsigned char* bytes, std::size_t records, Sample& scratch,
+                             std::optional<double>& first_us, std::optional<double>& last_us);
+  bool CheckAsciiLine(std::string_view buffered, std::size_t& used, Sample& scratch,
+                      std::optional<double>& first_us, std::optional<double>& last_us);
+  // Counts a sample read, numbered as the file numbers it.
+  void Checked(std::int64_t number) {
+    if (number != previous_number + 1) [[unlikely]]
+      TellNumber(number);
+    previous_number = number;
+    ++read;
+  }
+  void TellNumber(std::int64_t number);
 };
 
 namespace {
@@ -705,9 +769,30 @@ void RecordReader::State::PrepareData() {
   const std::size_t value_size = cfg.file_type == DataFileType::kBinary ? 2 : 4;
   record_size = 8 + value_size * analog + 2 * status_words;
   from_rates = false;
-  for (const SampleRate& rate : cfg.rates)
+  all_from_rates = !cfg.rates.empty();
+  for (const SampleRate& rate : cfg.rates) {
     if (rate.rate.value > 0) from_rates = true;
+    if (!(rate.rate.value > 0)) all_from_rates = false;
+  }
   announced = cfg.rates.empty() ? 0 : cfg.rates.back().last_sample;
+}
+
+// The time of sample `count` (counted from 1) from the rate of its segment;
+// nothing where that segment has no rate. Counts only go on from one call to
+// the next, as the segment found stays found.
+std::optional<double> RecordReader::State::RateTime(std::int64_t count) {
+  // The segment of this sample: the first whose last sample it does not
+  // pass. A sample is 1/rate of its own segment after the one before it.
+  while (segment + 1 < cfg.rates.size() && count > cfg.rates[segment].last_sample) {
+    const double rate = cfg.rates[segment].rate.value;
+    const std::int64_t last = cfg.rates[segment].last_sample;
+    if (rate > 0) anchor_us += static_cast<double>(last - anchor_count) * 1e6 / rate;
+    anchor_count = last;
+    ++segment;
+  }
+  const double rate = cfg.rates[segment].rate.value;
+  if (rate > 0) return anchor_us + static_cast<double>(count - anchor_count) * 1e6 / rate;
+  return std::nullopt;
 }
 
 void RecordReader::State::Time(Sample& sample, std::optional<double> stamp) {
@@ -717,18 +802,8 @@ void RecordReader::State::Time(Sample& sample, std::optional<double> stamp) {
     Once("stamp-order", ascii_line, 2, std::to_string(count));
   if (stamp) previous_stamp = *stamp;
   if (from_rates) {
-    // The segment of this sample: the first whose last sample it does not
-    // pass. A sample is 1/rate of its own segment after the one before it.
-    while (segment + 1 < cfg.rates.size() && count > cfg.rates[segment].last_sample) {
-      const double rate = cfg.rates[segment].rate.value;
-      const std::int64_t last = cfg.rates[segment].last_sample;
-      if (rate > 0) anchor_us += static_cast<double>(last - anchor_count) * 1e6 / rate;
-      anchor_count = last;
-      ++segment;
-    }
-    const double rate = cfg.rates[segment].rate.value;
-    if (rate > 0) {
-      sample.time_us = anchor_us + static_cast<double>(count - anchor_count) * 1e6 / rate;
+    if (const std::optional<double> time = RateTime(count)) {
+      sample.time_us = time;
       return;
     }
   }
@@ -766,7 +841,19 @@ bool RecordReader::State::NextBinary(Sample& sample) {
     sample.analog_missing[k] = true;
     missing_seen = true;
   };
-  if (cfg.file_type == DataFileType::kBinary) {
+  if (!AnyMissing(cfg.file_type, at, analog)) {
+    // Most samples: one loop for each form without a test per value.
+    if (cfg.file_type == DataFileType::kBinary) {
+      for (std::size_t k = 0; k < analog; ++k)
+        sample.analog[k] = static_cast<std::int16_t>(LittleU16(at + 2 * k));
+    } else if (cfg.file_type == DataFileType::kBinary32) {
+      for (std::size_t k = 0; k < analog; ++k) sample.analog[k] = LittleI32(at + 4 * k);
+    } else {
+      for (std::size_t k = 0; k < analog; ++k)
+        sample.analog[k] = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * k)));
+    }
+    at += (cfg.file_type == DataFileType::kBinary ? 2 : 4) * analog;
+  } else if (cfg.file_type == DataFileType::kBinary) {
     for (std::size_t k = 0; k < analog; ++k, at += 2) {
       const auto v = static_cast<std::int16_t>(LittleU16(at));
       sample.analog[k] = v;
@@ -791,6 +878,7 @@ bool RecordReader::State::NextBinary(Sample& sample) {
     for (std::size_t j = 16 * w; j < end; ++j)
       sample.digital[j] = static_cast<std::uint8_t>((word >> (j - 16 * w)) & 1u);
   }
+  sample.any_missing = missing_seen;
   if (missing_seen) Once("value-missing", 0, 0, std::to_string(read + 1));
   if (!stamp) Once("stamp-missing", 0, 2, std::to_string(read + 1));
   Time(sample, stamp);
@@ -864,6 +952,7 @@ bool RecordReader::State::NextAscii(Sample& sample) {
   if (index != wanted)
     Once("data-fields", ascii_line, 0, std::to_string(index) + " ≠ " + std::to_string(wanted));
   for (std::size_t k = 0; k < analog; ++k) missing_seen = missing_seen || sample.analog_missing[k];
+  sample.any_missing = missing_seen;
   if (missing_seen) Once("value-missing", ascii_line, 0, std::to_string(read + 1));
   if (!stamp) Once("stamp-missing", ascii_line, 2, "");
   Time(sample, stamp);
@@ -987,28 +1076,209 @@ bool RecordReader::failed() const {
   return state_->failed;
 }
 
-bool RecordReader::Next(Sample& sample) {
-  State& s = *state_;
-  if (s.ended || !s.dat_file.IsOpen()) return false;
-  if (sample.analog.size() != s.analog) {
-    sample.analog.assign(s.analog, 0.0);
-    sample.analog_missing.assign(s.analog, false);
+bool RecordReader::State::Step(Sample& sample) {
+  if (ended || !dat_file.IsOpen()) return false;
+  if (sample.analog.size() != analog) {
+    sample.analog.assign(analog, 0.0);
+    sample.analog_missing.assign(analog, false);
   }
-  if (sample.digital.size() != s.digital) sample.digital.assign(s.digital, 0);
-  const bool got =
-      s.cfg.file_type == DataFileType::kAscii ? s.NextAscii(sample) : s.NextBinary(sample);
-  if (!got || s.dat_file.failed()) {
-    s.Finish();
+  if (sample.digital.size() != digital) sample.digital.assign(digital, 0);
+  const bool got = cfg.file_type == DataFileType::kAscii ? NextAscii(sample) : NextBinary(sample);
+  if (!got || dat_file.failed()) {
+    Finish();
     return false;
   }
-  if (sample.number != s.previous_number + 1)
-    s.Once("sample-number", s.ascii_line, 1,
-           s.read == 0
-               ? std::to_string(sample.number) + " в начале"
-               : std::to_string(sample.number) + " после " + std::to_string(s.previous_number));
-  s.previous_number = sample.number;
-  ++s.read;
+  Checked(sample.number);
   return true;
+}
+
+// Tells of a sample numbered otherwise than one after the sample before.
+void RecordReader::State::TellNumber(std::int64_t number) {
+  Once("sample-number", ascii_line, 1,
+       read == 0 ? std::to_string(number) + " в начале"
+                 : std::to_string(number) + " после " + std::to_string(previous_number));
+}
+
+bool RecordReader::Next(Sample& sample) {
+  return state_->Step(sample);
+}
+
+// Checks whole binary samples lying in the block buffer, as NextBinary and
+// Step would read them; stops before one that may be padding. Returns how
+// many were checked.
+std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std::size_t records,
+                                                Sample& scratch, std::optional<double>& first_us,
+                                                std::optional<double>& last_us) {
+  const DataFileType type = cfg.file_type;
+  // Where no word of a stretch of samples, numbers and stamps included, is a
+  // missing value, no sample of it holds one; where one is, each sample of
+  // the stretch is looked at. A stretch is short, so it is still in the
+  // cache when its samples are.
+  constexpr std::size_t kStretch = 64;
+  const std::size_t value_size = type == DataFileType::kBinary ? 2 : 4;
+  const bool aligned = record_size % value_size == 0;
+  bool clean = false;
+  std::size_t i = 0;
+  for (; i < records; ++i, bytes += record_size) {
+    if (i % kStretch == 0)
+      clean = aligned &&
+              !AnyMissing(type, bytes, std::min(kStretch, records - i) * record_size / value_size);
+    if (bytes[0] == 0x1A) {
+      // Padding ends the data: Step tells. A sample that only starts with
+      // the byte is read here.
+      std::size_t k = 1;
+      while (k < record_size && bytes[k] == 0x1A) ++k;
+      if (k == record_size) break;
+    }
+    const std::int64_t number = static_cast<std::uint32_t>(LittleI32(bytes));
+    const auto stamp_bits = static_cast<std::uint32_t>(LittleI32(bytes + 4));
+    if (!clean && AnyMissing(type, bytes + 8, analog))
+      Once("value-missing", 0, 0, std::to_string(read + 1));
+    if (stamp_bits == 0xFFFFFFFFu) Once("stamp-missing", 0, 2, std::to_string(read + 1));
+    if (!all_from_rates) {
+      std::optional<double> stamp;
+      if (stamp_bits != 0xFFFFFFFFu) stamp = static_cast<double>(stamp_bits);
+      Time(scratch, stamp);
+      if (scratch.time_us) {
+        if (!first_us) first_us = scratch.time_us;
+        last_us = scratch.time_us;
+      }
+    }
+    Checked(number);
+  }
+  return i;
+}
+
+// Checks the line at the start of `buffered` as NextAscii and Step would read
+// it, when it lies there whole and is of the plain form: whole numbers of up
+// to fifteen digits or empty fields, as many as the channels ask for. False,
+// with nothing read, for any other line: Step reads that one.
+bool RecordReader::State::CheckAsciiLine(std::string_view buffered, std::size_t& used,
+                                         Sample& scratch, std::optional<double>& first_us,
+                                         std::optional<double>& last_us) {
+  const char* const begin = buffered.data();
+  const char* const limit = begin + buffered.size();
+  const char* at = begin;
+  if (at == limit || *at == '\r' || *at == '\n' || *at == 0x1A) return false;
+  const std::size_t wanted = 2 + analog + digital;
+  std::size_t index = 0;
+  std::int64_t number = read + 1;
+  std::optional<double> stamp;
+  bool missing = false;
+  while (true) {
+    const bool negative = *at == '-';
+    if (negative && ++at == limit) return false;
+    const char* const digits = at;
+    // A value of an analog channel is only told missing or not: its digits
+    // are passed over, not worked out.
+    const bool analog_field = index >= 2 && index < 2 + analog;
+    std::int64_t whole = 0;
+    if (analog_field) {
+      while (at < limit && static_cast<unsigned>(*at - '0') < 10) ++at;
+    } else {
+      while (at < limit && static_cast<unsigned>(*at - '0') < 10)
+        whole = whole * 10 + (*at++ - '0');
+    }
+    if (at == limit) return false;  // the line goes on past the buffer
+    const auto count = static_cast<std::size_t>(at - digits);
+    if (count > 15 || (negative && count == 0)) return false;
+    const bool empty = count == 0;
+    if (index == 0) {
+      if (count > 10) return false;  // no sample number: Step tells
+      if (!empty) number = negative ? -whole : whole;
+    } else if (index == 1) {
+      if (!empty) stamp = static_cast<double>(negative ? -whole : whole);
+    } else if (analog_field) {
+      if (empty) {
+        missing = true;
+      } else if (!negative && count >= 5) {
+        const char* first = digits;
+        while (*first == '0' && at - first > 5) ++first;
+        if (at - first == 5 && std::memcmp(first, "99999", 5) == 0) missing = true;
+      }
+    } else if (index >= wanted || (!empty && (whole > 1 || (negative && whole != 0)))) {
+      return false;
+    }
+    ++index;
+    if (*at == ',') {
+      if (++at == limit) return false;
+      continue;
+    }
+    if (*at == '\r') {
+      if (at + 1 == limit) return false;
+      if (*++at != '\n') return false;
+    }
+    if (*at != '\n') return false;
+    break;
+  }
+  if (index != wanted) return false;
+  used = static_cast<std::size_t>(at + 1 - begin);
+  ++ascii_line;
+  if (missing) Once("value-missing", ascii_line, 0, std::to_string(read + 1));
+  if (!stamp) Once("stamp-missing", ascii_line, 2, "");
+  if (!all_from_rates) {
+    Time(scratch, stamp);
+    if (scratch.time_us) {
+      if (!first_us) first_us = scratch.time_us;
+      last_us = scratch.time_us;
+    }
+  }
+  Checked(number);
+  return true;
+}
+
+void RecordReader::CheckRest(std::optional<double>& first_us, std::optional<double>& last_us) {
+  State& s = *state_;
+  if (s.ended || !s.dat_file.IsOpen()) return;
+  Sample scratch;
+  const std::int64_t before = s.read;
+  // Where every sample's time comes from the rates, only the first and the
+  // last are worked out; the first now, before the segments move on.
+  std::optional<double> first_from_rates;
+  if (s.all_from_rates) first_from_rates = s.RateTime(s.read + 1);
+  // A sample read the careful way, where the quick ways stop.
+  auto careful = [&] {
+    if (!s.Step(scratch)) return false;
+    if (scratch.time_us && !s.all_from_rates) {
+      if (!first_us) first_us = scratch.time_us;
+      last_us = scratch.time_us;
+    }
+    return true;
+  };
+  if (s.cfg.file_type == DataFileType::kAscii) {
+    while (true) {
+      const std::string_view buffered = s.dat_file.Buffered();
+      std::size_t used = 0, line = 0;
+      while (s.CheckAsciiLine(buffered.substr(used), line, scratch, first_us, last_us))
+        used += line;
+      s.dat_file.Skip(used);
+      if (used > 0) continue;
+      // The next line is not whole in the buffer: read more behind it, up to a block.
+      const std::string_view rest = s.dat_file.Buffered();
+      if (std::memchr(rest.data(), '\n', rest.size()) == nullptr && rest.size() < kReadBlockSize &&
+          s.dat_file.Fill(rest.size() + 1))
+        continue;
+      if (!careful()) break;
+    }
+  } else {
+    while (true) {
+      const std::string_view buffered = s.dat_file.Buffered();
+      std::size_t records = buffered.size() / s.record_size;
+      if (s.dat_end >= 0) {
+        const std::int64_t left = s.dat_end - s.dat_file.Position();
+        records = left < 0 ? 0 : std::min(records, static_cast<std::size_t>(left) / s.record_size);
+      }
+      const std::size_t done =
+          s.CheckBinaryRun(reinterpret_cast<const unsigned char*>(buffered.data()), records,
+                           scratch, first_us, last_us);
+      s.dat_file.Skip(done * s.record_size);
+      if (!careful()) break;
+    }
+  }
+  if (s.all_from_rates && s.read > before) {
+    first_us = first_from_rates;
+    last_us = s.RateTime(s.read);
+  }
 }
 
 std::string RecordReader::Utf8(std::string_view field) const {

@@ -40,6 +40,7 @@ struct Sample {
   std::optional<double> time_us;
   std::vector<double> analog;         // the values x as stored, before a·x + b
   std::vector<bool> analog_missing;   // true where the file marks the value missing
+  bool any_missing = false;           // some value of analog_missing is true
   std::vector<std::uint8_t> digital;  // 0 or 1
 };
 
@@ -78,6 +79,11 @@ class RecordReader {
   // longer than announced, padding, a cut sample).
   bool Next(Sample& sample);
   std::int64_t samples_read() const;
+  // Reads every sample left as Next would, and reports the same findings,
+  // without handing the samples out: what a check of the whole record needs,
+  // in about the time of reading its files. first_us and last_us get the
+  // times of the first and the last of these samples that have a time.
+  void CheckRest(std::optional<double>& first_us, std::optional<double>& last_us);
   // Where the next sample starts in the data file, and the lines of an ASCII
   // data file read before it: what Resume takes to come back to that sample.
   std::int64_t data_position() const;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "comtrade/cp1251.h"
+#include "comtrade/utf16.h"
 
 namespace velk {
 namespace {
@@ -65,19 +66,6 @@ unsigned Cp1251Point(unsigned char byte) {
   if (byte == 0xA8) return 0x401;
   if (byte == 0xB8) return 0x451;
   return 0xFFFD;
-}
-
-void AppendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 bool IsSmallLetter(unsigned code) {

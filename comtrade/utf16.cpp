@@ -10,6 +10,8 @@ bool IsLowSurrogate(char32_t unit) {
   return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t code) {
   const auto byte = [&out](char32_t bits) { out += static_cast<char>(bits); };
   if (code < 0x80) {
@@ -28,8 +30,6 @@ void AppendUtf8(std::string& out, char32_t code) {
     byte(0x80 | (code & 0x3F));
   }
 }
-
-}  // namespace
 
 std::string Utf8FromUtf16(std::u16string_view text) {
   std::string out;

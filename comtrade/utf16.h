@@ -12,6 +12,10 @@
 
 namespace velk {
 
+// Appends the UTF-8 bytes of one code point (a lone surrogate in its
+// three-byte form).
+void AppendUtf8(std::string& out, char32_t code);
+
 // The UTF-8 of UTF-16 text; never fails.
 std::string Utf8FromUtf16(std::u16string_view text);
 

@@ -2,10 +2,13 @@
 // picture's channels, signals and timing, its data once into the summary.
 #include "picture/comtrade_source.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
 #include "comtrade/cp1251.h"
+#include "comtrade/file_io.h"
 #include "comtrade/record_reader.h"
 #include "picture/record_picture.h"
 #include "picture/velk_source.h"
@@ -125,6 +128,10 @@ struct ComtradePass {
   const RecordReader& reader;
   SampleSummary summary;
   std::vector<MinMax> block = {};  // of each channel over the samples of the block so far
+  // The least and the greatest value of each channel in the block so far, as
+  // read: the same, once turned to single precision, as the least and the
+  // greatest of the values each turned.
+  std::vector<double> least = {}, greatest = {};
   std::int64_t in_block = 0;
 
   // A record timed by its stamps: the runs of equal steps.
@@ -136,15 +143,38 @@ struct ComtradePass {
   bool too_many_runs = false;
 
   void AddValues(const Sample& sample) {
-    if (block.size() != sample.analog.size()) block.assign(sample.analog.size(), MinMax{});
-    for (std::size_t c = 0; c < sample.analog.size(); ++c)
-      if (!sample.analog_missing[c]) block[c].Add(sample.analog[c]);
+    const std::size_t channels = sample.analog.size();
+    if (block.size() != channels) {
+      block.assign(channels, MinMax{});
+      least.assign(channels, std::numeric_limits<double>::infinity());
+      greatest.assign(channels, -std::numeric_limits<double>::infinity());
+    }
+    const double* values = sample.analog.data();
+    if (!sample.any_missing) {
+      // Most samples: one loop without a test per value.
+      for (std::size_t c = 0; c < channels; ++c) {
+        least[c] = std::min(least[c], values[c]);
+        greatest[c] = std::max(greatest[c], values[c]);
+      }
+    } else {
+      for (std::size_t c = 0; c < channels; ++c) {
+        if (sample.analog_missing[c]) continue;
+        least[c] = std::min(least[c], values[c]);
+        greatest[c] = std::max(greatest[c], values[c]);
+      }
+    }
     if (++in_block == SampleSummary::kBaseBlock) FlushValues();
   }
   void FlushValues() {
     if (in_block == 0) return;
+    for (std::size_t c = 0; c < block.size(); ++c) {
+      block[c] = MinMax{};
+      if (least[c] <= greatest[c])
+        block[c] = {static_cast<float>(least[c]), static_cast<float>(greatest[c])};
+      least[c] = std::numeric_limits<double>::infinity();
+      greatest[c] = -std::numeric_limits<double>::infinity();
+    }
     summary.AddBlock(block, in_block);
-    std::fill(block.begin(), block.end(), MinMax{});
     in_block = 0;
   }
 
@@ -221,6 +251,8 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
   source->record_size_ = 8 + value_size * static_cast<std::int64_t>(cfg.analog.size()) +
                          2 * static_cast<std::int64_t>((cfg.digital.size() + 15) / 16);
   source->first_position_ = reader.data_position();
+  source->dat_path_ = reader.form().dat_path;
+  source->file_type_ = cfg.file_type;
   bool from_rates = false;
   for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
 
@@ -264,13 +296,12 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
 bool ComtradeSource::Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const {
   out.clear();
   if (first < 0 || count < 0 || first + count > layout_.samples) return false;
+  if (binary_) return ReadBinary(first, count, out);
   QuietSink quiet;
   RecordReader reader(quiet);
   if (!reader.Open(path_)) return false;
   std::int64_t at = first;
-  if (binary_) {
-    if (!reader.Resume(first_position_ + first * record_size_, 0, first)) return false;
-  } else {
+  {
     const auto place = static_cast<std::size_t>(first / kIndexSamples);
     if (place >= ascii_places_.size()) return false;
     at = static_cast<std::int64_t>(place) * kIndexSamples;
@@ -284,6 +315,36 @@ bool ComtradeSource::Read(std::int64_t first, std::int64_t count, std::vector<do
     for (std::size_t c = 0; c < sample.analog.size(); ++c)
       out.push_back(sample.analog_missing[c] ? std::numeric_limits<double>::quiet_NaN()
                                              : sample.analog[c]);
+  }
+  return true;
+}
+
+// Binary samples are read straight from the data file, as the reader
+// decodes them: a missing value (0x8000, 0x80000000, a FLOAT32 value that is
+// no number or infinite) is NaN.
+bool ComtradeSource::ReadBinary(std::int64_t first, std::int64_t count,
+                                std::vector<double>& out) const {
+  const std::size_t channels = layout_.channels.size();
+  out.reserve(static_cast<std::size_t>(count) * channels);
+  InFile dat;
+  if (!dat.Open(dat_path_) || !dat.Seek(first_position_ + first * record_size_)) return false;
+  constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
+  for (std::int64_t n = 0; n < count; ++n) {
+    const unsigned char* sample = dat.Take(static_cast<std::size_t>(record_size_));
+    if (sample == nullptr) return false;
+    const unsigned char* at = sample + 8;
+    for (std::size_t c = 0; c < channels; ++c) {
+      if (file_type_ == DataFileType::kBinary) {
+        const auto v = static_cast<std::int16_t>(LittleU16(at + 2 * c));
+        out.push_back(v == std::numeric_limits<std::int16_t>::min() ? kMissing : v);
+      } else if (file_type_ == DataFileType::kBinary32) {
+        const std::int32_t v = LittleI32(at + 4 * c);
+        out.push_back(v == std::numeric_limits<std::int32_t>::min() ? kMissing : v);
+      } else {
+        const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+        out.push_back(std::isfinite(v) ? v : kMissing);
+      }
+    }
   }
   return true;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "comtrade/configuration.h"
 #include "comtrade/diagnostics.h"
 #include "picture/record_source.h"
 #include "picture/sample_summary.h"
@@ -55,6 +56,7 @@ class ComtradeSource : public RecordSource {
 
  private:
   ComtradeSource() = default;
+  bool ReadBinary(std::int64_t first, std::int64_t count, std::vector<double>& out) const;
 
   struct Place {
     std::int64_t position = 0, line = 0;
@@ -65,6 +67,8 @@ class ComtradeSource : public RecordSource {
   bool binary_ = true;
   std::int64_t first_position_ = 0;  // of sample 0 in the data file
   std::int64_t record_size_ = 0;     // bytes of a binary sample
+  std::string dat_path_;             // the data file (the .cff itself for one)
+  DataFileType file_type_ = DataFileType::kBinary;
   std::vector<Place> ascii_places_;  // of samples 0, kIndexSamples, 2 * kIndexSamples, ...
   mutable std::optional<SampleSummary> summary_;
 

@@ -191,12 +191,26 @@ std::string ShownTime(const RecordPicture& picture, double time_ms, bool clock) 
   return ClockLabel(*start + time_ms, 6);
 }
 
+std::optional<TwoCursors> AnalyseView(const RecordPicture& picture, const PictureView& view,
+                                      int reference) {
+  if (!view.cursor_ms) return std::nullopt;
+  if (view.cursor_b_ms)
+    return AnalyseBetween(picture, *view.cursor_ms, *view.cursor_b_ms, view.primary, reference);
+  TwoCursors a;
+  a.a = AnalyseAt(picture, *view.cursor_ms, view.primary, reference);
+  return a;
+}
+
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int reference, int width) {
+  return DrawReadout(picture, view, AnalyseView(picture, view, reference), reference, width);
+}
+
+Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
+                  const std::optional<TwoCursors>& read, int reference, int width) {
   Table table(width, view.scale);
-  if (!view.cursor_ms) return table.Finish();
+  if (!view.cursor_ms || !read) return table.Finish();
   const bool two = view.cursor_b_ms.has_value();
-  const TwoCursors both = AnalyseBetween(picture, *view.cursor_ms, view.cursor_b_ms.value_or(0),
-                                         view.primary, reference);
+  const TwoCursors& both = *read;
   const CursorAnalysis& a = both.a;
   const CursorAnalysis* b = two ? &both.b : nullptr;
   const auto where = [&](const CursorAnalysis& at) {
@@ -308,6 +322,11 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int ref
 
 Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int reference, int width,
                   int height) {
+  return DrawPhasors(picture, view, AnalyseView(picture, view, reference), width, height);
+}
+
+Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
+                  const std::optional<TwoCursors>& read, int width, int height) {
   Scene scene;
   scene.width = width;
   scene.height = height;
@@ -324,8 +343,8 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int ref
                            {}});
     return scene;
   };
-  if (!view.cursor_ms) return note(kNoCursor);
-  const CursorAnalysis at = AnalyseAt(picture, *view.cursor_ms, view.primary, reference);
+  if (!view.cursor_ms || !read) return note(kNoCursor);
+  const CursorAnalysis& at = read->a;
   if (!at.cycle_samples) return note(kNoCycle);
 
   // The channels drawn: those of each set that are shown and have a phasor.
@@ -406,6 +425,13 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int ref
 
 Scene DrawPage(const RecordPicture& picture, const PictureView& view, int reference,
                const std::string& names, int width, int height) {
+  return DrawPage(picture, view, AnalyseView(picture, view, reference), reference, names, width,
+                  height);
+}
+
+Scene DrawPage(const RecordPicture& picture, const PictureView& view,
+               const std::optional<TwoCursors>& read, int reference, const std::string& names,
+               int width, int height) {
   Scene page;
   page.width = width;
   page.height = height;
@@ -413,7 +439,8 @@ Scene DrawPage(const RecordPicture& picture, const PictureView& view, int refere
   const float page_height = static_cast<float>(std::max(height, 1));
   constexpr float kTitle = 24;
   // The readout's height does not depend on its width: its rows are fixed.
-  const float readout = static_cast<float>(DrawReadout(picture, view, reference, width).height);
+  const float readout =
+      static_cast<float>(DrawReadout(picture, view, read, reference, width).height);
   // The picture keeps at least half the page; the whole is made smaller
   // where the readout would leave it less.
   const float factor = std::min(1.0f, page_height / (kTitle + readout + page_height / 2));
@@ -431,7 +458,7 @@ Scene DrawPage(const RecordPicture& picture, const PictureView& view, int refere
   shown.width = static_cast<int>(inner_width);
   shown.height = std::max(1, static_cast<int>(inner_height - kTitle - readout));
   Place(page, DrawPicture(picture, shown), 0, kTitle * factor, factor);
-  Place(page, DrawReadout(picture, view, reference, static_cast<int>(inner_width)), 0,
+  Place(page, DrawReadout(picture, view, read, reference, static_cast<int>(inner_width)), 0,
         (kTitle + static_cast<float>(shown.height)) * factor, factor);
   return page;
 }

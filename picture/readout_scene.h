@@ -4,8 +4,10 @@
 // printed page of the view with its title line and readout. No toolkit.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "picture/analysis.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 
@@ -40,5 +42,19 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int ref
 // that, together made smaller where they would not fit the page.
 Scene DrawPage(const RecordPicture& picture, const PictureView& view, int reference,
                const std::string& names, int width, int height);
+
+// What the view's cursors read: both cursors' analysis when B is set, A's
+// alone otherwise (b left as it is); nothing without cursor A. The scenes
+// below take it read once, so that a view that draws the readout and the
+// phasors of one moment analyses it once.
+std::optional<TwoCursors> AnalyseView(const RecordPicture& picture, const PictureView& view,
+                                      int reference);
+Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
+                  const std::optional<TwoCursors>& read, int reference, int width);
+Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
+                  const std::optional<TwoCursors>& read, int width, int height);
+Scene DrawPage(const RecordPicture& picture, const PictureView& view,
+               const std::optional<TwoCursors>& read, int reference, const std::string& names,
+               int width, int height);
 
 }  // namespace velk

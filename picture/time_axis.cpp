@@ -67,7 +67,8 @@ std::string ClockLabel(double ms_of_day, int decimals) {
   decimals = std::clamp(decimals, 0, 6);
   const auto per_second = static_cast<std::int64_t>(std::llround(std::pow(10.0, decimals)));
   const std::int64_t per_day = 86'400 * per_second;
-  std::int64_t units = std::llround(ms_of_day / 1000 * static_cast<double>(per_second)) % per_day;
+  const double of_day = std::isfinite(ms_of_day) ? std::fmod(ms_of_day, kDayMs) : 0.0;
+  std::int64_t units = std::llround(of_day / 1000 * static_cast<double>(per_second)) % per_day;
   if (units < 0) units += per_day;
   const std::int64_t seconds = units / per_second;
   std::array<char, 32> text{};

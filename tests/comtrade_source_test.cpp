@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <sstream>
 
 #include "analog/analog_record.h"
@@ -220,6 +222,71 @@ TEST(ComtradePicture, OurRecordReadsAsItsConvertedPairAndEveryPublicSampleDraws)
   EXPECT_EQ(RunCommandLine({"picture", dir / "bad.cfg", dir / "bad.svg"}, "", out, err), 2);
   EXPECT_NE(err.str().find(dir / "bad.cfg:"), std::string::npos) << err.str();
   EXPECT_FALSE(FileExists(dir / "bad.svg"));
+}
+
+// Spans of 32-bit and floating-point data read again hold the reader's values,
+// missing ones as NaN, from a pair and from one .cff alike; a data file cut
+// under the picture reads no more.
+TEST(ComtradePicture, SpansOfEveryBinaryFormReadAgainAsTheReaderReadsThem) {
+  constexpr int kCount = 300;
+  for (const char* type : {"BINARY", "BINARY32", "FLOAT32"})
+    for (const bool cff : {false, true}) {
+      SCOPED_TRACE(std::string(type) + (cff ? " .cff" : ""));
+      std::string cfg = "Station,Recorder,1999\r\n4,3A,1D\r\n";
+      for (int k = 1; k <= 3; ++k)
+        cfg +=
+            std::to_string(k) + ",U" + std::to_string(k) + ",A,L,kV,0.5,0,0,-32767,32767,1,1,P\r\n";
+      cfg += "1,Trip,,,0\r\n50\r\n1\r\n1000," + std::to_string(kCount) +
+             "\r\n01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.000000\r\n" + type +
+             "\r\n1\r\n";
+      std::string dat;
+      for (int n = 1; n <= kCount; ++n) {
+        dat += I32(n) + I32((n - 1) * 1000);
+        for (int k = 0; k < 3; ++k) {
+          const bool missing = (n + k) % 37 == 0;
+          const int v = (n * 13 + k * 7) % 2000 - 1000;
+          if (std::string(type) == "BINARY")
+            dat += I16(static_cast<std::int16_t>(missing ? -32768 : v));
+          else if (std::string(type) == "BINARY32")
+            dat += I32(missing ? std::numeric_limits<std::int32_t>::min() : v * 70000);
+          else
+            dat += I32(std::bit_cast<std::int32_t>(missing ? std::numeric_limits<float>::infinity()
+                                                           : 0.25f * static_cast<float>(v)));
+        }
+        dat += I16(static_cast<std::int16_t>(n % 2));
+      }
+      TempDir dir;
+      const std::string path = dir / (cff ? "rec.cff" : "rec.cfg");
+      if (cff) {
+        WriteFile(path, "--- file type: CFG ---\r\n" + cfg + "--- file type: DAT " + type + ": " +
+                            std::to_string(dat.size()) + " ---\r\n" + dat);
+      } else {
+        WriteFile(path, cfg);
+        WriteFile(dir / "rec.dat", dat);
+      }
+      ComtradePicture opened = OpenComtradePicture(path);
+      ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+      DiagnosticList told;
+      const auto whole = ReadRecord(path, told);
+      ASSERT_TRUE(whole);
+      std::vector<double> values;
+      ASSERT_TRUE(opened.picture->ReadSamples(100, 120, values));
+      ASSERT_EQ(values.size(), 360u);
+      for (std::size_t n = 0; n < 120; ++n)
+        for (std::size_t k = 0; k < 3; ++k) {
+          const Sample& sample = whole->samples[100 + n];
+          const double value = values[3 * n + k];
+          if (sample.analog_missing[k])
+            EXPECT_TRUE(std::isnan(value)) << n << " " << k;
+          else
+            EXPECT_EQ(value, sample.analog[k]) << n << " " << k;
+        }
+      EXPECT_TRUE(opened.picture->record_unchanged());
+      if (!cff) {
+        WriteFile(dir / "rec.dat", dat.substr(0, dat.size() / 2));
+        EXPECT_FALSE(opened.picture->ReadSamples(kCount - 10, 5, values));
+      }
+    }
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // the file system.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 
 #include "comtrade/record_reader.h"
@@ -507,6 +509,146 @@ TEST(RecordReader, ReadsWhatIsThereOfAFileCutOrRewrittenUnderIt) {
   // The configuration vanished before it could be opened.
   std::filesystem::remove(dir / "rec.cfg");
   EXPECT_EQ(ReadPair(dir / "rec.cfg").Codes(), std::vector<std::string>{"cfg-open"});
+}
+
+// What a reading of a whole record tells: its findings in order, its count of
+// samples and the times of its first and last sample.
+struct Told {
+  std::vector<std::string> findings;
+  std::int64_t samples = 0;
+  std::optional<double> first_us, last_us;
+};
+
+Told TellWhole(const std::string& cfg_path, bool sample_by_sample) {
+  DiagnosticList list;
+  RecordReader reader(list);
+  Told told;
+  if (reader.Open(cfg_path)) {
+    if (sample_by_sample) {
+      Sample sample;
+      while (reader.Next(sample)) {
+        if (!told.first_us) told.first_us = sample.time_us;
+        if (sample.time_us) told.last_us = sample.time_us;
+      }
+    } else {
+      reader.CheckRest(told.first_us, told.last_us);
+    }
+    told.samples = reader.samples_read();
+  }
+  for (const Diagnostic& d : list.all)
+    told.findings.push_back(std::string(SeverityName(d.severity)) + " " + d.code + " " + d.file +
+                            ":" + std::to_string(d.line) + ":" + std::to_string(d.field) + " " +
+                            d.text);
+  return told;
+}
+
+// A record of many blocks of data: `analog` channels and `digital` at
+// 4000 samples a second (or as `rates` says), with a missing value in the
+// last channel of sample 3001, sample 4500 numbered wrong and the stamp of
+// sample 5000 missing; ASCII data also with a blank line, blanks inside a
+// value and a state of 2.
+Rec ManyBlocks(const std::string& type, int analog, int digital, const Lines& rates) {
+  constexpr int kSamples = 6000;
+  Rec r;
+  r.cfg = {"Station,Recorder,1999", std::to_string(analog + digital) + "," +
+                                        std::to_string(analog) + "A," + std::to_string(digital) +
+                                        "D"};
+  for (int k = 1; k <= analog; ++k)
+    r.cfg.push_back(std::to_string(k) + ",U" + std::to_string(k) +
+                    ",A,Bay,kV,0.01,0,0,-32767,32767,110,0.1,P");
+  for (int k = 1; k <= digital; ++k) r.cfg.push_back(std::to_string(k) + ",Input,,,0");
+  r.cfg.push_back("50");
+  r.cfg.insert(r.cfg.end(), rates.begin(), rates.end());
+  r.cfg.insert(r.cfg.end(),
+               {"13/02/2024,16:33:45.000000", "13/02/2024,16:33:46.000000", type, "1"});
+  for (int n = 1; n <= kSamples; ++n) {
+    const int number = n == 4500 ? 4600 : n;
+    const bool no_stamp = n == 5000;
+    const auto stamp = static_cast<std::uint32_t>((n - 1) * 250);
+    if (type == "ASCII") {
+      std::string line = std::to_string(number) + "," + (no_stamp ? "" : std::to_string(stamp));
+      for (int k = 0; k < analog; ++k) {
+        const int v = (n * 37 + k * 11) % 20000 - 10000;
+        line += "," + (n == 3001 && k == analog - 1 ? std::string("99999")
+                       : n == 3500 && k == 3        ? " 1 2"
+                                                    : std::to_string(v));
+      }
+      for (int j = 0; j < digital; ++j)
+        line += n == 5500 && j == 0 ? ",2" : (n >> j) & 1 ? ",1" : ",0";
+      r.dat += line + (n == 2000 ? "\r\n\r\n" : "\r\n");
+      continue;
+    }
+    r.dat += I32(number) + I32(static_cast<std::int32_t>(no_stamp ? 0xFFFFFFFFu : stamp));
+    for (int k = 0; k < analog; ++k) {
+      const int v = (n * 37 + k * 11) % 20000 - 10000;
+      const bool missing = n == 3001 && k == analog - 1;
+      if (type == "BINARY") {
+        r.dat += I16(static_cast<std::int16_t>(missing ? -32768 : v));
+      } else if (type == "BINARY32") {
+        r.dat += I32(missing ? std::numeric_limits<std::int32_t>::min() : v * 1000);
+      } else {
+        const float f = missing ? std::numeric_limits<float>::quiet_NaN() : 0.5f * float(v);
+        r.dat += I32(std::bit_cast<std::int32_t>(f));
+      }
+    }
+    for (int w = 0; w < digital / 16; ++w) r.dat += I16(static_cast<std::int16_t>(n & 0xFFFF));
+  }
+  return r;
+}
+
+// Checking a record whole tells what reading it sample by sample tells, of
+// every record made for a finding (as a pair and as one .cff), of the public
+// records, and of records whose data spans many blocks of the read buffer.
+TEST(RecordReader, ChecksARecordWholeAsReadingItSampleBySampleTellsIt) {
+  TempDir dir;
+  auto same = [](const std::string& cfg_path) {
+    const Told by_next = TellWhole(cfg_path, true), by_check = TellWhole(cfg_path, false);
+    EXPECT_EQ(by_check.findings, by_next.findings) << cfg_path;
+    EXPECT_EQ(by_check.samples, by_next.samples) << cfg_path;
+    EXPECT_EQ(by_check.first_us, by_next.first_us) << cfg_path;
+    EXPECT_EQ(by_check.last_us, by_next.last_us) << cfg_path;
+    return by_check;
+  };
+  int made = 0;
+  std::vector<Rec> records = {Good(), GoodAscii()};
+  for (const Case& c : Cases()) {
+    Rec r = c.ascii ? GoodAscii() : Good();
+    c.change(r);
+    records.push_back(r);
+  }
+  for (const Rec& r : records) {
+    const std::string name = "r" + std::to_string(made++);
+    WriteFile(dir / (name + ".cfg"), r.Cfg());
+    WriteFile(dir / (name + ".dat"), r.dat);
+    same(dir / (name + ".cfg"));
+    if (r.cfg.size() > 12) {
+      WriteFile(dir / (name + ".cff"), Cff(r));
+      same(dir / (name + ".cff"));
+    }
+  }
+  const std::string root = std::string(VELK_SOURCE_DIR) + "/tests/data/comtrade-samples/";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".cfg" || ext == ".cff" || ext == ".CFG") same(entry.path().string());
+  }
+  const Lines one_rate = {"1", "4000,6000"}, two_rates = {"2", "4000,2500", "1000,6000"},
+              stamps = {"0", "0,6000"};
+  for (const char* type : {"BINARY", "BINARY32", "FLOAT32", "ASCII"})
+    for (const int analog : {63, 64})
+      for (const Lines* rates : {&one_rate, &two_rates, &stamps}) {
+        const std::string name = "wide" + std::to_string(made++);
+        // With 32 digital channels the 32-bit values lie 4-aligned in every sample.
+        const Rec r = ManyBlocks(type, analog, analog == 64 ? 32 : 16, *rates);
+        WriteFile(dir / (name + ".cfg"), r.Cfg());
+        WriteFile(dir / (name + ".dat"), r.dat);
+        const Told told = same(dir / (name + ".cfg"));
+        EXPECT_EQ(told.samples, 6000) << type;
+        std::string codes;
+        for (const std::string& f : told.findings) codes += f.substr(0, f.find(' ', 8)) + ";";
+        EXPECT_NE(codes.find("value-missing"), std::string::npos) << type << " " << analog;
+        EXPECT_NE(codes.find("sample-number"), std::string::npos) << type;
+        EXPECT_NE(codes.find("stamp-missing"), std::string::npos) << type;
+      }
 }
 
 }  // namespace
