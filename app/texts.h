@@ -74,6 +74,9 @@ inline constexpr auto kHideChannelItem = Cp1251("&Скрыть канал");
 inline constexpr auto kShowAllItem = Cp1251("Показать &все каналы");
 inline constexpr auto kReferenceItem = Cp1251("&Опорный для углов");
 inline constexpr auto kEventsTitle = Cp1251("События");
+// Why a PNG picture was not written, besides a file that cannot be opened or written.
+inline constexpr auto kPictureNoMemory = Cp1251("Недостаточно памяти для рисунка");
+inline constexpr auto kNoPngEncoder = Cp1251("В системе нет кодировщика PNG");
 
 // «Преобразовать папку…»: its dialog, the progress and the summary.
 inline constexpr auto kFolderDialogTitle = Cp1251("Преобразовать папку");

@@ -3,7 +3,8 @@
 # window checks for Windows (unless the build folder has them), runs the
 # checks at 96 and at 120 pixels per inch, opens the window over the sample
 # records and saves docs/window-windows.png, opens the record viewer over the
-# two sample records of one moment and saves docs/viewer-windows.png, then
+# two sample records of one moment and saves docs/viewer-windows.png with both cursors in the
+# fault, and a COMTRADE record handed on by a second start as docs/viewer-comtrade-windows.png, then
 # starts the program a second
 # time: that start must end at once with status 0 without touching cmtrd.ddt,
 # and the first window must be restored and in front, still the only one.
@@ -114,8 +115,38 @@ sleep 1
 read -r vx vy vwidth vheight < <(xdotool getwindowgeometry --shell "$viewer" |
   awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
 echo "viewer «$(xdotool getwindowname "$viewer")» at $vx,$vy, $vwidth x $vheight"
+# Both cursors in the fault: a click puts A at 300 ms of the 580 shown, Shift+click B at
+# 420 ms; the plot lies between the names column and the pane right of the picture (200
+# and 440 points).
+plot_left=$((200 * dpi / 96))
+plot_right=$((vwidth - 8 - 440 * dpi / 96 - 12 * dpi / 96))
+xdotool mousemove --window "$viewer" $((plot_left + (plot_right - plot_left) * 300 / 580)) 200 click 1
+xdotool mousemove --window "$viewer" $((plot_left + (plot_right - plot_left) * 420 / 580)) 200 \
+  keydown shift click 1 keyup shift
+sleep 1
 /usr/bin/import -window root -crop "${vwidth}x${vheight}+${vx}+${vy}" +repage docs/viewer-windows.png
 echo "docs/viewer-windows.png"
+# A three-phase record of another recorder, handed on by a second start as Explorer's
+# "Open" would: cursor A after the first whole cycle, B near the end.
+comtrade=$(winepath -w "$root/tests/data/comtrade-samples/python-comtrade/sample_ascii.cfg")
+(cd "$work/app" && timeout 30 wine velk-comtrade.exe "$comtrade") ||
+  fail "the second start with a COMTRADE record failed"
+other=$(timeout 30 xdotool search --sync --name "^Просмотр записи — sample_ascii.cfg" | head -n 1) ||
+  fail "the COMTRADE record opened no viewer"
+xdotool windowmove --sync "$other" 0 0 2> /dev/null || true
+xdotool windowraise "$other" 2> /dev/null || true
+sleep 1
+read -r ox oy owidth oheight < <(xdotool getwindowgeometry --shell "$other" |
+  awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
+plot_right=$((owidth - 8 - 440 * dpi / 96 - 12 * dpi / 96))
+xdotool mousemove --window "$other" $((plot_left + (plot_right - plot_left) * 22 / 32)) 200 click 1
+xdotool mousemove --window "$other" $((plot_left + (plot_right - plot_left) * 30 / 32)) 200 \
+  keydown shift click 1 keyup shift
+sleep 1
+/usr/bin/import -window root -crop "${owidth}x${oheight}+${ox}+${oy}" +repage \
+  docs/viewer-comtrade-windows.png
+echo "docs/viewer-comtrade-windows.png"
+xdotool windowclose "$other" 2> /dev/null || true
 
 timeout 30 wine "$checks" minimize > /dev/null
 sleep 0.5

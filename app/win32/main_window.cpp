@@ -1,5 +1,7 @@
 #include "app/win32/main_window.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <exception>
 #include <iterator>
@@ -71,6 +73,7 @@ Box WorkAreaAround(POINT point) {
 // «Файл», «Вид» and «Справка», each item with the shortcut that reaches it.
 HMENU MakeMenuBar() {
   HMENU file = CreatePopupMenu();
+  AddMenuItem(file, MF_STRING, kOpenRecordCommand, text::kOpenRecordItem, L"Ctrl+O");
   AddMenuItem(file, MF_STRING, kConvertFolderCommand, text::kConvertFolderItem, L"Ctrl+Shift+O");
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(file, MF_STRING, kExitCommand, text::kExitItem);
@@ -91,6 +94,7 @@ HMENU MakeMenuBar() {
 HACCEL MakeAccelerators() {
   ACCEL keys[] = {
       {FVIRTKEY, VK_F3, kViewerCommand},
+      {FVIRTKEY | FCONTROL, 'O', kOpenRecordCommand},
       {FVIRTKEY | FCONTROL | FSHIFT, 'O', kConvertFolderCommand},
   };
   return CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
@@ -478,6 +482,9 @@ bool MainWindow::RunMenuCommand(int id) {
     case kConvertFolderCommand:
       ConvertFolder();
       return true;
+    case kOpenRecordCommand:
+      OpenRecord();
+      return true;
     case kOutputFormCommand:
       if (const auto chosen = AskOutputSettings(hwnd_, form_.output())) {
         Run([&] { form_.SetOutput(*chosen); });
@@ -495,6 +502,31 @@ void MainWindow::OpenViewer(ListBox box) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   Run([&] {
     std::unique_ptr<RecordViewer> viewer = form_.OpenViewer(box);
+    if (viewer != nullptr) OpenViewerWindow(instance, std::move(viewer), hwnd_, dpi_);
+  });
+}
+
+void MainWindow::OpenRecord() {
+  const std::wstring filter = WideFromUtf16(DialogFilter(text::kRecordFilter));
+  const std::wstring title = WideFromCp1251(text::kOpenRecordTitle);
+  std::vector<wchar_t> file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = hwnd_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags =
+      OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (GetOpenFileNameW(&dialog)) OpenRecordFile(Utf8FromWide(file.data()));
+}
+
+void MainWindow::OpenRecordFile(const std::string& path) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  Run([&] {
+    std::unique_ptr<RecordViewer> viewer = form_.OpenFile(path);
     if (viewer != nullptr) OpenViewerWindow(instance, std::move(viewer), hwnd_, dpi_);
   });
 }
@@ -540,6 +572,10 @@ bool MainWindow::AcceptsDrop(const std::vector<std::string>& paths) const {
 }
 
 void MainWindow::TakeDrop(const std::vector<std::string>& paths) {
+  if (form_.DropKindOf(paths) == TFComtrade::DropKind::kComtrade) {
+    for (const std::string& path : paths) OpenRecordFile(path);
+    return;
+  }
   std::string folder;
   Run([&] { folder = form_.Drop(paths); });
   if (folder.empty() || hwnd_ == nullptr) return;

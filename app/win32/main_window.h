@@ -40,6 +40,7 @@ enum MenuCommand : int {
   kViewerCommand,
   kAboutCommand,
   kOutputFormCommand,
+  kOpenRecordCommand,
 };
 // The timer on which the logic looks at the highlighted records' stamps.
 inline constexpr UINT_PTR kSelectedPollTimer = 1;
@@ -60,7 +61,7 @@ class MainWindow {
   HWND hwnd() const { return hwnd_; }
   HWND Control(int id) const;
   int Dpi() const { return dpi_; }
-  // F3 and Ctrl+Shift+O, which the message loop turns into menu commands.
+  // F3, Ctrl+O and Ctrl+Shift+O, which the message loop turns into menu commands.
   HACCEL accelerators() const { return accelerators_; }
 
   // Draws the logic's state: captions, enabled flags and the lists as the
@@ -91,6 +92,12 @@ class MainWindow {
   // dialog once the drop is over, so that Explorer is not held meanwhile.
   bool AcceptsDrop(const std::vector<std::string>& paths) const;
   void TakeDrop(const std::vector<std::string>& paths);
+  // «Открыть запись…» (the menus of this window and of the viewers, Ctrl+O):
+  // the file dialog of records, then a viewer of the chosen file; and a viewer
+  // of one file (a chosen or a dropped COMTRADE record), none with a box that
+  // says why when the file shows none.
+  void OpenRecord();
+  void OpenRecordFile(const std::string& path);
 
  private:
   struct ListView {

@@ -102,6 +102,11 @@ void CheckBoxes();
 void CheckWindow(const std::string& folder);
 void CheckEscapedError(const std::string& folder);
 void CheckViewer(const std::string& folder);
+// Within CheckViewer: a viewer of both sample records, and drops of COMTRADE records.
+void CheckFaultReading(MainWindow& window, HWND viewer, const std::string& folder);
+void CheckComtradeDrop(MainWindow& window, const std::string& folder);
+// A key held down (or not) for the keys posted next.
+void SetKey(int key, bool down);
 void CheckFolderConversion();
 
 }  // namespace velk::win32

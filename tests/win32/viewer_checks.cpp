@@ -32,8 +32,9 @@ void CheckMenuBar(const MainWindow& window) {
         MenuText(bar, 2) == L"П&араметры" && MenuText(bar, 3) == L"&Справка");
   CHECK(MenuText(GetSubMenu(bar, 2), 0) == L"&Формат вывода…");
   HMENU file = GetSubMenu(bar, 0);
-  CHECK(MenuText(file, 0) == L"Преобразовать &папку…\tCtrl+Shift+O");
-  CHECK(MenuText(file, 2) == L"В&ыход");
+  CHECK(MenuText(file, 0) == L"&Открыть запись…\tCtrl+O");
+  CHECK(MenuText(file, 1) == L"Преобразовать &папку…\tCtrl+Shift+O");
+  CHECK(MenuText(file, 3) == L"В&ыход");
   CHECK(MenuText(GetSubMenu(bar, 1), 0) == L"&Просмотр записи\tF3");
   CHECK(MenuText(GetSubMenu(bar, 3), 0) == L"&О программе");
   // The folder conversion's shortcut is there.
@@ -44,6 +45,9 @@ void CheckMenuBar(const MainWindow& window) {
     return key.fVirt == (FVIRTKEY | FCONTROL | FSHIFT) && key.key == 'O' &&
            key.cmd == kConvertFolderCommand;
   }));
+  CHECK(std::any_of(keys.begin(), keys.end(), [](const ACCEL& key) {
+    return key.fVirt == (FVIRTKEY | FCONTROL) && key.key == 'O' && key.cmd == kOpenRecordCommand;
+  }));
 }
 
 bool SameView(const PictureView& a, const PictureView& b) {
@@ -52,10 +56,7 @@ bool SameView(const PictureView& a, const PictureView& b) {
 }
 
 void SetShift(bool down) {
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
-  keys[VK_SHIFT] = down ? 0x80 : 0;
-  SetKeyboardState(keys);
+  SetKey(VK_SHIFT, down);
 }
 
 // The wheel, a drag, a click, the arrow keys, Home and the viewer's menu sent
@@ -64,11 +65,15 @@ void SetShift(bool down) {
 void CheckViewerEvents(MainWindow& window, HWND hwnd) {
   RecordViewer& shown = *ViewerOf(hwnd);
   RecordViewer direct(std::move(RecordPicture::Open(shown.picture().records()).picture));
-  RECT client{};
+  RECT client{}, pane{};
   GetClientRect(hwnd, &client);
-  direct.Resize(client.right, client.bottom);
+  // The picture takes the client area left of the pane.
+  GetWindowRect(GetDlgItem(hwnd, kReadoutPane), &pane);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&pane), 2);
+  direct.Resize(pane.left, client.bottom);
   direct.SetScale(static_cast<float>(window.Dpi()) / 96.0f);
-  CHECK(shown.view().width == client.right && shown.view().height == client.bottom);
+  CHECK(pane.right == client.right && pane.left > client.right / 2);
+  CHECK(shown.view().width == pane.left && shown.view().height == client.bottom);
   CHECK(shown.view().scale == static_cast<float>(window.Dpi()) / 96.0f);
   CHECK(SameView(shown.view(), direct.view()));
 
@@ -104,7 +109,7 @@ void CheckViewerEvents(MainWindow& window, HWND hwnd) {
         post(WM_LBUTTONUP, 0, 500);
       },
       [&] {
-        direct.Press(700);
+        direct.Press(700, 200, PointerButton::kLeft, false);
         direct.DragTo(600);
         direct.DragTo(500);
         direct.Release(500);
@@ -116,7 +121,7 @@ void CheckViewerEvents(MainWindow& window, HWND hwnd) {
         post(WM_LBUTTONUP, 0, 650);
       },
       [&] {
-        direct.Press(650);
+        direct.Press(650, 200, PointerButton::kLeft, false);
         direct.Release(650);
       });
   step(
@@ -170,6 +175,13 @@ void DoubleClickRow(HWND list, int row) {
 
 }  // namespace
 
+void SetKey(int key, bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[key] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
 // The sample records of one moment: F3 in the analog list opens a viewer of
 // the analog record; a double click on the discrete record, both selected,
 // opens one of both, as «Совместить» would combine them; «Вид» opens another.
@@ -210,7 +222,9 @@ void CheckViewer(const std::string& folder) {
     const PictureRecords& both = ViewerOf(open[0])->picture().records();
     CHECK(both.analog == form.controls.FileListBox1.SelectedFile());
     CHECK(both.discrete == form.controls.FileListBox2.SelectedFile());
+    CheckFaultReading(window, open[0], folder);
   }
+  CheckComtradeDrop(window, folder);
   SendMessageW(hwnd, WM_COMMAND, kViewerCommand, 0);
   CHECK(NewViewers(open).size() == 1);
 
