@@ -396,6 +396,10 @@ class Painter {
       Text(x, y + 17, tick.label, kInk, TextAnchor::kMiddle);
     }
     Text(left_ - 12, y + 17, axis.unit, kFaint, TextAnchor::kEnd);
+    // Whether the values are primary or secondary, under the names, where the
+    // cursors' labels of the title line never reach.
+    if (!picture_.channels().empty())
+      Text(6, y + 17, std::string(view_.primary ? kPrimaryMode : kSecondaryMode), kInk);
     PaintTrigger(y);
   }
 
@@ -427,10 +431,12 @@ class Painter {
     std::string title;
     if (!picture_.station().empty()) title = picture_.station() + "    ";
     title += std::string(kStart) + MomentLabel(picture_.moment());
+    // Our records name the device type; another device's record names the
+    // recording device as its configuration does.
+    const bool ours = !picture_.records().analog.empty();
     if (!picture_.device_type().empty())
-      title += "    " + std::string(kDeviceType) + " " + picture_.device_type();
-    if (!picture_.channels().empty())
-      title += "    " + std::string(view_.primary ? kPrimaryMode : kSecondaryMode);
+      title +=
+          "    " + (ours ? std::string(kDeviceType) + " " : std::string()) + picture_.device_type();
     Text(6, 17, title, kInk, TextAnchor::kStart, true);
   }
 

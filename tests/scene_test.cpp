@@ -306,14 +306,15 @@ TEST(SceneValues, PrimaryValuesInAmperesAndKilovoltsWithTheModeWritten) {
     view.cursor_ms = 25;  // a crest, a whole cycle after the start
     const Scene scene = DrawPicture(*picture, view);
     std::vector<std::string> units, tops;
-    std::string title, readout;
+    std::string mode, readout;
     for (const SceneText& text : scene.texts) {
       if (text.colour == Colour{110, 110, 110} && text.x == 6) units.push_back(text.text);
-      if (text.y == 17 && text.x == 6) title = Cp1251ToUtf8(text.text);
+      const std::string utf8 = Cp1251ToUtf8(text.text);
+      if (utf8.ends_with("ичные значения")) mode += utf8;
       if (text.colour == Colour{30, 60, 200} && text.x == 6 && readout.empty()) readout = text.text;
     }
     for (int c = 0; c < 3; ++c) tops.push_back(ScaleTexts(scene, view, *picture, c)[0]);
-    EXPECT_TRUE(title.ends_with(primary ? "Первичные значения" : "Вторичные значения")) << title;
+    EXPECT_EQ(mode, primary ? "Первичные значения" : "Вторичные значения");
     using Texts = std::vector<std::string>;
     EXPECT_EQ(units, primary ? (Texts{"A", "kV", "A"}) : (Texts{"mA", "mV", "A"}));
     EXPECT_EQ(tops, primary ? (Texts{"+600.0", "+100.0", "+30.00"})
