@@ -102,10 +102,39 @@ std::string Quantity(const std::string& unit) {
   return unit.empty() ? std::string() : unit.substr(unit.size() - 1);
 }
 
+// Where the readout's columns lie, in natural points. A pane narrower than
+// the whole table takes each channel in two rows: the values at the cursors,
+// then the RMS, the phasor and the harmonics.
+struct Columns {
+  bool two_rows = false;
+  float natural_width = 980;
+  float unit = 140, a = 180, b = 260, delta = 340, rms = 420, x1 = 500, angle = 580,
+        harmonics = 640, harmonic_width = 56;
+  // The sequences' six columns: |X1|, its angle, |X2|, its angle, 3|X0|, its angle.
+  std::array<float, 6> sequence{340, 420, 500, 580, 640, 720};
+};
+
+Columns ColumnsFor(int width, float scale) {
+  Columns wide;
+  if (static_cast<float>(width) >= 0.85f * wide.natural_width * scale) return wide;
+  Columns narrow;
+  narrow.two_rows = true;
+  narrow.natural_width = 440;
+  narrow.unit = 12;
+  narrow.rms = 50;
+  narrow.x1 = 115;
+  narrow.angle = 175;
+  narrow.harmonics = 225;
+  narrow.harmonic_width = 36;
+  narrow.sequence = {12, 80, 150, 218, 288, 356};
+  return narrow;
+}
+
 class Table {
  public:
-  Table(int width, float scale) : width_(width), scale_(scale > 0 ? scale : 1.0f) {
-    fit_ = std::min(1.0f, static_cast<float>(width) / (kNaturalWidth * scale_));
+  Table(int width, float scale, float natural_width)
+      : width_(width), scale_(scale > 0 ? scale : 1.0f) {
+    fit_ = std::min(1.0f, static_cast<float>(width) / (natural_width * scale_));
   }
 
   // The x of a column that lies at natural points at the natural width.
@@ -133,18 +162,12 @@ class Table {
     return std::move(scene_);
   }
 
-  static constexpr float kNaturalWidth = 980;
-
  private:
   Scene scene_;
   int width_;
   float scale_, fit_ = 1;
   float top_ = 2;
 };
-
-// Columns of a channel's row, in natural points.
-constexpr float kUnitX = 140, kAX = 180, kBX = 260, kDeltaX = 340, kRmsX = 420, kX1X = 500,
-                kAngleX = 580, kHarmonicsX = 640, kHarmonicWidth = 56;
 
 std::string SetName(const RecordPicture& picture, const PhaseSet& set) {
   std::string name;
@@ -207,26 +230,29 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int ref
 
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
                   const std::optional<TwoCursors>& read, int reference, int width) {
-  Table table(width, view.scale);
+  const Columns at = ColumnsFor(width, view.scale);
+  Table table(width, view.scale, at.natural_width);
   if (!view.cursor_ms || !read) return table.Finish();
   const bool two = view.cursor_b_ms.has_value();
   const TwoCursors& both = *read;
   const CursorAnalysis& a = both.a;
   const CursorAnalysis* b = two ? &both.b : nullptr;
-  const auto where = [&](const CursorAnalysis& at) {
-    std::string text = ShownTime(picture, at.readout.time_ms, view.clock_time);
-    if (at.readout.sample >= 0)
-      text += "  (" + std::string(kSample) + " " + std::to_string(at.readout.sample) + ")";
+  const auto where = [&](const CursorAnalysis& cursor) {
+    std::string text = ShownTime(picture, cursor.readout.time_ms, view.clock_time);
+    if (cursor.readout.sample >= 0)
+      text += "  (" + std::string(kSample) + " " + std::to_string(cursor.readout.sample) + ")";
     return text;
   };
 
   table.Text(0, "A: " + where(a), kCursorA, true);
   if (b) {
-    table.Text(kRmsX - 80, "B: " + where(*b), kCursorB, true);
+    if (at.two_rows) table.Next();
+    table.Text(at.two_rows ? 0 : at.rms - 80, "B: " + where(*b), kCursorB, true);
     std::string delta = "B - A: " + Fixed(both.delta_ms, 2) + " " + std::string(kMs);
     if (both.delta_cycles)
       delta += ", " + Fixed(*both.delta_cycles, 3) + " " + std::string(kCycles);
-    table.Text(kHarmonicsX + 40, delta, kInk, true);
+    if (at.two_rows) table.Next();
+    table.Text(at.two_rows ? 0 : at.harmonics + 40, delta, kInk, true);
   }
   table.Next();
 
@@ -237,37 +263,45 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
   if (any_channel) {
     table.Shade();
     table.Text(0, std::string(kChannel), kInk, true);
-    table.Text(kUnitX, std::string(kUnit), kInk, true);
-    table.Text(kAX, "A", kCursorA, true);
+    table.Text(at.a, "A", kCursorA, true);
     if (b) {
-      table.Text(kBX, "B", kCursorB, true);
-      table.Text(kDeltaX, "B - A", kInk, true);
+      table.Text(at.b, "B", kCursorB, true);
+      table.Text(at.delta, "B - A", kInk, true);
     }
-    table.Text(kRmsX, "RMS", kInk, true);
-    table.Text(kX1X, "|X1|", kInk, true);
-    table.Text(kAngleX, AngleHeading(), kInk, true);
+    if (at.two_rows) {
+      table.Next();
+      table.Shade();
+    }
+    table.Text(at.unit, std::string(kUnit), kInk, true);
+    table.Text(at.rms, "RMS", kInk, true);
+    table.Text(at.x1, "|X1|", kInk, true);
+    table.Text(at.angle, AngleHeading(), kInk, true);
     for (int h = 2; h <= kHighestHarmonic; ++h)
-      table.Text(kHarmonicsX + static_cast<float>(h - 2) * kHarmonicWidth,
-                 "h" + std::to_string(h) + ", %", kInk, true);
+      table.Text(at.harmonics + static_cast<float>(h - 2) * at.harmonic_width,
+                 "h" + std::to_string(h) + (at.two_rows ? ",%" : ", %"), kInk, true);
     table.Next();
   }
   for (std::size_t c = 0; c < channels.size(); ++c) {
     if (Hidden(view.hidden_channels, c)) continue;
     table.Text(0, channels[c].name, kInk, static_cast<int>(c) == reference);
-    table.Text(kUnitX, channels[c].unit, kFaint);
-    table.Text(kAX, Optional(a.readout.values[c]));
+    if (!at.two_rows) table.Text(at.unit, channels[c].unit, kFaint);
+    table.Text(at.a, Optional(a.readout.values[c]));
     if (b) {
-      table.Text(kBX, Optional(b->readout.values[c]));
-      table.Text(kDeltaX, Optional(both.delta[c]));
+      table.Text(at.b, Optional(b->readout.values[c]));
+      table.Text(at.delta, Optional(both.delta[c]));
     }
-    table.Text(kRmsX, Optional(a.readout.rms[c]));
+    if (at.two_rows) {
+      table.Next();
+      table.Text(at.unit, channels[c].unit, kFaint);
+    }
+    table.Text(at.rms, Optional(a.readout.rms[c]));
     if (c < a.phasors.size() && a.phasors[c]) {
       const ChannelPhasors& phasors = *a.phasors[c];
-      table.Text(kX1X, Reading(phasors.phasor.magnitude));
-      table.Text(kAngleX, AngleText(phasors.phasor.angle_deg));
+      table.Text(at.x1, Reading(phasors.phasor.magnitude));
+      table.Text(at.angle, AngleText(phasors.phasor.angle_deg));
       for (std::size_t h = 0; h < phasors.harmonics.size(); ++h)
         if (phasors.harmonics[h])
-          table.Text(kHarmonicsX + static_cast<float>(h) * kHarmonicWidth,
+          table.Text(at.harmonics + static_cast<float>(h) * at.harmonic_width,
                      Fixed(*phasors.harmonics[h], 1));
     }
     table.Next();
@@ -279,23 +313,25 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
     if (!sequences_heading) {
       table.Shade();
       table.Text(0, std::string(kSequences), kInk, true);
-      table.Text(kRmsX - 80, "|X1|", kInk, true);
-      table.Text(kRmsX, AngleHeading(), kInk, true);
-      table.Text(kX1X, "|X2|", kInk, true);
-      table.Text(kAngleX, AngleHeading(), kInk, true);
-      table.Text(kHarmonicsX, "3|X0|", kInk, true);
-      table.Text(kHarmonicsX + 80, AngleHeading(), kInk, true);
+      // The set's names take a row of their own: three names are long.
+      table.Next();
+      table.Shade();
+      const std::array<std::string, 6> headings{"|X1|",         AngleHeading(), "|X2|",
+                                                AngleHeading(), "3|X0|",        AngleHeading()};
+      for (std::size_t i = 0; i < headings.size(); ++i)
+        table.Text(at.sequence[i], headings[i], kInk, true);
       table.Next();
       sequences_heading = true;
     }
     table.Text(0, SetName(picture, sequence.set));
-    table.Text(kRmsX - 80, Reading(sequence.positive.magnitude));
-    table.Text(kRmsX, AngleText(sequence.positive.angle_deg));
-    table.Text(kX1X, Reading(sequence.negative.magnitude));
-    table.Text(kAngleX, AngleText(sequence.negative.angle_deg));
+    table.Next();
+    table.Text(at.sequence[0], Reading(sequence.positive.magnitude));
+    table.Text(at.sequence[1], AngleText(sequence.positive.angle_deg));
+    table.Text(at.sequence[2], Reading(sequence.negative.magnitude));
+    table.Text(at.sequence[3], AngleText(sequence.negative.angle_deg));
     if (sequence.zero) {
-      table.Text(kHarmonicsX, Reading(3 * sequence.zero->magnitude));
-      table.Text(kHarmonicsX + 80, AngleText(sequence.zero->angle_deg));
+      table.Text(at.sequence[4], Reading(3 * sequence.zero->magnitude));
+      table.Text(at.sequence[5], AngleText(sequence.zero->angle_deg));
     }
     table.Next();
   }
@@ -307,14 +343,14 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
     if (!signals_heading) {
       table.Shade();
       table.Text(0, std::string(kSignals), kInk, true);
-      table.Text(kAX, "A", kCursorA, true);
-      if (b) table.Text(kBX, "B", kCursorB, true);
+      table.Text(at.a, "A", kCursorA, true);
+      if (b) table.Text(at.b, "B", kCursorB, true);
       table.Next();
       signals_heading = true;
     }
     table.Text(0, signals[s].name);
-    table.Text(kAX, a.readout.states[s] ? "1" : "0", kInk, a.readout.states[s]);
-    if (b) table.Text(kBX, b->readout.states[s] ? "1" : "0", kInk, b->readout.states[s]);
+    table.Text(at.a, a.readout.states[s] ? "1" : "0", kInk, a.readout.states[s]);
+    if (b) table.Text(at.b, b->readout.states[s] ? "1" : "0", kInk, b->readout.states[s]);
     table.Next();
   }
   return table.Finish();

@@ -314,5 +314,32 @@ TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
       }
 }
 
+// In a pane of the viewer's width, as on a page, no text of the readout runs
+// into the next one of its row: the columns keep to the texts they hold.
+TEST(ViewerOfAComtradeRecord, TheReadoutsTextsKeepApartInANarrowPaneAsInAWideOne) {
+  TempDir dir;
+  WriteRecord(dir / "rec", 50, 1000);
+  RecordViewer viewer = Open(dir / "rec.cfg");
+  Click(viewer, 200 + 1000 * 200.0 / 599, PointerButton::kLeft, false);
+  Click(viewer, 200 + 1000 * 260.0 / 599, PointerButton::kRight, false);
+  for (const int width : {420, 560, 1000}) {
+    SCOPED_TRACE(width);
+    const Scene readout = viewer.DrawReadout(width);
+    ASSERT_TRUE(Has(readout, "B - A")) << Texts(readout);
+    // Sans-serif letters of 11 pixels are at most about 7 pixels wide (bold).
+    std::vector<const SceneText*> texts;
+    for (const SceneText& text : readout.texts) texts.push_back(&text);
+    std::sort(texts.begin(), texts.end(), [](const SceneText* l, const SceneText* r) {
+      return l->y != r->y ? l->y < r->y : l->x < r->x;
+    });
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+      if (texts[i]->y != texts[i - 1]->y) continue;
+      const float end = texts[i - 1]->x + 6.5f * static_cast<float>(texts[i - 1]->text.size());
+      EXPECT_LE(end, texts[i]->x) << Cp1251ToUtf8(texts[i - 1]->text) << " | "
+                                  << Cp1251ToUtf8(texts[i]->text);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velk::testing
