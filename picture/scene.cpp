@@ -172,11 +172,16 @@ class Painter {
     }
     Grid({{0, band.top + band.height}, {static_cast<float>(view_.width), band.top + band.height}});
     // The name keeps clear of the scale's "+peak" at the gutter's right.
+    // A band too low for its name's three lines keeps the name and the
+    // scale's ends; lower still, the name alone (the readout has the rest).
     Name(6, band.top + 13, channel.name, left_ - 70, true);
-    Text(6, band.top + 26, unit.name, kFaint);
-    Text(left_ - 4, band.top + 13, Signed(top), kFaint, TextAnchor::kEnd);
-    Text(left_ - 4, middle + 4, Signed(scale.centre), kFaint, TextAnchor::kEnd);
-    Text(left_ - 4, band.top + band.height - 4, Signed(bottom), kFaint, TextAnchor::kEnd);
+    if (band.height >= kFullBand) Text(6, band.top + 26, unit.name, kFaint);
+    if (band.height >= kLowBand)
+      Text(left_ - 4, band.top + 13, Signed(top), kFaint, TextAnchor::kEnd);
+    if (band.height >= kFullBand)
+      Text(left_ - 4, middle + 4, Signed(scale.centre), kFaint, TextAnchor::kEnd);
+    if (band.height >= kLowBand)
+      Text(left_ - 4, band.top + band.height - 4, Signed(bottom), kFaint, TextAnchor::kEnd);
     WaveLines(std::move(wave), kWaveColours[c % kWaveColours.size()]);
   }
 
@@ -459,7 +464,7 @@ class Painter {
       if (readout.values[c] && readout.rms[c])
         text = Reading(*readout.values[c] * factor) + "  " + std::string(kRms) + " " +
                Reading(*readout.rms[c] * factor);
-      Text(6, band.top + 39, text, kCursor);
+      if (band.height >= kFullBand) Text(6, band.top + 39, text, kCursor);
     }
     for (std::size_t s = 0; s < rows_.size(); ++s)
       if (rows_[s].height > 0)
@@ -487,6 +492,9 @@ class Painter {
     return sample >= 0 ? picture_.timing().TimeMs(sample) : time_ms;
   }
 
+  // Band heights (points) that take the name, unit and reading in three
+  // lines, and the scale's two ends beside the name.
+  static constexpr float kFullBand = 44, kLowBand = 30;
   static constexpr auto kMs = Cp1251("мс");
   static constexpr auto kCursorBAt = Cp1251("Курсор B ");
   static constexpr auto kTriggerMark = Cp1251("Пуск");

@@ -144,6 +144,32 @@ std::vector<std::string> ScaleTexts(const Scene& scene, const PictureView& view,
   return texts;
 }
 
+// Many channels in a short window: each band's texts in the names' column
+// keep to their lines, however low the bands become.
+TEST(SceneBands, LowBandsKeepTheirNamesClearOfTheirValues) {
+  std::vector<PictureChannel> channels;
+  for (int c = 0; c < 24; ++c) channels.push_back(Channel("I" + std::to_string(c), "A"));
+  auto picture = RecordPicture::OfSource(std::make_unique<MemorySource>(
+      channels, 400,
+      [](std::int64_t n, std::size_t c) { return (1.0 + static_cast<double>(c)) * Sine(n); }));
+  ASSERT_TRUE(picture);
+  for (const int height : {2400, 1000, 750, 500}) {
+    SCOPED_TRACE(height);
+    PictureView view = WholeView(*picture, 1000, height);
+    view.cursor_ms = 30;
+    const Scene scene = DrawPicture(*picture, view);
+    std::vector<const SceneText*> names_column;
+    for (const SceneText& text : scene.texts)
+      if (text.x < PlotLeft(view) && text.y > 20) names_column.push_back(&text);
+    for (const SceneText* one : names_column)
+      for (const SceneText* other : names_column) {
+        if (one == other || one->anchor != other->anchor) continue;
+        EXPECT_GE(std::abs(one->y - other->y), 10.0f)
+            << Cp1251ToUtf8(one->text) << " | " << Cp1251ToUtf8(other->text);
+      }
+  }
+}
+
 TEST(SceneBands, AGainAndAFittedScaleDrawTheWaveLargerWithinItsBand) {
   const auto picture = RecordPicture::OfSource(FaultSource(1000));
   ASSERT_TRUE(picture);
