@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "comtrade/cp1251.h"
@@ -189,26 +190,46 @@ struct ComtradePass {
     greatest.assign(channels, -std::numeric_limits<double>::infinity());
     ResetRaw();
   }
+  std::vector<std::int16_t> words16 = {};
+  std::vector<std::int32_t> words32 = {};
+  // The little-endian words at `at` in the machine's own order, into `words`.
+  template <typename Word>
+  static void Words(const unsigned char* at, std::size_t count, std::vector<Word>& words) {
+    words.resize(count);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(words.data(), at, count * sizeof(Word));
+    } else {
+      for (std::size_t c = 0; c < count; ++c)
+        words[c] = static_cast<Word>(sizeof(Word) == 2
+                                         ? LittleU16(at + 2 * c)
+                                         : static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+    }
+  }
+  // One loop of the plain form that the compiler turns into vector
+  // instructions: no test per value, a missing word (the type's least) kept
+  // out of the least as the type's greatest.
+  template <typename Word>
+  static void MinMaxOf(const Word* words, std::size_t count, Word* low, Word* high) {
+    constexpr Word kMissingWord = std::numeric_limits<Word>::min();
+    constexpr Word kGreatest = std::numeric_limits<Word>::max();
+    for (std::size_t c = 0; c < count; ++c) {
+      // Values, not std::max's references: the compiler vectorizes this form.
+      const Word v = words[c], h = high[c], l = low[c];
+      const Word kept = v == kMissingWord ? kGreatest : v;
+      high[c] = v > h ? v : h;
+      low[c] = kept < l ? kept : l;
+    }
+  }
   // The words of one sample's values, at `at`, into the block.
   void AddRaw(DataFileType type, const unsigned char* at) {
     const std::size_t channels = least.size();
     raw_seen = true;
     if (type == DataFileType::kBinary) {
-      for (std::size_t c = 0; c < channels; ++c) {
-        const auto v = static_cast<std::int16_t>(LittleU16(at + 2 * c));
-        high16[c] = std::max(high16[c], v);
-        low16[c] = std::min(low16[c], v == std::numeric_limits<std::int16_t>::min()
-                                          ? std::numeric_limits<std::int16_t>::max()
-                                          : v);
-      }
+      Words(at, channels, words16);
+      MinMaxOf(words16.data(), channels, low16.data(), high16.data());
     } else if (type == DataFileType::kBinary32) {
-      for (std::size_t c = 0; c < channels; ++c) {
-        const std::int32_t v = LittleI32(at + 4 * c);
-        high32[c] = std::max(high32[c], v);
-        low32[c] = std::min(low32[c], v == std::numeric_limits<std::int32_t>::min()
-                                          ? std::numeric_limits<std::int32_t>::max()
-                                          : v);
-      }
+      Words(at, channels, words32);
+      MinMaxOf(words32.data(), channels, low32.data(), high32.data());
     } else {
       for (std::size_t c = 0; c < channels; ++c) {
         const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
@@ -360,6 +381,15 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
   for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
 
   ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size()))};
+  // Room for the summary at once, rather than grown and copied along the way:
+  // as many samples as announced, but never more than the data file holds.
+  if (source->binary_ && source->record_size_ > 0) {
+    InFile dat;
+    const std::int64_t bytes = dat.Open(source->dat_path_) ? dat.Size() : -1;
+    if (bytes > 0)
+      pass.summary.Reserve(
+          std::min<std::int64_t>(reader.announced_samples(), bytes / source->record_size_));
+  }
   Sample sample;
   std::vector<double> run_times;
   std::int64_t n = 0;
