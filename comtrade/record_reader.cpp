@@ -279,7 +279,9 @@ struct RecordReader::State {
   std::optional<double> RateTime(std::int64_t count);
   void Time(Sample& sample, std::optional<double> stamp);
   std::size_t CheckBinaryRun(const unsigned char* bytes, std::size_t records, Sample& scratch,
-                             std::optional<double>& first_us, std::optional<double>& last_us);
+                             std::optional<double>& first_us, std::optional<double>& last_us,
+                             std::vector<double>* times_us = nullptr);
+  std::size_t BufferedRecords() const;
   bool CheckAsciiLine(std::string_view buffered, std::size_t& used, Sample& scratch,
                       std::optional<double>& first_us, std::optional<double>& last_us);
   // Counts a sample read, numbered as the file numbers it.
@@ -1108,7 +1110,8 @@ bool RecordReader::Next(Sample& sample) {
 // many were checked.
 std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std::size_t records,
                                                 Sample& scratch, std::optional<double>& first_us,
-                                                std::optional<double>& last_us) {
+                                                std::optional<double>& last_us,
+                                                std::vector<double>* times_us) {
   const DataFileType type = cfg.file_type;
   // Where no word of a stretch of samples, numbers and stamps included, is a
   // missing value, no sample of it holds one; where one is, each sample of
@@ -1135,7 +1138,7 @@ std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std:
     if (!clean && AnyMissing(type, bytes + 8, analog))
       Once("value-missing", 0, 0, std::to_string(read + 1));
     if (stamp_bits == 0xFFFFFFFFu) Once("stamp-missing", 0, 2, std::to_string(read + 1));
-    if (!all_from_rates) {
+    if (!all_from_rates || times_us != nullptr) {
       std::optional<double> stamp;
       if (stamp_bits != 0xFFFFFFFFu) stamp = static_cast<double>(stamp_bits);
       Time(scratch, stamp);
@@ -1143,10 +1146,37 @@ std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std:
         if (!first_us) first_us = scratch.time_us;
         last_us = scratch.time_us;
       }
+      if (times_us != nullptr)
+        times_us->push_back(scratch.time_us ? *scratch.time_us
+                                            : std::numeric_limits<double>::quiet_NaN());
     }
     Checked(number);
   }
   return i;
+}
+
+// Whole binary samples in the block buffer, up to the end the data may take.
+std::size_t RecordReader::State::BufferedRecords() const {
+  std::size_t records = dat_file.Buffered().size() / record_size;
+  if (dat_end >= 0) {
+    const std::int64_t left = dat_end - dat_file.Position();
+    records = left < 0 ? 0 : std::min(records, static_cast<std::size_t>(left) / record_size);
+  }
+  return records;
+}
+
+std::size_t RecordReader::NextRun(const unsigned char*& bytes, std::vector<double>& times_us) {
+  State& s = *state_;
+  times_us.clear();
+  if (s.ended || !s.dat_file.IsOpen() || s.cfg.file_type == DataFileType::kAscii) return 0;
+  const std::string_view buffered = s.dat_file.Buffered();
+  bytes = reinterpret_cast<const unsigned char*>(buffered.data());
+  std::optional<double> first_us, last_us;
+  Sample scratch;
+  const std::size_t done =
+      s.CheckBinaryRun(bytes, s.BufferedRecords(), scratch, first_us, last_us, &times_us);
+  s.dat_file.Skip(done * s.record_size);
+  return done;
 }
 
 // Checks the line at the start of `buffered` as NextAscii and Step would read
@@ -1263,11 +1293,7 @@ void RecordReader::CheckRest(std::optional<double>& first_us, std::optional<doub
   } else {
     while (true) {
       const std::string_view buffered = s.dat_file.Buffered();
-      std::size_t records = buffered.size() / s.record_size;
-      if (s.dat_end >= 0) {
-        const std::int64_t left = s.dat_end - s.dat_file.Position();
-        records = left < 0 ? 0 : std::min(records, static_cast<std::size_t>(left) / s.record_size);
-      }
+      const std::size_t records = s.BufferedRecords();
       const std::size_t done =
           s.CheckBinaryRun(reinterpret_cast<const unsigned char*>(buffered.data()), records,
                            scratch, first_us, last_us);

@@ -79,6 +79,13 @@ class RecordReader {
   // longer than announced, padding, a cut sample).
   bool Next(Sample& sample);
   std::int64_t samples_read() const;
+  // The whole binary samples that lie next in the read buffer, checked and
+  // reported as Next would read them: bytes points at the first as the file
+  // holds it (each a record of 8 + values + status words bytes), until the
+  // next call; times_us gets the time of each (NaN where it has none).
+  // Returns how many; 0 for ASCII data, at the end, and where Next must read
+  // the next sample (one across the buffer's end, or padding).
+  std::size_t NextRun(const unsigned char*& bytes, std::vector<double>& times_us);
   // Reads every sample left as Next would, and reports the same findings,
   // without handing the samples out: what a check of the whole record needs,
   // in about the time of reading its files. first_us and last_us get the

@@ -17,7 +17,9 @@ bool CheckedSamples::Read(std::int64_t first, std::int64_t count, std::vector<do
   const std::int64_t begin = first / block * block;
   const std::int64_t end = std::min(total, (first + count + block - 1) / block * block);
   const auto channels = static_cast<std::size_t>(summary_.channels());
-  std::vector<double> read;
+  // Read into out itself, and the samples before first dropped after the
+  // check: a span of many channels is not copied again.
+  std::vector<double>& read = out;
   bool same = source_.Read(begin, end - begin, read) &&
               read.size() == static_cast<std::size_t>(end - begin) * channels;
   std::vector<MinMax> seen(channels);
@@ -34,13 +36,13 @@ bool CheckedSamples::Read(std::int64_t first, std::int64_t count, std::vector<do
     }
   }
   if (!same) {
+    out.clear();
     changed_ = true;
     return false;
   }
   const auto skip = static_cast<std::size_t>(first - begin) * channels;
-  out.assign(read.begin() + static_cast<std::ptrdiff_t>(skip),
-             read.begin() +
-                 static_cast<std::ptrdiff_t>(skip + static_cast<std::size_t>(count) * channels));
+  out.resize(skip + static_cast<std::size_t>(count) * channels);
+  out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(skip));
   return true;
 }
 

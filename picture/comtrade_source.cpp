@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "comtrade/cp1251.h"
@@ -144,11 +145,7 @@ struct ComtradePass {
 
   void AddValues(const Sample& sample) {
     const std::size_t channels = sample.analog.size();
-    if (block.size() != channels) {
-      block.assign(channels, MinMax{});
-      least.assign(channels, std::numeric_limits<double>::infinity());
-      greatest.assign(channels, -std::numeric_limits<double>::infinity());
-    }
+    PrepareChannels(channels);
     const double* values = sample.analog.data();
     if (!sample.any_missing) {
       // Most samples: one loop without a test per value.
@@ -165,8 +162,113 @@ struct ComtradePass {
     }
     if (++in_block == SampleSummary::kBaseBlock) FlushValues();
   }
+  // Binary samples straight from the reader's buffer: the least and the
+  // greatest word of each channel, kept in the words' own type so that the
+  // loops over a sample's channels need no test per value. A missing word is
+  // the type's least value: it can never be the greatest, and for the least
+  // it counts as the type's greatest, so that a channel whose words are all
+  // missing ends with its least above its greatest.
+  std::vector<std::int16_t> low16 = {}, high16 = {};
+  std::vector<std::int32_t> low32 = {}, high32 = {};
+  std::vector<float> low_float = {}, high_float = {};
+  bool raw_seen = false;  // some raw word went into the block so far
+
+  void ResetRaw() {
+    const std::size_t channels = least.size();
+    low16.assign(channels, std::numeric_limits<std::int16_t>::max());
+    high16.assign(channels, std::numeric_limits<std::int16_t>::min());
+    low32.assign(channels, std::numeric_limits<std::int32_t>::max());
+    high32.assign(channels, std::numeric_limits<std::int32_t>::min());
+    low_float.assign(channels, std::numeric_limits<float>::infinity());
+    high_float.assign(channels, -std::numeric_limits<float>::infinity());
+    raw_seen = false;
+  }
+  void PrepareChannels(std::size_t channels) {
+    if (block.size() == channels && low16.size() == channels) return;
+    block.assign(channels, MinMax{});
+    least.assign(channels, std::numeric_limits<double>::infinity());
+    greatest.assign(channels, -std::numeric_limits<double>::infinity());
+    ResetRaw();
+  }
+  std::vector<std::int16_t> words16 = {};
+  std::vector<std::int32_t> words32 = {};
+  // The little-endian words at `at` in the machine's own order, into `words`.
+  template <typename Word>
+  static void Words(const unsigned char* at, std::size_t count, std::vector<Word>& words) {
+    words.resize(count);
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(words.data(), at, count * sizeof(Word));
+    } else {
+      for (std::size_t c = 0; c < count; ++c)
+        words[c] = static_cast<Word>(sizeof(Word) == 2
+                                         ? LittleU16(at + 2 * c)
+                                         : static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+    }
+  }
+  // One loop of the plain form that the compiler turns into vector
+  // instructions: no test per value, a missing word (the type's least) kept
+  // out of the least as the type's greatest.
+  template <typename Word>
+  static void MinMaxOf(const Word* words, std::size_t count, Word* low, Word* high) {
+    constexpr Word kMissingWord = std::numeric_limits<Word>::min();
+    constexpr Word kGreatest = std::numeric_limits<Word>::max();
+    for (std::size_t c = 0; c < count; ++c) {
+      // Values, not std::max's references: the compiler vectorizes this form.
+      const Word v = words[c], h = high[c], l = low[c];
+      const Word kept = v == kMissingWord ? kGreatest : v;
+      high[c] = v > h ? v : h;
+      low[c] = kept < l ? kept : l;
+    }
+  }
+  // The words of one sample's values, at `at`, into the block.
+  void AddRaw(DataFileType type, const unsigned char* at) {
+    const std::size_t channels = least.size();
+    raw_seen = true;
+    if (type == DataFileType::kBinary) {
+      Words(at, channels, words16);
+      MinMaxOf(words16.data(), channels, low16.data(), high16.data());
+    } else if (type == DataFileType::kBinary32) {
+      Words(at, channels, words32);
+      MinMaxOf(words32.data(), channels, low32.data(), high32.data());
+    } else {
+      for (std::size_t c = 0; c < channels; ++c) {
+        const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+        if (!std::isfinite(v)) continue;
+        high_float[c] = std::max(high_float[c], v);
+        low_float[c] = std::min(low_float[c], v);
+      }
+    }
+    if (++in_block == SampleSummary::kBaseBlock) FlushValues();
+  }
+  // What the raw words of the block add to least and greatest.
+  void MergeRaw(DataFileType type) {
+    if (!raw_seen) return;
+    const std::int16_t missing16 = std::numeric_limits<std::int16_t>::min();
+    const std::int32_t missing32 = std::numeric_limits<std::int32_t>::min();
+    for (std::size_t c = 0; c < least.size(); ++c) {
+      double low = 0, high = 0;
+      if (type == DataFileType::kBinary) {
+        if (high16[c] == missing16) continue;
+        low = low16[c];
+        high = high16[c];
+      } else if (type == DataFileType::kBinary32) {
+        if (high32[c] == missing32) continue;
+        low = low32[c];
+        high = high32[c];
+      } else {
+        if (!(low_float[c] <= high_float[c])) continue;
+        low = low_float[c];
+        high = high_float[c];
+      }
+      least[c] = std::min(least[c], low);
+      greatest[c] = std::max(greatest[c], high);
+    }
+    ResetRaw();
+  }
+
   void FlushValues() {
     if (in_block == 0) return;
+    MergeRaw(source.file_type_);
     for (std::size_t c = 0; c < block.size(); ++c) {
       block[c] = MinMax{};
       if (least[c] <= greatest[c])
@@ -178,7 +280,29 @@ struct ComtradePass {
     in_block = 0;
   }
 
+  // The status words of a binary sample: a signal's steps change only where
+  // a word differs from the one before.
+  std::vector<std::uint16_t> words = {};
+  bool words_known = false;  // words holds the sample before's
+  void AddRawStates(const unsigned char* at, double time_ms) {
+    auto& digital = source.layout_.digital;
+    const std::size_t count = (digital.size() + 15) / 16;
+    if (words.size() != count) words.assign(count, 0);
+    for (std::size_t w = 0; w < count; ++w) {
+      const auto word = static_cast<std::uint16_t>(LittleU16(at + 2 * w));
+      if (words_known && word == words[w]) continue;
+      words[w] = word;
+      for (std::size_t d = 16 * w; d < std::min(digital.size(), 16 * w + 16); ++d) {
+        const bool active = ((word >> (d - 16 * w)) & 1u) != 0;
+        std::vector<SignalStep>& steps = digital[d].steps;
+        if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
+      }
+    }
+    words_known = true;
+  }
+
   void AddStates(const Sample& sample, double time_ms) {
+    words_known = false;
     auto& digital = source.layout_.digital;
     for (std::size_t d = 0; d < digital.size() && d < sample.digital.size(); ++d) {
       const bool active = sample.digital[d] != 0;
@@ -257,13 +381,44 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
   for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
 
   ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size()))};
+  // Room for the summary at once, rather than grown and copied along the way:
+  // as many samples as announced, but never more than the data file holds.
+  if (source->binary_ && source->record_size_ > 0) {
+    InFile dat;
+    const std::int64_t bytes = dat.Open(source->dat_path_) ? dat.Size() : -1;
+    if (bytes > 0)
+      pass.summary.Reserve(
+          std::min<std::int64_t>(reader.announced_samples(), bytes / source->record_size_));
+  }
   Sample sample;
+  std::vector<double> run_times;
   std::int64_t n = 0;
   std::optional<double> first_us;
   double time_ms = 0, previous_ms = 0;
   for (;; ++n) {
     if (!source->binary_ && n % kIndexSamples == 0)
       source->ascii_places_.push_back({reader.data_position(), reader.data_line()});
+    if (source->binary_) {
+      // Whole samples straight from the reader's buffer; Next reads where it stops.
+      const unsigned char* bytes = nullptr;
+      const std::size_t run = reader.NextRun(bytes, run_times);
+      if (run > 0) pass.PrepareChannels(cfg.analog.size());
+      const auto record = static_cast<std::size_t>(source->record_size_);
+      const std::size_t words_at = 8 + static_cast<std::size_t>(value_size) * cfg.analog.size();
+      for (std::size_t i = 0; i < run; ++i, ++n, bytes += record) {
+        previous_ms = time_ms;
+        const double us = run_times[i];
+        if (!std::isnan(us) && !first_us) first_us = us;
+        time_ms = !std::isnan(us) ? (us - *first_us) / 1000.0 : previous_ms + (n ? 1 : 0);
+        pass.AddRaw(cfg.file_type, bytes + 8);
+        pass.AddRawStates(bytes + words_at, time_ms);
+        if (!from_rates) pass.AddStamp(n, time_ms, previous_ms);
+      }
+      if (run > 0) {
+        --n;  // the loop counts the sample Next reads
+        continue;
+      }
+    }
     if (!reader.Next(sample)) break;
     previous_ms = time_ms;
     if (sample.time_us && !first_us) first_us = *sample.time_us;
@@ -325,24 +480,33 @@ bool ComtradeSource::Read(std::int64_t first, std::int64_t count, std::vector<do
 bool ComtradeSource::ReadBinary(std::int64_t first, std::int64_t count,
                                 std::vector<double>& out) const {
   const std::size_t channels = layout_.channels.size();
-  out.reserve(static_cast<std::size_t>(count) * channels);
+  out.resize(static_cast<std::size_t>(count) * channels);
   InFile dat;
   if (!dat.Open(dat_path_) || !dat.Seek(first_position_ + first * record_size_)) return false;
   constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
-  for (std::int64_t n = 0; n < count; ++n) {
+  double* to = out.data();
+  // One loop for each form, so that a sample's values decode without a test of the form.
+  for (std::int64_t n = 0; n < count; ++n, to += channels) {
     const unsigned char* sample = dat.Take(static_cast<std::size_t>(record_size_));
-    if (sample == nullptr) return false;
+    if (sample == nullptr) {
+      out.clear();
+      return false;
+    }
     const unsigned char* at = sample + 8;
-    for (std::size_t c = 0; c < channels; ++c) {
-      if (file_type_ == DataFileType::kBinary) {
+    if (file_type_ == DataFileType::kBinary) {
+      for (std::size_t c = 0; c < channels; ++c) {
         const auto v = static_cast<std::int16_t>(LittleU16(at + 2 * c));
-        out.push_back(v == std::numeric_limits<std::int16_t>::min() ? kMissing : v);
-      } else if (file_type_ == DataFileType::kBinary32) {
+        to[c] = v == std::numeric_limits<std::int16_t>::min() ? kMissing : v;
+      }
+    } else if (file_type_ == DataFileType::kBinary32) {
+      for (std::size_t c = 0; c < channels; ++c) {
         const std::int32_t v = LittleI32(at + 4 * c);
-        out.push_back(v == std::numeric_limits<std::int32_t>::min() ? kMissing : v);
-      } else {
+        to[c] = v == std::numeric_limits<std::int32_t>::min() ? kMissing : v;
+      }
+    } else {
+      for (std::size_t c = 0; c < channels; ++c) {
         const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
-        out.push_back(std::isfinite(v) ? v : kMissing);
+        to[c] = std::isfinite(v) ? v : kMissing;
       }
     }
   }

@@ -304,11 +304,11 @@ class Painter {
       return true;
     }
     const int columns = static_cast<int>(right_ - left_);
+    if (column_ranges_.empty()) ColumnsOfAllChannels(first, end, channels);
     for (int x = 0; x < columns; ++x) {
-      const auto [from, to] = ColumnSamples(x);
-      if (from >= to || from < first || to > end) continue;
-      MinMax m;
-      for (std::int64_t n = from; n < to; ++n) m.Add(value(n));
+      if (!column_ranges_[static_cast<std::size_t>(x)]) continue;
+      const MinMax m = column_minmax_[static_cast<std::size_t>(x) * channels +
+                                      static_cast<std::size_t>(channel)];
       if (m.Empty()) {
         points.push_back(kGap);
         continue;
@@ -318,6 +318,25 @@ class Painter {
       points.push_back({px, y_of(m.max)});
     }
     return true;
+  }
+
+  // Min and max of every channel in each pixel column, in one pass over the
+  // samples read in the order they lie, so that a redraw of many channels
+  // walks them once rather than once a channel.
+  void ColumnsOfAllChannels(std::int64_t first, std::int64_t end, std::size_t channels) const {
+    const auto columns = static_cast<std::size_t>(std::max(0, static_cast<int>(right_ - left_)));
+    column_ranges_.assign(columns, false);
+    column_minmax_.assign(columns * channels, MinMax{});
+    for (std::size_t x = 0; x < columns; ++x) {
+      const auto [from, to] = ColumnSamples(static_cast<int>(x));
+      if (from >= to || from < first || to > end) continue;
+      column_ranges_[x] = true;
+      MinMax* m = column_minmax_.data() + x * channels;
+      for (std::int64_t n = from; n < to; ++n) {
+        const double* values = samples_.data() + static_cast<std::size_t>(n - first) * channels;
+        for (std::size_t c = 0; c < channels; ++c) m[c].Add(values[c]);
+      }
+    }
   }
 
   // Cuts a line through points of rising x at the plot's edges: the samples
@@ -517,6 +536,9 @@ class Painter {
   mutable bool samples_read_ = false, samples_ok_ = false;
   mutable std::int64_t samples_first_ = 0;
   mutable std::vector<double> samples_;
+  // Of each pixel column: whether it covers samples read, and every channel's min and max there.
+  mutable std::vector<bool> column_ranges_;
+  mutable std::vector<MinMax> column_minmax_;
 };
 
 }  // namespace

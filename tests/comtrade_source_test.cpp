@@ -289,5 +289,111 @@ TEST(ComtradePicture, SpansOfEveryBinaryFormReadAgainAsTheReaderReadsThem) {
     }
 }
 
+// A long binary record, several read buffers of samples that do not divide
+// them, opens into the summary and the steps that its samples read one by
+// one give: every form, missing words (a channel missing over whole blocks
+// too), the words' extremes, rates or stamps, and data that ends in padding
+// or in a cut sample.
+TEST(ComtradePicture, SummaryOfALongBinaryRecordIsThatOfItsSamplesReadOneByOne) {
+  constexpr int kCount = 40000, kAnalog = 5, kDigital = 20;
+  constexpr int kAllMissingFrom = 6400, kAllMissingTo = 6464;  // blocks 200 and 201 of I5
+  for (const char* type : {"BINARY", "BINARY32", "FLOAT32"})
+    for (const int variant : {0, 1, 2}) {  // rates; stamps and padding; rates and a cut sample
+      SCOPED_TRACE(std::string(type) + " " + std::to_string(variant));
+      const bool stamps = variant == 1;
+      std::string cfg = "Station,Recorder,1999\r\n25,5A,20D\r\n";
+      for (int k = 1; k <= kAnalog; ++k)
+        cfg += std::to_string(k) + ",I" + std::to_string(k) +
+               ",A,L,A,-0.5,3,0,-2147483647,2147483647,1,1,S\r\n";
+      for (int d = 1; d <= kDigital; ++d)
+        cfg += std::to_string(kAnalog + d) + ",D" + std::to_string(d) + ",,,0\r\n";
+      cfg += "50\r\n";
+      cfg += stamps ? "0\r\n0," + std::to_string(kCount) + "\r\n"
+                    : "2\r\n1000,7000\r\n4000," + std::to_string(kCount) + "\r\n";
+      cfg += "01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.000000\r\n" + std::string(type) +
+             "\r\n1\r\n";
+      std::string dat;
+      for (int n = 0; n < kCount; ++n) {
+        dat += I32(n + 1) + I32(n < 7000 ? n * 1000 : 7000 * 1000 + (n - 7000) * 250);
+        for (int k = 0; k < kAnalog; ++k) {
+          const bool missing =
+              (n * 7 + k * 3) % 101 == 0 || (k == 4 && n >= kAllMissingFrom && n < kAllMissingTo);
+          int v = static_cast<int>(std::lround(30000 * std::sin(0.01 * n * (k + 1))));
+          if ((n + k) % 997 == 0) v = (n % 2) ? 32767 : -32767;
+          if (std::string(type) == "BINARY")
+            dat += I16(static_cast<std::int16_t>(missing ? -32768 : v));
+          else if (std::string(type) == "BINARY32")
+            dat += I32(missing ? std::numeric_limits<std::int32_t>::min() : v * 65537);
+          else
+            dat += I32(std::bit_cast<std::int32_t>(
+                missing ? (n % 2 ? std::numeric_limits<float>::quiet_NaN()
+                                 : -std::numeric_limits<float>::infinity())
+                        : 0.125f * static_cast<float>(v)));
+        }
+        for (int w = 0; w < 2; ++w) {
+          int word = 0;
+          for (int j = 0; j < 16 && 16 * w + j < kDigital; ++j)
+            if ((n / (40 + 7 * (16 * w + j))) % 2 != 0) word |= 1 << j;
+          dat += I16(static_cast<std::int16_t>(word));
+        }
+      }
+      if (variant == 1) dat += std::string(60, '\x1A');
+      if (variant == 2) dat += std::string(9, '\x01');
+      TempDir dir;
+      WriteFile(dir / "rec.cfg", cfg);
+      WriteFile(dir / "rec.dat", dat);
+      ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
+      ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+      DiagnosticList told;
+      const auto whole = ReadRecord(dir / "rec.cfg", told);
+      ASSERT_TRUE(whole);
+      ASSERT_EQ(whole->samples.size(), std::size_t{kCount});
+      const RecordPicture& picture = *opened.picture;
+      ASSERT_EQ(picture.sample_count(), kCount);
+
+      const SampleSummary& summary = picture.summary();
+      const std::int64_t block = SampleSummary::kBaseBlock;
+      ASSERT_EQ(summary.Blocks(0), (kCount + block - 1) / block);
+      int empty = 0;
+      for (std::int64_t b = 0; b < summary.Blocks(0); ++b)
+        for (int k = 0; k < kAnalog; ++k) {
+          MinMax expected;
+          for (std::int64_t n = b * block; n < std::min<std::int64_t>(kCount, (b + 1) * block);
+               ++n) {
+            const Sample& sample = whole->samples[std::size_t(n)];
+            if (!sample.analog_missing[std::size_t(k)]) expected.Add(sample.analog[std::size_t(k)]);
+          }
+          const MinMax held = summary.At(0, b, k);
+          if (expected.Empty()) {
+            ++empty;
+            EXPECT_TRUE(held.Empty()) << b << " " << k;
+          } else {
+            EXPECT_EQ(held.min, expected.min) << b << " " << k;
+            EXPECT_EQ(held.max, expected.max) << b << " " << k;
+          }
+        }
+      EXPECT_EQ(empty, 2);
+
+      // Each signal steps at the samples where its state changes, at their times.
+      ASSERT_EQ(picture.discrete_signals().size(), std::size_t{kDigital});
+      const double first_us = *whole->samples[0].time_us;
+      for (int d = 0; d < kDigital; ++d) {
+        std::vector<SignalStep> expected;
+        for (const Sample& sample : whole->samples) {
+          const bool active = sample.digital[std::size_t(d)] != 0;
+          if (expected.empty() || expected.back().active != active)
+            expected.push_back({(*sample.time_us - first_us) / 1000.0, active});
+        }
+        const auto& steps = picture.discrete_signals()[std::size_t(d)].steps;
+        ASSERT_EQ(steps.size(), expected.size()) << d;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+          EXPECT_EQ(steps[i].active, expected[i].active);
+          EXPECT_DOUBLE_EQ(steps[i].time_ms, expected[i].time_ms) << d << " " << i;
+        }
+      }
+      EXPECT_NEAR(picture.DurationMs(), (*whole->samples.back().time_us - first_us) / 1000, 1e-6);
+    }
+}
+
 }  // namespace
 }  // namespace velk::testing
