@@ -165,8 +165,8 @@ class PictureArea : public QWidget {
 };
 
 // The readout below the events: as wide as its scroll area lets it be (never
-// narrower than its table stays legible) and as tall as its rows are.
-constexpr int kReadoutLeastWidth = 560;
+// narrower than its two-row table stays legible) and as tall as its rows are.
+constexpr int kReadoutLeastWidth = 420;
 // The side pane's width as a viewer opens, and the heights of its events
 // list and phasor diagram.
 constexpr int kSideWidth = 440;
