@@ -79,4 +79,22 @@ class DialogTemplate {
   std::vector<WORD> words_;
 };
 
+// Puts a window centred over its owner (the desktop without one), moved into
+// the work area of the owner's monitor: where the program's dialogs open.
+inline void PlaceOver(HWND window, HWND owner) {
+  RECT own{}, rect{};
+  GetWindowRect(owner != nullptr ? owner : GetDesktopWindow(), &own);
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromRect(&own, MONITOR_DEFAULTTONEAREST), &info);
+  const RECT& work = info.rcWork;
+  const layout::Point at = layout::PlaceOnWorkArea(
+      {work.left, work.top, work.right - work.left, work.bottom - work.top}, width, height,
+      {(own.left + own.right - width) / 2, (own.top + own.bottom - height) / 2});
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace velk::win32

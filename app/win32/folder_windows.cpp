@@ -28,23 +28,6 @@ constexpr ControlClass kProgress{0, PROGRESS_CLASSW};
 constexpr DWORD kTabStop = WS_TABSTOP;
 constexpr DWORD kPushButton = BS_PUSHBUTTON | kTabStop;
 
-// Centred over owner, moved into the work area of owner's monitor.
-void PlaceOver(HWND window, HWND owner) {
-  RECT own{}, rect{};
-  GetWindowRect(owner != nullptr ? owner : GetDesktopWindow(), &own);
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(MonitorFromRect(&own, MONITOR_DEFAULTTONEAREST), &info);
-  const RECT& work = info.rcWork;
-  const layout::Point at = layout::PlaceOnWorkArea(
-      {work.left, work.top, work.right - work.left, work.bottom - work.top}, width, height,
-      {(own.left + own.right - width) / 2, (own.top + own.bottom - height) / 2});
-  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 std::wstring FieldText(HWND dialog, int id) {
   HWND field = GetDlgItem(dialog, id);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');

@@ -37,17 +37,6 @@ void AddItems(HWND dialog, int id, std::string_view first, std::string_view seco
   SendDlgItemMessageW(dialog, id, CB_SETCURSEL, chosen ? 1 : 0, 0);
 }
 
-// Centred over its owner.
-void Centre(HWND dialog) {
-  RECT own{}, rect{};
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  GetWindowRect(owner != nullptr ? owner : GetDesktopWindow(), &own);
-  GetWindowRect(dialog, &rect);
-  SetWindowPos(dialog, nullptr, (own.left + own.right - (rect.right - rect.left)) / 2,
-               (own.top + own.bottom - (rect.bottom - rect.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
-}
-
 INT_PTR CALLBACK OutputProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
@@ -59,7 +48,7 @@ INT_PTR CALLBACK OutputProcedure(HWND dialog, UINT message, WPARAM wparam, LPARA
     CheckDlgButton(dialog, kOneFileBox, settings.one_file ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemTextW(dialog, kTimeCodeField, WideFromUtf8(settings.time_code).c_str());
     ShowFields(dialog);
-    Centre(dialog);
+    PlaceOver(dialog, GetWindow(dialog, GW_OWNER));
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;

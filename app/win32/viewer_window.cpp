@@ -100,17 +100,6 @@ bool EndsWith(const std::wstring& text, std::wstring_view end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// Centred over its owner.
-void Centre(HWND dialog) {
-  RECT own{}, rect{};
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  GetWindowRect(owner != nullptr ? owner : GetDesktopWindow(), &own);
-  GetWindowRect(dialog, &rect);
-  SetWindowPos(dialog, nullptr, (own.left + own.right - (rect.right - rect.left)) / 2,
-               (own.top + own.bottom - (rect.bottom - rect.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
-}
-
 // «Каналы»: every channel and signal with a check that shows it.
 struct ChannelChoice {
   std::vector<std::string> names;  // code page 1251
@@ -138,7 +127,7 @@ INT_PTR CALLBACK ChannelsProcedure(HWND dialog, UINT message, WPARAM wparam, LPA
       ListView_InsertItem(list, &item);
       ListView_SetCheckState(list, static_cast<int>(i), choice.shown[i] ? TRUE : FALSE);
     }
-    Centre(dialog);
+    PlaceOver(dialog, GetWindow(dialog, GW_OWNER));
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
@@ -164,7 +153,7 @@ INT_PTR CALLBACK WidthProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
     SetDlgItemInt(dialog, kWidthField, 0, FALSE);
-    Centre(dialog);
+    PlaceOver(dialog, GetWindow(dialog, GW_OWNER));
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;

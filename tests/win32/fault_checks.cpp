@@ -306,10 +306,18 @@ void CheckComtradeDrop(MainWindow& window, const std::string& folder) {
   CHECK(shown.left >= work.left && shown.top >= work.top && shown.right <= work.right &&
         shown.bottom <= work.bottom);
   CHECK(shown.top == main.top || shown.bottom == work.bottom);
-  if (work.right - main.right >= shown.right - shown.left)
+  // Right of the window where it fits, else left of it, else over the side
+  // with more room (at 120 dpi the main window itself takes most of the screen).
+  const long width = shown.right - shown.left;
+  const long right_room = work.right - main.right, left_room = main.left - work.left;
+  if (right_room >= width)
     CHECK(shown.left == main.right);
+  else if (left_room >= width)
+    CHECK(shown.right == main.left);
+  else if (right_room >= left_room)
+    CHECK(shown.right == work.right);
   else
-    CHECK(shown.left > main.left);  // over the side with more room, not over the window
+    CHECK(shown.left == work.left);
   DestroyWindow(opened[0]);
 }
 
