@@ -462,6 +462,21 @@ class Painter {
       title +=
           "    " + (ours ? std::string(kDeviceType) + " " : std::string()) + picture_.device_type();
     Text(6, 17, title, kInk, TextAnchor::kStart, true);
+    title_end_ = 6 + static_cast<float>(title.size()) * CharWidth(true);
+  }
+
+  // A cursor's label in the title line, ending at x: the whole label where it
+  // keeps clear of the title, else the short one, else none (the readout
+  // still has the cursor's time). Returns where the label begins.
+  float TitleLabel(float end, const std::string& whole, const std::string& short_label,
+                   Colour colour) {
+    for (const std::string* label : {&whole, &short_label}) {
+      const float begins = end - static_cast<float>(label->size()) * CharWidth(true);
+      if (begins < title_end_ + 12) continue;
+      Text(end, 17, *label, colour, TextAnchor::kEnd, true);
+      return begins;
+    }
+    return end;
   }
 
   void PaintCursor() {
@@ -471,10 +486,9 @@ class Painter {
     const double x = XAtTime(view_, readout.time_ms);
     if (x >= left_ && x <= right_)
       Line({{static_cast<float>(x), kHeaderHeight}, {static_cast<float>(x), bottom_}}, kCursor);
-    std::string where = std::string(kCursorAt) + CursorTime(readout.time_ms);
-    Text(static_cast<float>(view_.width) - 6, 17, where, kCursor, TextAnchor::kEnd, true);
-    cursor_label_end_ =
-        static_cast<float>(view_.width) - 6 - static_cast<float>(where.size()) * CharWidth(true);
+    const std::string time = CursorTime(readout.time_ms);
+    cursor_label_end_ = TitleLabel(static_cast<float>(view_.width) - 6,
+                                   std::string(kCursorAt) + time, "A " + time, kCursor);
     for (std::size_t c = 0; c < bands_.size(); ++c) {
       const Band band = bands_[c];
       if (band.height <= 0) continue;
@@ -499,10 +513,11 @@ class Painter {
     const double x = XAtTime(view_, time);
     if (x >= left_ && x <= right_)
       Line({{static_cast<float>(x), kHeaderHeight}, {static_cast<float>(x), bottom_}}, kCursorB);
-    std::string where = std::string(kCursorBAt) + CursorTime(time);
+    const std::string at = CursorTime(time);
+    std::string where = std::string(kCursorBAt) + at;
     if (view_.cursor_ms)
       where += "   B-A " + Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
-    Text(cursor_label_end_ - 16, 17, where, kCursorB, TextAnchor::kEnd, true);
+    TitleLabel(cursor_label_end_ - 16, where, "B " + at, kCursorB);
   }
 
   // A cursor's time as the readout takes it: that of the sample nearest to it.
@@ -531,6 +546,7 @@ class Painter {
   Scene scene_;
   float left_ = 0, right_ = 0, bottom_ = 0;
   float cursor_label_end_ = 0;  // where cursor A's label begins, at the right of the title line
+  float title_end_ = 0;         // where the title line's own text ends
   std::vector<Band> bands_, rows_;
   std::vector<ScenePolyline> grid_;
   mutable bool samples_read_ = false, samples_ok_ = false;

@@ -313,6 +313,15 @@ TEST(SceneCursors, CursorBHasItsOwnLineAndLabelAndAKeepsItsLook) {
   EXPECT_EQ(
       CursorLabels(DrawPicture(*picture, view)),
       (std::vector<std::string>{"Курсор 09:05:30.100", "Курсор B 09:05:30.140   B-A 40.00 мс"}));
+
+  // A narrower picture shortens the labels, then leaves B's out, rather
+  // than write them over the station and the start moment.
+  view.clock_time = false;
+  using Labels = std::vector<std::string>;
+  view.width = 480;
+  EXPECT_EQ(CursorLabels(DrawPicture(*picture, view)), (Labels{"Курсор 100.00 мс", "B 140.00 мс"}));
+  view.width = 300;
+  EXPECT_EQ(CursorLabels(DrawPicture(*picture, view)), (Labels{"A 100.00 мс"}));
 }
 
 TEST(SceneValues, PrimaryValuesInAmperesAndKilovoltsWithTheModeWritten) {
