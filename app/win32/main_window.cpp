@@ -507,20 +507,12 @@ void MainWindow::OpenViewer(ListBox box) {
 }
 
 void MainWindow::OpenRecord() {
-  const std::wstring filter = WideFromUtf16(DialogFilter(text::kRecordFilter));
-  const std::wstring title = WideFromCp1251(text::kOpenRecordTitle);
-  std::vector<wchar_t> file(32768, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags =
-      OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  if (GetOpenFileNameW(&dialog)) OpenRecordFile(Utf8FromWide(file.data()));
+  FileQuestion question;
+  question.filter = text::kRecordFilter;
+  question.title = WideFromCp1251(text::kOpenRecordTitle);
+  question.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (const std::optional<ChosenFile> chosen = AskFile(hwnd_, question))
+    OpenRecordFile(Utf8FromWide(chosen->path));
 }
 
 void MainWindow::OpenRecordFile(const std::string& path) {

@@ -556,25 +556,17 @@ std::string ViewerWindow::SavePicture(const std::string& path, int width) {
 // The file dialog (SVG or PNG by the chosen type, or by the name's own
 // extension), then the width; a picture that could not be written says why.
 void ViewerWindow::AskSavePicture() {
-  const std::wstring filter = WideFromUtf16(layout::DialogFilter(text::kPictureFilter));
-  const std::wstring title = WideFromCp1251(text::kSavePictureTitle);
-  std::vector<wchar_t> file(32768, L'\0');
-  const std::wstring offered = WideFromUtf8(viewer_->PictureFileName(".svg"));
-  std::copy_n(offered.begin(), std::min(offered.size(), file.size() - 1), file.begin());
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = hwnd_;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags =
-      OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-  if (!GetSaveFileNameW(&dialog)) return;
-  std::wstring path = file.data();
+  FileQuestion question;
+  question.filter = text::kPictureFilter;
+  question.title = WideFromCp1251(text::kSavePictureTitle);
+  question.offered = WideFromUtf8(viewer_->PictureFileName(".svg"));
+  question.save = true;
+  question.flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+  const std::optional<ChosenFile> chosen = AskFile(hwnd_, question);
+  if (!chosen) return;
+  std::wstring path = chosen->path;
   const std::wstring lower = Lower(path);
-  if (dialog.nFilterIndex == 2 && !EndsWith(lower, L".png")) {
+  if (chosen->filter == 2 && !EndsWith(lower, L".png")) {
     if (EndsWith(lower, L".svg")) path.resize(path.size() - 4);
     path += L".png";
   } else if (!EndsWith(lower, L".png") && !EndsWith(lower, L".svg")) {

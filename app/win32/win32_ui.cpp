@@ -71,30 +71,39 @@ Answer Win32Ui::QuestionBox(std::string_view text) {
 
 std::optional<std::string> Win32Ui::FileDialog(const FileDialogOptions& options, bool save) {
   HWND owner = BeforeModal();
-  const std::u16string filter = DialogFilter(options.filter);
-  const std::wstring wide_filter = WideFromUtf16(filter);
-  const std::wstring extension = WideFromUtf8(options.default_extension);
-  const std::wstring folder = WideFromUtf8(options.initial_folder);
-  std::vector<wchar_t> file(kPathRoom, L'\0');
-  const std::wstring name = WideFromUtf8(options.file_name);
-  if (name.size() < file.size()) std::copy(name.begin(), name.end(), file.begin());
+  // An open dialog takes an existing file of an existing folder; a save
+  // dialog asks nothing about an existing file, the logic does.
+  FileQuestion question{options.filter,
+                        {},
+                        WideFromUtf8(options.file_name),
+                        WideFromUtf8(options.initial_folder),
+                        WideFromUtf8(options.default_extension),
+                        save,
+                        save ? 0u : static_cast<DWORD>(OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)};
+  const std::optional<ChosenFile> chosen = AskFile(owner, question);
+  if (!chosen) return std::nullopt;
+  return Utf8FromWide(chosen->path);
+}
 
+std::optional<ChosenFile> AskFile(HWND owner, const FileQuestion& question) {
+  const std::wstring filter = WideFromUtf16(DialogFilter(question.filter));
+  std::vector<wchar_t> file(kPathRoom, L'\0');
+  if (question.offered.size() < file.size())
+    std::copy(question.offered.begin(), question.offered.end(), file.begin());
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = wide_filter.c_str();
+  dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = kPathRoom;
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  // An open dialog takes an existing file of an existing folder; a save
-  // dialog asks nothing about an existing file, the logic does.
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!save) dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  dialog.lpstrTitle = question.title.empty() ? nullptr : question.title.c_str();
+  dialog.lpstrInitialDir = question.folder.empty() ? nullptr : question.folder.c_str();
+  dialog.lpstrDefExt = question.extension.empty() ? nullptr : question.extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | question.flags;
+  const BOOL chosen = question.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
   if (!chosen) return std::nullopt;
-  return Utf8FromWide(file.data());
+  return ChosenFile{file.data(), dialog.nFilterIndex};
 }
 
 std::optional<std::string> Win32Ui::OpenDialog(const FileDialogOptions& options) {

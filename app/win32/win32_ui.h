@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/ui_services.h"
@@ -33,6 +35,24 @@ class Win32Ui : public UiServices {
 
   MainWindow* window_ = nullptr;
 };
+
+// A question for the system's open or save dialog: the filter as
+// "description|pattern|…" (code page 1251), the dialog's title (the system's
+// own when empty), the name offered, the folder it opens in, the extension a
+// typed name without one gets, and flags beyond the Explorer look.
+struct FileQuestion {
+  std::string_view filter;
+  std::wstring title, offered, folder, extension;
+  bool save = false;
+  DWORD flags = 0;
+};
+// The path chosen and the filter it was chosen under (1 for the first);
+// nothing when the user cancelled.
+struct ChosenFile {
+  std::wstring path;
+  DWORD filter = 1;
+};
+std::optional<ChosenFile> AskFile(HWND owner, const FileQuestion& question);
 
 // Appends an item of a menu: caption in code page 1251 ("&" before the letter
 // Alt reaches it by), and the shortcut that the menu shows right of it.
