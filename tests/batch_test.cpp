@@ -452,6 +452,10 @@ TEST(BatchProgress, ShowsAProgressLineOnATerminalAlone) {
                   "pseudo console that another program can record, as script(1) does on Linux";
 #endif
   if (std::system("command -v script > /dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1)";
+  // A machine without pseudo-terminals (a chroot without /dev/pts) gives
+  // script(1) none to run the batch on.
+  if (std::system("script -qec true /dev/null > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "script(1) cannot open a pseudo-terminal here";
   // script(1) runs the batch on a terminal of its own and copies what it shows.
   const std::string command = "script -qec '" + std::string(VELK_CONVERT) + " batch --jobs 1 " +
                               in.Folder() + " " + out / "tty" + "' /dev/null > " + out / "shown";
