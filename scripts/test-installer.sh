@@ -25,7 +25,8 @@ linux=${1:-build}
 build=${2:-build-windows}
 entry="COMTRADE конвертер для ВЕЛК"
 
-scripts/install-missing.sh wine xvfb xdotool icoutils msitools dpkg-dev
+# cpack reads the programs' library needs with file(1) and dpkg-shlibdeps.
+scripts/install-missing.sh wine xvfb xdotool icoutils msitools dpkg-dev file
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 msi=$root/dist/velk-comtrade-$version-win64.msi
