@@ -227,6 +227,7 @@ struct RecordReader::State {
   std::size_t analog = 0, digital = 0, status_words = 0, record_size = 0;
   bool from_rates = false;
   bool all_from_rates = false;  // every segment has a rate: a sample's time is its count's
+  bool note_missing_in_runs = true;
   std::int64_t announced = 0;
 
   // The reading so far.
@@ -1000,6 +1001,7 @@ bool RecordReader::Open(const std::string& path, const ReadOptions& options) {
   DiagnosticSink& sink = state_->sink;
   state_ = std::make_unique<State>(sink);
   State& s = *state_;
+  s.note_missing_in_runs = options.note_missing_in_runs;
   s.form.cfg_path = path;
   s.form.cff = LowerText(path).ends_with(".cff");
   if (!s.cfg_file.Open(path)) {
@@ -1124,8 +1126,9 @@ std::size_t RecordReader::State::CheckBinaryRun(const unsigned char* bytes, std:
   std::size_t i = 0;
   for (; i < records; ++i, bytes += record_size) {
     if (i % kStretch == 0)
-      clean = aligned &&
-              !AnyMissing(type, bytes, std::min(kStretch, records - i) * record_size / value_size);
+      clean = !note_missing_in_runs ||
+              (aligned && !AnyMissing(type, bytes,
+                                      std::min(kStretch, records - i) * record_size / value_size));
     if (bytes[0] == 0x1A) {
       // Padding ends the data: Step tells. A sample that only starts with
       // the byte is read here.
@@ -1165,18 +1168,41 @@ std::size_t RecordReader::State::BufferedRecords() const {
   return records;
 }
 
-std::size_t RecordReader::NextRun(const unsigned char*& bytes, std::vector<double>& times_us) {
+std::size_t RecordReader::NextRun(const unsigned char*& bytes, std::vector<double>* times_us) {
   State& s = *state_;
-  times_us.clear();
+  if (times_us != nullptr) times_us->clear();
   if (s.ended || !s.dat_file.IsOpen() || s.cfg.file_type == DataFileType::kAscii) return 0;
+  if (times_us == nullptr && !s.all_from_rates) return 0;
   const std::string_view buffered = s.dat_file.Buffered();
   bytes = reinterpret_cast<const unsigned char*>(buffered.data());
   std::optional<double> first_us, last_us;
   Sample scratch;
   const std::size_t done =
-      s.CheckBinaryRun(bytes, s.BufferedRecords(), scratch, first_us, last_us, &times_us);
+      s.CheckBinaryRun(bytes, s.BufferedRecords(), scratch, first_us, last_us, times_us);
   s.dat_file.Skip(done * s.record_size);
   return done;
+}
+
+bool RecordReader::timed_by_rates() const {
+  return state_->all_from_rates;
+}
+
+double RecordReader::RateTimeUs(std::int64_t count) const {
+  // The same sums as RateTime's, from the first segment on.
+  const std::vector<SampleRate>& rates = state_->cfg.rates;
+  double anchor_us = 0;
+  std::int64_t anchor_count = 1;
+  std::size_t segment = 0;
+  while (segment + 1 < rates.size() && count > rates[segment].last_sample) {
+    const std::int64_t last = rates[segment].last_sample;
+    if (rates[segment].rate.value > 0)
+      anchor_us += static_cast<double>(last - anchor_count) * 1e6 / rates[segment].rate.value;
+    anchor_count = last;
+    ++segment;
+  }
+  if (segment >= rates.size() || !(rates[segment].rate.value > 0))
+    return std::numeric_limits<double>::quiet_NaN();
+  return anchor_us + static_cast<double>(count - anchor_count) * 1e6 / rates[segment].rate.value;
 }
 
 // Checks the line at the start of `buffered` as NextAscii and Step would read

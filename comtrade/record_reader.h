@@ -46,6 +46,10 @@ struct Sample {
 
 struct ReadOptions {
   std::optional<TextEncoding> encoding;  // the names' encoding, when the user knows it
+  // False for a reader that finds missing values in NextRun's words itself:
+  // the samples NextRun and CheckRest pass are then not looked at for them,
+  // and no value-missing note comes of those (Next still marks each value).
+  bool note_missing_in_runs = true;
 };
 
 // What the reader found the record to be, beyond its configuration.
@@ -82,10 +86,17 @@ class RecordReader {
   // The whole binary samples that lie next in the read buffer, checked and
   // reported as Next would read them: bytes points at the first as the file
   // holds it (each a record of 8 + values + status words bytes), until the
-  // next call; times_us gets the time of each (NaN where it has none).
-  // Returns how many; 0 for ASCII data, at the end, and where Next must read
-  // the next sample (one across the buffer's end, or padding).
-  std::size_t NextRun(const unsigned char*& bytes, std::vector<double>& times_us);
+  // next call; times_us gets the time of each (NaN where it has none), or,
+  // when it is null and the record is timed_by_rates(), nothing: RateTimeUs
+  // tells any sample's time. Returns how many; 0 for ASCII data, at the end,
+  // and where Next must read the next sample (one across the buffer's end, or
+  // padding).
+  std::size_t NextRun(const unsigned char*& bytes, std::vector<double>* times_us);
+  // True when every rate segment has a rate: each sample's time is its count's.
+  bool timed_by_rates() const;
+  // The time Next gives the count-th sample (counted from 1) of a record
+  // timed_by_rates(), in microseconds.
+  double RateTimeUs(std::int64_t count) const;
   // Reads every sample left as Next would, and reports the same findings,
   // without handing the samples out: what a check of the whole record needs,
   // in about the time of reading its files. first_us and last_us get the

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "picture/record_source.h"
@@ -22,7 +23,11 @@ class CheckedSamples {
   // what the summary was built from (deleted, cut, rewritten); from then on
   // every read is false.
   bool Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const;
-  // False once Read found the record changed.
+  // The min/max of every channel over each span [bounds[i], bounds[i + 1])
+  // of samples, as RecordSource::SpanMinMax gives them (the bounds cut to the
+  // record); false, leaving out empty, as Read is.
+  bool SpanMinMax(std::span<const std::int64_t> bounds, std::vector<MinMax>& out) const;
+  // False once a read found the record changed.
   bool unchanged() const { return !changed_; }
   // What a look at the record's files found: it is no longer what was read.
   void MarkChanged() const { changed_ = true; }

@@ -106,6 +106,23 @@ PictureChannel ChannelOf(const RecordReader& reader, const AnalogChannelInfo& in
   return channel;
 }
 
+// The samples a record's data file holds, as far as its configuration and
+// size tell before it is read: the announced count, but no more than fit.
+std::int64_t ExpectedSamples(const RecordReader& reader, const std::string& dat_path,
+                             std::int64_t record_size) {
+  const Configuration& cfg = reader.configuration();
+  InFile dat;
+  const std::int64_t bytes = dat.Open(dat_path) ? dat.Size() : 0;
+  // An ASCII sample takes a digit and a comma or line end a field at least.
+  const std::int64_t least_size =
+      cfg.file_type == DataFileType::kAscii
+          ? 2 * (2 + static_cast<std::int64_t>(cfg.analog.size() + cfg.digital.size()))
+          : record_size;
+  const std::int64_t fit = least_size > 0 ? bytes / least_size : 0;
+  const std::int64_t announced = reader.announced_samples();
+  return announced > 0 ? std::min(announced, fit) : fit;
+}
+
 }  // namespace
 
 std::string ErrorText(const Diagnostic& diagnostic) {
@@ -122,6 +139,140 @@ bool IsComtradePath(const std::string& path) {
         (path[i] >= 'A' && path[i] <= 'Z') ? static_cast<char>(path[i] - 'A' + 'a') : path[i];
   return extension == "cfg" || extension == "cff";
 }
+
+// The least and the greatest stored value of each channel over binary
+// samples taken as they lie in a buffer, kept in the words' own type so that
+// the loops over a run of samples need no test per value. A missing word is
+// the type's least value: it can never be the greatest. The least is kept of
+// each word less one, wrapping, so that a missing word counts as the type's
+// greatest there: a channel whose words are all missing keeps its greatest
+// at the type's least.
+struct RawMinMax {
+  DataFileType type = DataFileType::kBinary;
+  std::size_t channels = 0;
+  std::vector<std::int16_t> low16 = {}, high16 = {};
+  std::vector<std::int32_t> low32 = {}, high32 = {};
+  std::vector<float> low_float = {}, high_float = {};
+  bool seen = false;  // some word went in since Reset
+
+  void Reset() {
+    low16.assign(channels, std::numeric_limits<std::int16_t>::max());
+    high16.assign(channels, std::numeric_limits<std::int16_t>::min());
+    low32.assign(channels, std::numeric_limits<std::int32_t>::max());
+    high32.assign(channels, std::numeric_limits<std::int32_t>::min());
+    low_float.assign(channels, std::numeric_limits<float>::infinity());
+    high_float.assign(channels, -std::numeric_limits<float>::infinity());
+    seen = false;
+  }
+  // The words of `records` samples at `first` (record_size bytes each, the
+  // words from the ninth byte on).
+  void Add(const unsigned char* first, std::size_t records, std::size_t record_size) {
+    seen = seen || records > 0;
+    if (type == DataFileType::kBinary || type == DataFileType::kBinary32) {
+      // A few samples at a time, which stay in the first-level cache while
+      // each group of channels passes over them.
+      constexpr std::size_t kChunk = 32;
+      for (std::size_t done = 0; done < records; done += kChunk) {
+        const std::size_t count = std::min(kChunk, records - done);
+        const unsigned char* at = first + done * record_size;
+        if (type == DataFileType::kBinary)
+          WordsMinMax(at, count, record_size, low16.data(), high16.data());
+        else
+          WordsMinMax(at, count, record_size, low32.data(), high32.data());
+      }
+    } else {
+      for (std::size_t n = 0; n < records; ++n) AddFloats(first + n * record_size + 8);
+    }
+  }
+  // Channel c's least and greatest value; false when it has none.
+  bool Get(std::size_t c, double& low, double& high) const {
+    if (type == DataFileType::kBinary) {
+      if (high16[c] == std::numeric_limits<std::int16_t>::min()) return false;
+      low = low16[c] + 1.0;
+      high = high16[c];
+    } else if (type == DataFileType::kBinary32) {
+      if (high32[c] == std::numeric_limits<std::int32_t>::min()) return false;
+      low = low32[c] + 1.0;
+      high = high32[c];
+    } else {
+      if (!(low_float[c] <= high_float[c])) return false;
+      low = low_float[c];
+      high = high_float[c];
+    }
+    return true;
+  }
+
+ private:
+#if defined(__GNUC__)
+  // Channels [c, channels) in groups of Vectors vector registers, each
+  // group's least and greatest kept in registers while the samples pass.
+  // Written with the compiler's vector types: the plain loop's arrays were
+  // kept in memory and stored back at every sample. Returns the first
+  // channel left over.
+  template <std::size_t Vectors, typename Word>
+  std::size_t WordGroupsMinMax(const unsigned char* first, std::size_t records,
+                               std::size_t record_size, std::size_t c, Word* low,
+                               Word* high) const {
+    using Vector [[gnu::vector_size(16)]] = Word;
+    using UnsignedVector [[gnu::vector_size(16)]] = std::make_unsigned_t<Word>;
+    constexpr std::size_t kLanes = 16 / sizeof(Word);
+    constexpr std::size_t kGroup = Vectors * kLanes;
+    for (; c + kGroup <= channels; c += kGroup) {
+      Vector lo[Vectors], hi[Vectors];
+      std::memcpy(lo, low + c, sizeof lo);
+      std::memcpy(hi, high + c, sizeof hi);
+      const unsigned char* at = first + 8 + c * sizeof(Word);
+      for (std::size_t n = 0; n < records; ++n, at += record_size) {
+        for (std::size_t k = 0; k < Vectors; ++k) {
+          Vector v;
+          std::memcpy(&v, at + 16 * k, sizeof v);
+          const auto less_one = reinterpret_cast<Vector>(reinterpret_cast<UnsignedVector>(v) - 1u);
+          lo[k] = less_one < lo[k] ? less_one : lo[k];
+          hi[k] = v > hi[k] ? v : hi[k];
+        }
+      }
+      std::memcpy(low + c, lo, sizeof lo);
+      std::memcpy(high + c, hi, sizeof hi);
+    }
+    return c;
+  }
+#endif
+  // Channel after channel, from c on.
+  template <typename Word>
+  void WordsOneByOne(const unsigned char* first, std::size_t records, std::size_t record_size,
+                     std::size_t c, Word* low, Word* high) const {
+    using Unsigned = std::make_unsigned_t<Word>;
+    for (; c < channels; ++c) {
+      const unsigned char* at = first + 8 + c * sizeof(Word);
+      for (std::size_t n = 0; n < records; ++n, at += record_size) {
+        Word v;
+        std::memcpy(&v, at, sizeof v);
+        low[c] = std::min(low[c], static_cast<Word>(static_cast<Unsigned>(v) - 1u));
+        high[c] = std::max(high[c], v);
+      }
+    }
+  }
+  template <typename Word>
+  void WordsMinMax(const unsigned char* first, std::size_t records, std::size_t record_size,
+                   Word* low, Word* high) const {
+    static_assert(std::endian::native == std::endian::little);  // the words as stored
+    std::size_t c = 0;
+#if defined(__GNUC__)
+    // Four vectors of channels at a time, then one.
+    c = WordGroupsMinMax<4>(first, records, record_size, c, low, high);
+    c = WordGroupsMinMax<1>(first, records, record_size, c, low, high);
+#endif
+    WordsOneByOne(first, records, record_size, c, low, high);
+  }
+  void AddFloats(const unsigned char* at) {
+    for (std::size_t c = 0; c < channels; ++c) {
+      const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+      if (!std::isfinite(v)) continue;
+      high_float[c] = std::max(high_float[c], v);
+      low_float[c] = std::min(low_float[c], v);
+    }
+  }
+};
 
 // The one pass of the opening over the data.
 struct ComtradePass {
@@ -160,115 +311,48 @@ struct ComtradePass {
         greatest[c] = std::max(greatest[c], values[c]);
       }
     }
-    if (++in_block == SampleSummary::kBaseBlock) FlushValues();
+    if (++in_block == base) FlushValues();
   }
-  // Binary samples straight from the reader's buffer: the least and the
-  // greatest word of each channel, kept in the words' own type so that the
-  // loops over a sample's channels need no test per value. A missing word is
-  // the type's least value: it can never be the greatest, and for the least
-  // it counts as the type's greatest, so that a channel whose words are all
-  // missing ends with its least above its greatest.
-  std::vector<std::int16_t> low16 = {}, high16 = {};
-  std::vector<std::int32_t> low32 = {}, high32 = {};
-  std::vector<float> low_float = {}, high_float = {};
-  bool raw_seen = false;  // some raw word went into the block so far
+  // Binary samples straight from the reader's buffer.
+  RawMinMax raw = {};
+  std::int64_t base = SampleSummary::kBaseBlock;  // samples of a block of level 0
 
-  void ResetRaw() {
-    const std::size_t channels = least.size();
-    low16.assign(channels, std::numeric_limits<std::int16_t>::max());
-    high16.assign(channels, std::numeric_limits<std::int16_t>::min());
-    low32.assign(channels, std::numeric_limits<std::int32_t>::max());
-    high32.assign(channels, std::numeric_limits<std::int32_t>::min());
-    low_float.assign(channels, std::numeric_limits<float>::infinity());
-    high_float.assign(channels, -std::numeric_limits<float>::infinity());
-    raw_seen = false;
-  }
   void PrepareChannels(std::size_t channels) {
-    if (block.size() == channels && low16.size() == channels) return;
+    if (block.size() == channels && raw.channels == channels) return;
     block.assign(channels, MinMax{});
     least.assign(channels, std::numeric_limits<double>::infinity());
     greatest.assign(channels, -std::numeric_limits<double>::infinity());
-    ResetRaw();
+    raw = RawMinMax{source.file_type_, channels};
+    raw.Reset();
   }
-  std::vector<std::int16_t> words16 = {};
-  std::vector<std::int32_t> words32 = {};
-  // The little-endian words at `at` in the machine's own order, into `words`.
-  template <typename Word>
-  static void Words(const unsigned char* at, std::size_t count, std::vector<Word>& words) {
-    words.resize(count);
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(words.data(), at, count * sizeof(Word));
-    } else {
-      for (std::size_t c = 0; c < count; ++c)
-        words[c] = static_cast<Word>(sizeof(Word) == 2
-                                         ? LittleU16(at + 2 * c)
-                                         : static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
+  // The values of `records` samples at `first` into the block, and on into
+  // the summary block by block.
+  void AddRawRun(const unsigned char* first, std::size_t records) {
+    const auto record = static_cast<std::size_t>(source.record_size_);
+    while (records > 0) {
+      const std::size_t part = std::min(records, static_cast<std::size_t>(base - in_block));
+      raw.Add(first, part, record);
+      first += part * record;
+      records -= part;
+      in_block += static_cast<std::int64_t>(part);
+      if (in_block == base) FlushValues();
     }
-  }
-  // One loop of the plain form that the compiler turns into vector
-  // instructions: no test per value, a missing word (the type's least) kept
-  // out of the least as the type's greatest.
-  template <typename Word>
-  static void MinMaxOf(const Word* words, std::size_t count, Word* low, Word* high) {
-    constexpr Word kMissingWord = std::numeric_limits<Word>::min();
-    constexpr Word kGreatest = std::numeric_limits<Word>::max();
-    for (std::size_t c = 0; c < count; ++c) {
-      // Values, not std::max's references: the compiler vectorizes this form.
-      const Word v = words[c], h = high[c], l = low[c];
-      const Word kept = v == kMissingWord ? kGreatest : v;
-      high[c] = v > h ? v : h;
-      low[c] = kept < l ? kept : l;
-    }
-  }
-  // The words of one sample's values, at `at`, into the block.
-  void AddRaw(DataFileType type, const unsigned char* at) {
-    const std::size_t channels = least.size();
-    raw_seen = true;
-    if (type == DataFileType::kBinary) {
-      Words(at, channels, words16);
-      MinMaxOf(words16.data(), channels, low16.data(), high16.data());
-    } else if (type == DataFileType::kBinary32) {
-      Words(at, channels, words32);
-      MinMaxOf(words32.data(), channels, low32.data(), high32.data());
-    } else {
-      for (std::size_t c = 0; c < channels; ++c) {
-        const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
-        if (!std::isfinite(v)) continue;
-        high_float[c] = std::max(high_float[c], v);
-        low_float[c] = std::min(low_float[c], v);
-      }
-    }
-    if (++in_block == SampleSummary::kBaseBlock) FlushValues();
   }
   // What the raw words of the block add to least and greatest.
-  void MergeRaw(DataFileType type) {
-    if (!raw_seen) return;
-    const std::int16_t missing16 = std::numeric_limits<std::int16_t>::min();
-    const std::int32_t missing32 = std::numeric_limits<std::int32_t>::min();
+  void MergeRaw() {
+    if (!raw.seen) return;
     for (std::size_t c = 0; c < least.size(); ++c) {
       double low = 0, high = 0;
-      if (type == DataFileType::kBinary) {
-        if (high16[c] == missing16) continue;
-        low = low16[c];
-        high = high16[c];
-      } else if (type == DataFileType::kBinary32) {
-        if (high32[c] == missing32) continue;
-        low = low32[c];
-        high = high32[c];
-      } else {
-        if (!(low_float[c] <= high_float[c])) continue;
-        low = low_float[c];
-        high = high_float[c];
-      }
+      if (!raw.Get(c, low, high)) continue;
       least[c] = std::min(least[c], low);
       greatest[c] = std::max(greatest[c], high);
     }
-    ResetRaw();
+    raw.Reset();
   }
 
   void FlushValues() {
     if (in_block == 0) return;
-    MergeRaw(source.file_type_);
+    MergeRaw();
     for (std::size_t c = 0; c < block.size(); ++c) {
       block[c] = MinMax{};
       if (least[c] <= greatest[c])
@@ -280,25 +364,56 @@ struct ComtradePass {
     in_block = 0;
   }
 
-  // The status words of a binary sample: a signal's steps change only where
-  // a word differs from the one before.
+  // The status words of `records` binary samples at `first`: a signal's
+  // steps change only where a word differs from the one before, so a
+  // sample's time (time_of its place in the run) is asked only there.
   std::vector<std::uint16_t> words = {};
   bool words_known = false;  // words holds the sample before's
-  void AddRawStates(const unsigned char* at, double time_ms) {
+  // How many of `records` status words at `at` (record bytes apart) in a
+  // row equal those of the sample before.
+  std::size_t Unchanged(const unsigned char* at, std::size_t records, std::size_t record) const {
+    if (!words_known) return 0;
+    if (words.size() == 1) {
+      // Up to sixteen signals: one word, held in a register while the samples pass.
+      const std::uint16_t before = words[0];
+      std::size_t i = 0;
+      for (; i < records; ++i, at += record)
+        if (LittleU16(at) != before) break;
+      return i;
+    }
+    for (std::size_t i = 0; i < records; ++i, at += record)
+      for (std::size_t w = 0; w < words.size(); ++w)
+        if (LittleU16(at + 2 * w) != words[w]) return i;
+    return records;
+  }
+  template <typename TimeOf>
+  void AddRawStates(const unsigned char* first, std::size_t records, const TimeOf& time_of) {
     auto& digital = source.layout_.digital;
     const std::size_t count = (digital.size() + 15) / 16;
+    if (count == 0) return;
     if (words.size() != count) words.assign(count, 0);
-    for (std::size_t w = 0; w < count; ++w) {
-      const auto word = static_cast<std::uint16_t>(LittleU16(at + 2 * w));
-      if (words_known && word == words[w]) continue;
-      words[w] = word;
-      for (std::size_t d = 16 * w; d < std::min(digital.size(), 16 * w + 16); ++d) {
-        const bool active = ((word >> (d - 16 * w)) & 1u) != 0;
-        std::vector<SignalStep>& steps = digital[d].steps;
-        if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
+    const auto record = static_cast<std::size_t>(source.record_size_);
+    const std::size_t words_at = record - 2 * count;
+    const unsigned char* at = first + words_at;
+    for (std::size_t i = 0; i < records; ++i, at += record) {
+      const std::size_t same = Unchanged(at, records - i, record);
+      i += same;
+      at += same * record;
+      if (i == records) break;
+      const double time_ms = time_of(i);
+      for (std::size_t w = 0; w < count; ++w) {
+        const auto word = static_cast<std::uint16_t>(LittleU16(at + 2 * w));
+        if (words_known && word == words[w]) continue;
+        for (std::size_t d = 16 * w; d < std::min(digital.size(), 16 * w + 16); ++d) {
+          const bool active = ((word >> (d - 16 * w)) & 1u) != 0;
+          std::vector<SignalStep>& steps = digital[d].steps;
+          if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
+        }
       }
+      for (std::size_t w = 0; w < count; ++w)
+        words[w] = static_cast<std::uint16_t>(LittleU16(at + 2 * w));
+      words_known = true;
     }
-    words_known = true;
   }
 
   void AddStates(const Sample& sample, double time_ms) {
@@ -353,10 +468,13 @@ struct ComtradePass {
   }
 };
 
-ComtradeOpening ComtradeSource::Open(const std::string& path) {
+ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_base_pairs) {
   DiagnosticList told;
   RecordReader reader(told);
-  if (!reader.Open(path)) return {nullptr, FirstError(told)};
+  // The summary's pass finds missing words itself; the reader need not look.
+  ReadOptions options;
+  options.note_missing_in_runs = false;
+  if (!reader.Open(path, options)) return {nullptr, FirstError(told)};
   std::unique_ptr<ComtradeSource> source(new ComtradeSource);
   source->path_ = path;
   const Configuration& cfg = reader.configuration();
@@ -380,44 +498,59 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
   bool from_rates = false;
   for (const SampleRate& rate : cfg.rates) from_rates = from_rates || rate.rate.value > 0;
 
-  ComtradePass pass{*source, reader, SampleSummary(static_cast<int>(cfg.analog.size()))};
-  // Room for the summary at once, rather than grown and copied along the way:
-  // as many samples as announced, but never more than the data file holds.
-  if (source->binary_ && source->record_size_ > 0) {
-    InFile dat;
-    const std::int64_t bytes = dat.Open(source->dat_path_) ? dat.Size() : -1;
-    if (bytes > 0)
-      pass.summary.Reserve(
-          std::min<std::int64_t>(reader.announced_samples(), bytes / source->record_size_));
-  }
+  // The summary's blocks follow the record's length, and its room is made at
+  // once rather than grown and copied along the way: as many samples as
+  // announced, but never more than the data file can hold.
+  const auto channels = static_cast<int>(cfg.analog.size());
+  const std::int64_t samples = ExpectedSamples(reader, source->dat_path_, source->record_size_);
+  ComtradePass pass{
+      *source, reader,
+      SampleSummary(channels, SampleSummary::BaseBlockFor(samples, channels, max_base_pairs))};
+  pass.base = pass.summary.base_block();
+  if (source->binary_) pass.summary.Reserve(samples);
   Sample sample;
-  std::vector<double> run_times;
+  std::vector<double> run_times, run_ms;
   std::int64_t n = 0;
   std::optional<double> first_us;
   double time_ms = 0, previous_ms = 0;
-  for (;; ++n) {
+  // A record timed by its rates alone: the times of a run of samples are
+  // worked out only where a signal changes.
+  const bool by_rates = reader.timed_by_rates();
+  const double rate_start_us = by_rates ? reader.RateTimeUs(1) : 0;
+  while (true) {
     if (!source->binary_ && n % kIndexSamples == 0)
       source->ascii_places_.push_back({reader.data_position(), reader.data_line()});
-    if (source->binary_) {
-      // Whole samples straight from the reader's buffer; Next reads where it stops.
-      const unsigned char* bytes = nullptr;
-      const std::size_t run = reader.NextRun(bytes, run_times);
-      if (run > 0) pass.PrepareChannels(cfg.analog.size());
-      const auto record = static_cast<std::size_t>(source->record_size_);
-      const std::size_t words_at = 8 + static_cast<std::size_t>(value_size) * cfg.analog.size();
-      for (std::size_t i = 0; i < run; ++i, ++n, bytes += record) {
-        previous_ms = time_ms;
-        const double us = run_times[i];
-        if (!std::isnan(us) && !first_us) first_us = us;
-        time_ms = !std::isnan(us) ? (us - *first_us) / 1000.0 : previous_ms + (n ? 1 : 0);
-        pass.AddRaw(cfg.file_type, bytes + 8);
-        pass.AddRawStates(bytes + words_at, time_ms);
-        if (!from_rates) pass.AddStamp(n, time_ms, previous_ms);
+    // Whole samples straight from the reader's buffer; Next reads where it stops.
+    const unsigned char* bytes = nullptr;
+    const std::size_t run =
+        source->binary_ ? reader.NextRun(bytes, by_rates ? nullptr : &run_times) : 0;
+    if (run > 0) {
+      pass.PrepareChannels(cfg.analog.size());
+      pass.AddRawRun(bytes, run);
+      if (by_rates) {
+        if (!first_us) first_us = rate_start_us;
+        const std::int64_t at = n;
+        const auto time_of = [&](std::size_t i) {
+          return (reader.RateTimeUs(at + static_cast<std::int64_t>(i) + 1) - rate_start_us) /
+                 1000.0;
+        };
+        pass.AddRawStates(bytes, run, time_of);
+        time_ms = time_of(run - 1);
+      } else {
+        run_ms.resize(run);
+        for (std::size_t i = 0; i < run; ++i) {
+          previous_ms = time_ms;
+          const double us = run_times[i];
+          if (!std::isnan(us) && !first_us) first_us = us;
+          const std::int64_t k = n + static_cast<std::int64_t>(i);
+          time_ms = !std::isnan(us) ? (us - *first_us) / 1000.0 : previous_ms + (k ? 1 : 0);
+          run_ms[i] = time_ms;
+          if (!from_rates) pass.AddStamp(k, time_ms, previous_ms);
+        }
+        pass.AddRawStates(bytes, run, [&](std::size_t i) { return run_ms[i]; });
       }
-      if (run > 0) {
-        --n;  // the loop counts the sample Next reads
-        continue;
-      }
+      n += static_cast<std::int64_t>(run);
+      continue;
     }
     if (!reader.Next(sample)) break;
     previous_ms = time_ms;
@@ -427,6 +560,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path) {
     pass.AddValues(sample);
     pass.AddStates(sample, time_ms);
     if (!from_rates) pass.AddStamp(n, time_ms, previous_ms);
+    ++n;
   }
   if (reader.failed()) return {nullptr, FirstError(told)};
   pass.FlushValues();
@@ -508,6 +642,39 @@ bool ComtradeSource::ReadBinary(std::int64_t first, std::int64_t count,
         const float v = std::bit_cast<float>(static_cast<std::uint32_t>(LittleI32(at + 4 * c)));
         to[c] = std::isfinite(v) ? v : kMissing;
       }
+    }
+  }
+  return true;
+}
+
+// Binary spans straight from the words of the data file, as the summary's
+// pass took them.
+bool ComtradeSource::SpanMinMax(std::span<const std::int64_t> bounds,
+                                std::vector<MinMax>& out) const {
+  if (!binary_ || bounds.size() < 2) return RecordSource::SpanMinMax(bounds, out);
+  const std::size_t channels = layout_.channels.size();
+  out.assign((bounds.size() - 1) * channels, MinMax{});
+  InFile dat;
+  if (bounds.front() < 0 || bounds.back() > layout_.samples || !dat.Open(dat_path_) ||
+      !dat.Seek(first_position_ + bounds.front() * record_size_))
+    return false;
+  RawMinMax raw{file_type_, channels};
+  const auto record = static_cast<std::size_t>(record_size_);
+  constexpr std::int64_t kTake = 2048;  // samples taken from the file at once, at most
+  for (std::size_t s = 0; s + 1 < bounds.size(); ++s) {
+    raw.Reset();
+    for (std::int64_t left = bounds[s + 1] - bounds[s]; left > 0;) {
+      const std::int64_t count = std::min(kTake, left);
+      const unsigned char* bytes = dat.Take(static_cast<std::size_t>(count) * record);
+      if (bytes == nullptr) return false;
+      raw.Add(bytes, static_cast<std::size_t>(count), record);
+      left -= count;
+    }
+    if (!raw.seen) continue;
+    for (std::size_t c = 0; c < channels; ++c) {
+      double low = 0, high = 0;
+      if (raw.Get(c, low, high))
+        out[s * channels + c] = {static_cast<float>(low), static_cast<float>(high)};
     }
   }
   return true;

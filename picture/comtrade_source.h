@@ -46,11 +46,14 @@ class ComtradeSource : public RecordSource {
   // one whose steps change more often is drawn at its mean rate.
   static constexpr std::size_t kMaxStampRuns = 4096;
 
-  static ComtradeOpening Open(const std::string& path);
+  // max_base_pairs bounds the summary's finest level (SampleSummary::BaseBlockFor).
+  static ComtradeOpening Open(const std::string& path,
+                              std::int64_t max_base_pairs = SampleSummary::kMaxBasePairs);
 
   const std::string& path() const { return path_; }
   const SourceLayout& layout() const override { return layout_; }
   bool Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const override;
+  bool SpanMinMax(std::span<const std::int64_t> bounds, std::vector<MinMax>& out) const override;
   // Hands over the summary the opening built; a second call reads it again.
   bool Summarize(SampleSummary& summary) const override;
 

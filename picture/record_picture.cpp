@@ -6,9 +6,10 @@
 
 namespace velk {
 
-bool RecordPicture::Summarize() {
+bool RecordPicture::Summarize(std::int64_t max_base_pairs) {
   const auto channels = static_cast<int>(layout().channels.size());
-  summary_ = SampleSummary(channels);
+  summary_ = SampleSummary(channels,
+                           SampleSummary::BaseBlockFor(layout().samples, channels, max_base_pairs));
   if ((layout().samples > 0 || !records_.analog.empty()) && !source_->Summarize(summary_))
     return false;
   peaks_.assign(static_cast<std::size_t>(channels), 0);
@@ -27,12 +28,13 @@ bool RecordPicture::Summarize() {
   return true;
 }
 
-PictureOpening RecordPicture::Open(const PictureRecords& records) {
+PictureOpening RecordPicture::Open(const PictureRecords& records, std::int64_t max_base_pairs) {
   VelkOpening opening = VelkSource::Open(records);
   if (!opening.source) return {opening.outcome, opening.starts_differ, nullptr};
   std::unique_ptr<RecordPicture> picture(new RecordPicture(std::move(opening.source)));
   picture->records_ = records;
-  if (!picture->Summarize()) return {Outcome{Failure::kDamaged, records.analog}, false, nullptr};
+  if (!picture->Summarize(max_base_pairs))
+    return {Outcome{Failure::kDamaged, records.analog}, false, nullptr};
   return {{}, false, std::move(picture)};
 }
 

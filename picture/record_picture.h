@@ -41,7 +41,9 @@ class RecordPicture {
   // Checks our records as their conversion would, then reads them: the analog
   // record in one pass into its summary, the discrete record into its steps.
   // Two records must start at one moment (StartsAgree).
-  static PictureOpening Open(const PictureRecords& records);
+  // max_base_pairs bounds the summary's finest level (SampleSummary::BaseBlockFor).
+  static PictureOpening Open(const PictureRecords& records,
+                             std::int64_t max_base_pairs = SampleSummary::kMaxBasePairs);
   // The picture of any source: its samples in one pass into the summary.
   // Nothing when the source's samples cannot be read.
   static std::unique_ptr<RecordPicture> OfSource(std::unique_ptr<RecordSource> source);
@@ -83,7 +85,13 @@ class RecordPicture {
   bool ReadSamples(std::int64_t first, std::int64_t count, std::vector<double>& out) const {
     return checked_.Read(first, count, out);
   }
-  // False once ReadSamples found the record changed.
+  // The min/max of every channel's recorded values over each span of samples
+  // [bounds[i], bounds[i + 1]) (RecordSource::SpanMinMax), checked against
+  // the summary as ReadSamples is; false as ReadSamples is.
+  bool SpanMinMax(std::span<const std::int64_t> bounds, std::vector<MinMax>& out) const {
+    return checked_.SpanMinMax(bounds, out);
+  }
+  // False once ReadSamples or SpanMinMax found the record changed.
   bool record_unchanged() const { return checked_.unchanged(); }
   // The record's files were found changed (their stamps differ from those at
   // opening): from now on the picture keeps to its summary, as after a read
@@ -94,7 +102,7 @@ class RecordPicture {
   explicit RecordPicture(std::unique_ptr<RecordSource> source)
       : source_(std::move(source)), checked_(*source_, summary_) {}
   const SourceLayout& layout() const { return source_->layout(); }
-  bool Summarize();
+  bool Summarize(std::int64_t max_base_pairs = SampleSummary::kMaxBasePairs);
 
   std::unique_ptr<RecordSource> source_;
   PictureRecords records_;

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
+#include <span>
+
 #include "comtrade/start_moment.h"
+#include "picture/sample_summary.h"
 
 namespace velk {
-
-class SampleSummary;
 
 // One analog channel as a COMTRADE channel line describes it:
 // An,ch_id,ph,ccbm,uu,a,b,skew,min,max,primary,secondary,PS.
@@ -128,6 +129,13 @@ class RecordSource {
   // does not hold is NaN. The range lies within the record. False when the
   // record cannot be read as it was opened (deleted, cut).
   virtual bool Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const = 0;
+  // The min/max of each channel's recorded values over each span of samples
+  // [bounds[i], bounds[i + 1]), span after span, every channel of each, into
+  // out; a channel without a value in a span has an Empty() one there. The
+  // bounds do not fall and lie within the record. False when the record
+  // cannot be read as it was opened. This one reads blocks through Read; a
+  // source may take its stored words as they lie.
+  virtual bool SpanMinMax(std::span<const std::int64_t> bounds, std::vector<MinMax>& out) const;
   // Every sample into the summary (empty, of the layout's channels), then
   // Finish()ed. This one reads blocks through Read; a source may sum its
   // samples up faster as it stores them. False when the record cannot be read.

@@ -15,7 +15,7 @@ void SampleSummary::AddBlock(std::span<const MinMax> channels, std::int64_t samp
 
 void SampleSummary::Reserve(std::int64_t samples) {
   if (levels_.empty()) levels_.emplace_back();
-  const std::int64_t blocks = (std::max<std::int64_t>(samples, 0) + kBaseBlock - 1) / kBaseBlock;
+  const std::int64_t blocks = (std::max<std::int64_t>(samples, 0) + base_block_ - 1) / base_block_;
   levels_.front().reserve(static_cast<std::size_t>(blocks * channels_));
 }
 
@@ -40,8 +40,17 @@ void SampleSummary::Finish() {
   for (auto& level : levels_) level.shrink_to_fit();
 }
 
-std::int64_t SampleSummary::BlockSamples(int level) {
-  std::int64_t samples = kBaseBlock;
+std::int64_t SampleSummary::BaseBlockFor(std::int64_t samples, int channels,
+                                         std::int64_t max_pairs) {
+  std::int64_t block = kBaseBlock;
+  const std::int64_t width = std::max(channels, 1);
+  while (block < (std::int64_t{1} << 40) && (samples + block - 1) / block * width > max_pairs)
+    block *= 2;
+  return block;
+}
+
+std::int64_t SampleSummary::BlockSamples(int level) const {
+  std::int64_t samples = base_block_;
   for (int l = 0; l < level; ++l) samples *= kFanOut;
   return samples;
 }
@@ -66,7 +75,7 @@ void AddSamples(SampleSummary& summary, std::span<const double> values, int chan
   const auto width = static_cast<std::size_t>(std::max(channels, 1));
   const std::size_t samples = values.size() / width;
   std::vector<MinMax> block(width);
-  const auto base = static_cast<std::size_t>(SampleSummary::kBaseBlock);
+  const auto base = static_cast<std::size_t>(summary.base_block());
   for (std::size_t first = 0; first < samples; first += base) {
     const std::size_t end = std::min(samples, first + base);
     std::fill(block.begin(), block.end(), MinMax{});
@@ -77,15 +86,38 @@ void AddSamples(SampleSummary& summary, std::span<const double> values, int chan
   }
 }
 
+bool RecordSource::SpanMinMax(std::span<const std::int64_t> bounds,
+                              std::vector<MinMax>& out) const {
+  const std::size_t channels = layout().channels.size();
+  out.assign(bounds.empty() ? 0 : (bounds.size() - 1) * channels, MinMax{});
+  if (bounds.size() < 2) return true;
+  // The samples a chunk at a time, each into the span it belongs to.
+  constexpr std::int64_t kChunk = 4096;
+  std::vector<double> values;
+  std::size_t span = 0;
+  for (std::int64_t first = bounds.front(); first < bounds.back(); first += kChunk) {
+    const std::int64_t count = std::min(kChunk, bounds.back() - first);
+    if (!Read(first, count, values)) return false;
+    for (std::int64_t n = first; n < first + count; ++n) {
+      while (n >= bounds[span + 1]) ++span;
+      const double* sample = values.data() + static_cast<std::size_t>(n - first) * channels;
+      MinMax* to = out.data() + span * channels;
+      for (std::size_t c = 0; c < channels; ++c) to[c].Add(sample[c]);
+    }
+  }
+  return true;
+}
+
 bool RecordSource::Summarize(SampleSummary& summary) const {
   const SourceLayout& record = layout();
   const auto channels = static_cast<int>(record.channels.size());
   summary.Reserve(record.samples);
   // Whole blocks of the finest level at a time, a run of them per read.
-  constexpr std::int64_t kRun = 64 * SampleSummary::kBaseBlock;
+  const std::int64_t base = summary.base_block();
+  const std::int64_t run_samples = base * std::max<std::int64_t>(1, 2048 / base);
   std::vector<double> values;
   for (std::int64_t done = 0; done < record.samples;) {
-    const std::int64_t run = std::min(kRun, record.samples - done);
+    const std::int64_t run = std::min(run_samples, record.samples - done);
     if (!Read(done, run, values)) return false;
     AddSamples(summary, values, channels);
     done += run;

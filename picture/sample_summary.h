@@ -32,15 +32,26 @@ struct MinMax {
 };
 
 // Min/max of every channel over blocks of samples at several resolutions:
-// level 0 has blocks of kBaseBlock samples, each further level blocks
+// level 0 has blocks of base_block() samples, each further level blocks
 // kFanOut times as long, up to the level of one block. The last block of a
 // level may be shorter.
 class SampleSummary {
  public:
+  // Level 0's blocks: kBaseBlock samples, or longer for a record of so many
+  // values that level 0 would hold more than kMaxBasePairs min/max pairs.
   static constexpr std::int64_t kBaseBlock = 32;
   static constexpr std::int64_t kFanOut = 4;
+  static constexpr std::int64_t kMaxBasePairs = std::int64_t{1} << 20;
 
-  explicit SampleSummary(int channels = 0) : channels_(channels) {}
+  explicit SampleSummary(int channels = 0, std::int64_t base_block = kBaseBlock)
+      : channels_(channels), base_block_(base_block) {}
+  // The shortest block of a power of two samples, kBaseBlock at least, that
+  // keeps level 0 of a record of so many samples within max_pairs min/max
+  // pairs: with kMaxBasePairs the summary of a record of any length and
+  // width holds at most some 11 MiB. Where a pixel column takes fewer samples
+  // than a block, a redraw takes them from the record itself.
+  static std::int64_t BaseBlockFor(std::int64_t samples, int channels,
+                                   std::int64_t max_pairs = kMaxBasePairs);
   // Makes room for a record of this many samples at once.
   void Reserve(std::int64_t samples);
   // Adds the next block of level 0 (kBaseBlock samples, fewer for the last):
@@ -52,8 +63,9 @@ class SampleSummary {
   int channels() const { return channels_; }
   std::int64_t samples() const { return samples_; }
   int levels() const { return static_cast<int>(levels_.size()); }
+  std::int64_t base_block() const { return base_block_; }
   // Samples in one block of level.
-  static std::int64_t BlockSamples(int level);
+  std::int64_t BlockSamples(int level) const;
   // Blocks of level.
   std::int64_t Blocks(int level) const;
   // Min/max of channel over block of level.
@@ -63,12 +75,14 @@ class SampleSummary {
 
  private:
   int channels_ = 0;
+  std::int64_t base_block_ = kBaseBlock;
   std::int64_t samples_ = 0;
   std::vector<std::vector<MinMax>> levels_;  // level, then block * channels + channel
 };
 
-// The min/max of each channel over each block of kBaseBlock samples of
-// `values` (sample after sample, `channels` values each), added to summary.
+// The min/max of each channel over each block of the summary's base_block()
+// samples of `values` (sample after sample, `channels` values each), added
+// to summary.
 void AddSamples(SampleSummary& summary, std::span<const double> values, int channels);
 
 }  // namespace velk

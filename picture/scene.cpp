@@ -232,7 +232,7 @@ class Painter {
   std::vector<ScenePoint> Wave(int channel, const YOf& y_of) const {
     const double per_column = picture_.timing().SamplesBetween(view_.from_ms, view_.to_ms) /
                               std::max(1.0, double{right_ - left_});
-    if (per_column < static_cast<double>(SampleSummary::kBaseBlock)) {
+    if (per_column < static_cast<double>(picture_.summary().base_block())) {
       std::vector<ScenePoint> points;
       if (SampleWave(channel, per_column, y_of, points)) return points;
     }
@@ -246,9 +246,9 @@ class Painter {
     const SampleSummary& summary = picture_.summary();
     int level = 0;
     while (level + 1 < summary.levels() &&
-           static_cast<double>(SampleSummary::BlockSamples(level + 1)) <= per_column)
+           static_cast<double>(summary.BlockSamples(level + 1)) <= per_column)
       ++level;
-    const std::int64_t block = SampleSummary::BlockSamples(level);
+    const std::int64_t block = summary.BlockSamples(level);
     std::vector<ScenePoint> points;
     const int columns = static_cast<int>(right_ - left_);
     for (int x = 0; x < columns; ++x) {
@@ -276,6 +276,7 @@ class Painter {
   template <typename YOf>
   bool SampleWave(int channel, double per_column, const YOf& y_of,
                   std::vector<ScenePoint>& points) const {
+    if (per_column >= 1) return ColumnWave(channel, y_of, points);
     const std::int64_t total = picture_.sample_count();
     const auto first = std::clamp<std::int64_t>(
         static_cast<std::int64_t>(std::floor(picture_.timing().Position(view_.from_ms))) - 1, 0,
@@ -294,19 +295,28 @@ class Painter {
       return samples_[static_cast<std::size_t>(n - samples_first_) * channels +
                       static_cast<std::size_t>(channel)];
     };
-    if (per_column < 1) {
-      for (std::int64_t n = first; n < end; ++n)
-        points.push_back(std::isnan(value(n)) ? kGap
-                                              : ScenePoint{static_cast<float>(XAtTime(
-                                                               view_, picture_.timing().TimeMs(n))),
-                                                           y_of(value(n))});
-      ClipToPlot(points);
-      return true;
+    for (std::int64_t n = first; n < end; ++n)
+      points.push_back(std::isnan(value(n)) ? kGap
+                                            : ScenePoint{static_cast<float>(XAtTime(
+                                                             view_, picture_.timing().TimeMs(n))),
+                                                         y_of(value(n))});
+    ClipToPlot(points);
+    return true;
+  }
+
+  // Min and max of each pixel column from the samples themselves.
+  template <typename YOf>
+  bool ColumnWave(int channel, const YOf& y_of, std::vector<ScenePoint>& points) const {
+    if (!columns_read_) {
+      columns_read_ = true;
+      columns_ok_ = ColumnsOfAllChannels();
     }
+    if (!columns_ok_) return false;
+    const auto channels = static_cast<std::size_t>(picture_.summary().channels());
     const int columns = static_cast<int>(right_ - left_);
-    if (column_ranges_.empty()) ColumnsOfAllChannels(first, end, channels);
     for (int x = 0; x < columns; ++x) {
-      if (!column_ranges_[static_cast<std::size_t>(x)]) continue;
+      const auto [from, to] = ColumnSamples(x);
+      if (from >= to) continue;
       const MinMax m = column_minmax_[static_cast<std::size_t>(x) * channels +
                                       static_cast<std::size_t>(channel)];
       if (m.Empty()) {
@@ -321,22 +331,17 @@ class Painter {
   }
 
   // Min and max of every channel in each pixel column, in one pass over the
-  // samples read in the order they lie, so that a redraw of many channels
-  // walks them once rather than once a channel.
-  void ColumnsOfAllChannels(std::int64_t first, std::int64_t end, std::size_t channels) const {
-    const auto columns = static_cast<std::size_t>(std::max(0, static_cast<int>(right_ - left_)));
-    column_ranges_.assign(columns, false);
-    column_minmax_.assign(columns * channels, MinMax{});
-    for (std::size_t x = 0; x < columns; ++x) {
-      const auto [from, to] = ColumnSamples(static_cast<int>(x));
-      if (from >= to || from < first || to > end) continue;
-      column_ranges_[x] = true;
-      MinMax* m = column_minmax_.data() + x * channels;
-      for (std::int64_t n = from; n < to; ++n) {
-        const double* values = samples_.data() + static_cast<std::size_t>(n - first) * channels;
-        for (std::size_t c = 0; c < channels; ++c) m[c].Add(values[c]);
-      }
+  // samples in the order they lie, so that a redraw of many channels walks
+  // them once rather than once a channel.
+  bool ColumnsOfAllChannels() const {
+    const int columns = std::max(0, static_cast<int>(right_ - left_));
+    std::vector<std::int64_t> bounds;
+    for (int x = 0; x < columns; ++x) {
+      const auto [from, to] = ColumnSamples(x);
+      if (x == 0) bounds.push_back(from);
+      bounds.push_back(std::max(to, bounds.back()));
     }
+    return picture_.SpanMinMax(bounds, column_minmax_);
   }
 
   // Cuts a line through points of rising x at the plot's edges: the samples
@@ -553,7 +558,7 @@ class Painter {
   mutable std::int64_t samples_first_ = 0;
   mutable std::vector<double> samples_;
   // Of each pixel column: whether it covers samples read, and every channel's min and max there.
-  mutable std::vector<bool> column_ranges_;
+  mutable bool columns_read_ = false, columns_ok_ = false;
   mutable std::vector<MinMax> column_minmax_;
 };
 

@@ -67,13 +67,26 @@ struct SampleWords {
   std::array<std::int16_t, 8> min, max;
 };
 
+// The words before any sample: every min above every max.
+SampleWords NoWords() {
+  SampleWords words;
+  words.min.fill(std::numeric_limits<std::int16_t>::max());
+  words.max.fill(std::numeric_limits<std::int16_t>::min());
+  return words;
+}
+
+void AddWords(SampleWords& to, const SampleWords& more) {
+  for (std::size_t w = 0; w < 8; ++w) {
+    to.min[w] = std::min(to.min[w], more.min[w]);
+    to.max[w] = std::max(to.max[w], more.max[w]);
+  }
+}
+
 // The min/max of the words of count samples at bytes: eight words a sample,
 // side by side, which the compiler handles in one vector register.
 SampleWords BlockMinMax(const unsigned char* bytes, std::int64_t count) {
   static_assert(std::endian::native == std::endian::little);  // the words as stored
-  SampleWords words;
-  words.min.fill(std::numeric_limits<std::int16_t>::max());
-  words.max.fill(std::numeric_limits<std::int16_t>::min());
+  SampleWords words = NoWords();
   for (std::int64_t n = 0; n < count; ++n, bytes += kSampleSize) {
     std::array<std::int16_t, 8> sample;
     std::memcpy(sample.data(), bytes, sizeof sample);
@@ -283,19 +296,28 @@ bool VelkSource::SumSamples(InFile& flh, SampleSummary& summary) const {
   if (!flh.IsOpen() && !flh.Open(records_.analog)) return false;
   if (flh.Size() != record_size_ || !flh.Seek(kHeaderSize)) return false;
   std::array<MinMax, kMaxAnalogChannels> block_channels{};
-  // Samples are taken a run of blocks at a time, as the conversions take them.
-  constexpr std::int64_t kRun = 64 * SampleSummary::kBaseBlock;
+  const std::int64_t base = summary.base_block();
+  SampleWords block = NoWords();
+  std::int64_t in_block = 0;
+  // Samples are taken a run at a time, as the conversions take them; a block
+  // longer than a run gathers the words of several.
+  constexpr std::int64_t kRun = 2048;
   for (std::int64_t done = 0; done < samples;) {
     const std::int64_t run = std::min(kRun, samples - done);
     const unsigned char* bytes = flh.Take(static_cast<std::size_t>(run * kSampleSize));
     if (bytes == nullptr) return false;
-    for (std::int64_t first = 0; first < run; first += SampleSummary::kBaseBlock) {
-      const std::int64_t count = std::min(SampleSummary::kBaseBlock, run - first);
-      const SampleWords words = BlockMinMax(bytes + first * kSampleSize, count);
+    for (std::int64_t first = 0; first < run;) {
+      const std::int64_t count = std::min(base - in_block, run - first);
+      AddWords(block, BlockMinMax(bytes + first * kSampleSize, count));
+      first += count;
+      in_block += count;
+      if (in_block < base && done + first < samples) continue;
       for (std::size_t c = 0; c < words_.size(); ++c)
-        block_channels[c] = {static_cast<float>(words.min[words_[c]]),
-                             static_cast<float>(words.max[words_[c]])};
-      summary.AddBlock({block_channels.data(), words_.size()}, count);
+        block_channels[c] = {static_cast<float>(block.min[words_[c]]),
+                             static_cast<float>(block.max[words_[c]])};
+      summary.AddBlock({block_channels.data(), words_.size()}, in_block);
+      block = NoWords();
+      in_block = 0;
     }
     done += run;
   }

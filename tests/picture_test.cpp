@@ -62,7 +62,7 @@ TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
     ASSERT_EQ(summary.samples(), n);
     ASSERT_LE(summary.Blocks(summary.levels() - 1), 1);
     for (int level = 0; level < summary.levels(); ++level) {
-      const std::int64_t size = SampleSummary::BlockSamples(level);
+      const std::int64_t size = summary.BlockSamples(level);
       ASSERT_EQ(summary.Blocks(level), (n + size - 1) / size);
       for (std::int64_t b = 0; b < summary.Blocks(level); ++b)
         for (int c = 0; c < summary.channels(); ++c) {
