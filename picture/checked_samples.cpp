@@ -54,7 +54,9 @@ bool CheckedSamples::SpanMinMax(std::span<const std::int64_t> bounds,
   const std::int64_t total = summary_.samples();
   const auto channels = static_cast<std::size_t>(summary_.channels());
   std::vector<std::int64_t> spans(bounds.begin(), bounds.end());
-  for (std::int64_t& bound : spans) bound = std::clamp<std::int64_t>(bound, 0, total);
+  // Cut to the record; a bound below the one before is taken as that one.
+  std::int64_t least = 0;
+  for (std::int64_t& bound : spans) least = bound = std::clamp<std::int64_t>(bound, least, total);
   if (spans.size() < 2 || spans.front() >= spans.back()) {
     out.assign(spans.size() < 2 ? 0 : (spans.size() - 1) * channels, MinMax{});
     return true;

@@ -143,23 +143,20 @@ bool IsComtradePath(const std::string& path) {
 // The least and the greatest stored value of each channel over binary
 // samples taken as they lie in a buffer, kept in the words' own type so that
 // the loops over a run of samples need no test per value. A missing word is
-// the type's least value: it can never be the greatest. The least is kept of
-// each word less one, wrapping, so that a missing word counts as the type's
-// greatest there: a channel whose words are all missing keeps its greatest
-// at the type's least.
+// the type's least value: it never is the greatest unless all are missing,
+// and where it comes out least, that channel's least is sought again
+// without it.
 struct RawMinMax {
   DataFileType type = DataFileType::kBinary;
   std::size_t channels = 0;
-  std::vector<std::int16_t> low16 = {}, high16 = {};
-  std::vector<std::int32_t> low32 = {}, high32 = {};
+  std::vector<std::int16_t> low16 = {}, high16 = {}, part_low16 = {}, part_high16 = {};
+  std::vector<std::int32_t> low32 = {}, high32 = {}, part_low32 = {}, part_high32 = {};
   std::vector<float> low_float = {}, high_float = {};
   bool seen = false;  // some word went in since Reset
 
   void Reset() {
-    low16.assign(channels, std::numeric_limits<std::int16_t>::max());
-    high16.assign(channels, std::numeric_limits<std::int16_t>::min());
-    low32.assign(channels, std::numeric_limits<std::int32_t>::max());
-    high32.assign(channels, std::numeric_limits<std::int32_t>::min());
+    Clear(low16, high16);
+    Clear(low32, high32);
     low_float.assign(channels, std::numeric_limits<float>::infinity());
     high_float.assign(channels, -std::numeric_limits<float>::infinity());
     seen = false;
@@ -168,18 +165,10 @@ struct RawMinMax {
   // words from the ninth byte on).
   void Add(const unsigned char* first, std::size_t records, std::size_t record_size) {
     seen = seen || records > 0;
-    if (type == DataFileType::kBinary || type == DataFileType::kBinary32) {
-      // A few samples at a time, which stay in the first-level cache while
-      // each group of channels passes over them.
-      constexpr std::size_t kChunk = 32;
-      for (std::size_t done = 0; done < records; done += kChunk) {
-        const std::size_t count = std::min(kChunk, records - done);
-        const unsigned char* at = first + done * record_size;
-        if (type == DataFileType::kBinary)
-          WordsMinMax(at, count, record_size, low16.data(), high16.data());
-        else
-          WordsMinMax(at, count, record_size, low32.data(), high32.data());
-      }
+    if (type == DataFileType::kBinary) {
+      AddWords(first, records, record_size, part_low16, part_high16, low16, high16);
+    } else if (type == DataFileType::kBinary32) {
+      AddWords(first, records, record_size, part_low32, part_high32, low32, high32);
     } else {
       for (std::size_t n = 0; n < records; ++n) AddFloats(first + n * record_size + 8);
     }
@@ -188,11 +177,11 @@ struct RawMinMax {
   bool Get(std::size_t c, double& low, double& high) const {
     if (type == DataFileType::kBinary) {
       if (high16[c] == std::numeric_limits<std::int16_t>::min()) return false;
-      low = low16[c] + 1.0;
+      low = low16[c];
       high = high16[c];
     } else if (type == DataFileType::kBinary32) {
       if (high32[c] == std::numeric_limits<std::int32_t>::min()) return false;
-      low = low32[c] + 1.0;
+      low = low32[c];
       high = high32[c];
     } else {
       if (!(low_float[c] <= high_float[c])) return false;
@@ -203,6 +192,34 @@ struct RawMinMax {
   }
 
  private:
+  template <typename Word>
+  void Clear(std::vector<Word>& low, std::vector<Word>& high) const {
+    low.assign(channels, std::numeric_limits<Word>::max());
+    high.assign(channels, std::numeric_limits<Word>::min());
+  }
+  // The samples' least and greatest words first on their own, missing words
+  // and all; then into low and high.
+  template <typename Word>
+  void AddWords(const unsigned char* first, std::size_t records, std::size_t record_size,
+                std::vector<Word>& part_low, std::vector<Word>& part_high, std::vector<Word>& low,
+                std::vector<Word>& high) const {
+    static_assert(std::endian::native == std::endian::little);  // the words as stored
+    constexpr Word kMissing = std::numeric_limits<Word>::min();
+    Clear(part_low, part_high);
+    std::size_t c = 0;
+#if defined(__GNUC__)
+    // Four vectors of channels at a time, then one.
+    c = WordGroupsMinMax<4>(first, records, record_size, c, part_low.data(), part_high.data());
+    c = WordGroupsMinMax<1>(first, records, record_size, c, part_low.data(), part_high.data());
+#endif
+    WordsOneByOne(first, records, record_size, c, part_low.data(), part_high.data());
+    for (c = 0; c < channels; ++c) {
+      if (part_high[c] == kMissing) continue;  // every word of the channel missing
+      if (part_low[c] == kMissing) part_low[c] = LeastPresent<Word>(first, records, record_size, c);
+      low[c] = std::min(low[c], part_low[c]);
+      high[c] = std::max(high[c], part_high[c]);
+    }
+  }
 #if defined(__GNUC__)
   // Channels [c, channels) in groups of Vectors vector registers, each
   // group's least and greatest kept in registers while the samples pass.
@@ -214,9 +231,7 @@ struct RawMinMax {
                                std::size_t record_size, std::size_t c, Word* low,
                                Word* high) const {
     using Vector [[gnu::vector_size(16)]] = Word;
-    using UnsignedVector [[gnu::vector_size(16)]] = std::make_unsigned_t<Word>;
-    constexpr std::size_t kLanes = 16 / sizeof(Word);
-    constexpr std::size_t kGroup = Vectors * kLanes;
+    constexpr std::size_t kGroup = Vectors * (16 / sizeof(Word));
     for (; c + kGroup <= channels; c += kGroup) {
       Vector lo[Vectors], hi[Vectors];
       std::memcpy(lo, low + c, sizeof lo);
@@ -226,8 +241,7 @@ struct RawMinMax {
         for (std::size_t k = 0; k < Vectors; ++k) {
           Vector v;
           std::memcpy(&v, at + 16 * k, sizeof v);
-          const auto less_one = reinterpret_cast<Vector>(reinterpret_cast<UnsignedVector>(v) - 1u);
-          lo[k] = less_one < lo[k] ? less_one : lo[k];
+          lo[k] = v < lo[k] ? v : lo[k];
           hi[k] = v > hi[k] ? v : hi[k];
         }
       }
@@ -241,28 +255,28 @@ struct RawMinMax {
   template <typename Word>
   void WordsOneByOne(const unsigned char* first, std::size_t records, std::size_t record_size,
                      std::size_t c, Word* low, Word* high) const {
-    using Unsigned = std::make_unsigned_t<Word>;
     for (; c < channels; ++c) {
       const unsigned char* at = first + 8 + c * sizeof(Word);
       for (std::size_t n = 0; n < records; ++n, at += record_size) {
         Word v;
         std::memcpy(&v, at, sizeof v);
-        low[c] = std::min(low[c], static_cast<Word>(static_cast<Unsigned>(v) - 1u));
+        low[c] = std::min(low[c], v);
         high[c] = std::max(high[c], v);
       }
     }
   }
+  // The least word of channel c that is not missing, of a channel that holds one.
   template <typename Word>
-  void WordsMinMax(const unsigned char* first, std::size_t records, std::size_t record_size,
-                   Word* low, Word* high) const {
-    static_assert(std::endian::native == std::endian::little);  // the words as stored
-    std::size_t c = 0;
-#if defined(__GNUC__)
-    // Four vectors of channels at a time, then one.
-    c = WordGroupsMinMax<4>(first, records, record_size, c, low, high);
-    c = WordGroupsMinMax<1>(first, records, record_size, c, low, high);
-#endif
-    WordsOneByOne(first, records, record_size, c, low, high);
+  static Word LeastPresent(const unsigned char* first, std::size_t records, std::size_t record_size,
+                           std::size_t c) {
+    Word least = std::numeric_limits<Word>::max();
+    const unsigned char* at = first + 8 + c * sizeof(Word);
+    for (std::size_t n = 0; n < records; ++n, at += record_size) {
+      Word v;
+      std::memcpy(&v, at, sizeof v);
+      if (v != std::numeric_limits<Word>::min()) least = std::min(least, v);
+    }
+    return least;
   }
   void AddFloats(const unsigned char* at) {
     for (std::size_t c = 0; c < channels; ++c) {
@@ -503,9 +517,11 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
   // announced, but never more than the data file can hold.
   const auto channels = static_cast<int>(cfg.analog.size());
   const std::int64_t samples = ExpectedSamples(reader, source->dat_path_, source->record_size_);
+  layout.words16 = cfg.file_type == DataFileType::kBinary;
   ComtradePass pass{
       *source, reader,
-      SampleSummary(channels, SampleSummary::BaseBlockFor(samples, channels, max_base_pairs))};
+      SampleSummary(channels, SampleSummary::BaseBlockFor(samples, channels, max_base_pairs),
+                    layout.words16)};
   pass.base = pass.summary.base_block();
   if (source->binary_) pass.summary.Reserve(samples);
   Sample sample;
@@ -655,7 +671,8 @@ bool ComtradeSource::SpanMinMax(std::span<const std::int64_t> bounds,
   const std::size_t channels = layout_.channels.size();
   out.assign((bounds.size() - 1) * channels, MinMax{});
   InFile dat;
-  if (bounds.front() < 0 || bounds.back() > layout_.samples || !dat.Open(dat_path_) ||
+  if (!std::is_sorted(bounds.begin(), bounds.end()) || bounds.front() < 0 ||
+      bounds.back() > layout_.samples || !dat.Open(dat_path_) ||
       !dat.Seek(first_position_ + bounds.front() * record_size_))
     return false;
   RawMinMax raw{file_type_, channels};

@@ -9,7 +9,8 @@ namespace velk {
 bool RecordPicture::Summarize(std::int64_t max_base_pairs) {
   const auto channels = static_cast<int>(layout().channels.size());
   summary_ = SampleSummary(channels,
-                           SampleSummary::BaseBlockFor(layout().samples, channels, max_base_pairs));
+                           SampleSummary::BaseBlockFor(layout().samples, channels, max_base_pairs),
+                           layout().words16);
   if ((layout().samples > 0 || !records_.analog.empty()) && !source_->Summarize(summary_))
     return false;
   peaks_.assign(static_cast<std::size_t>(channels), 0);

@@ -116,6 +116,7 @@ struct SourceLayout {
   std::vector<PictureSignal> digital;  // the signals and their steps, read at opening
   SourceTiming timing;
   std::int64_t samples = 0;  // analog samples; 0 for signals alone
+  bool words16 = false;      // every recorded value is a 16-bit word
   double duration_ms = 0;    // the last sample's time, or the last state's
 };
 

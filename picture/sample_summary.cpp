@@ -2,42 +2,85 @@
 #include "picture/sample_summary.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "picture/record_source.h"
 
 namespace velk {
 
+namespace {
+
+void Merge(MinMax& into, MinMax more) {
+  into.Add(more);
+}
+template <typename Pair>
+void Merge(Pair& into, Pair more) {
+  into.min = std::min(into.min, more.min);
+  into.max = std::max(into.max, more.max);
+}
+
+}  // namespace
+
 void SampleSummary::AddBlock(std::span<const MinMax> channels, std::int64_t samples) {
-  if (levels_.empty()) levels_.emplace_back();
-  levels_.front().insert(levels_.front().end(), channels.begin(), channels.end());
   samples_ += samples;
+  if (!words16_) {
+    if (levels_.empty()) levels_.emplace_back();
+    levels_.front().insert(levels_.front().end(), channels.begin(), channels.end());
+    return;
+  }
+  if (word_levels_.empty()) word_levels_.emplace_back();
+  constexpr float kLeast = std::numeric_limits<std::int16_t>::min();
+  constexpr float kGreatest = std::numeric_limits<std::int16_t>::max();
+  std::vector<WordPair>& level = word_levels_.front();
+  const std::size_t at = level.size();
+  level.resize(at + channels.size());
+  for (std::size_t c = 0; c < channels.size(); ++c) {
+    const MinMax m = channels[c];
+    // An empty block's infinities fall on the words' ends the other way round.
+    level[at + c] = {static_cast<std::int16_t>(std::clamp(m.min, kLeast, kGreatest)),
+                     static_cast<std::int16_t>(std::clamp(m.max, kLeast, kGreatest))};
+  }
 }
 
 void SampleSummary::Reserve(std::int64_t samples) {
-  if (levels_.empty()) levels_.emplace_back();
   const std::int64_t blocks = (std::max<std::int64_t>(samples, 0) + base_block_ - 1) / base_block_;
-  levels_.front().reserve(static_cast<std::size_t>(blocks * channels_));
+  const auto pairs = static_cast<std::size_t>(blocks * channels_);
+  if (words16_) {
+    if (word_levels_.empty()) word_levels_.emplace_back();
+    word_levels_.front().reserve(pairs);
+  } else {
+    if (levels_.empty()) levels_.emplace_back();
+    levels_.front().reserve(pairs);
+  }
 }
 
-void SampleSummary::Finish() {
-  if (levels_.empty()) levels_.emplace_back();
-  const auto width = static_cast<std::size_t>(channels_);
-  while (width > 0 && levels_.back().size() > width) {
-    const std::vector<MinMax>& finer = levels_.back();
-    std::vector<MinMax> coarser;
+template <typename Pair>
+void SampleSummary::Coarsen(std::vector<std::vector<Pair>>& levels, std::size_t width) {
+  if (levels.empty()) levels.emplace_back();
+  while (width > 0 && levels.back().size() > width) {
+    const std::vector<Pair>& finer = levels.back();
+    std::vector<Pair> coarser;
     const std::size_t finer_blocks = finer.size() / width;
     coarser.reserve((finer_blocks / kFanOut + 1) * width);
     for (std::size_t b = 0; b < finer_blocks; b += kFanOut) {
       const std::size_t end = std::min(finer_blocks, b + kFanOut);
       for (std::size_t c = 0; c < width; ++c) {
-        MinMax m = finer[b * width + c];
-        for (std::size_t f = b + 1; f < end; ++f) m.Add(finer[f * width + c]);
+        Pair m = finer[b * width + c];
+        for (std::size_t f = b + 1; f < end; ++f) Merge(m, finer[f * width + c]);
         coarser.push_back(m);
       }
     }
-    levels_.push_back(std::move(coarser));
+    levels.push_back(std::move(coarser));
   }
-  for (auto& level : levels_) level.shrink_to_fit();
+  for (auto& level : levels) level.shrink_to_fit();
+}
+
+void SampleSummary::Finish() {
+  const auto width = static_cast<std::size_t>(channels_);
+  if (words16_)
+    Coarsen(word_levels_, width);
+  else
+    Coarsen(levels_, width);
 }
 
 std::int64_t SampleSummary::BaseBlockFor(std::int64_t samples, int channels,
@@ -57,17 +100,15 @@ std::int64_t SampleSummary::BlockSamples(int level) const {
 
 std::int64_t SampleSummary::Blocks(int level) const {
   if (channels_ == 0 || level < 0 || level >= levels()) return 0;
-  return static_cast<std::int64_t>(levels_[static_cast<std::size_t>(level)].size()) / channels_;
-}
-
-MinMax SampleSummary::At(int level, std::int64_t block, int channel) const {
-  return levels_[static_cast<std::size_t>(level)]
-                [static_cast<std::size_t>(block * channels_ + channel)];
+  const auto l = static_cast<std::size_t>(level);
+  const std::size_t pairs = words16_ ? word_levels_[l].size() : levels_[l].size();
+  return static_cast<std::int64_t>(pairs) / channels_;
 }
 
 std::size_t SampleSummary::Bytes() const {
   std::size_t bytes = sizeof(*this);
   for (const auto& level : levels_) bytes += level.capacity() * sizeof(MinMax);
+  for (const auto& level : word_levels_) bytes += level.capacity() * sizeof(WordPair);
   return bytes;
 }
 
@@ -91,6 +132,9 @@ bool RecordSource::SpanMinMax(std::span<const std::int64_t> bounds,
   const std::size_t channels = layout().channels.size();
   out.assign(bounds.empty() ? 0 : (bounds.size() - 1) * channels, MinMax{});
   if (bounds.size() < 2) return true;
+  if (!std::is_sorted(bounds.begin(), bounds.end()) || bounds.front() < 0 ||
+      bounds.back() > layout().samples)
+    return false;
   // The samples a chunk at a time, each into the span it belongs to.
   constexpr std::int64_t kChunk = 4096;
   std::vector<double> values;

@@ -351,28 +351,65 @@ TEST(ComtradePicture, SummaryOfALongBinaryRecordIsThatOfItsSamplesReadOneByOne) 
       const RecordPicture& picture = *opened.picture;
       ASSERT_EQ(picture.sample_count(), kCount);
 
-      const SampleSummary& summary = picture.summary();
-      const std::int64_t block = SampleSummary::kBaseBlock;
-      ASSERT_EQ(summary.Blocks(0), (kCount + block - 1) / block);
-      int empty = 0;
-      for (std::int64_t b = 0; b < summary.Blocks(0); ++b)
-        for (int k = 0; k < kAnalog; ++k) {
-          MinMax expected;
-          for (std::int64_t n = b * block; n < std::min<std::int64_t>(kCount, (b + 1) * block);
-               ++n) {
-            const Sample& sample = whole->samples[std::size_t(n)];
-            if (!sample.analog_missing[std::size_t(k)]) expected.Add(sample.analog[std::size_t(k)]);
-          }
-          const MinMax held = summary.At(0, b, k);
-          if (expected.Empty()) {
-            ++empty;
-            EXPECT_TRUE(held.Empty()) << b << " " << k;
-          } else {
-            EXPECT_EQ(held.min, expected.min) << b << " " << k;
-            EXPECT_EQ(held.max, expected.max) << b << " " << k;
-          }
+      // The min and max of channel k's values over samples [from, to).
+      const auto values_between = [&](std::int64_t from, std::int64_t to, int k) {
+        MinMax expected;
+        for (std::int64_t n = from; n < std::min<std::int64_t>(kCount, to); ++n) {
+          const Sample& sample = whole->samples[std::size_t(n)];
+          if (!sample.analog_missing[std::size_t(k)]) expected.Add(sample.analog[std::size_t(k)]);
         }
-      EXPECT_EQ(empty, 2);
+        return expected;
+      };
+      const auto same = [](MinMax held, MinMax expected) {
+        return held.Empty() == expected.Empty() &&
+               (expected.Empty() || (held.min == expected.min && held.max == expected.max));
+      };
+      // Level 0 of the summary; the number of blocks without a value of a channel.
+      const auto check_summary = [&](const SampleSummary& summary, std::int64_t block) {
+        EXPECT_EQ(summary.base_block(), block);
+        EXPECT_EQ(summary.Blocks(0), (kCount + block - 1) / block);
+        int empty = 0;
+        for (std::int64_t b = 0; b < summary.Blocks(0); ++b)
+          for (int k = 0; k < kAnalog; ++k) {
+            const MinMax expected = values_between(b * block, (b + 1) * block, k);
+            empty += expected.Empty() ? 1 : 0;
+            EXPECT_TRUE(same(summary.At(0, b, k), expected)) << b << " " << k;
+          }
+        return empty;
+      };
+      EXPECT_EQ(check_summary(picture.summary(), SampleSummary::kBaseBlock), 2);
+
+      // Kept within 400 pairs, the finest blocks are of 512 samples; spans
+      // of samples then come from the data file, across blocks and buffers.
+      ComtradeOpening coarse = ComtradeSource::Open(dir / "rec.cfg", 400);
+      ASSERT_TRUE(coarse.source);
+      const auto fewer = RecordPicture::OfSource(std::move(coarse.source));
+      ASSERT_TRUE(fewer);
+      EXPECT_EQ(check_summary(fewer->summary(), 512), 0);
+      const std::vector<std::int64_t> bounds = {3, 3, 511, 6401, 6463, 6700, 39999, kCount};
+      for (const RecordPicture* shown :
+           {&picture, static_cast<const RecordPicture*>(fewer.get())}) {
+        std::vector<MinMax> spans;
+        ASSERT_TRUE(shown->SpanMinMax(bounds, spans));
+        ASSERT_EQ(spans.size(), (bounds.size() - 1) * kAnalog);
+        for (std::size_t s = 0; s + 1 < bounds.size(); ++s)
+          for (int k = 0; k < kAnalog; ++k)
+            EXPECT_TRUE(same(spans[s * kAnalog + std::size_t(k)],
+                             values_between(bounds[s], bounds[s + 1], k)))
+                << "span " << s << " channel " << k;
+      }
+      // A value rewritten since the opening, above its block's greatest, is
+      // found by the next span read.
+      std::string changed = dat;
+      const std::string high = std::string(type) == "BINARY" ? I16(32767)
+                               : std::string(type) == "BINARY32"
+                                   ? I32(2147483647)
+                                   : I32(std::bit_cast<std::int32_t>(1e30f));
+      changed.replace(20000 * (dat.size() / kCount) + 8, high.size(), high);
+      WriteFile(dir / "rec.dat", changed);
+      std::vector<MinMax> spans;
+      EXPECT_FALSE(fewer->SpanMinMax(std::vector<std::int64_t>{19990, 20010}, spans));
+      EXPECT_FALSE(fewer->record_unchanged());
 
       // Each signal steps at the samples where its state changes, at their times.
       ASSERT_EQ(picture.discrete_signals().size(), std::size_t{kDigital});

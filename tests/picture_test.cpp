@@ -39,8 +39,9 @@ FlhRecord RandomRecord(int n, unsigned seed) {
   return r;
 }
 
-std::unique_ptr<RecordPicture> Open(const PictureRecords& records) {
-  PictureOpening opening = RecordPicture::Open(records);
+std::unique_ptr<RecordPicture> Open(const PictureRecords& records,
+                                    std::int64_t max_base_pairs = SampleSummary::kMaxBasePairs) {
+  PictureOpening opening = RecordPicture::Open(records, max_base_pairs);
   EXPECT_TRUE(opening.picture) << Cp1251ToUtf8(MessageText(opening.outcome));
   return std::move(opening.picture);
 }
@@ -50,39 +51,62 @@ std::int16_t Recorded(const FlhRecord& r, std::size_t n, int c) {
   return r.samples[n][DeviceTypeFor(r.device_type).words[static_cast<std::size_t>(c)]];
 }
 
+// Every level, with the finest blocks of 32 samples and with the longer ones
+// of a summary kept within fewer pairs (here 64: blocks of 512 samples for
+// 3000 samples of 8 channels).
 TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
-  for (const int n : {0, 1, 31, 32, 33, 77, 78, 129, 3000}) {
-    SCOPED_TRACE(n);
-    TempDir dir;
-    const FlhRecord record = RandomRecord(n, static_cast<unsigned>(n));
-    WriteFile(dir / "rec.flh", record.Bytes());
-    const auto picture = Open({dir / "rec.flh", ""});
-    ASSERT_TRUE(picture);
-    const SampleSummary& summary = picture->summary();
-    ASSERT_EQ(summary.samples(), n);
-    ASSERT_LE(summary.Blocks(summary.levels() - 1), 1);
-    for (int level = 0; level < summary.levels(); ++level) {
-      const std::int64_t size = summary.BlockSamples(level);
-      ASSERT_EQ(summary.Blocks(level), (n + size - 1) / size);
-      for (std::int64_t b = 0; b < summary.Blocks(level); ++b)
-        for (int c = 0; c < summary.channels(); ++c) {
-          MinMax expected{32767, -32768};
-          for (std::int64_t s = b * size; s < std::min<std::int64_t>(n, (b + 1) * size); ++s) {
-            const float v = Recorded(record, static_cast<std::size_t>(s), c);
-            expected = {std::min(expected.min, v), std::max(expected.max, v)};
+  for (const std::int64_t max_pairs : {SampleSummary::kMaxBasePairs, std::int64_t{64}})
+    for (const int n : {0, 1, 31, 32, 33, 77, 78, 129, 3000}) {
+      SCOPED_TRACE(std::to_string(n) + " samples, at most " + std::to_string(max_pairs) + " pairs");
+      TempDir dir;
+      const FlhRecord record = RandomRecord(n, static_cast<unsigned>(n));
+      WriteFile(dir / "rec.flh", record.Bytes());
+      const auto picture = Open({dir / "rec.flh", ""}, max_pairs);
+      ASSERT_TRUE(picture);
+      const SampleSummary& summary = picture->summary();
+      ASSERT_EQ(summary.samples(), n);
+      ASSERT_EQ(summary.base_block(), max_pairs == 64 && n == 3000 ? 512 : 32);
+      ASSERT_LE(summary.Blocks(summary.levels() - 1), 1);
+      for (int level = 0; level < summary.levels(); ++level) {
+        const std::int64_t size = summary.BlockSamples(level);
+        ASSERT_EQ(summary.Blocks(level), (n + size - 1) / size);
+        for (std::int64_t b = 0; b < summary.Blocks(level); ++b)
+          for (int c = 0; c < summary.channels(); ++c) {
+            MinMax expected{32767, -32768};
+            for (std::int64_t s = b * size; s < std::min<std::int64_t>(n, (b + 1) * size); ++s) {
+              const float v = Recorded(record, static_cast<std::size_t>(s), c);
+              expected = {std::min(expected.min, v), std::max(expected.max, v)};
+            }
+            const MinMax held = summary.At(level, b, c);
+            ASSERT_EQ(held.min, expected.min) << "level " << level << " block " << b;
+            ASSERT_EQ(held.max, expected.max) << "level " << level << " block " << b;
           }
-          const MinMax held = summary.At(level, b, c);
-          ASSERT_EQ(held.min, expected.min) << "level " << level << " block " << b;
-          ASSERT_EQ(held.max, expected.max) << "level " << level << " block " << b;
+      }
+      // Every zoom of a record this short draws and reads without a fault.
+      PictureView view = WholeView(*picture, 800, 400);
+      view.cursor_ms = 0.0;
+      EXPECT_FALSE(DrawPicture(*picture, view).texts.empty());
+      view.to_ms = 3 * kSampleStepMs;
+      DrawPicture(*picture, view);
+
+      // Spans of samples, however they fall on the blocks, hold the min and max
+      // of their samples.
+      const std::vector<std::int64_t> bounds = {0, 0, n / 7, n / 3, n / 2, n / 2 + n / 5, n};
+      std::vector<MinMax> spans;
+      ASSERT_TRUE(picture->SpanMinMax(bounds, spans));
+      const auto channels = static_cast<std::size_t>(summary.channels());
+      ASSERT_EQ(spans.size(), (bounds.size() - 1) * channels);
+      for (std::size_t s = 0; s + 1 < bounds.size(); ++s)
+        for (int c = 0; c < summary.channels(); ++c) {
+          MinMax expected;
+          for (std::int64_t k = bounds[s]; k < bounds[s + 1]; ++k)
+            expected.Add(Recorded(record, static_cast<std::size_t>(k), c));
+          const MinMax held = spans[s * channels + static_cast<std::size_t>(c)];
+          EXPECT_TRUE(held.Empty() == expected.Empty() &&
+                      (expected.Empty() || (held.min == expected.min && held.max == expected.max)))
+              << "span " << s << " channel " << c;
         }
     }
-    // Every zoom of a record this short draws and reads without a fault.
-    PictureView view = WholeView(*picture, 800, 400);
-    view.cursor_ms = 0.0;
-    EXPECT_FALSE(DrawPicture(*picture, view).texts.empty());
-    view.to_ms = 3 * kSampleStepMs;
-    DrawPicture(*picture, view);
-  }
 }
 
 // The configuration file's analog channel lines: a, b, primary and secondary.
