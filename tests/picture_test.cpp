@@ -109,6 +109,38 @@ TEST(PictureSummary, EveryLevelHoldsTheMinAndMaxOfItsSamples) {
     }
 }
 
+// A zoom of fewer samples a column than a block of the summary draws each
+// column from the samples themselves: the same waves whatever the length of
+// the summary's blocks, and the cursor's readout the same too.
+TEST(PictureScene, ColumnsFromTheSamplesAreTheSameWhateverTheSummarysBlocks) {
+  TempDir dir;
+  WriteFile(dir / "rec.flh", RandomRecord(3000, 7).Bytes());
+  const auto fine = Open({dir / "rec.flh", ""});
+  const auto coarse = Open({dir / "rec.flh", ""}, 64);
+  ASSERT_TRUE(fine && coarse);
+  ASSERT_EQ(coarse->summary().base_block(), 512);
+  for (const double per_column : {1.5, 7.0, 31.0}) {
+    SCOPED_TRACE(per_column);
+    PictureView view = WholeView(*fine, kPictureGutter + kPictureRightMargin + 200, 400);
+    view.from_ms = 333 * kSampleStepMs;
+    view.to_ms = view.from_ms + per_column * 200 * kSampleStepMs;
+    view.cursor_ms = view.from_ms + 41;
+    const Scene a = DrawPicture(*fine, view), b = DrawPicture(*coarse, view);
+    ASSERT_EQ(a.lines.size(), b.lines.size());
+    for (std::size_t i = 0; i < a.lines.size(); ++i) {
+      ASSERT_EQ(a.lines[i].points.size(), b.lines[i].points.size()) << i;
+      for (std::size_t k = 0; k < a.lines[i].points.size(); ++k) {
+        EXPECT_EQ(a.lines[i].points[k].x, b.lines[i].points[k].x) << i << " " << k;
+        EXPECT_EQ(a.lines[i].points[k].y, b.lines[i].points[k].y) << i << " " << k;
+      }
+    }
+    EXPECT_EQ(a.texts.size(), b.texts.size());
+    for (std::size_t i = 0; i < std::min(a.texts.size(), b.texts.size()); ++i)
+      EXPECT_EQ(a.texts[i].text, b.texts[i].text);
+  }
+  EXPECT_TRUE(fine->record_unchanged() && coarse->record_unchanged());
+}
+
 // The configuration file's analog channel lines: a, b, primary and secondary.
 struct ReaderChannel {
   double a, b, primary, secondary;
