@@ -79,6 +79,20 @@ class DialogTemplate {
   std::vector<WORD> words_;
 };
 
+// A modal dialog's answer to the command id: Cancel ends it; OK ends it once
+// take() has taken what its fields hold (false keeps it open, as where a
+// field is not yet valid). FALSE for any other command.
+template <typename Take>
+INT_PTR OkOrCancel(HWND dialog, int id, const Take& take) {
+  if (id == IDCANCEL) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  if (id != IDOK) return FALSE;
+  if (take()) EndDialog(dialog, IDOK);
+  return TRUE;
+}
+
 // Puts a window centred over its owner (the desktop without one), moved into
 // the work area of the owner's monitor: where the program's dialogs open.
 inline void PlaceOver(HWND window, HWND owner) {

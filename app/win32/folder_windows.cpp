@@ -102,18 +102,13 @@ INT_PTR AskCommand(HWND dialog, int id, int code) {
     case kOutputBrowseButton:
       Browse(dialog, kOutputFolderField);
       return TRUE;
-    case IDOK: {
-      const FolderChoices choices = ChoicesOf(dialog);
-      if (!choices.CanStart()) return TRUE;  // Enter while «Начать» is disabled
-      *reinterpret_cast<FolderChoices*>(GetWindowLongPtrW(dialog, DWLP_USER)) = choices;
-      EndDialog(dialog, IDOK);
-      return TRUE;
-    }
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
     default:
-      return FALSE;
+      return OkOrCancel(dialog, id, [dialog] {
+        const FolderChoices choices = ChoicesOf(dialog);
+        if (!choices.CanStart()) return false;  // Enter while «Начать» is disabled
+        *reinterpret_cast<FolderChoices*>(GetWindowLongPtrW(dialog, DWLP_USER)) = choices;
+        return true;
+      });
   }
 }
 

@@ -64,24 +64,19 @@ INT_PTR CALLBACK OutputProcedure(HWND dialog, UINT message, WPARAM wparam, LPARA
     case kTimeCodeField:
       if (code == EN_CHANGE) ShowFields(dialog);
       return TRUE;
-    case IDOK: {
-      auto& settings = *reinterpret_cast<OutputSettings*>(GetWindowLongPtrW(dialog, DWLP_USER));
-      const auto time_code = TimeCodeText(TimeCodeOf(dialog));
-      if (Newer(dialog) && !time_code) return TRUE;  // Enter while «ОК» is disabled
-      settings.revision = Newer(dialog) ? Revision::k2013 : Revision::k1999;
-      settings.encoding = SendDlgItemMessageW(dialog, kEncodingBox, CB_GETCURSEL, 0, 0) == 1
-                              ? TextEncoding::kUtf8
-                              : TextEncoding::kCp1251;
-      settings.one_file = IsDlgButtonChecked(dialog, kOneFileBox) == BST_CHECKED;
-      if (time_code) settings.time_code = *time_code;
-      EndDialog(dialog, IDOK);
-      return TRUE;
-    }
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
     default:
-      return FALSE;
+      return OkOrCancel(dialog, id, [dialog] {
+        auto& settings = *reinterpret_cast<OutputSettings*>(GetWindowLongPtrW(dialog, DWLP_USER));
+        const auto time_code = TimeCodeText(TimeCodeOf(dialog));
+        if (Newer(dialog) && !time_code) return false;  // Enter while «ОК» is disabled
+        settings.revision = Newer(dialog) ? Revision::k2013 : Revision::k1999;
+        settings.encoding = SendDlgItemMessageW(dialog, kEncodingBox, CB_GETCURSEL, 0, 0) == 1
+                                ? TextEncoding::kUtf8
+                                : TextEncoding::kCp1251;
+        settings.one_file = IsDlgButtonChecked(dialog, kOneFileBox) == BST_CHECKED;
+        if (time_code) settings.time_code = *time_code;
+        return true;
+      });
   }
 }
 

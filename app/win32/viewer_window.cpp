@@ -131,21 +131,13 @@ INT_PTR CALLBACK ChannelsProcedure(HWND dialog, UINT message, WPARAM wparam, LPA
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
-  switch (LOWORD(wparam)) {
-    case IDOK: {
-      auto& choice = *reinterpret_cast<ChannelChoice*>(GetWindowLongPtrW(dialog, DWLP_USER));
-      HWND list = GetDlgItem(dialog, kChannelList);
-      for (std::size_t i = 0; i < choice.shown.size(); ++i)
-        choice.shown[i] = ListView_GetCheckState(list, static_cast<int>(i)) != 0;
-      EndDialog(dialog, IDOK);
-      return TRUE;
-    }
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+  return OkOrCancel(dialog, LOWORD(wparam), [dialog] {
+    auto& choice = *reinterpret_cast<ChannelChoice*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    HWND list = GetDlgItem(dialog, kChannelList);
+    for (std::size_t i = 0; i < choice.shown.size(); ++i)
+      choice.shown[i] = ListView_GetCheckState(list, static_cast<int>(i)) != 0;
+    return true;
+  });
 }
 
 // The picture's width: a whole number of pixels, 0 for the window's width.
@@ -157,24 +149,16 @@ INT_PTR CALLBACK WidthProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
-  switch (LOWORD(wparam)) {
-    case IDOK: {
-      BOOL read = FALSE;
-      const UINT width = GetDlgItemInt(dialog, kWidthField, &read, FALSE);
-      if (!read || width > 20000) {
-        MessageBeep(MB_ICONWARNING);
-        return TRUE;
-      }
-      *reinterpret_cast<int*>(GetWindowLongPtrW(dialog, DWLP_USER)) = static_cast<int>(width);
-      EndDialog(dialog, IDOK);
-      return TRUE;
+  return OkOrCancel(dialog, LOWORD(wparam), [dialog] {
+    BOOL read = FALSE;
+    const UINT width = GetDlgItemInt(dialog, kWidthField, &read, FALSE);
+    if (!read || width > 20000) {
+      MessageBeep(MB_ICONWARNING);
+      return false;
     }
-    case IDCANCEL:
-      EndDialog(dialog, IDCANCEL);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+    *reinterpret_cast<int*>(GetWindowLongPtrW(dialog, DWLP_USER)) = static_cast<int>(width);
+    return true;
+  });
 }
 
 class ViewerWindow {
