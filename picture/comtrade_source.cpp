@@ -155,10 +155,14 @@ struct RawMinMax {
   bool seen = false;  // some word went in since Reset
 
   void Reset() {
-    Clear(low16, high16);
-    Clear(low32, high32);
-    low_float.assign(channels, std::numeric_limits<float>::infinity());
-    high_float.assign(channels, -std::numeric_limits<float>::infinity());
+    if (type == DataFileType::kBinary) {
+      Clear(low16, high16);
+    } else if (type == DataFileType::kBinary32) {
+      Clear(low32, high32);
+    } else {
+      low_float.assign(channels, std::numeric_limits<float>::infinity());
+      high_float.assign(channels, -std::numeric_limits<float>::infinity());
+    }
     seen = false;
   }
   // The words of `records` samples at `first` (record_size bytes each, the
