@@ -42,7 +42,8 @@ char* PutNumber(char* out, double value, bool excel) {
   return end;
 }
 
-// A header cell, quoted when it holds the separator, a quote or a line end.
+// A text cell, quoted when it holds the separator, a quote or a line end,
+// its quotes doubled.
 std::string Cell(const std::string& text, char separator) {
   if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos) return text;
   std::string out = "\"";
@@ -65,7 +66,7 @@ bool WriteCsv(RecordReader& reader, const std::string& out_path, const CsvOption
   const char separator = options.excel ? ';' : ',';
   const Configuration& c = reader.configuration();
   if (options.excel) out.Write("\xEF\xBB\xBF");
-  std::string header(t::kCsvTime);
+  std::string header = Cell(std::string(t::kCsvTime), separator);
   for (const AnalogChannelInfo& a : c.analog) {
     std::string name = reader.Utf8(a.id);
     if (!a.unit.empty()) name += ", " + reader.Utf8(a.unit);

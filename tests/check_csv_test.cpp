@@ -119,7 +119,7 @@ TEST(CsvCommand, WritesOneRowPerSampleOfOurRecordsAndOfTheirPairs) {
   EXPECT_EQ(table, ReadFile(dir / "ascii.csv"));
   const std::vector<std::string> rows = CrLfLines(table);
   ASSERT_EQ(rows.size(), 41u);
-  EXPECT_TRUE(rows[0].starts_with("Время, мс,\"Ток I, mA\",\"Напряжение U, mV\"")) << rows[0];
+  EXPECT_TRUE(rows[0].starts_with("\"Время, мс\",\"Ток I, mA\",\"Напряжение U, mV\"")) << rows[0];
   // Sample 2 of the ramp stores 101 and 102: 1.25 ms, 101 × 4.7587, 102 × 14.1.
   EXPECT_EQ(rows[2], "1.25,480.6287,1438.2") << rows[2];
   ASSERT_EQ(Velk({"csv", dir / "out.cfg", dir / "excel.csv", "--excel", "--primary"}).status, 0);
@@ -143,7 +143,7 @@ TEST(CsvCommand, WritesOneRowPerSampleOfOurRecordsAndOfTheirPairs) {
             "ASCII\r\n1\r\n");
   WriteFile(dir / "gap.dat", "1,0,4\r\n2,1000,99999\r\n3,2000,\r\n");
   ASSERT_EQ(Velk({"csv", dir / "gap.cfg", dir / "gap.csv"}).status, 0);
-  EXPECT_EQ(ReadFile(dir / "gap.csv"), "Время, мс,\"I, A\"\r\n0,8\r\n1,\r\n2,\r\n");
+  EXPECT_EQ(ReadFile(dir / "gap.csv"), "\"Время, мс\",\"I, A\"\r\n0,8\r\n1,\r\n2,\r\n");
   // A record that its check rejects gives no table.
   WriteFile(dir / "bad.flh", "short");
   EXPECT_EQ(Velk({"csv", dir / "bad.flh", dir / "bad.csv"}).status, 2);
