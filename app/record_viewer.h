@@ -69,7 +69,9 @@ class RecordViewer {
   void Key(ViewerKey key, bool shift);
   // The screen's pixels per point of the picture's layout (1.25 at 120 dpi).
   void SetScale(float scale);
-  // Secondary values (as in the file) or primary ones (times the channel's ratio).
+  // Secondary values or primary ones (a channel's values taken from the
+  // side its file gives by its ratio, in that side's unit). The viewer opens
+  // on the side the record's file gives (FileSidePrimary).
   void SetPrimary(bool primary);
   bool primary() const { return view_.primary; }
   // Times as milliseconds from the first sample, or as the clock time (the

@@ -1,6 +1,7 @@
 #include "cli/csv_command.h"
 
 #include <charconv>
+#include <vector>
 
 #include "cli/cli_texts.h"
 #include "cli/cli_ui.h"
@@ -15,11 +16,13 @@ namespace {
 namespace t = check_texts;
 
 constexpr std::string_view kCsvHelp =
-    "  velk-convert csv SOURCE... OUT.csv [--primary] [--excel]\n"
+    "  velk-convert csv SOURCE... OUT.csv [--primary|--secondary] [--excel]\n"
     "      отсчёты записи таблицей CSV (UTF-8); SOURCE: FILE.cfg, FILE.cff,\n"
     "      RECORD.flh, RECORD.txt или RECORD.flh RECORD.txt\n"
     "      the samples of a record as a CSV table (UTF-8)\n"
-    "      --primary  первичные значения / primary values\n"
+    "      --primary, --secondary  первичные или вторичные значения (без них:\n"
+    "                 как в файле) / primary or secondary values (without\n"
+    "                 either: as the file gives them)\n"
     "      --excel    для Excel: BOM, «;» и десятичная запятая /\n"
     "                 for Excel: a BOM, semicolons and decimal commas\n";
 
@@ -42,7 +45,8 @@ char* PutNumber(char* out, double value, bool excel) {
   return end;
 }
 
-// A header cell, quoted when it holds the separator, a quote or a line end.
+// A text cell, quoted when it holds the separator, a quote or a line end,
+// its quotes doubled.
 std::string Cell(const std::string& text, char separator) {
   if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos) return text;
   std::string out = "\"";
@@ -65,10 +69,15 @@ bool WriteCsv(RecordReader& reader, const std::string& out_path, const CsvOption
   const char separator = options.excel ? ';' : ',';
   const Configuration& c = reader.configuration();
   if (options.excel) out.Write("\xEF\xBB\xBF");
-  std::string header(t::kCsvTime);
+  std::string header = Cell(std::string(t::kCsvTime), separator);
+  // The factor that takes each channel's a·x + b to the side asked for.
+  std::vector<double> factors;
   for (const AnalogChannelInfo& a : c.analog) {
+    const SideUnit side =
+        options.primary ? ChannelOnSide(a, *options.primary) : SideUnit{a.unit, 1.0};
+    factors.push_back(side.factor);
     std::string name = reader.Utf8(a.id);
-    if (!a.unit.empty()) name += ", " + reader.Utf8(a.unit);
+    if (!side.unit.empty()) name += ", " + reader.Utf8(side.unit);
     header += separator + Cell(name, separator);
   }
   for (const DigitalChannelInfo& d : c.digital)
@@ -87,7 +96,7 @@ bool WriteCsv(RecordReader& reader, const std::string& out_path, const CsvOption
     for (std::size_t k = 0; k < c.analog.size(); ++k) {
       *at++ = separator;
       if (!sample.analog_missing[k])
-        at = PutNumber(at, ChannelValue(c.analog[k], sample.analog[k], options.primary),
+        at = PutNumber(at, ChannelValue(c.analog[k], sample.analog[k], false) * factors[k],
                        options.excel);
     }
     for (std::uint8_t bit : sample.digital) {
@@ -137,8 +146,8 @@ int RunCsv(const std::vector<std::string>& args, std::ostream& err) {
   std::vector<std::string> files;
   bool wrong = false;
   for (const std::string& arg : args) {
-    if (arg == "--primary")
-      options.primary = true;
+    if (arg == "--primary" || arg == "--secondary")
+      options.primary = arg == "--primary";
     else if (arg == "--excel")
       options.excel = true;
     else if (arg.starts_with("--"))

@@ -4,6 +4,7 @@
 // are those a COMTRADE reader computes from the pair we write).
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -17,8 +18,10 @@ std::string_view CsvHelp();
 
 // How the table is written.
 struct CsvOptions {
-  bool primary = false;  // analog values turned into primary values
-  bool excel = false;    // a byte-order mark, semicolons and decimal commas
+  // Every analog value turned to the primary (true) or the secondary side;
+  // each on the side the file gives when not asked.
+  std::optional<bool> primary;
+  bool excel = false;  // a byte-order mark, semicolons and decimal commas
 };
 
 // Writes the samples of an open record into the file at out_path: a header

@@ -19,12 +19,15 @@ namespace {
 constexpr std::string_view kPictureHelp =
     "  velk-convert picture RECORD.flh|RECORD.txt [RECORD.txt] OUT.svg\n"
     "  velk-convert picture FILE.cfg|FILE.cff OUT.svg\n"
-    "                       [--from MS] [--to MS] [--width PX] [--primary]\n"
+    "                       [--from MS] [--to MS] [--width PX]\n"
+    "                       [--primary|--secondary]\n"
     "      картина записи (обеих записей одного момента пуска) в файле SVG\n"
     "      the picture of a record (of both records of one start moment) as SVG\n"
     "      --from, --to  мс от первого отсчета / ms from the first sample\n"
     "      --width       ширина в точках / width in pixels (300..20000, 1200)\n"
-    "      --primary     первичные значения / primary values\n";
+    "      --primary, --secondary  первичные или вторичные значения (без них:\n"
+    "                    как в файле) / primary or secondary values (without\n"
+    "                    either: as the file gives them)\n";
 
 constexpr int kDefaultWidth = 1200;
 constexpr int kNarrowest = 300;
@@ -36,7 +39,7 @@ struct PictureOptions {
   std::string out;
   std::optional<double> from_ms, to_ms;
   int width = kDefaultWidth;
-  bool primary = false;
+  std::optional<bool> primary;  // the side the file gives when not asked
 };
 
 bool HasExtension(const std::string& path, std::string_view extension) {
@@ -82,8 +85,8 @@ std::optional<PictureOptions> Parse(const std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool has_value = i + 1 < args.size();
-    if (arg == "--primary") {
-      options.primary = true;
+    if (arg == "--primary" || arg == "--secondary") {
+      options.primary = arg == "--primary";
     } else if ((arg == "--from" || arg == "--to") && has_value) {
       const auto ms = NumberOf<double>(args[++i]);
       if (!ms) return std::nullopt;
@@ -139,7 +142,7 @@ int RunPicture(const std::vector<std::string>& args, std::ostream& err) {
   view.from_ms = options->from_ms.value_or(view.from_ms);
   view.to_ms =
       options->to_ms.value_or(std::max(view.to_ms, view.from_ms + picture.timing().StepMs(0)));
-  view.primary = options->primary;
+  view.primary = options->primary.value_or(view.primary);
   const Outcome written = WriteSvg(DrawPicture(picture, view), options->out);
   if (!written.ok()) {
     StreamReporter(err).Report(written);

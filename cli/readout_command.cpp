@@ -19,7 +19,7 @@ namespace {
 constexpr std::string_view kReadoutHelp =
     "  velk-convert readout RECORD.flh|RECORD.txt [RECORD.txt] --at MS [--to MS]\n"
     "  velk-convert readout FILE.cfg|FILE.cff --at MS [--to MS]\n"
-    "                       [--reference NAME] [--primary] [--json]\n"
+    "                       [--reference NAME] [--primary|--secondary] [--json]\n"
     "      что курсор A (и B) читает на записи: значения, RMS, векторы, гармоники 2..7,\n"
     "      симметричные составляющие, состояния сигналов\n"
     "      what cursor A (and B) reads off the record: values, RMS, phasors,\n"
@@ -27,16 +27,22 @@ constexpr std::string_view kReadoutHelp =
     "      --at, --to    мс от первого отсчета / ms from the first sample\n"
     "      --reference   канал отсчета углов (первый) / the channel angles are\n"
     "                    taken from (the first)\n"
+    "      --primary, --secondary  первичные или вторичные значения (без них:\n"
+    "                    как в файле) / primary or secondary values (without\n"
+    "                    either: as the file gives them)\n"
     "      --json        ответ в JSON / the answer as JSON\n";
 
 constexpr std::string_view kNoChannel = "нет такого канала / no such channel: ";
+constexpr std::string_view kPrimaryValues = "первичные значения / primary values";
+constexpr std::string_view kSecondaryValues = "вторичные значения / secondary values";
 
 struct ReadoutOptions {
   PictureRecords records;
   std::string comtrade;  // a COMTRADE record instead of ours
   std::optional<double> at_ms, to_ms;
   std::optional<std::string> reference;  // UTF-8, as typed
-  bool json = false, primary = false;
+  bool json = false;
+  std::optional<bool> primary;  // the side the file gives when not asked
 };
 
 bool EndsWith(const std::string& path, std::string_view extension) {
@@ -65,8 +71,8 @@ std::optional<ReadoutOptions> Parse(const std::vector<std::string>& args) {
     const bool has_value = i + 1 < args.size();
     if (arg == "--json") {
       options.json = true;
-    } else if (arg == "--primary") {
-      options.primary = true;
+    } else if (arg == "--primary" || arg == "--secondary") {
+      options.primary = arg == "--primary";
     } else if ((arg == "--at" || arg == "--to") && has_value) {
       const auto ms = Milliseconds(args[++i]);
       if (!ms) return std::nullopt;
@@ -132,7 +138,7 @@ std::string PhasorJson(const Phasor& phasor) {
          ", \"angle_deg\": " + Number(phasor.angle_deg) + "}";
 }
 
-std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
+std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, bool primary,
                        const std::string& indent) {
   const CursorReadout& readout = at.readout;
   std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n";
@@ -145,7 +151,7 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
   for (std::size_t c = 0; c < channels.size(); ++c) {
     json += c == 0 ? "\n" : ",\n";
     json += indent + "    {\"name\": " + String(channels[c].name) +
-            ", \"unit\": " + String(channels[c].unit) +
+            ", \"unit\": " + String(channels[c].OnSide(primary).unit) +
             ", \"value\": " + Number(readout.values[c]) + ", \"rms\": " + Number(readout.rms[c]);
     const auto& phasors = at.phasors[c];
     json += ", \"phasor\": " + (phasors ? PhasorJson(phasors->phasor) : std::string("null"));
@@ -186,12 +192,13 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
   return json + indent + "}";
 }
 
-std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both) {
-  std::string json = CursorJson(picture, two.a, "");
-  if (!both) return json + "\n";
-  json.pop_back();  // the closing brace: B and the differences follow A's keys
+std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both, bool primary) {
+  std::string json = CursorJson(picture, two.a, primary, "");
+  json.pop_back();  // the closing brace: the side, B and the differences follow A's keys
   while (json.back() == '\n') json.pop_back();
-  json += ",\n  \"b\": " + CursorJson(picture, two.b, "  ");
+  json += ",\n  \"side\": " + std::string(primary ? "\"primary\"" : "\"secondary\"");
+  if (!both) return json + "\n}\n";
+  json += ",\n  \"b\": " + CursorJson(picture, two.b, primary, "  ");
   json += ",\n  \"delta_ms\": " + Number(two.delta_ms);
   json += ",\n  \"delta_cycles\": " + Number(two.delta_cycles);
   json += ",\n  \"delta\": [";
@@ -214,15 +221,17 @@ std::string Fixed(const std::optional<double>& value, int decimals) {
   return std::string(text.data(), done.ptr);
 }
 
-std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::string_view label) {
+std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool primary,
+                 std::string_view label) {
   const CursorReadout& readout = at.readout;
   std::string text = std::string(label) + ": " + Fixed(readout.time_ms, 3) + " мс / ms";
   if (readout.sample >= 0) text += ", отсчет / sample " + std::to_string(readout.sample);
   text += "\n";
   const auto& channels = picture.channels();
   for (std::size_t c = 0; c < channels.size(); ++c) {
-    text += "  " + Cp1251ToUtf8(channels[c].name) + ", " + Cp1251ToUtf8(channels[c].unit) + ": " +
-            Fixed(readout.values[c], 3) + "  RMS " + Fixed(readout.rms[c], 3);
+    text += "  " + Cp1251ToUtf8(channels[c].name) + ", " +
+            Cp1251ToUtf8(channels[c].OnSide(primary).unit) + ": " + Fixed(readout.values[c], 3) +
+            "  RMS " + Fixed(readout.rms[c], 3);
     if (const auto& p = at.phasors[c]) {
       text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Fixed(p->phasor.angle_deg, 1) +
               "°  h2..h7 %";
@@ -276,15 +285,16 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     reference = *found;
   }
   const bool both = options->to_ms.has_value();
-  const TwoCursors two =
-      AnalyseBetween(picture, *options->at_ms, options->to_ms.value_or(*options->at_ms),
-                     options->primary, reference);
+  const bool primary = options->primary.value_or(FileSidePrimary(picture.channels()));
+  const TwoCursors two = AnalyseBetween(
+      picture, *options->at_ms, options->to_ms.value_or(*options->at_ms), primary, reference);
   if (options->json) {
-    out << Json(picture, two, both);
+    out << Json(picture, two, both, primary);
   } else {
-    out << Text(picture, two.a, "A");
+    out << (primary ? kPrimaryValues : kSecondaryValues) << '\n';
+    out << Text(picture, two.a, primary, "A");
     if (both) {
-      out << Text(picture, two.b, "B");
+      out << Text(picture, two.b, primary, "B");
       out << "B - A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
           << " периода / cycles\n";
       const auto& channels = picture.channels();

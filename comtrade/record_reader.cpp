@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "comtrade/file_io.h"
 #include "comtrade/text_encodings.h"
@@ -1343,6 +1344,52 @@ double ChannelValue(const AnalogChannelInfo& channel, double x, bool primary) {
   if (primary && secondary && channel.secondary.value != 0)
     return value * channel.primary.value / channel.secondary.value;
   return value;
+}
+
+namespace {
+
+// A unit of volts or amperes as its letter and what its prefix is worth.
+struct PrefixedUnit {
+  char letter = 0;
+  double worth = 1.0;
+};
+
+std::optional<PrefixedUnit> VoltsOrAmperes(std::string_view unit) {
+  if (unit.empty() || (unit.back() != 'V' && unit.back() != 'A')) return std::nullopt;
+  // Micro as "u", as code page 1251's or Latin-1's "µ", or as UTF-8's micro
+  // sign or Greek small mu.
+  static constexpr std::pair<std::string_view, double> kPrefixes[] = {
+      {"", 1.0},   {"m", 1e-3},    {"k", 1e3},         {"K", 1e3},        {"M", 1e6},
+      {"u", 1e-6}, {"\xB5", 1e-6}, {"\xC2\xB5", 1e-6}, {"\xCE\xBC", 1e-6}};
+  const std::string_view prefix = unit.substr(0, unit.size() - 1);
+  for (const auto& [name, worth] : kPrefixes)
+    if (prefix == name) return PrefixedUnit{unit.back(), worth};
+  return std::nullopt;
+}
+
+}  // namespace
+
+SideUnit UnitOnSide(std::string_view unit, bool file_primary, double ratio, bool primary) {
+  if (primary == file_primary) return {std::string(unit), 1.0};
+  const bool usable_ratio = ratio > 0 && std::isfinite(ratio);
+  const double turn = !usable_ratio ? 1.0 : primary ? ratio : 1.0 / ratio;
+  const std::optional<PrefixedUnit> prefixed = VoltsOrAmperes(unit);
+  if (!prefixed) return {std::string(unit), turn};
+  if (prefixed->letter == 'A') return {"A", turn * prefixed->worth};
+  if (primary) return {"kV", turn * prefixed->worth / 1e3};
+  return {"V", turn * prefixed->worth};
+}
+
+SideUnit ChannelOnSide(const AnalogChannelInfo& channel, bool primary) {
+  const bool file_primary = !channel.ps.empty() && Lower(channel.ps[0]) == 'p';
+  const double ratio =
+      channel.secondary.value != 0 ? channel.primary.value / channel.secondary.value : 1.0;
+  return UnitOnSide(channel.unit, file_primary, ratio, primary);
+}
+
+double UnitWorth(std::string_view unit) {
+  const std::optional<PrefixedUnit> prefixed = VoltsOrAmperes(unit);
+  return prefixed ? prefixed->worth : 1.0;
 }
 
 std::optional<WholeRecord> ReadRecord(const std::string& cfg_path, DiagnosticSink& sink,

@@ -127,6 +127,25 @@ class RecordReader {
 // primary is true (times primary/secondary when the file holds secondary).
 double ChannelValue(const AnalogChannelInfo& channel, double x, bool primary);
 
+// The unit a channel's values carry on one side of its transformer, and the
+// factor that takes a·x + b there. On the side the file gives they are a·x + b
+// in the file's unit. Taken to the other side they are times the ratio
+// primary/secondary (over it, to the secondary side; a ratio that is no
+// positive number counts as 1), in that side's unit: voltages in kV on the
+// primary side and in V on the secondary, currents in A on both, whatever the
+// file's prefix ("mA", "mV", "kA"). A unit of another quantity keeps its name.
+struct SideUnit {
+  std::string unit;
+  double factor = 1.0;
+};
+SideUnit UnitOnSide(std::string_view unit, bool file_primary, double ratio, bool primary);
+// The same for a channel line: its P/S field "P" (in either case) is the
+// primary side, anything else the secondary.
+SideUnit ChannelOnSide(const AnalogChannelInfo& channel, bool primary);
+// What one of a unit of volts or amperes is worth in volts or amperes ("kV":
+// 1000, "mA": 0.001); 1 for any other unit.
+double UnitWorth(std::string_view unit);
+
 // A record read whole, for tests and small records: nothing when it cannot be
 // read.
 struct WholeRecord {

@@ -91,10 +91,11 @@ CursorAnalysis AnalyseAt(const RecordPicture& picture, double time_ms, bool prim
   std::vector<std::array<Complex, kHighestHarmonic>> x(width);
   std::vector<bool> whole(width, true);
   for (std::size_t c = 0; c < width; ++c) {
+    const double factor = channels[c].OnSide(primary).factor;
     for (int h = 1; h <= kHighestHarmonic; ++h) {
       Complex sum = 0;
       for (std::size_t i = 0; i < n; ++i) {
-        const double value = channels[c].Value(samples[i * width + c], primary);
+        const double value = channels[c].FileValue(samples[i * width + c]) * factor;
         if (std::isnan(value)) whole[c] = false;
         sum += value * turn[(static_cast<std::size_t>(h) * i) % n];
       }

@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "comtrade/cp1251.h"
+#include "comtrade/record_reader.h"
 #include "picture/analysis.h"
 #include "picture/time_axis.h"
 
@@ -30,7 +31,6 @@ constexpr Colour kOther{90, 60, 30};
 
 constexpr auto kMs = Cp1251("мс");
 constexpr auto kCycles = Cp1251("пер.");
-constexpr auto kChannel = Cp1251("Канал");
 constexpr auto kUnit = Cp1251("Ед.");
 constexpr auto kAngleWord = Cp1251("Угол, ");
 constexpr auto kSample = Cp1251("отсчёт");
@@ -42,6 +42,9 @@ constexpr auto kNoSets = Cp1251("Нет трёхфазных групп кана
 constexpr auto kPhasorsAt = Cp1251("Векторы при A: ");
 constexpr auto kPrimary = Cp1251("первичные значения");
 constexpr auto kSecondary = Cp1251("вторичные значения");
+// The heading of the channels' column: the side their values are on.
+constexpr auto kPrimaryHeading = Cp1251("Первичные значения");
+constexpr auto kSecondaryHeading = Cp1251("Вторичные значения");
 constexpr auto kStart = Cp1251("Пуск ");
 constexpr std::string_view kDegree = "\xB0";  // "°" in code page 1251
 
@@ -100,6 +103,12 @@ Colour PhaseColour(const std::string& phase) {
 // currents alike.
 std::string Quantity(const std::string& unit) {
   return unit.empty() ? std::string() : unit.substr(unit.size() - 1);
+}
+
+// A phasor's magnitude in its quantity's unit without a prefix, so that
+// channels shown in V and in kV are drawn to one scale.
+double Unprefixed(double magnitude, const std::string& unit) {
+  return magnitude * UnitWorth(unit);
 }
 
 // Where the readout's columns lie, in natural points. A pane narrower than
@@ -262,7 +271,7 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
   });
   if (any_channel) {
     table.Shade();
-    table.Text(0, std::string(kChannel), kInk, true);
+    table.Text(0, std::string(view.primary ? kPrimaryHeading : kSecondaryHeading), kInk, true);
     table.Text(at.a, "A", kCursorA, true);
     if (b) {
       table.Text(at.b, "B", kCursorB, true);
@@ -284,7 +293,8 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
   for (std::size_t c = 0; c < channels.size(); ++c) {
     if (Hidden(view.hidden_channels, c)) continue;
     table.Text(0, channels[c].name, kInk, static_cast<int>(c) == reference);
-    if (!at.two_rows) table.Text(at.unit, channels[c].unit, kFaint);
+    const std::string unit = channels[c].OnSide(view.primary).unit;
+    if (!at.two_rows) table.Text(at.unit, unit, kFaint);
     table.Text(at.a, Optional(a.readout.values[c]));
     if (b) {
       table.Text(at.b, Optional(b->readout.values[c]));
@@ -292,7 +302,7 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
     }
     if (at.two_rows) {
       table.Next();
-      table.Text(at.unit, channels[c].unit, kFaint);
+      table.Text(at.unit, unit, kFaint);
     }
     table.Text(at.rms, Optional(a.readout.rms[c]));
     if (c < a.phasors.size() && a.phasors[c]) {
@@ -395,10 +405,13 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
     }
   if (drawn.empty()) return note(kNoSets);
 
-  std::map<std::string, double> largest;  // per quantity
+  std::map<std::string, double> largest;  // per quantity, unprefixed
+  const auto unit_of = [&](std::size_t c) {
+    return picture.channels()[c].OnSide(view.primary).unit;
+  };
   for (const std::size_t c : drawn) {
-    double& most = largest[Quantity(picture.channels()[c].unit)];
-    most = std::max(most, at.phasors[c]->phasor.magnitude);
+    double& most = largest[Quantity(unit_of(c))];
+    most = std::max(most, Unprefixed(at.phasors[c]->phasor.magnitude, unit_of(c)));
   }
 
   const float title = 20 * scale;
@@ -430,8 +443,8 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
   for (const std::size_t c : drawn) {
     const PictureChannel& channel = picture.channels()[c];
     const ChannelPhasors& phasors = *at.phasors[c];
-    const double most = largest[Quantity(channel.unit)];
-    const double length = most > 0 ? phasors.phasor.magnitude / most : 0;
+    const double most = largest[Quantity(unit_of(c))];
+    const double length = most > 0 ? Unprefixed(phasors.phasor.magnitude, unit_of(c)) / most : 0;
     const double angle = std::arg(phasors.fundamental);
     const float tip_x = cx + radius * static_cast<float>(length * std::cos(angle));
     const float tip_y = cy - radius * static_cast<float>(length * std::sin(angle));

@@ -23,11 +23,11 @@ std::string ShownTime(const RecordPicture& picture, double time_ms, bool clock);
 inline constexpr int kReadoutRow = 16;
 
 // The readout of cursor A and, when set, cursor B of the view: both times, the
-// time between them in milliseconds and in cycles, each shown channel's
-// values, difference, RMS, phasor (angle from channel reference) and
-// harmonics, the sequences of each set of shown channels and each shown
-// signal's state. width pixels wide, as tall as its rows need; empty without
-// cursor A.
+// time between them in milliseconds and in cycles, the side the values are
+// on, each shown channel's values, difference, RMS, phasor (angle from
+// channel reference) and harmonics in the unit of that side, the sequences of
+// each set of shown channels and each shown signal's state. width pixels
+// wide, as tall as its rows need; empty without cursor A.
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int reference, int width);
 
 // The phasors of every shown channel of each three-phase set at cursor A in

@@ -14,6 +14,12 @@ bool PictureSignal::ActiveAt(double time_ms) const {
   return std::prev(after)->active;
 }
 
+bool FileSidePrimary(const std::vector<PictureChannel>& channels) {
+  const auto primary = std::count_if(channels.begin(), channels.end(),
+                                     [](const PictureChannel& c) { return c.values_primary; });
+  return 2 * static_cast<std::size_t>(primary) > channels.size();
+}
+
 SourceTiming::SourceTiming(double line_hz, std::vector<RateSegment> segments)
     : line_hz_(line_hz), segments_(std::move(segments)) {
   double start_ms = 0;

@@ -11,6 +11,7 @@
 
 #include <span>
 
+#include "comtrade/record_reader.h"
 #include "comtrade/start_moment.h"
 #include "picture/sample_summary.h"
 
@@ -33,15 +34,28 @@ struct PictureChannel {
   // holds it: the value scale of a band never reaches beyond it.
   double largest = 32767;
 
-  // The value a COMTRADE reader computes from a recorded value, secondary or primary.
+  // The unit of the channel's values on the secondary or the primary side,
+  // and the factor that takes FileValue there (UnitOnSide): the file's own
+  // unit on the side its P/S field gives.
+  SideUnit OnSide(bool want_primary) const {
+    return UnitOnSide(unit, values_primary, ratio, want_primary);
+  }
+  // The value a COMTRADE reader computes from a recorded value, a * x + b,
+  // on the side the file gives.
+  double FileValue(double recorded) const {
+    const double value = multiplier * recorded;
+    return offset != 0 ? value + offset : value;
+  }
+  // The value on the secondary or the primary side, in OnSide's unit.
   double Value(double recorded, bool want_primary) const {
-    double value = multiplier * recorded;
-    if (offset != 0) value += offset;
-    if (want_primary && !values_primary) return value * ratio;
-    if (!want_primary && values_primary) return ratio != 0 ? value / ratio : value;
-    return value;
+    return FileValue(recorded) * OnSide(want_primary).factor;
   }
 };
+
+// The side a record is shown on as it opens: the one its file gives for most
+// of its analog channels; secondary where as many give each side (or there
+// are none).
+bool FileSidePrimary(const std::vector<PictureChannel>& channels);
 
 // A change of a discrete signal's state, at a time in milliseconds from the
 // first sample (or from the discrete record's start, when it is shown alone).

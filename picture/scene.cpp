@@ -150,15 +150,15 @@ class Painter {
       scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
     const float middle = band.top + band.height / 2;
     const float half = band.height / 2 - 4;
-    const ShownUnit unit = UnitShown(channel, view_.primary);
+    const SideUnit unit = channel.OnSide(view_.primary);
     const auto value_of = [&](double recorded) {
-      return channel.Value(recorded, view_.primary) * unit.factor;
+      return channel.FileValue(recorded) * unit.factor;
     };
     // The wave first in recorded values: fitting the scale takes their least
     // and greatest in the view.
     std::vector<ScenePoint> wave =
         Wave(static_cast<int>(c), [](double recorded) { return static_cast<float>(recorded); });
-    const BandScale scale = ScaleOf(c, wave, value_of, unit.factor);
+    const BandScale scale = ScaleOf(c, wave, value_of);
     const auto y_of_value = [&](double value) {
       return static_cast<float>(middle -
                                 std::clamp((value - scale.centre) / scale.half, -1.0, 1.0) * half);
@@ -175,7 +175,7 @@ class Painter {
     // A band too low for its name's three lines keeps the name and the
     // scale's ends; lower still, the name alone (the readout has the rest).
     Name(6, band.top + 13, channel.name, left_ - 70, true);
-    if (band.height >= kFullBand) Text(6, band.top + 26, unit.name, kFaint);
+    if (band.height >= kFullBand) Text(6, band.top + 26, unit.unit, kFaint);
     if (band.height >= kLowBand)
       Text(left_ - 4, band.top + 13, Signed(top), kFaint, TextAnchor::kEnd);
     if (band.height >= kFullBand)
@@ -194,9 +194,9 @@ class Painter {
   // of the wave in view. A gain draws the values that many times larger
   // about the band's middle.
   template <typename ValueOf>
-  BandScale ScaleOf(std::size_t c, const std::vector<ScenePoint>& wave, const ValueOf& value_of,
-                    double factor) const {
-    BandScale scale{0, Peak(c) * factor};
+  BandScale ScaleOf(std::size_t c, const std::vector<ScenePoint>& wave,
+                    const ValueOf& value_of) const {
+    BandScale scale{0, Peak(c)};
     if (view_.fit_to_view) {
       double least = std::numeric_limits<double>::infinity(), greatest = -least;
       for (const ScenePoint& p : wave) {
@@ -497,11 +497,10 @@ class Painter {
     for (std::size_t c = 0; c < bands_.size(); ++c) {
       const Band band = bands_[c];
       if (band.height <= 0) continue;
-      const double factor = UnitShown(picture_.channels()[c], view_.primary).factor;
       std::string text = "-";
       if (readout.values[c] && readout.rms[c])
-        text = Reading(*readout.values[c] * factor) + "  " + std::string(kRms) + " " +
-               Reading(*readout.rms[c] * factor);
+        text =
+            Reading(*readout.values[c]) + "  " + std::string(kRms) + " " + Reading(*readout.rms[c]);
       if (band.height >= kFullBand) Text(6, band.top + 39, text, kCursor);
     }
     for (std::size_t s = 0; s < rows_.size(); ++s)
@@ -563,18 +562,6 @@ class Painter {
 };
 
 }  // namespace
-
-ShownUnit UnitShown(const PictureChannel& channel, bool primary) {
-  // A secondary value times the transformer's ratio is a primary value in the
-  // secondary's unit: milliamperes and millivolts of the primary side are
-  // shown as amperes and kilovolts.
-  if (primary && !channel.values_primary) {
-    if (channel.unit == "mA") return {"A", 1e-3};
-    if (channel.unit == "mV") return {"kV", 1e-6};
-    if (channel.unit == "V") return {"kV", 1e-3};
-  }
-  return {channel.unit, 1.0};
-}
 
 // A scene laid out in points, then every coordinate and text size taken to pixels.
 Scene ScaledScene(Scene scene, float scale) {

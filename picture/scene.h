@@ -81,15 +81,6 @@ struct PictureView {
   float scale = 1.0f;
 };
 
-// The unit a channel's values are shown in, and the factor that takes the
-// values a COMTRADE reader computes into it: in primary values a channel
-// recorded in mA is shown in A and one in mV or V in kV.
-struct ShownUnit {
-  std::string name;
-  double factor = 1.0;
-};
-ShownUnit UnitShown(const PictureChannel& channel, bool primary);
-
 // The plot's left and right edges in pixels: the channel names, units and
 // scales take the left of the picture (kPictureGutter points).
 inline constexpr int kPictureGutter = 200;
@@ -100,7 +91,8 @@ float PlotRight(const PictureView& view);
 double TimeAtX(const PictureView& view, double x);
 double XAtTime(const PictureView& view, double time_ms);
 
-// The view of the whole record at the given size.
+// The view of the whole record at the given size, its values on the side the
+// record's file gives (FileSidePrimary).
 PictureView WholeView(const RecordPicture& picture, int width, int height);
 // The height at which every band and row has its natural size (for an SVG file),
 // with every channel and signal shown, or with those the view hides left out.

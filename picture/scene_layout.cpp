@@ -83,6 +83,7 @@ PictureView WholeView(const RecordPicture& picture, int width, int height) {
   view.height = height;
   view.from_ms = 0;
   view.to_ms = std::max(picture.DurationMs(), 8 * picture.timing().StepMs(0));
+  view.primary = FileSidePrimary(picture.channels());
   return view;
 }
 

@@ -1,5 +1,6 @@
 // velk-convert check and csv as a user runs them, over the pairs our own
-// conversions write and over records that depart from the standard.
+// conversions write and over records that depart from the standard, and the
+// side csv and readout give values on.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -119,14 +120,14 @@ TEST(CsvCommand, WritesOneRowPerSampleOfOurRecordsAndOfTheirPairs) {
   EXPECT_EQ(table, ReadFile(dir / "ascii.csv"));
   const std::vector<std::string> rows = CrLfLines(table);
   ASSERT_EQ(rows.size(), 41u);
-  EXPECT_TRUE(rows[0].starts_with("Время, мс,\"Ток I, mA\",\"Напряжение U, mV\"")) << rows[0];
+  EXPECT_TRUE(rows[0].starts_with("\"Время, мс\",\"Ток I, mA\",\"Напряжение U, mV\"")) << rows[0];
   // Sample 2 of the ramp stores 101 and 102: 1.25 ms, 101 × 4.7587, 102 × 14.1.
   EXPECT_EQ(rows[2], "1.25,480.6287,1438.2") << rows[2];
   ASSERT_EQ(Velk({"csv", dir / "out.cfg", dir / "excel.csv", "--excel", "--primary"}).status, 0);
   const std::vector<std::string> excel = CrLfLines(ReadFile(dir / "excel.csv"));
-  EXPECT_TRUE(excel[0].starts_with("\xEF\xBB\xBFВремя, мс;Ток I, mA;")) << excel[0];
-  // Primary: times 600 and 1005 of the record's transformer ratios.
-  EXPECT_EQ(excel[2], "1,25;288377,22;1445391") << excel[2];
+  EXPECT_TRUE(excel[0].starts_with("\xEF\xBB\xBFВремя, мс;Ток I, A;Напряжение U, kV")) << excel[0];
+  // Primary: times 600 and 1005 of the record's transformer ratios, in A and kV.
+  EXPECT_EQ(excel[2], "1,25;288,37722;1,445391") << excel[2];
 
   // A combined record: the analog channels, then the signals as 0 and 1.
   ASSERT_EQ(Velk({"csv", Examples() + "feeder_type60.flh", Examples() + "feeder_type60.txt",
@@ -143,10 +144,47 @@ TEST(CsvCommand, WritesOneRowPerSampleOfOurRecordsAndOfTheirPairs) {
             "ASCII\r\n1\r\n");
   WriteFile(dir / "gap.dat", "1,0,4\r\n2,1000,99999\r\n3,2000,\r\n");
   ASSERT_EQ(Velk({"csv", dir / "gap.cfg", dir / "gap.csv"}).status, 0);
-  EXPECT_EQ(ReadFile(dir / "gap.csv"), "Время, мс,\"I, A\"\r\n0,8\r\n1,\r\n2,\r\n");
+  EXPECT_EQ(ReadFile(dir / "gap.csv"), "\"Время, мс\",\"I, A\"\r\n0,8\r\n1,\r\n2,\r\n");
   // A record that its check rejects gives no table.
   WriteFile(dir / "bad.flh", "short");
   EXPECT_EQ(Velk({"csv", dir / "bad.flh", dir / "bad.csv"}).status, 2);
+}
+
+// A record whose voltage and current are primary in its file, and whose
+// residual current is secondary, in mA; a signal's name holds quotes. csv and
+// readout give each value on the side asked for (the file's by default) in
+// that side's unit, and the header quotes what holds a comma or a quote.
+TEST(CsvCommand, EachValueCarriesTheUnitOfItsSideAndTheHeaderItsCells) {
+  TempDir dir;
+  WriteFile(dir / "side.cfg",
+            Cp("ПС,Р,1999\r\n4,3A,1D\r\n1,UA,A,L1,kV,0.001,0,0,-99999,99999,1100,1,P\r\n"
+               "2,IA,A,L1,A,0.01,0,0,-99999,99999,120,1,P\r\n"
+               "3,3Io,N,L1,mA,1,0,0,-99999,99999,120,1,S\r\n1,Пуск \"МТЗ\",,,0\r\n"
+               "50\r\n1\r\n1000,1\r\n01/01/2024,00:00:00.000000\r\n"
+               "01/01/2024,00:00:00.000000\r\nASCII\r\n1\r\n"));
+  WriteFile(dir / "side.dat", "1,0,23490,30000,1000,1\r\n");
+  for (const auto& [side, table] : std::vector<std::pair<std::string, std::string>>{
+           {"", R"("Время, мс","UA, kV","IA, A","3Io, mA","Пуск ""МТЗ"""|0,23.49,300,1000,1)"},
+           {"--primary",
+            R"("Время, мс","UA, kV","IA, A","3Io, A","Пуск ""МТЗ"""|0,23.49,300,120,1)"},
+           {"--secondary",
+            R"("Время, мс","UA, V","IA, A","3Io, mA","Пуск ""МТЗ"""|0,21.35454545,2.5,1000,1)"}}) {
+    std::vector<std::string> args{"csv", dir / "side.cfg", dir / "side.csv"};
+    if (!side.empty()) args.push_back(side);
+    ASSERT_EQ(Velk(args).status, 0);
+    const std::vector<std::string> rows = CrLfLines(ReadFile(dir / "side.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0] + "|" + rows[1], table);
+  }
+
+  // readout opens the record on the side most of its channels give.
+  const CliRun json = Velk({"readout", dir / "side.cfg", "--at", "0", "--json"});
+  EXPECT_NE(json.out.find("\"side\": \"primary\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"unit\": \"A\", \"value\": 120,"), std::string::npos);
+  const CliRun text = Velk({"readout", dir / "side.cfg", "--at", "0", "--secondary"});
+  EXPECT_TRUE(text.out.starts_with("вторичные значения / secondary values\n")) << text.out;
+  EXPECT_NE(text.out.find("  UA, V: 21.355"), std::string::npos);
+  EXPECT_NE(text.out.find("  3Io, mA: 1000.000"), std::string::npos);
 }
 
 // A decimal comma of the locale changes no number that check or csv prints.

@@ -141,9 +141,10 @@ TEST(PictureScene, ColumnsFromTheSamplesAreTheSameWhateverTheSummarysBlocks) {
   EXPECT_TRUE(fine->record_unchanged() && coarse->record_unchanged());
 }
 
-// The configuration file's analog channel lines: a, b, primary and secondary.
+// The configuration file's analog channel lines: a, b, primary, secondary and
+// what one of the unit is worth on the primary side, in A or kV.
 struct ReaderChannel {
-  double a, b, primary, secondary;
+  double a, b, primary, secondary, primary_unit;
 };
 std::vector<ReaderChannel> ReaderChannels(const std::string& cfg, int count) {
   std::vector<ReaderChannel> channels;
@@ -152,8 +153,9 @@ std::vector<ReaderChannel> ReaderChannels(const std::string& cfg, int count) {
     std::vector<std::string> fields;
     std::stringstream line(lines[static_cast<std::size_t>(2 + c)]);
     for (std::string field; std::getline(line, field, ',');) fields.push_back(field);
-    channels.push_back(
-        {std::stod(fields[5]), std::stod(fields[6]), std::stod(fields[10]), std::stod(fields[11])});
+    const double primary_unit = fields[4] == "mV" ? 1e-6 : fields[4] == "mA" ? 1e-3 : 1.0;
+    channels.push_back({std::stod(fields[5]), std::stod(fields[6]), std::stod(fields[10]),
+                        std::stod(fields[11]), primary_unit});
   }
   return channels;
 }
@@ -176,7 +178,7 @@ TEST(PictureCursor, ReadsWhatAComtradeReaderComputesFromTheConvertedPair) {
                         static_cast<std::size_t>(sample) * record_size + 8 + 2 * c;
     const ReaderChannel& ch = channels[static_cast<std::size_t>(c)];
     const double value = ch.a * static_cast<std::int16_t>(LittleU16(bytes)) + ch.b;
-    return primary ? value * ch.primary / ch.secondary : value;
+    return primary ? value * ch.primary / ch.secondary * ch.primary_unit : value;
   };
   for (const bool primary : {false, true})
     for (const int sample : {0, 1, 15, 16, 117, n - 1}) {

@@ -314,6 +314,69 @@ TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
       }
 }
 
+// A substation's record: three voltages primary in kV (1100:1), three primary
+// in V (1100:1), three currents primary in A (120:1) and a residual current
+// secondary in mA (120:1), all at the crest at 100 ms.
+void WriteSidesRecord(const std::string& stem) {
+  std::string cfg = "ПС,Р,1999\r\n10,10A,0D\r\n";
+  const char* sets[] = {"U,L1,kV,0.001", "2U,L2,V,1", "I,L1,A,0.01"};
+  for (int c = 0; c < 9; ++c) {
+    const std::string set = sets[c / 3], phase(1, "ABC"[c % 3]);
+    cfg += std::to_string(c + 1) + "," + set.substr(0, set.find(',')) + phase + "," + phase +
+           set.substr(set.find(',')) + ",0,0,-1e6,1e6," + (c < 6 ? "1100" : "120") + ",1,P\r\n";
+  }
+  cfg +=
+      "10,3Io,N,L1,mA,1,0,0,-1e6,1e6,120,1,S\r\n50\r\n1\r\n1000,200\r\n"
+      "01/01/2024,00:00:00.000000\r\n01/01/2024,00:00:00.000000\r\nASCII\r\n1\r\n";
+  std::string dat;
+  for (int n = 0; n < 200; ++n) {
+    dat += std::to_string(n + 1) + "," + std::to_string(n * 1000);
+    for (int c = 0; c < 10; ++c) {
+      const double rms = c < 6 ? 66000 : c < 9 ? 60000 : 1000;  // V, A / 0.01 and mA
+      const double phase = c < 9 ? (c % 3) * 2 * kPi / 3 : 0;
+      dat += "," + std::to_string(
+                       std::lround(std::sqrt(2.0) * rms * std::cos(2 * kPi * n / 20.0 - phase)));
+    }
+    dat += "\r\n";
+  }
+  WriteFile(stem + ".cfg", Cp(cfg));
+  WriteFile(stem + ".dat", dat);
+}
+
+// The record opens on the side its file gives for most channels, and each
+// value is shown in the unit of the side it is on, in the readout, on the
+// bands and, for the phasors' scale, whatever prefix it has.
+TEST(ViewerOfAComtradeRecord, ShowsEachValueInTheUnitOfTheSideItIsOn) {
+  TempDir dir;
+  WriteSidesRecord(dir / "rec");
+  RecordViewer viewer = Open(dir / "rec.cfg");
+  EXPECT_TRUE(viewer.primary());
+  Click(viewer, 200 + 1000 * 100.0 / 199, PointerButton::kLeft, false);
+  const auto shafts_equal = [&] {
+    const std::vector<Shaft> shafts = Shafts(viewer.DrawPhasors(400, 420));
+    ASSERT_EQ(shafts.size(), 9u);
+    for (const Shaft& shaft : shafts) EXPECT_NEAR(shaft.length, shafts[0].length, 0.5);
+  };
+  Scene readout = viewer.DrawReadout(1000);
+  EXPECT_TRUE(Has(readout, "Первичные значения\n")) << Texts(readout);
+  EXPECT_TRUE(Has(readout, "UA\nkV\n93.34\n66.00\n66.00\n"));
+  EXPECT_TRUE(Has(readout, "2UA\nV\n93338\n66000\n66000\n"));
+  EXPECT_TRUE(Has(readout, "3Io\nA\n169.7\n"));
+  shafts_equal();
+
+  viewer.SetPrimary(false);
+  readout = viewer.DrawReadout(1000);
+  EXPECT_TRUE(Has(readout, "Вторичные значения\n")) << Texts(readout);
+  EXPECT_TRUE(Has(readout, "UA\nV\n84.85\n60.00\n60.00\n"));
+  EXPECT_TRUE(Has(readout, "IA\nA\n7.071\n5.000\n"));
+  EXPECT_TRUE(Has(readout, "3Io\nmA\n1414\n"));
+  // The band: its unit, scale and cursor reading.
+  const Scene picture = viewer.Draw();
+  EXPECT_TRUE(Has(picture, "UA\nV\n+84.85\n")) << Texts(picture);
+  EXPECT_TRUE(Has(picture, "84.85  RMS 60.00"));
+  shafts_equal();
+}
+
 // In a pane of the viewer's width, as on a page, no text of the readout runs
 // into the next one of its row: the columns keep to the texts they hold.
 TEST(ViewerOfAComtradeRecord, TheReadoutsTextsKeepApartInANarrowPaneAsInAWideOne) {
