@@ -20,6 +20,8 @@ constexpr double kClickSlack = 3;
 // Each notch of Ctrl+wheel draws a band's values this much larger, within
 // these bounds of its natural scale.
 constexpr double kGainPerNotch = 1.25, kLeastGain = 1.0 / 8, kGreatestGain = 64;
+// Bands scrolled by a notch of the wheel over the names.
+constexpr int kBandsPerNotch = 3;
 // Two times this close are one: an event under cursor A.
 constexpr double kSameTimeMs = 1e-6;
 
@@ -85,6 +87,10 @@ void RecordViewer::ShowSpan(double from_ms, double to_ms) {
 }
 
 void RecordViewer::Wheel(double x, double notches) {
+  if (x < PlotLeft(view_)) {
+    ScrollBands(static_cast<int>(std::lround(-notches * kBandsPerNotch)));
+    return;
+  }
   const double anchor = TimeAtX(view_, x);
   const double span = view_.to_ms - view_.from_ms;
   // The span the notches ask for, as ShowSpan keeps it: at the narrowest (or
@@ -152,7 +158,26 @@ void RecordViewer::Key(ViewerKey key, bool shift) {
     case ViewerKey::kNextChange:
       PutCursorA(NextChangeTime(view_.cursor_ms.value_or(view_.from_ms), 1));
       break;
+    case ViewerKey::kPageUp:
+    case ViewerKey::kPageDown: {
+      // A page keeps one band of the last one in view.
+      const int page = std::max(1, band_scroll().fitting - 1);
+      ScrollBands(key == ViewerKey::kPageUp ? -page : page);
+      break;
+    }
   }
+}
+
+BandScroll RecordViewer::band_scroll() const {
+  return ScrollOfBands(*picture_, view_);
+}
+
+void RecordViewer::ScrollBands(int bands) {
+  ScrollBandsTo(band_scroll().first + bands);
+}
+
+void RecordViewer::ScrollBandsTo(int first) {
+  view_.first_band = std::clamp(first, 0, band_scroll().last_first);
 }
 
 void RecordViewer::PutCursorA(double at) {
@@ -289,6 +314,13 @@ void RecordViewer::SetSignalShown(int signal, bool shown) {
 bool RecordViewer::signal_shown(int signal) const {
   return Shown(view_.hidden_signals, picture_->discrete_signals().size(), signal);
 }
+bool RecordViewer::signal_changes(int signal) const {
+  const auto& signals = picture_->discrete_signals();
+  if (signal < 0 || static_cast<std::size_t>(signal) >= signals.size()) return false;
+  const auto& steps = signals[static_cast<std::size_t>(signal)].steps;
+  return std::any_of(steps.begin(), steps.end(),
+                     [&](const SignalStep& step) { return step.active != steps.front().active; });
+}
 void RecordViewer::SetReference(int channel) {
   if (channel >= 0 && static_cast<std::size_t>(channel) < picture_->channels().size())
     reference_ = channel;
@@ -370,7 +402,7 @@ Scene RecordViewer::DrawReadout(int width) const {
   return velk::DrawReadout(*picture_, view_, Analysed(), reference_, width);
 }
 Scene RecordViewer::DrawPhasors(int width, int height) const {
-  return velk::DrawPhasors(*picture_, view_, Analysed(), width, height);
+  return velk::DrawPhasors(*picture_, view_, Analysed(), reference_, width, height);
 }
 Scene RecordViewer::DrawForFile(int width) const {
   PictureView view = view_;
@@ -378,6 +410,8 @@ Scene RecordViewer::DrawForFile(int width) const {
     view.height = view_.height * width / std::max(view_.width, 1);
     view.width = width;
   }
+  view.first_band = 0;
+  view.height = HeightHoldingBands(*picture_, view);
   return DrawPicture(*picture_, view);
 }
 Scene RecordViewer::DrawPage(int width, int height) const {

@@ -18,8 +18,9 @@
 namespace velk {
 
 // Left and Right move cursor A; with Ctrl (kPreviousChange, kNextChange) it
-// jumps to the previous or the next change of a discrete signal.
-enum class ViewerKey { kLeft, kRight, kHome, kPreviousChange, kNextChange };
+// jumps to the previous or the next change of a discrete signal. Page Up and
+// Page Down scroll the bands by what the view holds.
+enum class ViewerKey { kLeft, kRight, kHome, kPreviousChange, kNextChange, kPageUp, kPageDown };
 enum class PointerButton { kLeft, kRight };
 
 // What lies under a row of pixels of the drawing area: an analog channel's
@@ -53,7 +54,15 @@ class RecordViewer {
   void Resize(int width, int height);
   // The wheel turned by notches (positive away from the user: closer) with the
   // pointer at pixel column x: the time under the pointer stays where it is.
+  // Over the names' column it scrolls the bands instead (away from the user:
+  // up), three a notch.
   void Wheel(double x, double notches);
+  // Where the bands do not all fit: which of them the view shows (the
+  // scroll bar's position, range and page), scrolled by some bands (positive:
+  // down) or to the first one shown.
+  BandScroll band_scroll() const;
+  void ScrollBands(int bands);
+  void ScrollBandsTo(int first);
   // A button pressed at x, y: a drag with the left button pans from here;
   // released where it was pressed, the left button puts cursor A at x,
   // Shift+left or the right button cursor B.
@@ -116,10 +125,13 @@ class RecordViewer {
   // harmonics, sequences, signals' states), width pixels wide and as tall as
   // it needs.
   Scene DrawReadout(int width) const;
-  // The phasor diagram of the three-phase sets at cursor A.
+  // Whether a discrete signal changes its state anywhere in the record.
+  bool signal_changes(int signal) const;
+  // The phasor diagram of the three-phase sets and the reference at cursor A.
   Scene DrawPhasors(int width, int height) const;
   // The view as a picture file takes it: width pixels wide (the window's
-  // width when 0), the height in the window's proportion.
+  // width when 0), the height in the window's proportion, or taller where
+  // that holds every shown band and row.
   Scene DrawForFile(int width) const;
   // One landscape page: the title line, the view and the cursor readout.
   Scene DrawPage(int width, int height) const;

@@ -66,6 +66,9 @@ inline constexpr auto kNotPrinted = Cp1251("Запись не напечатан
 // The viewer's «Вид» and a band's context menu.
 inline constexpr auto kChannelsItem = Cp1251("&Каналы…");
 inline constexpr auto kChannelsTitle = Cp1251("Каналы");
+inline constexpr auto kAllChannelsButton = Cp1251("&Все");
+inline constexpr auto kNoChannelsButton = Cp1251("&Ни одного");
+inline constexpr auto kChangingSignalsButton = Cp1251("&Только изменяющиеся");
 inline constexpr auto kClockTimeItem = Cp1251("Время &по часам");
 inline constexpr auto kFitToViewItem = Cp1251("&Масштаб по видимой части");
 inline constexpr auto kPhasorPaneItem = Cp1251("Векторная &диаграмма");

@@ -368,11 +368,12 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
 
 Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int reference, int width,
                   int height) {
-  return DrawPhasors(picture, view, AnalyseView(picture, view, reference), width, height);
+  return DrawPhasors(picture, view, AnalyseView(picture, view, reference), reference, width,
+                     height);
 }
 
 Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
-                  const std::optional<TwoCursors>& read, int width, int height) {
+                  const std::optional<TwoCursors>& read, int reference, int width, int height) {
   Scene scene;
   scene.width = width;
   scene.height = height;
@@ -393,17 +394,21 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
   const CursorAnalysis& at = read->a;
   if (!at.cycle_samples) return note(kNoCycle);
 
-  // The channels drawn: those of each set that are shown and have a phasor.
+  // The channels drawn: those of each set and the reference that are shown
+  // and have a phasor with a direction.
   std::vector<std::size_t> drawn;
+  const auto draw = [&](int c) {
+    const auto channel = static_cast<std::size_t>(c);
+    if (c < 0 || Hidden(view.hidden_channels, channel) || channel >= at.phasors.size() ||
+        !at.phasors[channel] || !at.phasors[channel]->phasor.angle_deg ||
+        std::find(drawn.begin(), drawn.end(), channel) != drawn.end())
+      return;
+    drawn.push_back(channel);
+  };
   for (const PhaseSet& set : PhaseSets(picture.channels()))
-    for (const int c : set.channels) {
-      const auto channel = static_cast<std::size_t>(c);
-      if (Hidden(view.hidden_channels, channel) || channel >= at.phasors.size() ||
-          !at.phasors[channel] || std::find(drawn.begin(), drawn.end(), channel) != drawn.end())
-        continue;
-      drawn.push_back(channel);
-    }
+    for (const int c : set.channels) draw(c);
   if (drawn.empty()) return note(kNoSets);
+  draw(reference);
 
   std::map<std::string, double> largest;  // per quantity, unprefixed
   const auto unit_of = [&](std::size_t c) {
@@ -440,6 +445,16 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
   scene.lines.push_back({{{cx - radius - 6 * scale, cy}, {cx + radius + 6 * scale, cy}}, kGrid});
   scene.lines.push_back({{{cx, cy - radius - 6 * scale}, {cx, cy + radius + 6 * scale}}, kGrid});
 
+  // The names placed so far: a name that finds no place clear of them is
+  // left out (the readout has its values).
+  struct LabelBox {
+    float left = 0, top = 0, width = 0, height = 0;
+    bool Meets(const LabelBox& o) const {
+      return left < o.left + o.width && o.left < left + width && top < o.top + o.height &&
+             o.top < top + height;
+    }
+  };
+  std::vector<LabelBox> labels;
   for (const std::size_t c : drawn) {
     const PictureChannel& channel = picture.channels()[c];
     const ChannelPhasors& phasors = *at.phasors[c];
@@ -459,15 +474,33 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
                                tip_y - head * static_cast<float>(std::sin(back))}},
                              colour});
     }
-    const float label = 12 * scale;
-    scene.texts.push_back({tip_x + label * static_cast<float>(std::cos(angle)),
-                           tip_y - label * static_cast<float>(std::sin(angle)) + 4 * scale,
-                           channel.name,
-                           colour,
-                           TextAnchor::kMiddle,
-                           text_size,
-                           false,
-                           {}});
+    // The name beyond the tip, pushed further out (and then aside) where it
+    // would run into a name placed before it or out of the pane.
+    const float line = static_cast<float>(text_size) + 2 * scale;
+    const float wide =
+        static_cast<float>(channel.name.size()) * static_cast<float>(text_size) * 0.62f;
+    for (int out = 0; out < 8; ++out) {
+      bool placed = false;
+      for (const float aside : {0.0f, line, -line}) {
+        const float along = 12 * scale + static_cast<float>(out) * line;
+        const float x = tip_x + along * static_cast<float>(std::cos(angle)) -
+                        aside * static_cast<float>(std::sin(angle));
+        const float y = tip_y - along * static_cast<float>(std::sin(angle)) -
+                        aside * static_cast<float>(std::cos(angle)) + 4 * scale;
+        const LabelBox box{x - wide / 2, y - static_cast<float>(text_size), wide, line};
+        if (box.left < 0 || box.top < title || box.left + box.width > static_cast<float>(width) ||
+            box.top + box.height > static_cast<float>(height) ||
+            std::any_of(labels.begin(), labels.end(),
+                        [&](const LabelBox& other) { return other.Meets(box); }))
+          continue;
+        labels.push_back(box);
+        scene.texts.push_back(
+            {x, y, channel.name, colour, TextAnchor::kMiddle, text_size, false, {}});
+        placed = true;
+        break;
+      }
+      if (placed) break;
+    }
   }
   return scene;
 }

@@ -30,10 +30,11 @@ inline constexpr int kReadoutRow = 16;
 // wide, as tall as its rows need; empty without cursor A.
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view, int reference, int width);
 
-// The phasors of every shown channel of each three-phase set at cursor A in
-// one circle: currents scaled to the largest current, voltages to the largest
-// voltage, each in its phase's colour. A short note instead where there is no
-// whole cycle up to cursor A (or no cursor, or no set).
+// The phasors of every shown channel of each three-phase set and of the
+// reference at cursor A in one circle: currents scaled to the largest current,
+// voltages to the largest voltage, each in its phase's colour and named
+// where its name keeps clear of the others'. A short note instead where there
+// is no whole cycle up to cursor A (or no cursor, or no set).
 Scene DrawPhasors(const RecordPicture& picture, const PictureView& view, int reference, int width,
                   int height);
 
@@ -52,7 +53,7 @@ std::optional<TwoCursors> AnalyseView(const RecordPicture& picture, const Pictur
 Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
                   const std::optional<TwoCursors>& read, int reference, int width);
 Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
-                  const std::optional<TwoCursors>& read, int width, int height);
+                  const std::optional<TwoCursors>& read, int reference, int width, int height);
 Scene DrawPage(const RecordPicture& picture, const PictureView& view,
                const std::optional<TwoCursors>& read, int reference, const std::string& names,
                int width, int height);

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "comtrade/cp1251.h"
 #include "picture/scene_layout.h"
@@ -61,6 +62,60 @@ std::string Signed(double value) {
   return value > 0 ? "+" + Reading(value) : Reading(value);
 }
 
+constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
+
+// A name of more than `fits` letters with its middle left out: the first
+// `head` letters, "…" and as many of its last ones as fit.
+std::string CutInMiddle(const std::string& name, std::size_t fits, std::size_t head) {
+  if (name.size() <= fits) return name;
+  head = std::min(head, fits - 2);
+  std::string start = name.substr(0, head);
+  while (!start.empty() && start.back() == ' ') start.pop_back();
+  std::size_t tail = fits - 1 - head;
+  std::string end = name.substr(name.size() - tail);
+  while (!end.empty() && end.front() == ' ') end.erase(0, 1);
+  return start + std::string(kEllipsis) + end;
+}
+
+}  // namespace
+
+std::vector<std::string> DistinctCuts(const std::vector<std::string>& names, std::size_t fits) {
+  fits = std::max<std::size_t>(fits, 4);
+  // Names tell each other apart by their ends (numbers, sides, circuits) more
+  // often than by their starts: the end keeps the larger part.
+  const std::size_t usual = (fits - 1) * 2 / 5;
+  std::vector<std::string> cuts(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) cuts[i] = CutInMiddle(names[i], fits, usual);
+  // A cut that reads like another name's moves its gap along (towards the
+  // start first) until it reads like none.
+  std::map<std::string, std::vector<std::size_t>> alike;
+  for (std::size_t i = 0; i < names.size(); ++i) alike[cuts[i]].push_back(i);
+  for (const auto& [cut, which] : alike) {
+    if (which.size() < 2) continue;
+    for (const std::size_t i : which) {
+      if (names[i].size() <= fits) continue;  // uncut: the cut ones move
+      const auto reads_alike = [&](const std::string& text) {
+        for (std::size_t j = 0; j < names.size(); ++j)
+          if (j != i && names[j] != names[i] && cuts[j] == text) return true;
+        return false;
+      };
+      if (!reads_alike(cuts[i])) continue;
+      std::vector<std::size_t> tries;
+      for (std::size_t head = usual; head-- > 1;) tries.push_back(head);
+      for (std::size_t head = usual + 1; head + 2 <= fits; ++head) tries.push_back(head);
+      for (const std::size_t head : tries) {
+        std::string moved = CutInMiddle(names[i], fits, head);
+        if (reads_alike(moved)) continue;
+        cuts[i] = std::move(moved);
+        break;
+      }
+    }
+  }
+  return cuts;
+}
+
+namespace {
+
 class Painter {
  public:
   Painter(const RecordPicture& picture, const PictureView& view) : picture_(picture), view_(view) {
@@ -74,8 +129,8 @@ class Painter {
     LayOutBands();
     for (std::size_t c = 0, shown = 0; c < bands_.size(); ++c)
       if (bands_[c].height > 0) PaintChannel(c, shown++);
-    for (std::size_t s = 0; s < rows_.size(); ++s)
-      if (rows_[s].height > 0) PaintSignal(s);
+    for (std::size_t s = 0, shown = 0; s < rows_.size(); ++s)
+      if (rows_[s].height > 0) PaintSignal(s, shown++);
     PaintAxis();
     PaintTitle();
     PaintCursor();
@@ -94,15 +149,17 @@ class Painter {
             TextAnchor anchor = TextAnchor::kStart, bool bold = false) {
     scene_.texts.push_back({x, y, std::move(text), colour, anchor, kTextSize, bold, {}});
   }
-  // A name in the gutter, cut with an ellipsis where it would run past
-  // `room` points; the whole name stays with the text.
-  void Name(float x, float y, const std::string& name, float room, bool bold) {
-    const auto fits = static_cast<std::size_t>(std::max(2.0f, room / CharWidth(bold)));
-    if (name.size() <= fits) return Text(x, y, name, kInk, TextAnchor::kStart, bold);
-    std::string cut = name.substr(0, fits - 1);
-    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
-    Text(x, y, cut + std::string(kEllipsis), kInk, TextAnchor::kStart, bold);
-    scene_.texts.back().whole = name;
+  // A name in the gutter as NamesInGutter cut it; the whole name stays with
+  // a text cut short.
+  void Name(float x, float y, const std::string& name, const std::string& shown, bool bold) {
+    Text(x, y, shown, kInk, TextAnchor::kStart, bold);
+    if (shown != name) scene_.texts.back().whole = name;
+  }
+  // The shown names of the bands (bold) or the rows, each as it fits `room`
+  // points, in the order of the names.
+  static std::vector<std::string> NamesInGutter(const std::vector<std::string>& names, float room,
+                                                bool bold) {
+    return DistinctCuts(names, static_cast<std::size_t>(std::max(4.0f, room / CharWidth(bold))));
   }
   // The width of one letter of a name, in points: a little wider than the
   // sans-serif face's average, so that a cut name always keeps to its column.
@@ -133,6 +190,15 @@ class Painter {
     bands_ = std::move(layout.bands);
     rows_ = std::move(layout.rows);
     bottom_ = layout.bottom;
+    first_ = static_cast<std::size_t>(layout.scroll.first);
+    std::vector<std::string> names;
+    for (std::size_t c = 0; c < bands_.size(); ++c)
+      if (bands_[c].height > 0) names.push_back(picture_.channels()[c].name);
+    band_names_ = NamesInGutter(names, left_ - 70, true);
+    names.clear();
+    for (std::size_t s = 0; s < rows_.size(); ++s)
+      if (rows_[s].height > 0) names.push_back(picture_.discrete_signals()[s].name);
+    row_names_ = NamesInGutter(names, left_ - 24, false);
   }
 
   // The greatest value a channel's band shows at its edges.
@@ -142,11 +208,12 @@ class Painter {
     return peak > 0 ? peak : 1.0;
   }
 
-  // Channel c, the shown-th of the bands drawn.
+  // Channel c, the shown-th of the bands drawn (every other one shaded,
+  // counted from the first band of the record shown).
   void PaintChannel(std::size_t c, std::size_t shown) {
     const Band band = bands_[c];
     const PictureChannel& channel = picture_.channels()[c];
-    if (shown % 2 == 0)
+    if ((first_ + shown) % 2 == 0)
       scene_.rects.push_back({0, band.top, static_cast<float>(view_.width), band.height, kShade});
     const float middle = band.top + band.height / 2;
     const float half = band.height / 2 - 4;
@@ -174,7 +241,7 @@ class Painter {
     // The name keeps clear of the scale's "+peak" at the gutter's right.
     // A band too low for its name's three lines keeps the name and the
     // scale's ends; lower still, the name alone (the readout has the rest).
-    Name(6, band.top + 13, channel.name, left_ - 70, true);
+    Name(6, band.top + 13, channel.name, band_names_[shown], true);
     if (band.height >= kFullBand) Text(6, band.top + 26, unit.unit, kFaint);
     if (band.height >= kLowBand)
       Text(left_ - 4, band.top + 13, Signed(top), kFaint, TextAnchor::kEnd);
@@ -367,11 +434,12 @@ class Painter {
     points = std::move(inside);
   }
 
-  void PaintSignal(std::size_t s) {
+  // Signal s, the shown-th of the rows drawn.
+  void PaintSignal(std::size_t s, std::size_t shown) {
     const Band row = rows_[s];
     const PictureSignal& signal = picture_.discrete_signals()[s];
     // The name keeps clear of the state column at the gutter's right.
-    Name(6, row.top + 12, signal.name, left_ - 24, false);
+    Name(6, row.top + 12, signal.name, row_names_[shown], false);
     const float base = row.top + row.height - 3;
     Grid({{left_, base}, {right_, base}});
     // The spans in which the signal is active, each at least a pixel wide;
@@ -543,7 +611,6 @@ class Painter {
   static constexpr auto kCursorAt = Cp1251("Курсор ");
   static constexpr auto kRms = Cp1251("RMS");
   static constexpr auto kChanged = Cp1251("Запись изменена");
-  static constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
 
   const RecordPicture& picture_;
   const PictureView& view_;
@@ -552,6 +619,8 @@ class Painter {
   float cursor_label_end_ = 0;  // where cursor A's label begins, at the right of the title line
   float title_end_ = 0;         // where the title line's own text ends
   std::vector<Band> bands_, rows_;
+  std::size_t first_ = 0;  // the first band or row drawn, among the shown ones
+  std::vector<std::string> band_names_, row_names_;  // as drawn, of the bands and rows drawn
   std::vector<ScenePolyline> grid_;
   mutable bool samples_read_ = false, samples_ok_ = false;
   mutable std::int64_t samples_first_ = 0;

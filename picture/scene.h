@@ -46,8 +46,9 @@ struct SceneText {
   TextAnchor anchor = TextAnchor::kStart;
   int size = 11;
   bool bold = false;
-  // The whole text where `text` had to be cut short (ending in "…") to keep
-  // to its column: what a view shows when the pointer rests on it.
+  // The whole text where `text` had to be cut short (with "…") to keep to
+  // its column: what a view shows when the pointer rests on it, and an SVG
+  // file as the text's title.
   std::string whole;
 };
 
@@ -79,6 +80,10 @@ struct PictureView {
   // with the screen's pixels per inch (1.25 at 120 dpi) where a toolkit does
   // not scale them itself.
   float scale = 1.0f;
+  // Where the shown bands and rows do not all fit between the title line and
+  // the time axis: the first of them (counted over the shown ones, bands
+  // before rows) at the top. Laid out no further than the last ones fill the room.
+  int first_band = 0;
 };
 
 // The plot's left and right edges in pixels: the channel names, units and
@@ -99,6 +104,19 @@ PictureView WholeView(const RecordPicture& picture, int width, int height);
 int NaturalHeight(const RecordPicture& picture);
 int NaturalHeight(const RecordPicture& picture, const PictureView& view);
 
+// How the shown bands and rows lie in the room between the title line and
+// the time axis: all of them at once (last_first 0), or from `first` down, as
+// many as fit (`fitting`), each of the total `shown` reachable by scrolling
+// `first` from 0 to last_first.
+struct BandScroll {
+  int first = 0, last_first = 0, fitting = 0, shown = 0;
+  friend bool operator==(const BandScroll&, const BandScroll&) = default;
+};
+BandScroll ScrollOfBands(const RecordPicture& picture, const PictureView& view);
+// The height (pixels) at which the view's shown bands and rows all fit at the
+// heights the view gives them: its own height where they fit already.
+int HeightHoldingBands(const RecordPicture& picture, const PictureView& view);
+
 // What lies under pixel row y of the view: the band of analog channel `index`,
 // or (signal) the row of discrete signal `index`.
 struct BandHit {
@@ -109,5 +127,11 @@ struct BandHit {
 BandHit BandAtY(const RecordPicture& picture, const PictureView& view, double y);
 
 Scene DrawPicture(const RecordPicture& picture, const PictureView& view);
+
+// Names as a column `fits` letters wide shows them: a longer name with its
+// middle left out ("3Io_2…_ВЛ_ВЛ62"), and the gap of one that would then read
+// like another name placed elsewhere, so that no two names read alike where
+// some placement tells them apart. Code page 1251, one letter a byte.
+std::vector<std::string> DistinctCuts(const std::vector<std::string>& names, std::size_t fits);
 
 }  // namespace velk

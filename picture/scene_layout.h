@@ -22,10 +22,14 @@ struct Band {
 
 // Where each band and row lies, in points: a hidden channel's band and a
 // hidden signal's row have no height, and the shown bands share the room the
-// rows leave.
+// rows leave. Where they would be lower than kSmallestBand, the bands share
+// the whole room (no higher than kNaturalBand) and the view shows those that
+// fit from its first_band on: the others have no height either, and the time
+// axis stays at the foot of the view.
 struct BandLayout {
   std::vector<Band> bands, rows;
   float bottom = 0;  // below the last row: the time axis
+  BandScroll scroll;
 };
 BandLayout LayOut(const RecordPicture& picture, const PictureView& view);
 

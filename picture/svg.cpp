@@ -90,7 +90,9 @@ void PutText(std::string& out, const SceneText& text) {
   if (text.anchor != TextAnchor::kStart)
     out += std::string(" text-anchor=\"") + kAnchors[static_cast<std::size_t>(text.anchor)] + "\"";
   if (text.bold) out += " font-weight=\"bold\"";
-  out += ">" + Escaped(text.text) + "</text>\n";
+  out += ">";
+  if (!text.whole.empty()) out += "<title>" + Escaped(text.whole) + "</title>";
+  out += Escaped(text.text) + "</text>\n";
 }
 
 }  // namespace

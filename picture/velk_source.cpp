@@ -111,19 +111,37 @@ void PhaseOfName(const std::string& name, std::string& phase, std::string& circu
     suffix = token.substr(mark);
     token = token.substr(0, mark);
   }
+  // A unit in brackets after the name: "VA(kV)".
+  if (const auto bracket = token.find('(');
+      bracket != std::string_view::npos && token.ends_with(')'))
+    token = token.substr(0, bracket);
   std::size_t digits = 0;
   while (digits < token.size() && token[digits] >= '0' && token[digits] <= '9') ++digits;
   const std::string_view prefix = token.substr(0, digits);
   token.remove_prefix(digits);
-  if (token.empty() || (token.front() != 'I' && token.front() != 'U')) return;
+  if (token.empty() || (token.front() != 'I' && token.front() != 'U' && token.front() != 'V'))
+    return;
   const std::string_view letters = token.substr(1);
   if (letters == "0") {
     phase = "N";
-  } else if (letters == "A" || letters == "B" || letters == "C" || letters == "AB" ||
-             letters == "BC" || letters == "CA") {
-    phase = std::string(letters);
+    return;
   }
-  if (letters != "0") circuit = std::string(prefix) + std::string(suffix);
+  // The phase, line phases before single ones, and after it at most three
+  // capitals or digits that name the circuit: "IAL", "IBX".
+  const auto circuit_mark = [](std::string_view rest) {
+    return rest.size() <= 3 && std::all_of(rest.begin(), rest.end(), [](char c) {
+             return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+           });
+  };
+  std::string_view rest = letters;
+  for (const std::string_view known : {"AB", "BC", "CA", "A", "B", "C"})
+    if (letters.starts_with(known) && circuit_mark(letters.substr(known.size()))) {
+      phase = std::string(known);
+      rest = letters.substr(known.size());
+      break;
+    }
+  if (phase.empty()) rest = {};
+  circuit = std::string(prefix) + std::string(rest) + std::string(suffix);
 }
 
 struct VelkReader {

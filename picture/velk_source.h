@@ -64,8 +64,9 @@ class VelkSource : public RecordSource {
 };
 
 // The phase ("A", "AB", "N" for a residual quantity, or empty) and the
-// circuit ("", "1", "_H") that one of our channel names gives: "Ток IA_H" is
-// phase A of circuit _H, "Напряжение 1UB" phase B of circuit 1.
+// circuit ("", "1", "_H", "L") that a channel name gives: "Ток IA_H" is
+// phase A of circuit _H, "Напряжение 1UB" phase B of circuit 1, as another
+// maker's "VB(kV)" is phase B and "ICL" phase C of circuit L.
 void PhaseOfName(const std::string& name, std::string& phase, std::string& circuit);
 
 }  // namespace velk

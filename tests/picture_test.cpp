@@ -364,7 +364,7 @@ TEST(PictureScene, WavesOverTheGridAndLongNamesCutBeforeTheStateColumn) {
     if (text.whole.empty()) continue;
     ++cut;
     EXPECT_EQ(text.whole, std::string(79, 'W'));
-    EXPECT_TRUE(text.text.ends_with('\x85'));
+    EXPECT_NE(text.text.find('\x85'), std::string::npos);  // its middle left out
     // At the letters' average width the cut name ends before the state column.
     EXPECT_LT(text.x + static_cast<float>(text.text.size()) * 0.66f * 11, PlotLeft(view) - 12);
   }

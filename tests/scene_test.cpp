@@ -12,6 +12,8 @@
 #include "comtrade/cp1251.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
+#include "picture/svg.h"
+#include "tools/records/record_builder.h"
 
 namespace velk::testing {
 namespace {
@@ -379,6 +381,46 @@ TEST(SceneRecordChanged, TheSceneThatFindsTheChangeSaysSo) {
   view.cursor_ms.reset();
   view.from_ms = 100, view.to_ms = 120;  // drawn from the samples, were they there
   EXPECT_EQ(banner(DrawPicture(*picture, view)), 1);
+}
+
+// Long names that differ at their ends, or only in their middles, read
+// apart when their column is narrow, each keeping its start; the picture's
+// band keeps its whole name for the pointer and for the SVG's title.
+TEST(SceneNames, LongNamesCutInTheMiddleNeverReadAlike) {
+  const std::vector<std::string> lines = {Cp("3Io_2СШ-110_ВЛ_ВЛ1"),
+                                          Cp("3Io_2СШ-110_ВЛ_ВЛ2"),
+                                          Cp("3Io_2СШ-110_ВЛ_ВЛ4"),
+                                          Cp("3Io_2СШ-110_ВЛ_ВЛ62"),
+                                          Cp("Ток фазы A линии Северная"),
+                                          Cp("Ток фазы B линии Северная"),
+                                          "IA"};
+  for (const std::size_t fits : {12u, 17u, 40u}) {
+    SCOPED_TRACE(fits);
+    const std::vector<std::string> cut = DistinctCuts(lines, fits);
+    ASSERT_EQ(cut.size(), lines.size());
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+      EXPECT_LE(cut[i].size(), fits);
+      EXPECT_EQ(cut[i].front(), lines[i].front());
+      EXPECT_EQ(cut[i].back(), lines[i].back());
+      for (std::size_t j = 0; j < i; ++j) EXPECT_NE(cut[i], cut[j]) << Cp1251ToUtf8(cut[i]);
+    }
+    EXPECT_EQ(cut[6], "IA");
+  }
+  EXPECT_EQ(Cp1251ToUtf8(DistinctCuts(lines, 17)[3]), "3Io_2С…10_ВЛ_ВЛ62");
+
+  auto source = FaultSource(400);
+  source->layout().channels[2].name = Cp("3Io_2СШ-110_ВЛ_ВЛ62 фидер Заречная");
+  const auto picture = RecordPicture::OfSource(std::move(source));
+  ASSERT_TRUE(picture);
+  const Scene scene = DrawPicture(*picture, WholeView(*picture, 1000, 600));
+  const auto named = std::find_if(scene.texts.begin(), scene.texts.end(),
+                                  [](const SceneText& t) { return !t.whole.empty(); });
+  ASSERT_NE(named, scene.texts.end());
+  EXPECT_EQ(named->whole, picture->channels()[2].name);
+  EXPECT_NE(named->text, named->whole);
+  const std::string svg = SvgText(scene);
+  EXPECT_NE(svg.find("<title>3Io_2СШ-110_ВЛ_ВЛ62 фидер Заречная</title>3Io_"), std::string::npos);
+  EXPECT_EQ(svg.find("<title>IA</title>"), std::string::npos);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -401,6 +402,146 @@ TEST(ViewerOfAComtradeRecord, TheReadoutsTextsKeepApartInANarrowPaneAsInAWideOne
       EXPECT_LE(end, texts[i]->x) << Cp1251ToUtf8(texts[i - 1]->text) << " | "
                                   << Cp1251ToUtf8(texts[i]->text);
     }
+  }
+}
+
+// A relay's record of 24 channels and 592 signals: every band is reached by
+// the keys, the wheel over the names and the scroll bar's position, with
+// the time axis at the foot of the view; a saved picture holds them all, and
+// «только изменяющиеся» finds the 75 signals that change (counted off the
+// data file's columns by hand).
+TEST(ViewerOfManyChannels, EveryBandIsReachedWithTheAxisInViewAndThePictureHoldsThemAll) {
+  RecordViewer viewer = Open(std::string(VELK_SOURCE_DIR) +
+                             "/tests/data/comtrade-samples/tshort-COMTRADE.jl/1991-ascii-sel.cfg");
+  const RecordPicture& picture = viewer.picture();
+  ASSERT_EQ(picture.channels().size(), 24u);
+  ASSERT_EQ(picture.discrete_signals().size(), 592u);
+  int changing = 0;
+  for (int s = 0; s < 592; ++s) changing += viewer.signal_changes(s);
+  EXPECT_EQ(changing, 75);
+  EXPECT_FALSE(viewer.signal_changes(592));
+
+  // Each channel's or signal's name, whole or cut short, as the scene gives
+  // it in black at the gutter's left (some signals share the name "*", one
+  // is named "A" like a unit).
+  std::set<std::string> all;
+  for (const PictureChannel& channel : picture.channels()) all.insert(channel.name);
+  for (const PictureSignal& signal : picture.discrete_signals()) all.insert(signal.name);
+  const auto names_in = [&](const Scene& scene) {
+    std::set<std::string> names;
+    for (const SceneText& text : scene.texts)
+      if (text.x == 6 && text.colour == Colour{} &&
+          all.contains(text.whole.empty() ? text.text : text.whole))
+        names.insert(text.whole.empty() ? text.text : text.whole);
+    return names;
+  };
+  const auto axis_in_view = [](const Scene& scene) {
+    for (const SceneText& text : scene.texts)
+      if (text.text == Cp("мс")) return text.y < static_cast<float>(scene.height);
+    return false;
+  };
+  BandScroll scroll = viewer.band_scroll();
+  EXPECT_EQ(scroll.first, 0);
+  EXPECT_EQ(scroll.shown, 616);
+  ASSERT_GT(scroll.last_first, 500);
+  std::set<std::string> seen;
+  int pages = 0;
+  for (int before = -1; viewer.band_scroll().first != before; ++pages) {
+    before = viewer.band_scroll().first;
+    const Scene scene = viewer.Draw();
+    EXPECT_TRUE(axis_in_view(scene)) << viewer.band_scroll().first;
+    for (const SceneText& text : scene.texts) EXPECT_LE(text.y, 600.5f);
+    const std::set<std::string> names = names_in(scene);
+    seen.insert(names.begin(), names.end());
+    viewer.Key(ViewerKey::kPageDown, false);
+  }
+  EXPECT_EQ(seen, all);
+  EXPECT_EQ(viewer.band_scroll().first, viewer.band_scroll().last_first);
+  EXPECT_GT(pages, 10);
+  // The last row at the foot, just above the axis, where the pointer finds it.
+  EXPECT_EQ(viewer.BandAt(600 - 31).kind, BandUnder::Kind::kSignal);
+  EXPECT_EQ(viewer.BandAt(600 - 31).index, 591);
+  const int page = viewer.band_scroll().fitting - 1;
+  viewer.Key(ViewerKey::kPageUp, false);
+  EXPECT_EQ(viewer.band_scroll().first, scroll.last_first - page);
+
+  // The wheel over the names scrolls three bands a notch; over the plot it
+  // zooms and leaves the bands.
+  viewer.ScrollBandsTo(-5);
+  EXPECT_EQ(viewer.band_scroll().first, 0);
+  viewer.Wheel(20, -2);
+  EXPECT_EQ(viewer.band_scroll().first, 6);
+  const double span = viewer.view().to_ms - viewer.view().from_ms;
+  viewer.Wheel(600, 1);
+  EXPECT_EQ(viewer.band_scroll().first, 6);
+  EXPECT_LT(viewer.view().to_ms - viewer.view().from_ms, span);
+  viewer.ScrollBandsTo(100000);
+  EXPECT_EQ(viewer.band_scroll().first, scroll.last_first);
+
+  // Hiding the signals that do not change leaves 99 bands and rows to scroll.
+  std::set<std::string> changing_names;
+  for (const PictureChannel& channel : picture.channels()) changing_names.insert(channel.name);
+  for (int s = 0; s < 592; ++s) {
+    viewer.SetSignalShown(s, viewer.signal_changes(s));
+    if (viewer.signal_changes(s))
+      changing_names.insert(picture.discrete_signals()[static_cast<std::size_t>(s)].name);
+  }
+  EXPECT_EQ(viewer.band_scroll().shown, 24 + 75);
+  EXPECT_EQ(viewer.band_scroll().first, viewer.band_scroll().last_first);
+
+  // The saved picture: every shown band at the height the view gives it,
+  // the axis below the last.
+  for (const int width : {0, 2400}) {
+    const Scene file = viewer.DrawForFile(width);
+    EXPECT_EQ(names_in(file), changing_names) << width;
+    EXPECT_TRUE(axis_in_view(file));
+    float lowest = 0;
+    for (const SceneText& text : file.texts) lowest = std::max(lowest, text.y);
+    EXPECT_LE(lowest, static_cast<float>(file.height));
+    EXPECT_GT(lowest, static_cast<float>(file.height) - 30);
+  }
+}
+
+// The three-phase sets a relay's own names give, and its phasor diagram: the
+// sets' and the reference's arrows, each name clear of every other.
+TEST(ViewerOfManyChannels, SetsFromTheRelaysNamesAndPhasorNamesKeptApart) {
+  RecordViewer viewer = Open(std::string(VELK_SOURCE_DIR) +
+                             "/tests/data/comtrade-samples/tshort-COMTRADE.jl/1991-ascii-sel.cfg");
+  const auto& channels = viewer.picture().channels();
+  std::vector<std::string> sets;
+  for (const PhaseSet& set : PhaseSets(channels))
+    sets.push_back(channels[static_cast<std::size_t>(set.channels[0])].name + " " +
+                   channels[static_cast<std::size_t>(set.channels[1])].name + " " +
+                   channels[static_cast<std::size_t>(set.channels[2])].name);
+  EXPECT_EQ(sets, (std::vector<std::string>{"IA IB IC", "VA(kV) VB(kV) VC(kV)", "IAL IBL ICL",
+                                            "IAX IBX ICX", "IAY IBY ICY", "IAT IBT ICT"}));
+  viewer.SetReference(9);  // V1MEM, in no set
+  // Before the trip every set but the Y currents (zero throughout) and the
+  // reference have a phasor; after it the voltages of B and C and the
+  // currents of IA, IB and IC are left.
+  for (const auto& [at, least] : {std::pair(0.25, 14u), std::pair(0.5, 5u), std::pair(0.75, 5u)}) {
+    SCOPED_TRACE(at);
+    Click(viewer, 200 + 1000 * at, PointerButton::kLeft, false);
+    const Scene diagram = viewer.DrawPhasors(300, 260);
+    std::size_t named = 0;
+    struct Box {
+      float left, top, right, bottom;
+    };
+    std::vector<Box> boxes;
+    for (const SceneText& text : diagram.texts) {
+      if (text.anchor != TextAnchor::kMiddle) continue;
+      EXPECT_TRUE(text.text == "V1MEM" || text.text[0] == 'I' || text.text[0] == 'V') << text.text;
+      EXPECT_TRUE(text.text.find('Y') == std::string::npos) << text.text;
+      ++named;
+      const float half = static_cast<float>(text.text.size()) * 6.2f / 2;
+      const Box box{text.x - half, text.y - 11, text.x + half, text.y + 2};
+      for (const Box& other : boxes)
+        EXPECT_TRUE(box.right <= other.left || other.right <= box.left || box.bottom <= other.top ||
+                    other.bottom <= box.top)
+            << text.text;
+      boxes.push_back(box);
+    }
+    EXPECT_GE(named, least);
   }
 }
 

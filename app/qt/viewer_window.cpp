@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QImage>
 #include <QInputDialog>
@@ -17,7 +18,9 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
@@ -96,7 +99,10 @@ class PictureArea : public QWidget {
     QPainter painter(this);
     PaintScene(painter, viewer_.Draw());
   }
-  void resizeEvent(QResizeEvent*) override { viewer_.Resize(width(), height()); }
+  void resizeEvent(QResizeEvent*) override {
+    viewer_.Resize(width(), height());
+    window_.Refresh();  // the scroll bar follows what the new height holds
+  }
   // A name cut short to keep to its column is shown whole under the pointer.
   bool event(QEvent* event) override {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
@@ -151,6 +157,9 @@ class PictureArea : public QWidget {
       viewer_.Key(ctrl ? ViewerKey::kPreviousChange : ViewerKey::kLeft, shift);
     } else if (event->key() == Qt::Key_Right) {
       viewer_.Key(ctrl ? ViewerKey::kNextChange : ViewerKey::kRight, shift);
+    } else if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+      viewer_.Key(event->key() == Qt::Key_PageUp ? ViewerKey::kPageUp : ViewerKey::kPageDown,
+                  shift);
     } else {
       QWidget::keyPressEvent(event);
       return;
@@ -241,8 +250,22 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(FromCp1251(viewer_->Title()));
   splitter_ = new QSplitter(Qt::Horizontal, this);
+  // The picture with the scroll bar of its bands at its right.
+  auto* picture = new QWidget(splitter_);
   drawing_area_ = new PictureArea(*viewer_, *this);
-  splitter_->addWidget(drawing_area_);
+  drawing_area_->setParent(picture);
+  band_scroll_ = new QScrollBar(Qt::Vertical, picture);
+  band_scroll_->setObjectName("BandScrollBar");
+  connect(band_scroll_, &QScrollBar::valueChanged, this, [this](int first) {
+    viewer_->ScrollBandsTo(first);
+    Refresh();
+  });
+  auto* picture_row = new QHBoxLayout(picture);
+  picture_row->setContentsMargins(0, 0, 0, 0);
+  picture_row->setSpacing(0);
+  picture_row->addWidget(drawing_area_, 1);
+  picture_row->addWidget(band_scroll_, 0);
+  splitter_->addWidget(picture);
 
   // Beside the picture: the events, the readout and the phasor diagram.
   auto* side = new QSplitter(Qt::Vertical, splitter_);
@@ -320,13 +343,25 @@ ViewerWindow::~ViewerWindow() {
 }
 
 void ViewerWindow::Refresh() {
+  if (!phasors_) return;  // a size told while the panes are being made
   drawing_area_->update();
+  ShowBandScroll();
   ShowEvents();
   const int width = std::max(readout_scroll_->viewport()->width(), kReadoutLeastWidth);
   readout_->setMinimumSize(kReadoutLeastWidth, viewer_->DrawReadout(width).height);
   readout_->update();
   phasors_->setVisible(viewer_->phasor_pane());
   phasors_->update();
+}
+
+// The scroll bar shows which bands the picture holds, where they do not all fit.
+void ViewerWindow::ShowBandScroll() {
+  const QSignalBlocker quiet(band_scroll_);
+  const BandScroll scroll = viewer_->band_scroll();
+  band_scroll_->setVisible(scroll.last_first > 0);
+  band_scroll_->setRange(0, scroll.last_first);
+  band_scroll_->setPageStep(std::max(1, scroll.fitting));
+  band_scroll_->setValue(scroll.first);
 }
 
 // The list holds the logic's events, filled again when their texts change
@@ -458,10 +493,33 @@ void ViewerWindow::ChooseChannels() {
   const int signals_count = static_cast<int>(picture.discrete_signals().size());
   for (int i = 0; i < signals_count; ++i)
     add(picture.discrete_signals()[static_cast<std::size_t>(i)].name, viewer_->signal_shown(i));
+  // Every row ticked or none, or the signals ticked that change in the
+  // record (the channels as they are).
+  auto* choices = new QHBoxLayout;
+  const auto choice = [&](const char* name, std::string_view caption,
+                          const std::function<std::optional<bool>(int row)>& tick) {
+    auto* button = new QPushButton(FromCp1251(caption), &dialog);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, &dialog, [list, tick] {
+      for (int i = 0; i < list->count(); ++i)
+        if (const std::optional<bool> ticked = tick(i))
+          list->item(i)->setCheckState(*ticked ? Qt::Checked : Qt::Unchecked);
+    });
+    choices->addWidget(button);
+  };
+  choice("AllChannels", text::kAllChannelsButton, [](int) { return true; });
+  choice("NoChannels", text::kNoChannelsButton, [](int) { return false; });
+  choice("ChangingSignals", text::kChangingSignalsButton,
+         [this, channels](int row) -> std::optional<bool> {
+           if (row < channels) return std::nullopt;
+           return viewer_->signal_changes(row - channels);
+         });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   auto* layout = new QVBoxLayout(&dialog);
+  layout->addLayout(choices);
   layout->addWidget(list);
   layout->addWidget(buttons);
   dialog.resize(360, 480);

@@ -4,7 +4,8 @@
 // forwards its size, the wheel (with Ctrl: the band under the pointer drawn
 // larger), the buttons' presses, drags and releases (left: cursor A;
 // Shift+left or right: cursor B; right over the names column: the band's
-// menu) and the keys (Left, Right, Ctrl+Left, Ctrl+Right). Beside it stand
+// menu) and the keys (Left, Right, Ctrl+Left, Ctrl+Right, Page Up, Page
+// Down); a scroll bar at its right scrolls the bands. Beside it stand
 // the events list, the readout of both cursors and the phasor diagram, each
 // painted from the logic's scenes. The menus set the logic's modes, choose
 // the shown channels, keep the view as a picture file or on paper and open
@@ -29,6 +30,7 @@ class QMenuBar;
 class QPainter;
 class QPrinter;
 class QScrollArea;
+class QScrollBar;
 class QSplitter;
 
 namespace velk {
@@ -49,6 +51,8 @@ class ViewerWindow : public QWidget {
 
   const RecordViewer& viewer() const { return *viewer_; }
   QWidget* DrawingArea() const { return drawing_area_; }
+  // Beside the drawing area where its bands do not all fit.
+  QScrollBar* BandScrollBar() const { return band_scroll_; }
   QListWidget* EventsList() const { return events_; }
   QWidget* Readout() const { return readout_; }
   QWidget* Phasors() const { return phasors_; }
@@ -77,16 +81,18 @@ class ViewerWindow : public QWidget {
   void AskToPrint();
   void ChooseChannels();
   void ShowEvents();
+  void ShowBandScroll();
 
   std::unique_ptr<RecordViewer> viewer_;
   OpenRecord open_record_;
   QSplitter* splitter_;
   QWidget* drawing_area_;
+  QScrollBar* band_scroll_ = nullptr;
   QWidget* side_;
   QListWidget* events_;
   QScrollArea* readout_scroll_;
   QWidget* readout_;
-  QWidget* phasors_;
+  QWidget* phasors_ = nullptr;     // the last pane made: none before it is there
   std::size_t listed_events_ = 0;  // rows the events list was filled with
   bool listed_clock_ = false;      // and the time mode of their texts
 };

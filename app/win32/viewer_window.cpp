@@ -47,6 +47,9 @@ constexpr wchar_t kPaneClass[] = L"VelkViewerPane";
 // The controls of the dialogs «Каналы» and the picture's width.
 constexpr int kChannelList = 100;
 constexpr int kWidthField = 101;
+constexpr int kAllChannelsButton = 102;
+constexpr int kNoChannelsButton = 103;
+constexpr int kChangingSignalsButton = 104;
 constexpr ControlClass kListView{0, WC_LISTVIEWW};
 
 HMENU MakeViewerMenu() {
@@ -104,7 +107,25 @@ bool EndsWith(const std::wstring& text, std::wstring_view end) {
 struct ChannelChoice {
   std::vector<std::string> names;  // code page 1251
   std::vector<bool> shown;
+  std::size_t channels = 0;   // the channels' rows come first, then the signals'
+  std::vector<bool> changes;  // per signal: whether it changes in the record
 };
+
+// The buttons above the list: every row ticked or none, or the signals
+// ticked that change in the record (the channels as they are).
+void TickRows(HWND dialog, int button) {
+  const auto& choice =
+      *reinterpret_cast<const ChannelChoice*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  HWND list = GetDlgItem(dialog, kChannelList);
+  for (std::size_t i = 0; i < choice.names.size(); ++i) {
+    bool tick = button == kAllChannelsButton;
+    if (button == kChangingSignalsButton) {
+      if (i < choice.channels) continue;
+      tick = choice.changes[i - choice.channels];
+    }
+    ListView_SetCheckState(list, static_cast<int>(i), tick ? TRUE : FALSE);
+  }
+}
 
 INT_PTR CALLBACK ChannelsProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
@@ -131,7 +152,12 @@ INT_PTR CALLBACK ChannelsProcedure(HWND dialog, UINT message, WPARAM wparam, LPA
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
-  return OkOrCancel(dialog, LOWORD(wparam), [dialog] {
+  const int id = LOWORD(wparam);
+  if (id == kAllChannelsButton || id == kNoChannelsButton || id == kChangingSignalsButton) {
+    TickRows(dialog, id);
+    return TRUE;
+  }
+  return OkOrCancel(dialog, id, [dialog] {
     auto& choice = *reinterpret_cast<ChannelChoice*>(GetWindowLongPtrW(dialog, DWLP_USER));
     HWND list = GetDlgItem(dialog, kChannelList);
     for (std::size_t i = 0; i < choice.shown.size(); ++i)
@@ -197,17 +223,22 @@ class ViewerWindow {
   void AskSavePicture();
   void Print();
   void ScrollReadout(int to);
+  // The bands' scroll bar: shown where the bands do not all fit, at the
+  // picture's right; and what its arrows, pages and thumb ask.
+  void ShowBandScroll();
+  void ScrollBands(WPARAM request);
   void Paint();
   void PaintPane(HWND pane);
 
   HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;  // the main window, whose «Открыть запись…» the viewer's is
-  HWND events_ = nullptr, readout_ = nullptr, phasors_ = nullptr;
+  HWND events_ = nullptr, readout_ = nullptr, phasors_ = nullptr, band_scroll_ = nullptr;
   HFONT list_font_ = nullptr;
   std::unique_ptr<RecordViewer> viewer_;
   bool owned_by_window_ = false;
   bool pressed_ = false;             // a button went down here and the window holds the mouse
   bool events_shown_ = true;         // «Вид → События»
+  bool band_scroll_shown_ = false;   // the bands' scroll bar, where they do not all fit
   std::vector<std::string> listed_;  // the events list's rows
   Scene readout_scene_;
   int readout_scroll_ = 0;
@@ -257,6 +288,8 @@ void ViewerWindow::CreatePanes(HINSTANCE instance) {
                              hwnd_, id(kReadoutPane), instance, this);
   phasors_ = CreateWindowExW(0, kPaneClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 1, 1, hwnd_,
                              id(kPhasorPane), instance, this);
+  band_scroll_ = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 1, 1, hwnd_,
+                                 id(kBandScrollBar), instance, nullptr);
   const float scale = viewer_->view().scale;
   list_font_ = CreateFontW(-static_cast<int>(std::lround(12 * scale)), 0, 0, 0, FW_NORMAL, FALSE,
                            FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
@@ -317,6 +350,7 @@ void ViewerWindow::ShowState() {
   check(kPhasorPaneCommand, viewer_->phasor_pane());
   check(kEventsPaneCommand, events_shown_);
   ShowEvents();
+  ShowBandScroll();
   try {
     RECT room{};
     GetClientRect(readout_, &room);
@@ -375,6 +409,58 @@ void ViewerWindow::LayOut() {
   MoveWindow(readout_, left, list, pane, std::max(height - list - diagram, 0), TRUE);
   MoveWindow(phasors_, left, height - diagram, pane, diagram, TRUE);
   viewer_->Resize(std::max(left, 1), std::max(height, 1));
+  // Which bands fit depends on the height alone: the bar then takes its
+  // width from the picture.
+  const bool scrolls = viewer_->band_scroll().last_first > 0;
+  const int bar = scrolls ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+  MoveWindow(band_scroll_, std::max(left - bar, 0), 0, bar, height, TRUE);
+  ShowWindow(band_scroll_, scrolls ? SW_SHOWNA : SW_HIDE);
+  band_scroll_shown_ = scrolls;
+  viewer_->Resize(std::max(left - bar, 1), std::max(height, 1));
+  ShowBandScroll();
+}
+
+void ViewerWindow::ShowBandScroll() {
+  const BandScroll scroll = viewer_->band_scroll();
+  // Bands hidden or shown again may ask for the bar or leave it idle.
+  if ((scroll.last_first > 0) != band_scroll_shown_) return LayOut();
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 0;
+  // The page is the bands in view: the range's end is the last first band plus a page.
+  info.nPage = static_cast<UINT>(std::max(scroll.fitting, 1));
+  info.nMax = scroll.last_first + static_cast<int>(info.nPage) - 1;
+  info.nPos = scroll.first;
+  SetScrollInfo(band_scroll_, SB_CTL, &info, TRUE);
+}
+
+void ViewerWindow::ScrollBands(WPARAM request) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_TRACKPOS;
+  GetScrollInfo(band_scroll_, SB_CTL, &info);
+  Forward([&] {
+    switch (LOWORD(request)) {
+      case SB_LINEUP:
+        return viewer_->ScrollBands(-1);
+      case SB_LINEDOWN:
+        return viewer_->ScrollBands(1);
+      case SB_PAGEUP:
+        return viewer_->Key(ViewerKey::kPageUp, false);
+      case SB_PAGEDOWN:
+        return viewer_->Key(ViewerKey::kPageDown, false);
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION:
+        return viewer_->ScrollBandsTo(info.nTrackPos);
+      case SB_TOP:
+        return viewer_->ScrollBandsTo(0);
+      case SB_BOTTOM:
+        return viewer_->ScrollBandsTo(viewer_->band_scroll().last_first);
+      default:
+        return;
+    }
+  });
 }
 
 void ViewerWindow::ScrollReadout(int to) {
@@ -393,8 +479,8 @@ void ViewerWindow::ScrollReadout(int to) {
   InvalidateRect(readout_, nullptr, FALSE);
 }
 
-// Left and right (with Shift, with Ctrl to the signals' changes), Home and
-// Ctrl+O; Esc closes the window.
+// Left and right (with Shift, with Ctrl to the signals' changes), Home, Page
+// Up, Page Down and Ctrl+O; Esc closes the window.
 bool ViewerWindow::Key(WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
@@ -408,6 +494,12 @@ bool ViewerWindow::Key(WPARAM key) {
       return true;
     case VK_HOME:
       Forward([&] { viewer_->Key(ViewerKey::kHome, shift); });
+      return true;
+    case VK_PRIOR:
+    case VK_NEXT:
+      Forward([&] {
+        viewer_->Key(key == VK_PRIOR ? ViewerKey::kPageUp : ViewerKey::kPageDown, shift);
+      });
       return true;
     case 'O':
       if (!control) return false;
@@ -501,13 +593,21 @@ void ViewerWindow::AskChannels() {
     choice.names.push_back(picture.channels()[i].name);
     choice.shown.push_back(viewer_->channel_shown(static_cast<int>(i)));
   }
+  choice.channels = choice.names.size();
   for (std::size_t i = 0; i < picture.discrete_signals().size(); ++i) {
     choice.names.push_back(picture.discrete_signals()[i].name);
     choice.shown.push_back(viewer_->signal_shown(static_cast<int>(i)));
+    choice.changes.push_back(viewer_->signal_changes(static_cast<int>(i)));
   }
   DialogTemplate dialog(text::kChannelsTitle, 220, 240);
+  dialog.Add(kButton, text::kAllChannelsButton, kAllChannelsButton, {7, 7, 44, 14},
+             BS_PUSHBUTTON | WS_TABSTOP);
+  dialog.Add(kButton, text::kNoChannelsButton, kNoChannelsButton, {55, 7, 58, 14},
+             BS_PUSHBUTTON | WS_TABSTOP);
+  dialog.Add(kButton, text::kChangingSignalsButton, kChangingSignalsButton, {117, 7, 96, 14},
+             BS_PUSHBUTTON | WS_TABSTOP);
   dialog.Add(
-      kListView, "", kChannelList, {7, 7, 206, 204},
+      kListView, "", kChannelList, {7, 25, 206, 186},
       LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP);
   dialog.Add(kButton, text::kOkButton, IDOK, {104, 219, 52, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP);
   dialog.Add(kButton, text::kCancelButton, IDCANCEL, {161, 219, 52, 14},
@@ -747,6 +847,9 @@ LRESULT ViewerWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_VSCROLL:
+      if (reinterpret_cast<HWND>(lparam) == band_scroll_) ScrollBands(wparam);
+      return 0;
     case WM_TIMER:
       if (wparam == kRecordPollTimer && viewer_->PollRecord()) Forward([] {});
       return 0;

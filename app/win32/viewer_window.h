@@ -38,7 +38,7 @@ enum ViewerCommand : int {
   kShowAllCommand,
 };
 // The panes right of the picture, children of the viewer window by these ids.
-enum ViewerPane : int { kEventsList = 400, kReadoutPane, kPhasorPane };
+enum ViewerPane : int { kEventsList = 400, kReadoutPane, kPhasorPane, kBandScrollBar };
 // The timer on which the viewer looks at its record's files.
 inline constexpr UINT_PTR kRecordPollTimer = 1;
 inline constexpr UINT kRecordPollMs = 400;

@@ -15,7 +15,9 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QUrl>
@@ -28,6 +30,7 @@
 #include "app/qt/comtrade_window.h"
 #include "app/qt/viewer_window.h"
 #include "app/view_layout.h"
+#include "picture/comtrade_source.h"
 #include "tests/qt/wait.h"
 #include "tests/support/fakes.h"
 #include "tools/records/examples.h"
@@ -560,6 +563,73 @@ TEST_F(ViewerView, ARecordRewrittenWhileShownIsMarkedWithoutAnyInput) {
   EXPECT_TRUE(WaitFor([&] { return counter.paints > painted; }, 3000));
   area->removeEventFilter(&counter);
   EXPECT_NE(area->grab().toImage(), before);
+}
+
+// A relay's record of 616 bands: the scroll bar beside the picture, Page
+// Down and the wheel over the names reach the last of them, the picture
+// showing what the logic lays out; «Каналы…» ticks all, none, or the
+// signals that change.
+TEST_F(ViewerView, ManyBandsScrollAndTheChannelsDialogChoosesThemByKind) {
+  ComtradePicture opened =
+      OpenComtradePicture(std::string(VELK_SOURCE_DIR) +
+                          "/tests/data/comtrade-samples/tshort-COMTRADE.jl/1991-ascii-sel.cfg");
+  ASSERT_TRUE(opened.picture);
+  auto* shown =
+      new ViewerWindow(std::make_unique<RecordViewer>(std::move(opened.picture)), window.get());
+  shown->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(shown));
+  const RecordViewer& viewer = shown->viewer();
+  QWidget* area = shown->DrawingArea();
+  QScrollBar* bar = shown->BandScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  EXPECT_EQ(viewer.view().height, area->height());
+  EXPECT_EQ(bar->maximum(), viewer.band_scroll().last_first);
+  EXPECT_EQ(bar->geometry().left(), area->geometry().right() + 1);
+
+  const QImage top = area->grab().toImage();
+  area->setFocus();
+  const int page = viewer.band_scroll().fitting - 1;  // a page keeps the last band in view
+  QTest::keyClick(area, Qt::Key_PageDown);
+  EXPECT_EQ(viewer.band_scroll().first, page);
+  EXPECT_EQ(bar->value(), page);
+  EXPECT_NE(area->grab().toImage(), top);
+  Wheel(area, 20, -120);  // over the names: three bands down
+  EXPECT_EQ(bar->value(), page + 3);
+  bar->setValue(bar->maximum());
+  EXPECT_EQ(viewer.band_scroll().first, viewer.band_scroll().last_first);
+  int lowest = -1;
+  for (int y = 0; y < area->height(); ++y)
+    if (viewer.BandAt(y).kind == BandUnder::Kind::kSignal)
+      lowest = std::max(lowest, viewer.BandAt(y).index);
+  EXPECT_EQ(lowest, 591);
+  QTest::keyClick(area, Qt::Key_PageUp);
+  EXPECT_LT(bar->value(), bar->maximum());
+
+  const auto choose = [&](const char* button) {
+    std::vector<bool> ticks;
+    WhenModal([&](QWidget* modal) {
+      auto* list = modal->findChild<QListWidget*>();
+      auto* pressed = modal->findChild<QPushButton*>(button);
+      ASSERT_TRUE(list && pressed);
+      pressed->click();
+      for (int i = 0; i < list->count(); ++i)
+        ticks.push_back(list->item(i)->checkState() == Qt::Checked);
+      static_cast<QDialog*>(modal)->accept();
+    });
+    shown->findChild<QMenuBar*>()->actions()[1]->menu()->actions().value(3)->trigger();
+    return ticks;
+  };
+  const std::vector<bool> none = choose("NoChannels");
+  EXPECT_EQ(std::count(none.begin(), none.end(), true), 0);
+  EXPECT_FALSE(bar->isVisible());  // nothing left to scroll
+  const std::vector<bool> changing = choose("ChangingSignals");
+  EXPECT_EQ(std::count(changing.begin(), changing.end(), true), 75);  // no channel: none were
+  EXPECT_EQ(viewer.band_scroll().shown, 75);
+  EXPECT_TRUE(viewer.signal_shown(1));  // TRP, the trip, changes
+  const std::vector<bool> all = choose("AllChannels");
+  EXPECT_EQ(std::count(all.begin(), all.end(), true), 616);
+  EXPECT_TRUE(bar->isVisible());
+  shown->close();
 }
 
 }  // namespace

@@ -105,6 +105,7 @@ void CheckViewer(const std::string& folder);
 // Within CheckViewer: a viewer of both sample records, and drops of COMTRADE records.
 void CheckFaultReading(MainWindow& window, HWND viewer, const std::string& folder);
 void CheckComtradeDrop(MainWindow& window, const std::string& folder);
+void CheckManyBands(MainWindow& window, const std::string& folder);
 // A key held down (or not) for the keys posted next.
 void SetKey(int key, bool down);
 void CheckFolderConversion();

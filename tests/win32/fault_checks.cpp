@@ -321,4 +321,65 @@ void CheckComtradeDrop(MainWindow& window, const std::string& folder) {
   DestroyWindow(opened[0]);
 }
 
+// A record of more signals than the viewer holds: the bands' scroll bar at
+// the picture's right, Page Down and the bar's own requests reach the last
+// signal, and a saved picture holds every row.
+void CheckManyBands(MainWindow& window, const std::string& folder) {
+  const std::string cfg = folder + "\\много сигналов.cfg";
+  constexpr int kSignals = 150;
+  std::string text = "Station,Bay 2,1999\r\n" + std::to_string(1 + kSignals) + ",1A," +
+                     std::to_string(kSignals) +
+                     "D\r\n1,IA,A,Bay 2,A,0.01,0,0,-32767,32767,1,1,S\r\n";
+  for (int s = 1; s <= kSignals; ++s)
+    text += std::to_string(s) + ",K" + std::to_string(s) + ",,,0\r\n";
+  text +=
+      "50\r\n1\r\n1000,40\r\n01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.020000\r\n"
+      "ASCII\r\n1\r\n";
+  Write(cfg, text);
+  std::string dat;
+  for (int n = 0; n < 40; ++n) {
+    dat += std::to_string(n + 1) + "," + std::to_string(n * 1000) + "," + std::to_string(n * 10);
+    for (int s = 1; s <= kSignals; ++s) dat += n >= 20 && s % 7 == 0 ? ",1" : ",0";
+    dat += "\r\n";
+  }
+  Write(folder + "\\много сигналов.dat", dat);
+  const std::vector<HWND> before = ViewerWindows();
+  window.TakeDrop({cfg});
+  Pump(window, 50);
+  HWND hwnd = nullptr;
+  for (HWND each : ViewerWindows())
+    if (std::find(before.begin(), before.end(), each) == before.end()) hwnd = each;
+  CHECK(hwnd != nullptr);
+  if (hwnd == nullptr) return;
+  RecordViewer& shown = *ViewerOf(hwnd);
+  HWND bar = GetDlgItem(hwnd, kBandScrollBar);
+  RECT at{};
+  GetWindowRect(bar, &at);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&at), 2);
+  CHECK(IsWindowVisible(bar) && at.left == shown.view().width);
+  CHECK(shown.band_scroll().first == 0 && shown.band_scroll().last_first > 0);
+  const int page = shown.band_scroll().fitting - 1;  // a page keeps the last band in view
+  PostMessageW(hwnd, WM_KEYDOWN, VK_NEXT, 0);
+  Pump(window, 30);
+  CHECK(shown.band_scroll().first == page);
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_POS;
+  GetScrollInfo(bar, SB_CTL, &info);
+  CHECK(info.nPos == shown.band_scroll().first);
+  SendMessageW(hwnd, WM_VSCROLL, SB_BOTTOM, reinterpret_cast<LPARAM>(bar));
+  CHECK(shown.band_scroll().first == shown.band_scroll().last_first);
+  int lowest = -1;
+  for (int y = 0; y < shown.view().height; ++y)
+    if (shown.BandAt(y).kind == BandUnder::Kind::kSignal)
+      lowest = std::max(lowest, shown.BandAt(y).index);
+  CHECK(lowest == kSignals - 1);
+  const std::string svg = folder + "\\много сигналов.svg";
+  CHECK(SavePicture(hwnd, svg, 0).empty());
+  const std::string svg_bytes = Bytes(svg);
+  CHECK(svg_bytes.find(">K1<") != std::string::npos &&
+        svg_bytes.find(">K" + std::to_string(kSignals) + "<") != std::string::npos);
+  DestroyWindow(hwnd);
+}
+
 }  // namespace velk::win32

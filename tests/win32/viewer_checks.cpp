@@ -225,6 +225,7 @@ void CheckViewer(const std::string& folder) {
     CheckFaultReading(window, open[0], folder);
   }
   CheckComtradeDrop(window, folder);
+  CheckManyBands(window, folder);
   SendMessageW(hwnd, WM_COMMAND, kViewerCommand, 0);
   CHECK(NewViewers(open).size() == 1);
 
