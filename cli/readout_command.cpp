@@ -30,6 +30,8 @@ constexpr std::string_view kReadoutHelp =
     "      --json        ответ в JSON / the answer as JSON\n";
 
 constexpr std::string_view kNoChannel = "нет такого канала / no such channel: ";
+constexpr std::string_view kOutsideRecord = "время вне записи / the time lies outside the record: ";
+constexpr std::string_view kRecordLasts = "запись длится от 0 до / the record lasts from 0 to ";
 
 struct ReadoutOptions {
   PictureRecords records;
@@ -132,10 +134,21 @@ std::string PhasorJson(const Phasor& phasor) {
          ", \"angle_deg\": " + Number(phasor.angle_deg) + "}";
 }
 
+// The keys of the clock time at each cursor, where the record gives one.
+std::string ClockJson(const RecordPicture& picture, const TwoCursors& two, bool both) {
+  const ClockStart start = picture.clock_start();
+  std::string json;
+  if (const std::optional<std::string> at = ClockIso(start, two.a.readout.time_ms))
+    json += "  \"clock\": \"" + *at + "\",\n";
+  if (const std::optional<std::string> to = ClockIso(start, two.b.readout.time_ms); both && to)
+    json += "  \"clock_to\": \"" + *to + "\",\n";
+  return json;
+}
+
 std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
-                       const std::string& indent) {
+                       const std::string& indent, const std::string& clock = {}) {
   const CursorReadout& readout = at.readout;
-  std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n";
+  std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n" + clock;
   json += indent + "  \"sample\": " +
           (readout.sample >= 0 ? std::to_string(readout.sample) : std::string("null")) + ",\n";
   json += indent + "  \"cycle_samples\": " +
@@ -187,7 +200,7 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at,
 }
 
 std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both) {
-  std::string json = CursorJson(picture, two.a, "");
+  std::string json = CursorJson(picture, two.a, "", ClockJson(picture, two, both));
   if (!both) return json + "\n";
   json.pop_back();  // the closing brace: B and the differences follow A's keys
   while (json.back() == '\n') json.pop_back();
@@ -214,6 +227,10 @@ std::string Fixed(const std::optional<double>& value, int decimals) {
   return std::string(text.data(), done.ptr);
 }
 
+std::string Angle(const std::optional<double>& degrees) {
+  return Fixed(degrees ? std::optional<double>(ShownAngle(*degrees, 1)) : std::nullopt, 1);
+}
+
 std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::string_view label) {
   const CursorReadout& readout = at.readout;
   std::string text = std::string(label) + ": " + Fixed(readout.time_ms, 3) + " мс / ms";
@@ -224,7 +241,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::st
     text += "  " + Cp1251ToUtf8(channels[c].name) + ", " + Cp1251ToUtf8(channels[c].unit) + ": " +
             Fixed(readout.values[c], 3) + "  RMS " + Fixed(readout.rms[c], 3);
     if (const auto& p = at.phasors[c]) {
-      text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Fixed(p->phasor.angle_deg, 1) +
+      text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Angle(p->phasor.angle_deg) +
               "°  h2..h7 %";
       for (const auto& h : p->harmonics) text += " " + Fixed(h, 1);
     }
@@ -235,12 +252,10 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::st
     for (std::size_t p = 0; p < 3; ++p)
       text += (p ? ", " : "") +
               Cp1251ToUtf8(channels[static_cast<std::size_t>(s.set.channels[p])].name);
-    text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Fixed(s.positive.angle_deg, 1) +
-            "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Fixed(s.negative.angle_deg, 1) +
-            "°";
+    text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Angle(s.positive.angle_deg) +
+            "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Angle(s.negative.angle_deg) + "°";
     if (s.zero)
-      text +=
-          "  3X0 " + Fixed(3 * s.zero->magnitude, 3) + " < " + Fixed(s.zero->angle_deg, 1) + "°";
+      text += "  3X0 " + Fixed(3 * s.zero->magnitude, 3) + " < " + Angle(s.zero->angle_deg) + "°";
     text += "\n";
   }
   const auto& signals = picture.discrete_signals();
@@ -276,6 +291,12 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     reference = *found;
   }
   const bool both = options->to_ms.has_value();
+  for (const double ms : {*options->at_ms, options->to_ms.value_or(*options->at_ms)}) {
+    if (ms >= 0 && ms <= picture.DurationMs()) continue;
+    err << kOutsideRecord << Fixed(ms, 3) << " мс / ms; " << kRecordLasts
+        << Fixed(picture.DurationMs(), 3) << " мс / ms\n";
+    return kExitUsage;
+  }
   const TwoCursors two =
       AnalyseBetween(picture, *options->at_ms, options->to_ms.value_or(*options->at_ms),
                      options->primary, reference);
