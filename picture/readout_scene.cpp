@@ -485,7 +485,7 @@ Scene DrawPage(const RecordPicture& picture, const PictureView& view,
 
   std::string title = names;
   if (!picture.station().empty()) title += "    " + picture.station();
-  title += "    " + std::string(kStart) + MomentLabel(picture.moment());
+  title += "    " + std::string(kStart) + StartLabel(picture.clock_start());
   title += "    " + std::string(view.primary ? kPrimary : kSecondary);
   Scene head;
   head.texts.push_back({6, 17, title, kInk, TextAnchor::kStart, 12, true, {}});

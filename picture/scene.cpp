@@ -473,7 +473,7 @@ class Painter {
   void PaintTitle() {
     std::string title;
     if (!picture_.station().empty()) title = picture_.station() + "    ";
-    title += std::string(kStart) + MomentLabel(picture_.moment());
+    title += std::string(kStart) + StartLabel(picture_.clock_start());
     // Our records name the device type; another device's record names the
     // recording device as its configuration does.
     const bool ours = !picture_.records().analog.empty();

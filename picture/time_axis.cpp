@@ -105,6 +105,11 @@ std::optional<double> ClockMs(const ClockStart& start) {
          1000;
 }
 
+std::string StartLabel(const ClockStart& start) {
+  const std::string label = MomentLabel(start.moment);
+  return start.fraction.empty() ? label : label + "." + start.fraction;
+}
+
 int ClockDecimals(const ClockStart& start) {
   return std::clamp(static_cast<int>(start.fraction.size()), 6, 9);
 }

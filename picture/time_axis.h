@@ -43,6 +43,10 @@ TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
 // of a clock.
 std::optional<double> ClockMs(const ClockStart& start);
 
+// The start as the picture's title line shows it: MomentLabel, and the
+// second's fraction where the record gives one.
+std::string StartLabel(const ClockStart& start);
+
 // The digits of the second a clock time of the record is shown with: 6, or
 // as many as the start's fraction has where it has more (nanoseconds).
 int ClockDecimals(const ClockStart& start);

@@ -495,6 +495,7 @@ TEST(ComtradePicture, ClockTimesKeepTheStartsFractionAndTheReadoutKeepsToTheReco
                        [&](const SceneText& t) { return t.text.find(text) != std::string::npos; });
   };
   EXPECT_TRUE(has(DrawPicture(picture, view), "05:55:30.100011"));
+  EXPECT_TRUE(has(DrawPicture(picture, view), "12.01.2011 05:55:30.075011"));
   EXPECT_TRUE(has(DrawReadout(picture, view, 0, 900), "A: 05:55:30.100011"));
   // Under the axis the mode, the date and the ticks' labels keep apart.
   const Scene drawn = DrawPicture(picture, view);
