@@ -302,7 +302,8 @@ class RateStamps {
  public:
   RateStamps(const std::vector<RateSegment>& rates, double unit_us)
       : rates_(rates), unit_us_(unit_us) {
-    agree_ = !rates_.empty() && unit_us > 0;
+    // One rate has nothing for the stamps to place: they are not looked at.
+    agree_ = rates_.size() > 1 && unit_us > 0;
     for (std::size_t k = 0; k < rates_.size(); ++k)
       agree_ = agree_ && rates_[k].rate_hz > 0 &&
                rates_[k].last_sample > (k ? rates_[k - 1].last_sample : 0);
@@ -338,7 +339,7 @@ class RateStamps {
   // The rates with each later rate's start where the stamps place it: when
   // the record has more than one rate and its stamps agree with them.
   std::optional<std::vector<RateSegment>> Rates() const {
-    if (!agree_ || starts_ms_.empty() || starts_ms_.size() + 1 != rates_.size()) return std::nullopt;
+    if (!agree_ || starts_ms_.size() + 1 != rates_.size()) return std::nullopt;
     std::vector<RateSegment> rates = rates_;
     for (std::size_t k = 1; k < rates.size(); ++k) rates[k].start_ms = starts_ms_[k - 1];
     return rates;
