@@ -478,11 +478,9 @@ TEST(ComtradePicture, ClockTimesKeepTheStartsFractionAndTheReadoutKeepsToTheReco
   ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
   const RecordPicture& picture = *opened.picture;
   EXPECT_EQ(ShownTime(picture, TimeOfSample(picture, 30), true), "05:55:30.100011");
-  EXPECT_EQ(ShownTime(picture, TimeOfSample(picture, 30), false), Cp("25.00 мс"));
   // The axis's ticks fall on round clock times, the first on .08 at 4.989 ms.
   const TimeAxis axis = AxisTicks(0, 50, 1000, 120, picture.clock_start());
   ASSERT_FALSE(axis.ticks.empty());
-  EXPECT_EQ(axis.unit, "12.01.2011");
   EXPECT_EQ(axis.ticks[0].label, "05:55:30.08");
   EXPECT_NEAR(axis.ticks[0].time_ms, 4.989, 1e-9);
 
@@ -539,10 +537,6 @@ TEST(ComtradePicture, ClockTimesKeepTheStartsFractionAndTheReadoutKeepsToTheReco
   const ComtradePicture late = OpenComtradePicture(dir / "ns.cfg");
   ASSERT_TRUE(late.picture) << ErrorText(late.error);
   EXPECT_EQ(ShownTime(*late.picture, TimeOfSample(*late.picture, 1), true), "00:00:00.000833332");
-  std::ostringstream late_out;
-  ASSERT_EQ(RunCommandLine({"readout", dir / "ns.cfg", "--at", "0", "--json"}, "", late_out, err),
-            0);
-  EXPECT_NE(late_out.str().find("\"clock\": \"2011-01-12T23:59:59.999999999\""), std::string::npos);
   std::ostringstream next_day;
   ASSERT_EQ(RunCommandLine({"readout", dir / "ns.cfg", "--at", "1", "--json"}, "", next_day, err),
             0);
