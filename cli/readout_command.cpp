@@ -35,6 +35,8 @@ constexpr std::string_view kReadoutHelp =
 constexpr std::string_view kNoChannel = "нет такого канала / no such channel: ";
 constexpr std::string_view kPrimaryValues = "первичные значения / primary values";
 constexpr std::string_view kSecondaryValues = "вторичные значения / secondary values";
+constexpr std::string_view kOutsideRecord = "время вне записи / the time lies outside the record: ";
+constexpr std::string_view kRecordLasts = "запись длится от 0 до / the record lasts from 0 to ";
 
 struct ReadoutOptions {
   PictureRecords records;
@@ -138,10 +140,21 @@ std::string PhasorJson(const Phasor& phasor) {
          ", \"angle_deg\": " + Number(phasor.angle_deg) + "}";
 }
 
+// The keys of the clock time at each cursor, where the record gives one.
+std::string ClockJson(const RecordPicture& picture, const TwoCursors& two, bool both) {
+  const ClockStart start = picture.clock_start();
+  std::string json;
+  if (const std::optional<std::string> at = ClockIso(start, two.a.readout.time_ms))
+    json += "  \"clock\": \"" + *at + "\",\n";
+  if (const std::optional<std::string> to = ClockIso(start, two.b.readout.time_ms); both && to)
+    json += "  \"clock_to\": \"" + *to + "\",\n";
+  return json;
+}
+
 std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, bool primary,
-                       const std::string& indent) {
+                       const std::string& indent, const std::string& clock = {}) {
   const CursorReadout& readout = at.readout;
-  std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n";
+  std::string json = "{\n" + indent + "  \"time_ms\": " + Number(readout.time_ms) + ",\n" + clock;
   json += indent + "  \"sample\": " +
           (readout.sample >= 0 ? std::to_string(readout.sample) : std::string("null")) + ",\n";
   json += indent + "  \"cycle_samples\": " +
@@ -193,7 +206,7 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, b
 }
 
 std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both, bool primary) {
-  std::string json = CursorJson(picture, two.a, primary, "");
+  std::string json = CursorJson(picture, two.a, primary, "", ClockJson(picture, two, both));
   json.pop_back();  // the closing brace: the side, B and the differences follow A's keys
   while (json.back() == '\n') json.pop_back();
   json += ",\n  \"side\": " + std::string(primary ? "\"primary\"" : "\"secondary\"");
@@ -221,6 +234,10 @@ std::string Fixed(const std::optional<double>& value, int decimals) {
   return std::string(text.data(), done.ptr);
 }
 
+std::string Angle(const std::optional<double>& degrees) {
+  return Fixed(degrees ? std::optional<double>(ShownAngle(*degrees, 1)) : std::nullopt, 1);
+}
+
 std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool primary,
                  std::string_view label) {
   const CursorReadout& readout = at.readout;
@@ -233,7 +250,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool pr
             Cp1251ToUtf8(channels[c].OnSide(primary).unit) + ": " + Fixed(readout.values[c], 3) +
             "  RMS " + Fixed(readout.rms[c], 3);
     if (const auto& p = at.phasors[c]) {
-      text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Fixed(p->phasor.angle_deg, 1) +
+      text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Angle(p->phasor.angle_deg) +
               "°  h2..h7 %";
       for (const auto& h : p->harmonics) text += " " + Fixed(h, 1);
     }
@@ -244,12 +261,10 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool pr
     for (std::size_t p = 0; p < 3; ++p)
       text += (p ? ", " : "") +
               Cp1251ToUtf8(channels[static_cast<std::size_t>(s.set.channels[p])].name);
-    text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Fixed(s.positive.angle_deg, 1) +
-            "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Fixed(s.negative.angle_deg, 1) +
-            "°";
+    text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Angle(s.positive.angle_deg) +
+            "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Angle(s.negative.angle_deg) + "°";
     if (s.zero)
-      text +=
-          "  3X0 " + Fixed(3 * s.zero->magnitude, 3) + " < " + Fixed(s.zero->angle_deg, 1) + "°";
+      text += "  3X0 " + Fixed(3 * s.zero->magnitude, 3) + " < " + Angle(s.zero->angle_deg) + "°";
     text += "\n";
   }
   const auto& signals = picture.discrete_signals();
@@ -285,6 +300,12 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     reference = *found;
   }
   const bool both = options->to_ms.has_value();
+  for (const double ms : {*options->at_ms, options->to_ms.value_or(*options->at_ms)}) {
+    if (ms >= 0 && ms <= picture.DurationMs()) continue;
+    err << kOutsideRecord << Fixed(ms, 3) << " мс / ms; " << kRecordLasts
+        << Fixed(picture.DurationMs(), 3) << " мс / ms\n";
+    return kExitUsage;
+  }
   const bool primary = options->primary.value_or(FileSidePrimary(picture.channels()));
   const TwoCursors two = AnalyseBetween(
       picture, *options->at_ms, options->to_ms.value_or(*options->at_ms), primary, reference);

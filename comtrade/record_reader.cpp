@@ -805,6 +805,8 @@ void RecordReader::State::Time(Sample& sample, std::optional<double> stamp) {
   if (stamp && previous_stamp >= 0 && *stamp < previous_stamp && !from_rates)
     Once("stamp-order", ascii_line, 2, std::to_string(count));
   if (stamp) previous_stamp = *stamp;
+  sample.stamp_us.reset();
+  if (stamp) sample.stamp_us = *stamp * cfg.time_multiplier.value;
   if (from_rates) {
     if (const std::optional<double> time = RateTime(count)) {
       sample.time_us = time;

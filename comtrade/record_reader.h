@@ -38,6 +38,9 @@ struct Sample {
   // or from its time stamp times the time multiplier where the record has no
   // rate. Nothing when neither tells.
   std::optional<double> time_us;
+  // The sample's own time stamp times the time multiplier, in microseconds,
+  // whether or not the time above comes from it; nothing where it has none.
+  std::optional<double> stamp_us;
   std::vector<double> analog;         // the values x as stored, before a·x + b
   std::vector<bool> analog_missing;   // true where the file marks the value missing
   bool any_missing = false;           // some value of analog_missing is true

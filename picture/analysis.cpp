@@ -12,12 +12,14 @@ namespace {
 
 using Complex = std::complex<double>;
 
+// An angle of [-180, 180] degrees in (-180, 180].
+double HalfOpen(double degrees) {
+  return degrees <= -180 ? degrees + 360 : degrees;
+}
+
 // Degrees in (-180, 180].
 double Degrees(double radians) {
-  double degrees = radians * 180.0 / std::numbers::pi;
-  while (degrees <= -180) degrees += 360;
-  while (degrees > 180) degrees -= 360;
-  return degrees;
+  return HalfOpen(std::remainder(radians * 180.0 / std::numbers::pi, 360.0));
 }
 
 // Below this a phasor of the channel is taken for zero: a billionth of what
@@ -33,6 +35,11 @@ Phasor Shown(Complex x, double negligible) {
 }
 
 }  // namespace
+
+double ShownAngle(double degrees, int decimals) {
+  const double unit = std::pow(10.0, decimals);
+  return HalfOpen(std::round(std::remainder(degrees, 360.0) * unit) / unit);
+}
 
 std::vector<PhaseSet> PhaseSets(const std::vector<PictureChannel>& channels) {
   std::vector<PhaseSet> sets;

@@ -87,6 +87,11 @@ struct TwoCursors {
 TwoCursors AnalyseBetween(const RecordPicture& picture, double a_ms, double b_ms, bool primary,
                           int reference = 0);
 
+// An angle in degrees as it is shown with `decimals` digits after the point:
+// rounded, then brought into (-180, 180], so that an angle of 180 degrees (or
+// one that rounds to it from either side) reads 180 and never -180.
+double ShownAngle(double degrees, int decimals);
+
 // The index of the channel of this name (code page 1251), or nothing.
 std::optional<int> ChannelNamed(const RecordPicture& picture, const std::string& name);
 

@@ -292,6 +292,73 @@ struct RawMinMax {
   }
 };
 
+// Whether the time stamps of a record timed by its rates agree with them:
+// every sample has a stamp, and within each rate the stamps keep to that
+// rate's steps (within 1 % of a step, or the stamps' own resolution). The
+// step into a rate's first sample may be of either rate, which the rates
+// alone cannot tell: where the stamps agree, each rate starts at its first
+// sample's stamp.
+class RateStamps {
+ public:
+  RateStamps(const std::vector<RateSegment>& rates, double unit_us)
+      : rates_(rates), unit_us_(unit_us) {
+    // One rate has nothing for the stamps to place: they are not looked at.
+    agree_ = rates_.size() > 1 && unit_us > 0;
+    for (std::size_t k = 0; k < rates_.size(); ++k)
+      agree_ = agree_ && rates_[k].rate_hz > 0 &&
+               rates_[k].last_sample > (k ? rates_[k - 1].last_sample : 0);
+  }
+
+  // Sample n (counted from 0, one after another) with its stamp.
+  void Add(std::int64_t n, std::optional<double> stamp_us) {
+    if (!agree_) return;
+    if (!stamp_us || !std::isfinite(*stamp_us)) {
+      agree_ = false;
+      return;
+    }
+    const double us = *stamp_us;
+    if (n == 0) {
+      first_us_ = segment_us_ = previous_us_ = us;
+      return;
+    }
+    const double step = 1e6 / rates_[segment_].rate_hz;
+    if (segment_ + 1 < rates_.size() && n >= rates_[segment_].last_sample) {
+      const double next_step = 1e6 / rates_[segment_ + 1].rate_hz;
+      const double into = us - previous_us_;
+      agree_ = Near(into, step, step) || Near(into, next_step, next_step);
+      ++segment_;
+      segment_first_ = n;
+      segment_us_ = us;
+      starts_ms_.push_back((us - first_us_) / 1000);
+    } else {
+      agree_ = Near(us - segment_us_, static_cast<double>(n - segment_first_) * step, step);
+    }
+    previous_us_ = us;
+  }
+
+  // The rates with each later rate's start where the stamps place it: when
+  // the record has more than one rate and its stamps agree with them.
+  std::optional<std::vector<RateSegment>> Rates() const {
+    if (!agree_ || starts_ms_.size() + 1 != rates_.size()) return std::nullopt;
+    std::vector<RateSegment> rates = rates_;
+    for (std::size_t k = 1; k < rates.size(); ++k) rates[k].start_ms = starts_ms_[k - 1];
+    return rates;
+  }
+
+ private:
+  bool Near(double us, double expected, double step) const {
+    return std::abs(us - expected) <= std::max(0.01 * step, unit_us_);
+  }
+
+  std::vector<RateSegment> rates_;
+  double unit_us_;
+  bool agree_ = false;
+  std::size_t segment_ = 0;
+  std::int64_t segment_first_ = 0;
+  double first_us_ = 0, segment_us_ = 0, previous_us_ = 0;
+  std::vector<double> starts_ms_;
+};
+
 // The one pass of the opening over the data.
 struct ComtradePass {
   ComtradeSource& source;
@@ -500,6 +567,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
   layout.station = Cp1251Of(reader, cfg.station);
   layout.device_type = Cp1251Of(reader, cfg.recording_device);
   layout.moment = cfg.start.text;
+  layout.start_fraction = cfg.start.fraction;
   if (cfg.start.valid && cfg.trigger.valid)
     layout.trigger_ms = MomentMs(cfg.trigger) - MomentMs(cfg.start);
   for (const AnalogChannelInfo& info : cfg.analog)
@@ -537,6 +605,9 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
   // worked out only where a signal changes.
   const bool by_rates = reader.timed_by_rates();
   const double rate_start_us = by_rates ? reader.RateTimeUs(1) : 0;
+  std::vector<RateSegment> rates;
+  for (const SampleRate& rate : cfg.rates) rates.push_back({rate.rate.value, rate.last_sample});
+  RateStamps stamps(by_rates ? rates : std::vector<RateSegment>{}, cfg.time_multiplier.value);
   while (true) {
     if (!source->binary_ && n % kIndexSamples == 0)
       source->ascii_places_.push_back({reader.data_position(), reader.data_line()});
@@ -556,6 +627,13 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
         };
         pass.AddRawStates(bytes, run, time_of);
         time_ms = time_of(run - 1);
+        for (std::size_t i = 0; i < run; ++i) {
+          const auto bits = static_cast<std::uint32_t>(
+              LittleI32(bytes + i * static_cast<std::size_t>(source->record_size_) + 4));
+          stamps.Add(at + static_cast<std::int64_t>(i),
+                     bits != 0xFFFFFFFFu ? std::optional<double>(bits * cfg.time_multiplier.value)
+                                         : std::nullopt);
+        }
       } else {
         run_ms.resize(run);
         for (std::size_t i = 0; i < run; ++i) {
@@ -579,6 +657,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
     time_ms = sample.time_us ? (*sample.time_us - *first_us) / 1000.0 : previous_ms + (n ? 1 : 0);
     pass.AddValues(sample);
     pass.AddStates(sample, time_ms);
+    stamps.Add(n, sample.stamp_us);
     if (!from_rates) pass.AddStamp(n, time_ms, previous_ms);
     ++n;
   }
@@ -590,13 +669,17 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
     source->ascii_places_.pop_back();
 
   layout.samples = n;
-  std::vector<RateSegment> rates;
-  if (from_rates) {
-    for (const SampleRate& rate : cfg.rates) rates.push_back({rate.rate.value, rate.last_sample});
-  } else {
-    rates = pass.StampRates(n, time_ms);
+  if (!from_rates) rates = pass.StampRates(n, time_ms);
+  layout.timing = SourceTiming(cfg.line_frequency.value, rates);
+  // Where the stamps place the rates, the signals' steps, timed by the rates,
+  // go to their samples' stamps too.
+  if (std::optional<std::vector<RateSegment>> stamped = stamps.Rates()) {
+    const SourceTiming rated = layout.timing;
+    layout.timing = SourceTiming(cfg.line_frequency.value, std::move(*stamped));
+    for (PictureSignal& signal : layout.digital)
+      for (SignalStep& step : signal.steps)
+        step.time_ms = layout.timing.TimeMs(std::llround(rated.Position(step.time_ms)));
   }
-  layout.timing = SourceTiming(cfg.line_frequency.value, std::move(rates));
   layout.duration_ms = n > 0 ? layout.timing.TimeMs(n - 1) : 0;
   source->summary_ = std::move(pass.summary);
   return {std::move(source), {}};

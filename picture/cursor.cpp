@@ -29,9 +29,11 @@ CursorReadout ReadCursor(const RecordPicture& picture, double time_ms, bool prim
   if (readout.sample >= 0) {
     const SourceTiming& timing = picture.timing();
     readout.time_ms = timing.TimeMs(readout.sample);
+    // The RMS is over the whole cycle that ends at the sample, within its
+    // rate; within a rate's first cycle there is none, as there is no phasor.
     const std::int64_t cycle = timing.CycleSamples(readout.sample).value_or(1);
-    const std::int64_t first =
-        std::max(timing.SegmentStart(readout.sample), readout.sample - cycle + 1);
+    const bool whole = readout.sample - cycle + 1 >= timing.SegmentStart(readout.sample);
+    const std::int64_t first = whole ? readout.sample - cycle + 1 : readout.sample;
     const std::int64_t count = readout.sample - first + 1;
     std::vector<double> samples;
     if (picture.ReadSamples(first, count, samples)) {
@@ -46,7 +48,7 @@ CursorReadout ReadCursor(const RecordPicture& picture, double time_ms, bool prim
         const double last = samples[static_cast<std::size_t>(count - 1) * channels + c];
         if (std::isnan(last) || std::isnan(squares)) continue;
         readout.values[c] = channel.Value(last, primary);
-        readout.rms[c] = std::sqrt(squares / static_cast<double>(count));
+        if (whole) readout.rms[c] = std::sqrt(squares / static_cast<double>(count));
       }
     }
   }

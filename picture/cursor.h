@@ -15,9 +15,9 @@ struct CursorReadout {
   double time_ms = 0;
   std::int64_t sample = -1;  // 0-based; -1 without samples
   // Per channel: the value at the sample and the RMS over the cycle of the
-  // line frequency ending there (fewer samples at the record's start or its
-  // rate's start); nothing when the record's samples can no longer be read or
-  // the record holds no value there.
+  // line frequency ending there (no RMS within the first cycle of the record
+  // or of its rate, where the analysis has no phasor either); nothing when the
+  // record's samples can no longer be read or the record holds no value there.
   std::vector<std::optional<double>> values, rms;
   std::vector<bool> states;  // per signal
 };

@@ -75,7 +75,7 @@ std::string Optional(const std::optional<double>& value) {
 }
 
 std::string AngleText(const std::optional<double>& angle) {
-  return angle ? Fixed(*angle, 1) : std::string();
+  return angle ? Fixed(ShownAngle(*angle, 1), 1) : std::string();
 }
 
 bool Hidden(const std::vector<bool>& hidden, std::size_t index) {
@@ -217,10 +217,11 @@ void Place(Scene& scene, const Scene& part, float dx, float dy, float factor) {
 }  // namespace
 
 std::string ShownTime(const RecordPicture& picture, double time_ms, bool clock) {
-  const std::optional<double> start = clock ? ClockMs(picture.moment()) : std::nullopt;
-  if (!start || !std::isfinite(time_ms) || std::abs(time_ms) > 1e12)
+  const ClockStart start = picture.clock_start();
+  const std::optional<double> origin = clock ? ClockMs(start) : std::nullopt;
+  if (!origin || !std::isfinite(time_ms) || std::abs(time_ms) > 1e12)
     return Fixed(time_ms, 2) + " " + std::string(kMs);
-  return ClockLabel(*start + time_ms, 6);
+  return ClockLabel(*origin + time_ms, ClockDecimals(start));
 }
 
 std::optional<TwoCursors> AnalyseView(const RecordPicture& picture, const PictureView& view,
@@ -530,7 +531,7 @@ Scene DrawPage(const RecordPicture& picture, const PictureView& view,
 
   std::string title = names;
   if (!picture.station().empty()) title += "    " + picture.station();
-  title += "    " + std::string(kStart) + MomentLabel(picture.moment());
+  title += "    " + std::string(kStart) + StartLabel(picture.clock_start());
   title += "    " + std::string(view.primary ? kPrimary : kSecondary);
   Scene head;
   head.texts.push_back({6, 17, title, kInk, TextAnchor::kStart, 12, true, {}});

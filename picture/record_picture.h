@@ -22,6 +22,7 @@
 #include "picture/cursor.h"
 #include "picture/record_source.h"
 #include "picture/sample_summary.h"
+#include "picture/time_axis.h"
 #include "picture/velk_source.h"
 
 namespace velk {
@@ -56,6 +57,8 @@ class RecordPicture {
   // The start moment as the converted pair's time lines bear it; a discrete
   // record alone has no year ("????").
   const StartMoment& moment() const { return layout().moment; }
+  // The start moment with its second's fraction, as a clock time is reckoned from.
+  ClockStart clock_start() const { return {layout().moment, layout().start_fraction}; }
   // The device type as the window shows it, empty without an analog record.
   const std::string& device_type() const { return layout().device_type; }
   // When each sample was taken, and the line frequency.

@@ -32,8 +32,10 @@ SourceTiming::SourceTiming(double line_hz, std::vector<RateSegment> segments)
     // last sample of the rate before, as a COMTRADE reader times it.
     if (!spans_.empty()) {
       const Segment& before = spans_.back();
-      start_ms = before.start_ms +
-                 static_cast<double>(before.end - before.first - 1) * before.step_ms + step;
+      const double last_ms =
+          before.start_ms + static_cast<double>(before.end - before.first - 1) * before.step_ms;
+      start_ms =
+          segment.start_ms && *segment.start_ms > last_ms ? *segment.start_ms : last_ms + step;
     }
     spans_.push_back({segment.rate_hz, step, start_ms, first, segment.last_sample});
     first = segment.last_sample;

@@ -74,10 +74,13 @@ struct PictureSignal {
 };
 
 // samp,endsamp: samples up to the last_sample-th (counted from 1) are taken at
-// rate_hz, from the end of the segment before.
+// rate_hz, from the end of the segment before: the first one step of rate_hz
+// after the last of the segment before, or at start_ms where the record's
+// stamps place it.
 struct RateSegment {
   double rate_hz = 0;
   std::int64_t last_sample = 0;
+  std::optional<double> start_ms = std::nullopt;
 };
 
 // When each sample was taken: the record's sample rates and its line
@@ -122,9 +125,10 @@ class SourceTiming {
 
 // What a record says of itself once it is open.
 struct SourceLayout {
-  std::string station;               // code page 1251; empty when the record names none
-  std::string device_type;           // as the window shows it; empty when there is none
-  StartMoment moment;                // of the first sample
+  std::string station;         // code page 1251; empty when the record names none
+  std::string device_type;     // as the window shows it; empty when there is none
+  StartMoment moment;          // of the first sample
+  std::string start_fraction;  // the digits of its second's fraction, as the record gives them
   std::optional<double> trigger_ms;  // the trigger, in ms from the first sample
   std::vector<PictureChannel> channels;
   std::vector<PictureSignal> digital;  // the signals and their steps, read at opening

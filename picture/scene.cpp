@@ -164,6 +164,9 @@ class Painter {
   // The width of one letter of a name, in points: a little wider than the
   // sans-serif face's average, so that a cut name always keeps to its column.
   static float CharWidth(bool bold) { return kTextSize * (bold ? 0.66f : 0.62f); }
+  static float TextWidth(const std::string& text, bool bold = false) {
+    return static_cast<float>(text.size()) * CharWidth(bold);
+  }
   // A line of the grid: drawn before (under) every wave.
   void Grid(std::vector<ScenePoint> points) { grid_.push_back({std::move(points), kGrid}); }
   void Line(std::vector<ScenePoint> points, Colour colour) {
@@ -486,17 +489,28 @@ class Painter {
     // A clock's labels are wider than a number of milliseconds.
     const TimeAxis axis = AxisTicks(view_.from_ms, view_.to_ms, right_ - left_,
                                     view_.clock_time ? 120.0 : 90.0, Clock());
+    // One row under the axis, left to right: whether the values are primary or
+    // secondary (under the names, where the cursors' labels of the title line
+    // never reach), the axis's unit or date, the ticks' labels. The unit keeps
+    // to the gutter's right while the mode's text leaves it room; a tick's
+    // label that would run into the unit is left out, its tick stays.
+    constexpr float kApart = 8;
+    const std::string mode = picture_.channels().empty()
+                                 ? std::string()
+                                 : std::string(view_.primary ? kPrimaryMode : kSecondaryMode);
+    const float unit_end = std::max(
+        (mode.empty() ? 0 : 6 + TextWidth(mode)) + kApart + TextWidth(axis.unit), left_ - 12);
+    float taken = unit_end;
     for (const AxisTick& tick : axis.ticks) {
       const auto x = static_cast<float>(XAtTime(view_, tick.time_ms));
       Grid({{x, kHeaderHeight}, {x, bottom_}});
       Line({{x, y}, {x, y + 5}}, kInk);
+      if (x - TextWidth(tick.label) / 2 < taken + kApart) continue;
       Text(x, y + 17, tick.label, kInk, TextAnchor::kMiddle);
+      taken = x + TextWidth(tick.label) / 2;
     }
-    Text(left_ - 12, y + 17, axis.unit, kFaint, TextAnchor::kEnd);
-    // Whether the values are primary or secondary, under the names, where the
-    // cursors' labels of the title line never reach.
-    if (!picture_.channels().empty())
-      Text(6, y + 17, std::string(view_.primary ? kPrimaryMode : kSecondaryMode), kInk);
+    Text(unit_end, y + 17, axis.unit, kFaint, TextAnchor::kEnd);
+    if (!mode.empty()) Text(6, y + 17, mode, kInk);
     PaintTrigger(y);
   }
 
@@ -511,23 +525,23 @@ class Painter {
   }
 
   // The start moment when the view asks for the clock time.
-  std::optional<StartMoment> Clock() const {
+  std::optional<ClockStart> Clock() const {
     if (!view_.clock_time) return std::nullopt;
-    return picture_.moment();
+    return picture_.clock_start();
   }
 
   // A cursor's time as the axis reads: milliseconds, or the clock time.
   std::string CursorTime(double time_ms) const {
-    if (const std::optional<StartMoment> clock = Clock())
+    if (const std::optional<ClockStart> clock = Clock())
       if (const std::optional<double> origin = ClockMs(*clock))
-        return ClockLabel(*origin + time_ms, 3);
+        return ClockLabel(*origin + time_ms, ClockDecimals(*clock));
     return Fixed(time_ms, 2) + " " + std::string(kMs);
   }
 
   void PaintTitle() {
     std::string title;
     if (!picture_.station().empty()) title = picture_.station() + "    ";
-    title += std::string(kStart) + MomentLabel(picture_.moment());
+    title += std::string(kStart) + StartLabel(picture_.clock_start());
     // Our records name the device type; another device's record names the
     // recording device as its configuration does.
     const bool ours = !picture_.records().analog.empty();
@@ -566,9 +580,9 @@ class Painter {
       const Band band = bands_[c];
       if (band.height <= 0) continue;
       std::string text = "-";
-      if (readout.values[c] && readout.rms[c])
-        text =
-            Reading(*readout.values[c]) + "  " + std::string(kRms) + " " + Reading(*readout.rms[c]);
+      if (readout.values[c])
+        text = Reading(*readout.values[c]) + "  " + std::string(kRms) + " " +
+               (readout.rms[c] ? Reading(*readout.rms[c]) : std::string("-"));
       if (band.height >= kFullBand) Text(6, band.top + 39, text, kCursor);
     }
     for (std::size_t s = 0; s < rows_.size(); ++s)

@@ -29,18 +29,37 @@ inline constexpr double kSecondsAxisFromMs = 5000;
 // `spacing` pixels apart. With `clock`, the ticks fall on round clock times of
 // the day the start moment gives; without a clock time in the moment, the
 // axis stays in milliseconds or seconds.
-TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
-                   const std::optional<StartMoment>& clock);
+// The clock time of a record's first sample, to the record's own resolution.
+struct ClockStart {
+  StartMoment moment;    // the date, the hour, the minute and the second
+  std::string fraction;  // the digits of the second's fraction; empty for whole seconds
+};
 
-// Milliseconds from midnight of the start moment's hour, minute and second
-// (the second may carry a fraction); nothing when they are not numbers of a
-// clock.
-std::optional<double> ClockMs(const StartMoment& moment);
+TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
+                   const std::optional<ClockStart>& clock);
+
+// Milliseconds from midnight of the start's hour, minute and second (which may
+// carry a fraction itself) and its fraction; nothing when they are not numbers
+// of a clock.
+std::optional<double> ClockMs(const ClockStart& start);
+
+// The start as the picture's title line shows it: MomentLabel, and the
+// second's fraction where the record gives one.
+std::string StartLabel(const ClockStart& start);
+
+// The digits of the second a clock time of the record is shown with: 6, or
+// as many as the start's fraction has where it has more (nanoseconds).
+int ClockDecimals(const ClockStart& start);
+
+// The moment time_ms after the start as ISO 8601, "2011-01-12T05:55:30.100011",
+// with ClockDecimals digits of the second; nothing when the start gives no
+// whole date and clock time (a year of two digits is of 1970 to 2069).
+std::optional<std::string> ClockIso(const ClockStart& start, double time_ms);
 
 // value with `decimals` digits after the point, whatever the locale.
 std::string FixedText(double value, int decimals);
 
-// A time of the day as HH:MM:SS with `decimals` digits of the second (0 to 6),
+// A time of the day as HH:MM:SS with `decimals` digits of the second (0 to 9),
 // rounded; past midnight it starts again from 00:00:00.
 std::string ClockLabel(double ms_of_day, int decimals);
 

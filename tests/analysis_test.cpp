@@ -17,6 +17,7 @@
 #include "cli/cli_run.h"
 #include "comtrade/cp1251.h"
 #include "picture/analysis.h"
+#include "picture/readout_scene.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "tests/support/fakes.h"
@@ -153,6 +154,36 @@ TEST(Phasors, AFiftyHertzSetOfKnownContentIsReadBackExactly) {
   }
 }
 
+TEST(Phasors, AnAngleShownIsInTheHalfOpenCircleFromMinus180To180) {
+  // A channel of each phase against the reference: the angles that round to
+  // 180 read 180.0 from either side, in the window and on the command line.
+  for (const auto& [degrees, shown] :
+       {std::pair{180.0, "180.0"}, std::pair{179.97, "180.0"}, std::pair{-179.97, "180.0"},
+        std::pair{-179.94, "-179.9"}, std::pair{-540.0, "180.0"}}) {
+    SCOPED_TRACE(degrees);
+    const auto wave = [degrees](std::int64_t n, std::size_t c) {
+      const double t = 2 * kPi * static_cast<double>(n) / 16;
+      return 100 * std::cos(t + (c == 1 ? degrees * kPi / 180 : 0.0));
+    };
+    const auto picture = RecordPicture::OfSource(std::make_unique<WaveSource>(
+        std::vector<PictureChannel>{Channel("I1", "A", ""), Channel("I2", "A", "")},
+        std::vector<RateSegment>{{800, 100}}, 50.0, wave));
+    ASSERT_TRUE(picture);
+    PictureView view = WholeView(*picture, 900, 300);
+    view.cursor_ms = 50;
+    const CursorAnalysis at = AnalyseAt(*picture, 50, false);
+    ASSERT_TRUE(at.phasors[1] && at.phasors[1]->phasor.angle_deg);
+    const double angle = *at.phasors[1]->phasor.angle_deg;
+    EXPECT_TRUE(angle > -180 && angle <= 180) << angle;
+    EXPECT_EQ(ShownAngle(degrees, 1), std::stod(shown));
+    const Scene readout = DrawReadout(*picture, view, 0, 900);
+    EXPECT_TRUE(std::any_of(readout.texts.begin(), readout.texts.end(),
+                            [&](const SceneText& t) { return t.text == shown; }));
+    EXPECT_FALSE(std::any_of(readout.texts.begin(), readout.texts.end(),
+                             [](const SceneText& t) { return t.text == "-180.0"; }));
+  }
+}
+
 TEST(Phasors, NothingWhereTheCycleCrossesARateOrAValueIsMissing) {
   // 800 Hz for 100 samples, then 4000 Hz; channel 1 misses samples 200..209.
   const auto wave = [](std::int64_t n, std::size_t c) {
@@ -169,11 +200,15 @@ TEST(Phasors, NothingWhereTheCycleCrossesARateOrAValueIsMissing) {
   EXPECT_DOUBLE_EQ(timing.TimeMs(100), 99 * 1.25 + 0.25);
   EXPECT_DOUBLE_EQ(timing.TimeMs(150), 99 * 1.25 + 51 * 0.25);
   EXPECT_EQ(SampleAt(*picture, 99 * 1.25 + 51 * 0.25 + 0.1), 150);
-  EXPECT_TRUE(AnalyseAt(*picture, timing.TimeMs(99), false).phasors[0]);    // 16 a cycle
-  EXPECT_FALSE(AnalyseAt(*picture, timing.TimeMs(150), false).phasors[0]);  // 80 a cycle
+  EXPECT_TRUE(AnalyseAt(*picture, timing.TimeMs(99), false).phasors[0]);        // 16 a cycle
+  const CursorAnalysis early = AnalyseAt(*picture, timing.TimeMs(150), false);  // 80 a cycle
+  EXPECT_FALSE(early.phasors[0]);
+  EXPECT_FALSE(early.readout.rms[0]);
+  EXPECT_TRUE(early.readout.values[0]);
   const CursorAnalysis later = AnalyseAt(*picture, timing.TimeMs(179), false);
   EXPECT_EQ(later.cycle_samples, 80);
   EXPECT_TRUE(later.phasors[0]);
+  EXPECT_TRUE(later.readout.rms[0]);
   const CursorAnalysis gap = AnalyseAt(*picture, timing.TimeMs(205), false);
   EXPECT_TRUE(gap.phasors[0]);
   EXPECT_FALSE(gap.phasors[1]);
@@ -292,15 +327,15 @@ TEST(Readout, EveryDeviceTypeReadsWhatItsConvertedPairHolds) {
       std::vector<Complex> fundamentals;
       for (std::size_t c = 0; c < channels.size(); ++c) {
         EXPECT_DOUBLE_EQ(*at.readout.values[c], values[static_cast<std::size_t>(k)][c]);
-        double squares = 0;
-        const int first = std::max(0, k - 15);
-        for (int s = first; s <= k; ++s) squares += std::pow(values[std::size_t(s)][c], 2);
-        EXPECT_NEAR(*at.readout.rms[c], std::sqrt(squares / (k - first + 1)),
-                    1e-12 * *at.readout.rms[c]);
+        // Within the first cycle neither an RMS nor a phasor.
         if (k < 15) {
+          EXPECT_FALSE(at.readout.rms[c]);
           EXPECT_FALSE(at.phasors[c]);
           continue;
         }
+        double squares = 0;
+        for (int s = k - 15; s <= k; ++s) squares += std::pow(values[std::size_t(s)][c], 2);
+        EXPECT_NEAR(*at.readout.rms[c], std::sqrt(squares / 16), 1e-12 * *at.readout.rms[c]);
         std::array<Complex, 8> x{};
         for (int h = 1; h <= 7; ++h) {
           for (int i = 0; i < 16; ++i)

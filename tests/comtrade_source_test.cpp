@@ -9,12 +9,14 @@
 #include <cstring>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 #include "analog/analog_record.h"
 #include "cli/cli_run.h"
 #include "comtrade/file_io.h"
 #include "comtrade/record_reader.h"
 #include "picture/comtrade_source.h"
+#include "picture/readout_scene.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "tests/support/fakes.h"
@@ -314,7 +316,8 @@ TEST(ComtradePicture, SummaryOfALongBinaryRecordIsThatOfItsSamplesReadOneByOne) 
              "\r\n1\r\n";
       std::string dat;
       for (int n = 0; n < kCount; ++n) {
-        dat += I32(n + 1) + I32(n < 7000 ? n * 1000 : 7000 * 1000 + (n - 7000) * 250);
+        // The stamps where the rates place each sample.
+        dat += I32(n + 1) + I32(n < 7000 ? n * 1000 : 6999 * 1000 + (n - 6999) * 250);
         for (int k = 0; k < kAnalog; ++k) {
           const bool missing =
               (n * 7 + k * 3) % 101 == 0 || (k == 4 && n >= kAllMissingFrom && n < kAllMissingTo);
@@ -430,6 +433,158 @@ TEST(ComtradePicture, SummaryOfALongBinaryRecordIsThatOfItsSamplesReadOneByOne) 
       }
       EXPECT_NEAR(picture.DurationMs(), (*whole->samples.back().time_us - first_us) / 1000, 1e-6);
     }
+}
+
+// A record of one channel and one signal, ASCII or BINARY: a sample at each
+// stamp (microseconds), the signal picking up at sample pick_up.
+void WriteStamped(const std::string& stem, const std::string& header, bool binary,
+                  const std::vector<std::int64_t>& stamps, std::size_t pick_up) {
+  std::string dat;
+  for (std::size_t n = 0; n < stamps.size(); ++n) {
+    const int value = static_cast<int>(n % 100);
+    if (!binary) {
+      dat += std::to_string(n + 1) + "," + std::to_string(stamps[n]) + "," + std::to_string(value) +
+             "," + (n >= pick_up ? "1" : "0") + "\r\n";
+      continue;
+    }
+    for (const std::uint32_t word :
+         {static_cast<std::uint32_t>(n + 1), static_cast<std::uint32_t>(stamps[n])})
+      for (int b = 0; b < 4; ++b) dat += static_cast<char>((word >> (8 * b)) & 0xFF);
+    for (const int word : {value, n >= pick_up ? 1 : 0}) {
+      dat += static_cast<char>(word & 0xFF);
+      dat += static_cast<char>(word >> 8);
+    }
+  }
+  const bool v2013 = header.find(",2013\r\n") != std::string::npos;
+  WriteFile(stem + ".cfg", header + (binary ? "BINARY" : "ASCII") + "\r\n1\r\n" +
+                               (v2013 ? "+0,+0\r\nF,0\r\n" : ""));
+  WriteFile(stem + ".dat", dat);
+}
+
+std::string Header(const std::string& revision, const std::string& rates,
+                   const std::string& start) {
+  return "S,R," + revision + "\r\n2,1A,1D\r\n1,I1,A,,A,1,0,0,-999,999,1,1,S\r\n1,K,,,0\r\n50\r\n" +
+         rates + start + "\r\n" + start + "\r\n";
+}
+
+TEST(ComtradePicture, ClockTimesKeepTheStartsFractionAndTheReadoutKeepsToTheRecord) {
+  TempDir dir;
+  // 1200 Hz from 05:55:30.075011: sample 30 is 25 ms on, at 05:55:30.100011.
+  std::vector<std::int64_t> stamps;
+  for (std::int64_t n = 0; n < 100; ++n) stamps.push_back(n * 2500 / 3);
+  WriteStamped(dir / "rec", Header("1999", "1\r\n1200,100\r\n", "12/01/2011,05:55:30.075011"),
+               false, stamps, 50);
+  const ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
+  ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+  const RecordPicture& picture = *opened.picture;
+  EXPECT_EQ(ShownTime(picture, TimeOfSample(picture, 30), true), "05:55:30.100011");
+  // The axis's ticks fall on round clock times, the first on .08 at 4.989 ms.
+  const TimeAxis axis = AxisTicks(0, 50, 1000, 120, picture.clock_start());
+  ASSERT_FALSE(axis.ticks.empty());
+  EXPECT_EQ(axis.ticks[0].label, "05:55:30.08");
+  EXPECT_NEAR(axis.ticks[0].time_ms, 4.989, 1e-9);
+
+  // The picture's cursor, the readout and the events list show the same.
+  PictureView view = WholeView(picture, 900, 300);
+  view.clock_time = true;
+  view.cursor_ms = 25.2;
+  const auto has = [](const Scene& scene, const std::string& text) {
+    return std::any_of(scene.texts.begin(), scene.texts.end(),
+                       [&](const SceneText& t) { return t.text.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(has(DrawPicture(picture, view), "05:55:30.100011"));
+  EXPECT_TRUE(has(DrawPicture(picture, view), "12.01.2011 05:55:30.075011"));
+  EXPECT_TRUE(has(DrawReadout(picture, view, 0, 900), "A: 05:55:30.100011"));
+  // Under the axis the mode, the date and the ticks' labels keep apart.
+  const Scene drawn = DrawPicture(picture, view);
+  const auto date = std::find_if(drawn.texts.begin(), drawn.texts.end(),
+                                 [](const SceneText& t) { return t.text == "12.01.2011"; });
+  ASSERT_NE(date, drawn.texts.end());
+  std::vector<std::pair<float, float>> row;
+  for (const SceneText& t : drawn.texts) {
+    if (t.y != date->y) continue;
+    const float width = static_cast<float>(t.text.size()) * 0.62f * static_cast<float>(t.size);
+    const float from = t.anchor == TextAnchor::kStart ? t.x
+                       : t.anchor == TextAnchor::kEnd ? t.x - width
+                                                      : t.x - width / 2;
+    row.emplace_back(from, from + width);
+  }
+  std::sort(row.begin(), row.end());
+  ASSERT_GE(row.size(), 4u);  // the mode, the date and two ticks at least
+  for (std::size_t i = 1; i < row.size(); ++i) EXPECT_LT(row[i - 1].second, row[i].first) << i;
+
+  // readout --json gives both cursors' moments to the record's fraction; a
+  // time outside the record is refused with its length.
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCommandLine({"readout", dir / "rec.cfg", "--at", "25", "--to", "50", "--json"}, "",
+                           out, err),
+            0)
+      << err.str();
+  EXPECT_NE(out.str().find("\"clock\": \"2011-01-12T05:55:30.100011\",\n"), std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("\"clock_to\": \"2011-01-12T05:55:30.125011\",\n"), std::string::npos);
+  for (const char* at : {"82.6", "-1"}) {
+    std::ostringstream none, refused;
+    EXPECT_EQ(RunCommandLine({"readout", dir / "rec.cfg", "--at", at}, "", none, refused), 64);
+    EXPECT_NE(refused.str().find("82.500"), std::string::npos) << refused.str();
+    EXPECT_EQ(none.str(), "");
+  }
+
+  // A start of nanoseconds a moment before midnight: the clock keeps all nine
+  // digits and the date turns with it.
+  WriteStamped(dir / "ns", Header("2013", "1\r\n1200,100\r\n", "12/01/2011,23:59:59.999999999"),
+               true, stamps, 50);
+  const ComtradePicture late = OpenComtradePicture(dir / "ns.cfg");
+  ASSERT_TRUE(late.picture) << ErrorText(late.error);
+  EXPECT_EQ(ShownTime(*late.picture, TimeOfSample(*late.picture, 1), true), "00:00:00.000833332");
+  std::ostringstream next_day;
+  ASSERT_EQ(RunCommandLine({"readout", dir / "ns.cfg", "--at", "1", "--json"}, "", next_day, err),
+            0);
+  EXPECT_NE(next_day.str().find("\"clock\": \"2011-01-13T00:00:00.000833332\""), std::string::npos)
+      << next_day.str();
+  EXPECT_EQ(next_day.str().find("clock_to"), std::string::npos);
+}
+
+TEST(ComtradePicture, StampsThatKeepToTheRatesPlaceEachRatesFirstSample) {
+  // 3200, 50, 3200 and 50 Hz, the recorder stepping into each rate at the
+  // rate before: the rates alone would place a rate's first sample one of its
+  // own steps after the last of the rate before.
+  const std::vector<std::pair<double, std::int64_t>> rates{
+      {3200, 64}, {50, 69}, {3200, 133}, {50, 138}};
+  std::vector<double> times_us{0};
+  for (std::int64_t n = 1; n < 138; ++n) {
+    std::size_t k = 0;
+    while (n - 1 >= rates[k].second) ++k;  // the rate of sample n - 1
+    times_us.push_back(times_us.back() + 1e6 / rates[k].first);
+  }
+  std::vector<std::int64_t> stamps;
+  for (const double us : times_us) stamps.push_back(std::llround(us));
+  const std::string rate_lines = "4\r\n3200,64\r\n50,69\r\n3200,133\r\n50,138\r\n";
+  for (const bool binary : {false, true}) {
+    SCOPED_TRACE(binary ? "binary" : "ascii");
+    TempDir dir;
+    WriteStamped(dir / "rec", Header("1999", rate_lines, "01/02/2024,10:00:00.000000"), binary,
+                 stamps, 135);
+    const ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
+    ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+    const SourceTiming& timing = opened.picture->timing();
+    for (std::int64_t n = 0; n < 138; ++n)
+      ASSERT_NEAR(timing.TimeMs(n), times_us[std::size_t(n)] / 1000, 1e-3) << n;
+    EXPECT_EQ(SampleAt(*opened.picture, times_us[64] / 1000 + 1), 64);
+    const auto& steps = opened.picture->discrete_signals()[0].steps;
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_NEAR(steps[1].time_ms, times_us[135] / 1000, 1e-3);
+    EXPECT_NEAR(opened.picture->DurationMs(), times_us[137] / 1000, 1e-3);
+
+    // A stamp that breaks ranks: the rates alone time the record.
+    std::vector<std::int64_t> broken = stamps;
+    broken[100] += 100;
+    WriteStamped(dir / "rec", Header("1999", rate_lines, "01/02/2024,10:00:00.000000"), binary,
+                 broken, 135);
+    const ComtradePicture rated = OpenComtradePicture(dir / "rec.cfg");
+    ASSERT_TRUE(rated.picture);
+    EXPECT_NEAR(rated.picture->timing().TimeMs(64), rated.picture->timing().TimeMs(63) + 20, 1e-9);
+  }
 }
 
 }  // namespace

@@ -218,7 +218,8 @@ std::pair<std::vector<const SceneText*>, std::string> AxisOf(const Scene& scene,
   std::pair<std::vector<const SceneText*>, std::string> axis;
   float row = -1;
   for (const SceneText& text : scene.texts)
-    if (text.anchor == TextAnchor::kEnd && text.x == PlotLeft(view) - 12)
+    if (text.anchor == TextAnchor::kEnd && text.x >= PlotLeft(view) - 12 &&
+        text.y > static_cast<float>(view.height) - 30)
       axis.second = Cp1251ToUtf8(text.text), row = text.y;
   for (const SceneText& text : scene.texts)
     if (text.anchor == TextAnchor::kMiddle && text.y == row) axis.first.push_back(&text);
@@ -312,9 +313,9 @@ TEST(SceneCursors, CursorBHasItsOwnLineAndLabelAndAKeepsItsLook) {
   EXPECT_EQ(CursorLabels(scene),
             (std::vector<std::string>{"Курсор 100.00 мс", "Курсор B 140.00 мс   B-A 40.00 мс"}));
   view.clock_time = true;
-  EXPECT_EQ(
-      CursorLabels(DrawPicture(*picture, view)),
-      (std::vector<std::string>{"Курсор 09:05:30.100", "Курсор B 09:05:30.140   B-A 40.00 мс"}));
+  EXPECT_EQ(CursorLabels(DrawPicture(*picture, view)),
+            (std::vector<std::string>{"Курсор 09:05:30.100000",
+                                      "Курсор B 09:05:30.140000   B-A 40.00 мс"}));
 
   // A narrower picture shortens the labels, then leaves B's out, rather
   // than write them over the station and the start moment.
