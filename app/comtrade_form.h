@@ -2,13 +2,12 @@
 //
 // It holds what the window shows (captions, enabled flags, the selections of the
 // two file lists), the conversion state (remembered folders, output paths) and
-// what the header checks leave for the window (the analog header, the start
-// moment that whichever reader ran last wrote, the discrete record's own start
-// fields). Its operations are the window's handlers, the header checks and the
-// conversions: they gather their inputs from the lists and paths, run the
-// record engine (analog/, discrete/, combined/) and show its outcomes in the
-// labels and in message boxes. Message boxes go through UiServices, the
-// operating system through SystemServices.
+// what the header checks leave for the window (the analog header, the discrete
+// record's own start fields). Its operations are the window's handlers, the
+// header checks and the conversions: they gather their inputs from the lists
+// and paths, run the record engine (analog/, discrete/, combined/) and show
+// its outcomes in the labels and in message boxes. Message boxes go through
+// UiServices, the operating system through SystemServices.
 #pragma once
 
 #include <cstdint>
@@ -248,7 +247,6 @@ class TFComtrade {
   WindowControls controls;
   ConversionPaths paths;
   AnalogHeader analog;  // of the analog record last parsed
-  StartMoment start;    // as the reader that ran last left it: what the labels show
   // The start fields that the start pair of the last discrete record that
   // passed its check gives (none of the year): «Совместить» completes them
   // from the analog record, whichever was checked first.
@@ -259,13 +257,14 @@ class TFComtrade {
   // Header check of the record selected in FileListBox1: fills NameLabel,
   // DateLabel and TipLabel and enables ConvertANLButton iff the record is valid.
   void ReadHeaderANL();
-  // Header check of the record selected in FileListBox2: fills DateLabelDIS and
-  // enables ConvertDISButton iff the record is sound; on success keeps the
-  // fields of the discrete record's start pair.
+  // Header check of the record selected in FileListBox2: fills DateLabelDIS
+  // with what the record's start pair gives and enables ConvertDISButton iff
+  // the record is sound; on success keeps the fields of its start pair.
   void ReadHeaderDIS();
   // Converts the selected analog record into the pair at OutPathANL.
   void ConvertANL();
-  // Converts the selected discrete record into the pair at OutPathDIS.
+  // Converts the selected discrete record into the pair at OutPathDIS; an
+  // information box then tells when its start pair gave no time of day.
   void ConvertDIS();
   // Converts the selected analog and discrete records into one pair at OutPathUNI.
   void ConvertUNI();
