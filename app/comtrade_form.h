@@ -28,15 +28,23 @@
 
 namespace velk {
 
-// Size and time of last change of a record: a record copied over another
-// under the same name shows another stamp.
+// The first bytes of a record that a stamp holds: an analog record's header
+// whole, a discrete record's start pair and the events that follow it.
+inline constexpr std::size_t kStampedBytes = 64 * 1024;
+
+// Size, time of last change and first bytes of a record: a record copied over
+// another under the same name shows another stamp, also one of the same size
+// whose copy kept the time of change (or whose file system keeps its times to
+// two seconds).
 struct FileStamp {
   bool found = false;
   std::uintmax_t size = 0;
   std::int64_t changed = 0;  // the file system's clock ticks
+  std::string head;          // the first kStampedBytes bytes, all of a shorter file
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
-// The stamp of the file at path; not found when it cannot be read.
+// The stamp of the file at path; not found when its size or time cannot be
+// told, its head empty when it cannot be read.
 FileStamp StampOf(const std::string& path);
 
 // A file list of the window: the folder it shows, the names it shows and the
@@ -153,14 +161,14 @@ class TFComtrade {
   // records are now. A selected name that is gone is unselected and its list
   // checks no record: its label shows "Не найден", its convert button is
   // disabled, and the rule of SovmestButton runs, as after any change of
-  // selection. A selected record whose size or time of change differs from
-  // when it was checked is checked again, as by a click.
+  // selection. A selected record whose stamp (FileStamp) differs from when it
+  // was checked is checked again, as by a click.
   bool RefreshLists();
   // What a view asks a few times a second (kSelectedPollMs): a highlighted
   // record copied over in place changes no name in its folder, so no folder
-  // watch reports it, only its size or time of change. Such a record is
-  // checked again as RefreshLists checks it; true when the labels may have
-  // changed. Costs two file stamps when nothing changed.
+  // watch reports it, only its stamp. Such a record is checked again as
+  // RefreshLists checks it; true when the labels may have changed. Costs two
+  // file stamps when nothing changed.
   bool RefreshSelected();
   // The user selected the row of name in a list, by mouse or keyboard: it
   // becomes the list's selection, and its header check runs (NameLabel,

@@ -543,7 +543,8 @@ TEST(FileListState, ARecordRewrittenInPlaceIsCheckedAgain) {
 }
 
 // A record copied over the highlighted one in place, of the same size and
-// with no click: the views' poll finds it by its time of change alone.
+// with no click: the views' poll finds it by its time of change, and by its
+// bytes where the copy kept the time of the record it replaced.
 TEST(FileListState, ThePollFollowsARecordCopiedOverTheHighlightedOne) {
   ListFixture f;
   ASSERT_EQ(f.form.controls.TipLabel, "60");
@@ -557,6 +558,18 @@ TEST(FileListState, ThePollFollowsARecordCopiedOverTheHighlightedOne) {
   EXPECT_EQ(f.form.controls.TipLabel, "31");
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "15.07.2024 09:05:31");
   EXPECT_FALSE(f.form.controls.SovmestButton);  // 09:05:31 is not the discrete record's moment
+  EXPECT_FALSE(f.form.RefreshSelected());
+
+  for (const auto& [name, bytes] :
+       {std::pair{d60, AnalogOfType(60, 0x30)},
+        std::pair{f.rec + "rec.txt", Cp("// 15 07 09:05:31\r\n\\\\ Пуск\r\n")}}) {
+    const auto kept = fs::last_write_time(FsPath(name));
+    WriteFile(name, bytes);
+    fs::last_write_time(FsPath(name), kept);
+    EXPECT_TRUE(f.form.RefreshSelected()) << name;
+  }
+  EXPECT_EQ(f.form.controls.TipLabel, "60");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "15.07.???? 09:05:31");
   EXPECT_FALSE(f.form.RefreshSelected());
 
   // The highlighted discrete record deleted: its list drops it.
