@@ -117,7 +117,7 @@ struct ConversionPaths {
   std::string OutPathDIS;
   std::string OutPathUNI;
   // The folder that holds the three default output folders when it is the
-  // user's own (the program's folder takes no new file); empty otherwise.
+  // user's own (see PlaceOutputFolders); empty otherwise.
   std::string UserOutputFolder;
 };
 
@@ -280,9 +280,11 @@ class TFComtrade {
   void TakeAnalogHeader(const AnalogHeader& header);
 
   // ---- the last-folders file and the output folders ----
-  // Where the program's folder takes no new file, the three default output
-  // paths move into "velk-comtrade" under the user's documents folder, whose
-  // output folders are made when a save dialog first needs them.
+  // The three default output paths stay beside the program where its folder
+  // takes new files and holds comtrade_anl/, comtrade_dis/ or comtrade_uni/ (as
+  // the unpacked program has them). Elsewhere (an installed program, whose
+  // folder has none) they move into "velk-comtrade" under the user's documents
+  // folder, whose output folders are made when a save dialog first needs them.
   void PlaceOutputFolders();
   void SetDefaultOutputPaths(const std::string& root);
   // Sets LastFoldersPath: beside the executable when a file can be created

@@ -677,17 +677,27 @@ TEST(LastFoldersPlace, AFileBesideAReadOnlyExecutableIsReadUntilTheUserHasOwnOne
   EXPECT_EQ(g.form.paths.FolderDIS, g.dir.Folder());
 }
 
-// A program the user may not write beside: the save dialogs open in the
-// user's own output folders, made when first needed, and a conversion writes there.
-TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFile) {
+// A program the user may not write beside, or one installed without output
+// folders beside it: the save dialogs open in the user's own output folders,
+// made when first needed, and a conversion writes there. The unpacked
+// program, with its output folders, keeps them.
+TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFileOrHasNoOutputFolders) {
   FormFixture beside;
   beside.system.documents_folder = beside.dir / "docs/";
+  fs::create_directories(beside.dir / "comtrade_uni");
   beside.form.RestoreLastFolders();
   EXPECT_EQ(beside.form.paths.OutPathANL, beside.dir / "comtrade_anl/sample_anl.cfg");
+
+  FormFixture installed;
+  installed.system.documents_folder = installed.dir / "docs/";
+  installed.form.RestoreLastFolders();
+  EXPECT_EQ(installed.form.paths.OutPathUNI,
+            installed.dir / "docs/velk-comtrade/comtrade_uni/sample_uni.cfg");
 
   FormFixture f;
   f.system.executable_folder_writable = false;
   f.system.documents_folder = f.dir / "docs/";
+  fs::create_directories(f.dir / "comtrade_anl");
   f.form.RestoreLastFolders();
   const std::string own = f.dir / "docs/velk-comtrade/";
   EXPECT_EQ(f.form.paths.OutPathANL, f.dir / "docs/velk-comtrade/comtrade_anl/sample_anl.cfg");
