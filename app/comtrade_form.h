@@ -2,13 +2,12 @@
 //
 // It holds what the window shows (captions, enabled flags, the selections of the
 // two file lists), the conversion state (remembered folders, output paths) and
-// what the header checks leave for the window (the analog header, the start
-// moment that whichever reader ran last wrote, the discrete record's own start
-// fields). Its operations are the window's handlers, the header checks and the
-// conversions: they gather their inputs from the lists and paths, run the
-// record engine (analog/, discrete/, combined/) and show its outcomes in the
-// labels and in message boxes. Message boxes go through UiServices, the
-// operating system through SystemServices.
+// what the header checks leave for the window (the analog header, the discrete
+// record's own start fields). Its operations are the window's handlers, the
+// header checks and the conversions: they gather their inputs from the lists
+// and paths, run the record engine (analog/, discrete/, combined/) and show
+// its outcomes in the labels and in message boxes. Message boxes go through
+// UiServices, the operating system through SystemServices.
 #pragma once
 
 #include <cstdint>
@@ -29,15 +28,23 @@
 
 namespace velk {
 
-// Size and time of last change of a record: a record copied over another
-// under the same name shows another stamp.
+// The first bytes of a record that a stamp holds: an analog record's header
+// whole, a discrete record's start pair and the events that follow it.
+inline constexpr std::size_t kStampedBytes = 64 * 1024;
+
+// Size, time of last change and first bytes of a record: a record copied over
+// another under the same name shows another stamp, also one of the same size
+// whose copy kept the time of change (or whose file system keeps its times to
+// two seconds).
 struct FileStamp {
   bool found = false;
   std::uintmax_t size = 0;
   std::int64_t changed = 0;  // the file system's clock ticks
+  std::string head;          // the first kStampedBytes bytes, all of a shorter file
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
-// The stamp of the file at path; not found when it cannot be read.
+// The stamp of the file at path; not found when its size or time cannot be
+// told, its head empty when it cannot be read.
 FileStamp StampOf(const std::string& path);
 
 // A file list of the window: the folder it shows, the names it shows and the
@@ -110,7 +117,7 @@ struct ConversionPaths {
   std::string OutPathDIS;
   std::string OutPathUNI;
   // The folder that holds the three default output folders when it is the
-  // user's own (the program's folder takes no new file); empty otherwise.
+  // user's own (see PlaceOutputFolders); empty otherwise.
   std::string UserOutputFolder;
 };
 
@@ -154,14 +161,14 @@ class TFComtrade {
   // records are now. A selected name that is gone is unselected and its list
   // checks no record: its label shows "Не найден", its convert button is
   // disabled, and the rule of SovmestButton runs, as after any change of
-  // selection. A selected record whose size or time of change differs from
-  // when it was checked is checked again, as by a click.
+  // selection. A selected record whose stamp (FileStamp) differs from when it
+  // was checked is checked again, as by a click.
   bool RefreshLists();
   // What a view asks a few times a second (kSelectedPollMs): a highlighted
   // record copied over in place changes no name in its folder, so no folder
-  // watch reports it, only its size or time of change. Such a record is
-  // checked again as RefreshLists checks it; true when the labels may have
-  // changed. Costs two file stamps when nothing changed.
+  // watch reports it, only its stamp. Such a record is checked again as
+  // RefreshLists checks it; true when the labels may have changed. Costs two
+  // file stamps when nothing changed.
   bool RefreshSelected();
   // The user selected the row of name in a list, by mouse or keyboard: it
   // becomes the list's selection, and its header check runs (NameLabel,
@@ -248,7 +255,6 @@ class TFComtrade {
   WindowControls controls;
   ConversionPaths paths;
   AnalogHeader analog;  // of the analog record last parsed
-  StartMoment start;    // as the reader that ran last left it: what the labels show
   // The start fields that the start pair of the last discrete record that
   // passed its check gives (none of the year): «Совместить» completes them
   // from the analog record, whichever was checked first.
@@ -259,13 +265,14 @@ class TFComtrade {
   // Header check of the record selected in FileListBox1: fills NameLabel,
   // DateLabel and TipLabel and enables ConvertANLButton iff the record is valid.
   void ReadHeaderANL();
-  // Header check of the record selected in FileListBox2: fills DateLabelDIS and
-  // enables ConvertDISButton iff the record is sound; on success keeps the
-  // fields of the discrete record's start pair.
+  // Header check of the record selected in FileListBox2: fills DateLabelDIS
+  // with what the record's start pair gives and enables ConvertDISButton iff
+  // the record is sound; on success keeps the fields of its start pair.
   void ReadHeaderDIS();
   // Converts the selected analog record into the pair at OutPathANL.
   void ConvertANL();
-  // Converts the selected discrete record into the pair at OutPathDIS.
+  // Converts the selected discrete record into the pair at OutPathDIS; an
+  // information box then tells when its start pair gave no time of day.
   void ConvertDIS();
   // Converts the selected analog and discrete records into one pair at OutPathUNI.
   void ConvertUNI();
@@ -273,9 +280,11 @@ class TFComtrade {
   void TakeAnalogHeader(const AnalogHeader& header);
 
   // ---- the last-folders file and the output folders ----
-  // Where the program's folder takes no new file, the three default output
-  // paths move into "velk-comtrade" under the user's documents folder, whose
-  // output folders are made when a save dialog first needs them.
+  // The three default output paths stay beside the program where its folder
+  // takes new files and holds comtrade_anl/, comtrade_dis/ or comtrade_uni/ (as
+  // the unpacked program has them). Elsewhere (an installed program, whose
+  // folder has none) they move into "velk-comtrade" under the user's documents
+  // folder, whose output folders are made when a save dialog first needs them.
   void PlaceOutputFolders();
   void SetDefaultOutputPaths(const std::string& root);
   // Sets LastFoldersPath: beside the executable when a file can be created

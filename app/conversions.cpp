@@ -19,11 +19,21 @@ class BoxReporter : public Reporter {
   UiServices& ui_;
 };
 
+// DateLabelDIS of a sound record: the fields its start pair gives, "??" for a
+// day or month it lacks, "????" for the year it never names, and in place of
+// a time of day it lacks «время не указано».
+std::string DiscreteStartLabel(const StartMoment& given) {
+  const auto field = [](const std::string& text) { return text.empty() ? "??" : text; };
+  const std::string date =
+      field(given.day) + "." + field(given.month) + "." + std::string(kUnknownYear);
+  if (LacksTimeOfDay(given)) return date + " " + std::string(text::kNoStartTime);
+  return date + " " + given.hour + ":" + given.minute + ":" + given.second;
+}
+
 }  // namespace
 
 void TFComtrade::TakeAnalogHeader(const AnalogHeader& header) {
   analog = header;
-  start = header.Moment();
   controls.TipLabel = DeviceTypeText(header);
 }
 
@@ -38,7 +48,7 @@ void TFComtrade::ReadHeaderANL() {
   }
   TakeAnalogHeader(check.header);
   controls.NameLabel = analog.StationNameANL;
-  controls.DateLabel = MomentLabel(start);
+  controls.DateLabel = MomentLabel(analog.Moment());
   controls.ConvertANLButton = true;
 }
 
@@ -49,16 +59,12 @@ void TFComtrade::ReadHeaderDIS() {
     controls.ConvertDISButton = false;
     return;
   }
-  // The record's start pair replaces the fields it gives; a field it lacks
-  // keeps what the reader that ran last wrote.
-  start.year = kUnknownYear;
-  Overlay(start, check.moment);
   if (!check.outcome.ok()) {
     controls.DateLabelDIS = MessageText(check.outcome);  // "Поврежден" and the line
     controls.ConvertDISButton = false;
     return;
   }
-  controls.DateLabelDIS = MomentLabel(start);
+  controls.DateLabelDIS = DiscreteStartLabel(check.moment);
   controls.ConvertDISButton = true;
   discrete = check.moment;
 }
@@ -75,14 +81,14 @@ void TFComtrade::ConvertANL() {
 }
 
 void TFComtrade::ConvertDIS() {
-  // The discrete record names no year: its pair bears the current one, and the
-  // fields its start pair lacks are those the reader that ran last left.
+  // The discrete record names no year: its pair bears the current one, as
+  // velk-convert's does, and a time of day its start pair lacks is 00:00:00.
   BoxReporter boxes(ui_);
   const RequestOutcome done =
       ConvertDiscreteRequest({controls.FileListBox2.SelectedFile(), paths.OutPathDIS,
-                              system_.CurrentYear(), start, Checks::kPassedBefore},
+                              system_.CurrentYear(), Checks::kPassedBefore},
                              boxes, output_.Form());
-  if (done.moment) start = *done.moment;
+  if (done.start_lacks_time) ui_.InformationBox(text::kStartLacksTime);
 }
 
 void TFComtrade::ConvertUNI() {
@@ -92,7 +98,6 @@ void TFComtrade::ConvertUNI() {
        [this] { return system_.StateFilePath(); }, Checks::kPassedBefore},
       boxes, output_.Form());
   if (done.analog) TakeAnalogHeader(*done.analog);
-  if (done.moment) start = *done.moment;
 }
 
 }  // namespace velk

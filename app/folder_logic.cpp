@@ -30,7 +30,7 @@ FolderChoices TFComtrade::FolderChoicesFor(const std::string& records_folder) co
   FolderChoices choices;
   choices.records_folder = records_folder.empty() ? controls.FileListBox1.folder : records_folder;
   // Where the window's conversions write by default: beside the program, or
-  // the user's own folder when the program's folder takes no new file.
+  // the user's own folder (PlaceOutputFolders).
   choices.output_folder =
       paths.UserOutputFolder.empty() ? system_.ExecutableFolder() : paths.UserOutputFolder;
   return choices;

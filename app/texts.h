@@ -103,6 +103,12 @@ inline constexpr auto kSignalDroppedOut = Cp1251("вернулся");
 // TipLabel when no analog record passed its check.
 inline constexpr auto kNoDeviceType = Cp1251("--");
 
+// DateLabelDIS of a record whose start pair gives no time of day, in place of
+// the time; and what the window tells once it converted such a record.
+inline constexpr auto kNoStartTime = Cp1251("время не указано");
+inline constexpr auto kStartLacksTime =
+    Cp1251("В строке пуска записи нет времени: пара начинается в 00:00:00.");
+
 // A file handed to the program to be shown (from Explorer or the command line)
 // that no viewer shows; the file's name follows on the next line.
 inline constexpr auto kNotARecord = Cp1251(

@@ -35,6 +35,9 @@ class UiServices {
   virtual void ErrorBox(std::string_view text) = 0;
   // An information box with the buttons Yes and No; returns the button pressed.
   virtual Answer QuestionBox(std::string_view text) = 0;
+  // An information box with the OK button alone; returns once the user pressed
+  // it. text is code page 1251.
+  virtual void InformationBox(std::string_view text) = 0;
 
   // A modal open dialog for an existing file of an existing folder. Returns the
   // chosen path, or nothing when the user cancelled.

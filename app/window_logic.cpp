@@ -3,12 +3,14 @@
 // answer to a second start.
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <utility>
 
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/file_io.h"
+#include "comtrade/file_system.h"
 
 namespace velk {
 namespace {
@@ -72,7 +74,12 @@ FileStamp StampOf(const std::string& path) {
   const auto size = std::filesystem::file_size(file, size_error);
   const auto changed = std::filesystem::last_write_time(file, time_error);
   if (size_error || time_error) return {};
-  return {true, size, static_cast<std::int64_t>(changed.time_since_epoch().count())};
+  FileStamp stamp{true, size, static_cast<std::int64_t>(changed.time_since_epoch().count()), {}};
+  if (const std::unique_ptr<ReadableFile> bytes = Files().NewReadableFile(path)) {
+    stamp.head.resize(kStampedBytes);
+    stamp.head.resize(bytes->Read(stamp.head.data(), stamp.head.size()));
+  }
+  return stamp;
 }
 
 int FileList::SelectedRow() const {

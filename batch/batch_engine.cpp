@@ -21,7 +21,7 @@ class CollectingReporter : public Reporter {
 };
 
 ConversionResult Result(const RequestOutcome& done, CollectingReporter& reporter) {
-  ConversionResult result{done.result, "", std::move(reporter.messages)};
+  ConversionResult result{done.result, "", std::move(reporter.messages), done.start_lacks_time};
   if (done.result == RequestResult::kRejected) result.rejected = MessageText(done.outcome);
   return result;
 }

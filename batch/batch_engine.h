@@ -35,6 +35,7 @@ struct ConversionResult {
   // conversion time (it changed since it was checked).
   std::string rejected;
   std::vector<std::string> messages;  // the conversion's messages, code page 1251
+  bool start_lacks_time = false;      // as RequestOutcome's
 };
 
 // Header checks of the record at path (an analog .flh, a discrete .txt record).

@@ -321,6 +321,7 @@ void FolderRun::ConvertOne(Job& job) {
   }
   const bool converted = result.result == RequestResult::kConverted;
   pair.outcome = converted ? PairOutcome::kConverted : PairOutcome::kFailed;
+  pair.start_lacks_time = result.start_lacks_time;
   if (!result.rejected.empty()) pair.messages.push_back(ForPerson(result.rejected));
   if (result.result == RequestResult::kStartsDiffer) pair.messages.emplace_back(kMomentsDiffer);
   for (const std::string& m : result.messages) pair.messages.push_back(ForPerson(m));
@@ -444,6 +445,14 @@ std::string SummaryText(const FolderResult& result) {
     for (std::size_t k = 0; k < pair.messages.size(); ++k)
       text += (k == 0 ? " " : "; ") + pair.messages[k];
     text += '\n';
+  }
+  const auto lacks_time = [](const FolderPair& pair) { return pair.start_lacks_time; };
+  if (const auto count = std::count_if(result.pairs.begin(), result.pairs.end(), lacks_time)) {
+    text += "Без времени пуска, начало в 00:00:00 (no start time, starting at 00:00:00): " +
+            number(static_cast<std::size_t>(count)) + '\n';
+    for (const FolderPair& pair : result.pairs)
+      if (pair.start_lacks_time)
+        text += "  " + RecordsText(result, pair) + " -> " + pair.output + '\n';
   }
   if (result.cancelled)
     text += "Отменено, не начато (cancelled, not started): " +

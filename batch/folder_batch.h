@@ -69,6 +69,9 @@ struct FolderPair {
   std::string output;                // "comtrade_anl/NAME.cfg", below OUT
   PairOutcome outcome = PairOutcome::kFailed;
   std::vector<std::string> messages;  // why it failed, UTF-8
+  // A discrete pair converted now whose record's start pair gave no time of
+  // day: it starts at 00:00:00 of its day.
+  bool start_lacks_time = false;
 };
 
 struct Ambiguity {
@@ -124,7 +127,9 @@ FolderResult ConvertFolderInForm(const FolderOptions& options, const FolderHooks
 // The summary a person reads, UTF-8, Russian with English in brackets: the
 // counts, each skipped record with its label, each group of several
 // candidates, the records with no partner, each failed pair with its
-// messages; a cancelled run adds the pairs not started. A run whose list of
+// messages, the discrete pairs converted now that start at 00:00:00 because
+// their record's start pair gave no time of day; a cancelled run adds the
+// pairs not started. A run whose list of
 // pairs cannot be written says that alone, in one line.
 std::string SummaryText(const FolderResult& result);
 

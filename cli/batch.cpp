@@ -146,7 +146,8 @@ std::string ReportJson(const FolderOptions& folders, const FolderResult& result,
         "{\"kind\": " + JsonString(kKindNames[static_cast<std::size_t>(pair.kind)]) +
         ", \"records\": " + records_of(pair.records) + ", \"output\": " + JsonString(pair.output);
     item(pairs, common + ", \"outcome\": " +
-                    JsonString(kOutcomeNames[static_cast<std::size_t>(pair.outcome)]) + "}");
+                    JsonString(kOutcomeNames[static_cast<std::size_t>(pair.outcome)]) +
+                    (pair.start_lacks_time ? ", \"start_lacks_time\": true}" : "}"));
     if (pair.outcome == PairOutcome::kFailed)
       item(failed, common + ", \"messages\": " + JsonList(pair.messages) + "}");
   }

@@ -72,7 +72,9 @@ int Analog(const std::string& record, const std::string& out, const OutputForm& 
 int Discrete(const std::string& record, const std::string& out, const OutputForm& form,
              std::ostream& err) {
   StreamReporter reporter(err);
-  return StatusOf(ConvertDiscretePaths(record, out, reporter, form), err);
+  const RequestOutcome done = ConvertDiscretePaths(record, out, reporter, form);
+  if (done.start_lacks_time) err << kStartLacksTime << '\n';
+  return StatusOf(done, err);
 }
 
 int Combined(const std::string& analog_record, const std::string& discrete_record,

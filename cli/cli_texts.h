@@ -51,6 +51,10 @@ inline constexpr std::string_view kClockNeeds2013 =
     "(--time-code and --time-quality need --revision 2013)";
 inline constexpr std::string_view kNoOptionValue =
     "Нет значения параметра (the option needs a value): ";
+// A discrete pair written whose record's start pair gave no time of day.
+inline constexpr std::string_view kStartLacksTime =
+    "В строке пуска записи нет времени, пара начинается в 00:00:00 "
+    "(the record's start line gives no time of day; the pair starts at 00:00:00)";
 
 }  // namespace velk
 

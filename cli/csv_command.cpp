@@ -172,7 +172,7 @@ int RunCsv(const std::vector<std::string>& args, std::ostream& err) {
   if (files.size() == 2 && HasExtension(first, ".flh")) {
     done = ConvertAnalogRequest({FullPath(first), cfg}, reporter);
   } else if (files.size() == 2 && HasExtension(first, ".txt")) {
-    done = ConvertDiscreteRequest({FullPath(first), cfg, CurrentYear(), {}}, reporter);
+    done = ConvertDiscreteRequest({FullPath(first), cfg, CurrentYear()}, reporter);
   } else if (files.size() == 3 && HasExtension(first, ".flh") && HasExtension(files[1], ".txt")) {
     done = ConvertCombinedRequest({FullPath(first), FullPath(files[1]), cfg,
                                    [&state_folder] { return state_folder.StateFilePath(); }},

@@ -11,7 +11,7 @@ RequestOutcome ConvertAnalogPaths(const std::string& record, const std::string& 
 
 RequestOutcome ConvertDiscretePaths(const std::string& record, const std::string& out_cfg,
                                     Reporter& reporter, const OutputForm& form) {
-  return ConvertDiscreteRequest({FullPath(record), FullPath(out_cfg), CurrentYear(), {}}, reporter,
+  return ConvertDiscreteRequest({FullPath(record), FullPath(out_cfg), CurrentYear()}, reporter,
                                 form);
 }
 

@@ -3,8 +3,8 @@
 // through here, so that both convert with the same inputs: every path made
 // full, today's year for a discrete record's pair, and the combined
 // conversion's state file in a private folder of its own, removed when the
-// conversion ends. The window carries its own inputs (the fields the readers
-// left, its state file beside the program) and calls requests.h directly.
+// conversion ends. The window carries its own inputs (its state file) and
+// calls requests.h directly.
 //
 // This is the one part of combined/ over the platform layer (velk_platform);
 // it is its own library, velk_requests.

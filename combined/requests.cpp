@@ -43,13 +43,14 @@ RequestOutcome ConvertDiscreteRequest(const DiscreteRequest& request, Reporter& 
     if (const DiscreteCheck check = CheckDiscreteRecord(request.record); !check.outcome.ok())
       return Rejected(check.outcome);
   }
-  StartMoment moment = request.carried;
+  StartMoment moment;
   moment.year = ZeroPaddedCut(request.year, 4);
   RequestOutcome done = Converted(ConvertInForm(
       form, request.out_cfg, {request.record}, reporter, [&](const std::string& out_cfg) {
         return ConvertDiscrete(request.record, out_cfg, moment, reporter, form);
       }));
-  done.moment = moment;
+  done.moment = LegalStart(moment);
+  done.start_lacks_time = done.result == RequestResult::kConverted && LacksTimeOfDay(moment);
   return done;
 }
 

@@ -1,6 +1,6 @@
 // The three conversions as a front end asks for them. Each request takes the
 // records, the output path and what only its caller knows (today's year, the
-// state file's place, the start-moment fields the window carries over); runs
+// state file's place); runs
 // the records' header checks and, for two records, the start-moment rule
 // (StartsAgree); then converts. Its one outcome tells the caller all it shows:
 // the window its error boxes, velk-convert its exit status and text, the batch
@@ -36,6 +36,9 @@ struct RequestOutcome {
   // The start moment as the readers left it, when the conversion got as far as
   // reading the discrete record: what the pair's time lines bear.
   std::optional<StartMoment> moment;
+  // A discrete pair whose record's start pair gave no time of day: the pair
+  // starts at 00:00:00 of its day (LegalStart), which its caller tells.
+  bool start_lacks_time = false;
 };
 
 // Whether a request checks its records before converting them.
@@ -56,9 +59,6 @@ struct DiscreteRequest {
   std::string record;
   std::string out_cfg;
   int year = 0;  // today's: the record names no year, its pair bears this one
-  // The fields the record's start pair lacks: in the window what the reader
-  // that ran last left; empty elsewhere.
-  StartMoment carried;
   Checks checks = Checks::kRun;
 };
 

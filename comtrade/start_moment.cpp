@@ -24,6 +24,18 @@ std::string MomentLabel(const StartMoment& m) {
   return m.day + "." + m.month + "." + m.year + " " + m.hour + ":" + m.minute + ":" + m.second;
 }
 
+bool LacksTimeOfDay(const StartMoment& m) {
+  return m.hour.empty() || m.minute.empty() || m.second.empty();
+}
+
+StartMoment LegalStart(StartMoment moment) {
+  for (std::string* date : {&moment.day, &moment.month})
+    if (date->empty()) *date = "01";
+  for (std::string* time : {&moment.hour, &moment.minute, &moment.second})
+    if (time->empty()) *time = "00";
+  return moment;
+}
+
 MomentNumbers NumbersOf(const StartMoment& m) {
   const auto number = [](const std::string& field) {
     return static_cast<int>(LeadingNumber(field));

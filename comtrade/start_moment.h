@@ -23,6 +23,16 @@ void Overlay(StartMoment& moment, const StartMoment& given);
 // "day.month.year hour:minute:second", as the window's labels show a moment.
 std::string MomentLabel(const StartMoment& moment);
 
+// True iff the moment lacks its time of day: a discrete start pair such as
+// "// 12 03" gives the day and the month alone ("// 12" the day alone), and
+// one without a month or a day lacks the time of day too.
+bool LacksTimeOfDay(const StartMoment& moment);
+
+// The moment with each field it lacks set to the earliest legal one: day and
+// month "01", hour, minute and second "00". A discrete pair whose start pair
+// gives no time of day starts so ("// 12 03" at 12/03 00:00:00).
+StartMoment LegalStart(StartMoment moment);
+
 // The start moment as numbers, for comparing two records.
 struct MomentNumbers {
   int month = 0, day = 0, hour = 0, minute = 0, second = 0;

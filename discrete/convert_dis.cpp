@@ -72,7 +72,7 @@ Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, S
   Configuration config;
   config.station = std::string(kDiscreteStation.view());
   AddChannelsDIS(config, tables, 1);
-  SetTail(config, Timing::kEventTimes, SampleCount(tables.events), moment);
+  SetTail(config, Timing::kEventTimes, SampleCount(tables.events), LegalStart(moment));
   ApplyForm(config, form);
   WriteConfiguration(cfg, config);
   if (!FinishWritten(reporter, cfg)) return reporter.first();

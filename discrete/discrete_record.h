@@ -74,8 +74,10 @@ DiscreteRecord ReadDiscreteRecord(const std::string& path, Reporter& reporter);
 // BINARY .cfg; the other three files beside it). moment holds the start moment
 // the time lines are built from, the year given by the caller (the record names
 // none): the record's start pair replaces the fields it gives, and moment is
-// left so. Reports the reader's failure or "Ошибка открытия файла" or "Ошибка
-// записи файла"; returns the first report, or success. Refuses, before writing
+// left so. The time lines bear LegalStart(moment): a start pair without a time
+// of day starts the pair at 00:00:00. Reports the reader's failure or "Ошибка
+// открытия файла" or "Ошибка записи файла"; returns the first report, or
+// success. Refuses, before writing
 // anything, a pair that would write over the record. The pair is written in
 // form's revision and encoding.
 Outcome ConvertDiscrete(const std::string& record, const std::string& out_cfg, StartMoment& moment,

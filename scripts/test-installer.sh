@@ -2,16 +2,18 @@
 # The programs as users install them:
 #  - both Windows programs carry the version resource (the project's version)
 #    and the icon at 16, 24, 32, 48 and 256 pixels;
-#  - under Xvfb and Wine, in the Windows build's own prefix: the .msi installs
-#    silently for the machine, with both programs, the read-me, the Start menu
-#    entry and the associations (.flh, .cfg, .cff open with the viewer; .txt is
-#    only offered); the installed window started with a record opens its
-#    viewer, a second start with another record (its path with Cyrillic letters
-#    and blanks) hands it on and ends, and the same process shows a second
-#    viewer; a package of the next version upgrades it in place, and this one
-#    then refuses to install over that; the silent uninstall takes the
-#    programs, the entry and the associations and leaves the user's cmtrd.ddt
-#    and converted files;
+#  - under Xvfb and Wine, in a prefix made for the run in a temporary folder,
+#    whose user folders (Documents and the rest, which Wine links to the home
+#    folder) lead into that folder too, so that nothing reaches the real home:
+#    the .msi installs silently for the machine, with both programs, the
+#    read-me, the Start menu entry and the associations (.flh, .cfg, .cff open
+#    with the viewer; .txt is only offered); the installed window started with
+#    a record opens its viewer, a second start with another record (its path
+#    with Cyrillic letters and blanks) hands it on and ends, and the same
+#    process shows a second viewer; a package of the next version upgrades it
+#    in place, and this one then refuses to install over that; the silent
+#    uninstall takes the programs, the entry and the associations and leaves
+#    the user's cmtrd.ddt and converted files;
 #  - the .deb that cpack makes in the Linux build holds both programs, the
 #    desktop entry, the MIME types and the icons, and its velk-convert runs.
 #
@@ -32,8 +34,13 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 msi=$root/dist/velk-comtrade-$version-win64.msi
 [ -f "$msi" ] || { echo "test-installer: $msi is missing (scripts/build-windows.sh)" >&2; exit 1; }
 
-export WINEPREFIX=$root/$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
+# Wine links the prefix's user folders to $HOME and puts menu entries under it:
+# the Wine part runs with a home of its own, the real one back for the .deb.
+real_home=$HOME
+mkdir -p "$work/home"
+export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_DOCUMENTS_DIR
 xvfb_pid=""
 finish() {
   wineserver -k 2> /dev/null || true
@@ -71,7 +78,8 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
-[ -d "$WINEPREFIX" ] || timeout 300 wineboot -i > /dev/null 2>&1
+timeout 300 wineboot -i > /dev/null 2>&1 || fail "wineboot could not make the prefix"
+wineserver -w
 
 unix_of() { winepath -u "$1" 2> /dev/null | tr -d '\r'; }
 reg_default() {  # the default value of a key of HKEY_CLASSES_ROOT, or nothing
@@ -81,6 +89,9 @@ appdata=$(unix_of "$(wine cmd /c echo %APPDATA% 2> /dev/null | tr -d '\r')")
 documents=$(unix_of "$(wine cmd /c echo %USERPROFILE% 2> /dev/null | tr -d '\r')\\Documents")
 folder=$(unix_of 'C:\Program Files\velk-comtrade')
 [ -n "$appdata" ] && [ -n "$folder" ] || fail "cannot find the prefix's folders"
+for user_folder in "$appdata" "$documents"; do
+  [[ $(realpath -m "$user_folder") == "$work"/* ]] || fail "$user_folder leads out of $work"
+done
 
 # What the user has from before: the last folders and a converted pair.
 mkdir -p "$appdata/velk-comtrade" "$documents/velk-comtrade/comtrade_anl"
@@ -174,6 +185,7 @@ done
 echo "uninstalled: the programs, the entry and the associations gone; the user's files kept"
 
 # The Debian package, looked into without installing it.
+export HOME=$real_home
 cmake --build "$linux" --target velk-convert velk-comtrade velk-icon > /dev/null
 (cd "$linux" && cpack -G DEB > /dev/null)
 deb=$(ls "$linux"/dist/velk-comtrade_"$version"_*.deb)

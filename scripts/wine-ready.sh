@@ -15,13 +15,23 @@ set -euo pipefail
 export WINEDEBUG=${WINEDEBUG:--all}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-# No Mono or Gecko: nothing here needs them, and their installers would ask.
-if ! WINEDLLOVERRIDES="mscoree,mshtml=" timeout 300 wineboot -i > "$log" 2>&1; then
+# No Mono or Gecko: nothing here needs them, and their installers would ask;
+# no menu entries in the home folder either.
+if ! WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" timeout 300 wineboot -i > "$log" 2>&1; then
   cat "$log" >&2
   echo "wine-ready: wineboot could not make the prefix $WINEPREFIX" >&2
   exit 1
 fi
 wineserver -w
+# Wine links the user's Documents, Desktop and the like to the home folder:
+# here they are folders of the prefix, so that no program run in it writes
+# into the home of whoever builds.
+for user_folder in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$user_folder" ] && [[ $(realpath -m "$user_folder") != "$(realpath -m "$WINEPREFIX")"/* ]]; then
+    rm "$user_folder"
+    mkdir "$user_folder"
+  fi
+done
 if [ "${1:-}" = --serve ]; then
   wineserver -p
 fi

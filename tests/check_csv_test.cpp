@@ -8,6 +8,7 @@
 #include "analog/device_types.h"
 #include "cli/cli_run.h"
 #include "tests/support/fakes.h"
+#include "tests/support/faulty_files.h"
 #include "tests/support/run_program.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/examples.h"
@@ -99,6 +100,15 @@ TEST(CheckCommand, ExitStatusSaysWhetherTheRecordConformsReadsOrNot) {
   const CliRun missing = Velk({"check", dir / "none.cfg"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.out.find("[cfg-open]"), std::string::npos);
+  {
+    // The configuration opens, the data fails to read part way.
+    FaultyFiles faults;
+    faults.CutReads("out.dat", 30, /*read_error=*/true);
+    const CliRun unread = Velk({"check", dir / "out.cfg"});
+    EXPECT_EQ(unread.status, 2);
+    EXPECT_NE(unread.out.find("[read-error]"), std::string::npos) << unread.out;
+    EXPECT_NE(unread.out.find("Запись не читается"), std::string::npos) << unread.out;
+  }
   EXPECT_EQ(Velk({"check"}).status, 64);
   EXPECT_EQ(Velk({"check", dir / "out.cfg", "--encoding", "ebcdic"}).status, 64);
   EXPECT_EQ(Velk({"check", dir / "out.cfg", "--encoding", "utf-8"}).status, 0);

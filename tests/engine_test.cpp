@@ -1,6 +1,6 @@
 // The record engine as its callers see it: outcomes and reports, the rule that
-// pairs an analog and a discrete record, and the start moment that the window
-// keeps from whichever reader ran last.
+// pairs an analog and a discrete record, and the pair of a start pair that
+// gives no time of day.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -12,6 +12,7 @@
 #include "comtrade/cp1251.h"
 #include "comtrade/start_moment.h"
 #include "discrete/discrete_record.h"
+#include "platform/platform.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -204,46 +205,75 @@ TEST(StartMoments, CommandLineFolderAndWindowPairRecordsAlike) {
   EXPECT_EQ(cfg[cfg.size() - 4], "15/07/2024,09:05:30.000000");  // the first sample's time
 }
 
-// ---- the start moment the window keeps ----
+// ---- a start pair without its time of day ----
 
-struct WindowMoment : FormFixture {
-  void CheckAnalog(const std::string& bytes) {
-    Select(form.controls.FileListBox1, Put("rec.flh", bytes));
-    CheckSelected(form, ListBox::kFileListBox1);
+// A start pair that gives the day and the month alone ("// 15 07"): velk-convert
+// discrete, the folder run and the window write one pair, which starts at
+// 00:00:00 of that day and passes check, and each tells the person so. The
+// window's label says what the record says, whatever was checked before; the
+// combined pair still takes the analog record's time.
+TEST(StartMoments, AStartPairWithoutATimeStartsItsPairAtMidnightEverywhere) {
+  TempDir in, out;
+  const std::string txt = in / "rec.txt";
+  WriteFile(txt, DiscreteRecord().Pair("15 07", "Пуск").Event("0000.010", "П", "Реле").Bytes());
+  std::ostringstream said, err;
+  ASSERT_EQ(RunCommandLine({"discrete", txt, out / "d.cfg"}, out.Folder(), said, err),
+            kExitConverted);
+  EXPECT_EQ(err.str(), std::string(kStartLacksTime) + "\n");
+  const std::string pair = ReadFile(out / "d.cfg") + ReadFile(out / "d.dat");
+  const Lines cfg = FileLines(out / "d.cfg");
+  ASSERT_GE(cfg.size(), 4u);
+  const std::string midnight = "15/07/" + std::to_string(CurrentYear()) + ",00:00:00.000000";
+  EXPECT_EQ(cfg[cfg.size() - 4], midnight);
+  EXPECT_EQ(cfg[cfg.size() - 3], midnight);
+  for (const char* name : {"d.cfg", "dASCII.cfg"}) {
+    std::ostringstream report, check_err;
+    EXPECT_EQ(RunCommandLine({"check", out / name}, out.Folder(), report, check_err), 0)
+        << report.str();
   }
-  void CheckDiscrete(const std::string& bytes) {
-    Select(form.controls.FileListBox2, Put("rec.txt", bytes));
-    CheckSelected(form, ListBox::kFileListBox2);
-  }
-};
 
-TEST(WindowStartMoment, WhicheverReaderRanLastWroteIt) {
-  WindowMoment f;
-  // A start pair without its time of day leaves the analog record's.
-  f.CheckAnalog(Analog().Bytes());
-  f.CheckDiscrete(DiscreteRecord().Pair("13 02", "Пуск").Bytes());
-  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "13.02.???? 09:05:30");
-  EXPECT_TRUE(f.form.discrete.hour.empty());  // the record's own fields alone
-  // The discrete conversion takes the same, with the current year.
+  const batch::FolderResult run = batch::ConvertFolder({in.Folder(), out / "run", false, false, 1});
+  EXPECT_EQ(ReadFile(out / "run/comtrade_dis/rec.cfg") + ReadFile(out / "run/comtrade_dis/rec.dat"),
+            pair);
+  EXPECT_NE(batch::SummaryText(run).find(
+                "Без времени пуска, начало в 00:00:00 (no start time, starting at 00:00:00): 1\n"
+                "  rec.txt -> comtrade_dis/rec.cfg\n"),
+            std::string::npos)
+      << batch::SummaryText(run);
+
+  FormFixture f;
+  f.system.year = CurrentYear();
+  const auto click = [&](ListBox box, const std::string& path) {
+    Select(f.form.List(box), path);
+    f.form.ListClick(box, f.form.List(box).selected_name);
+  };
+  click(ListBox::kFileListBox2, f.Put("full.txt", DiscreteRecord().Start().Bytes()));
+  click(ListBox::kFileListBox1, f.Put("rec.flh", Analog().Bytes()));
+  click(ListBox::kFileListBox2, f.Put("rec.txt", ReadFile(txt)));
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "15.07.???? время не указано");
   ConvertInto(f.form, f.ui, &TFComtrade::ConvertDISButtonClick, f.dir / "d.cfg");
-  EXPECT_EQ(FileLines(f.dir / "d.cfg")[6], "13/02/2026,09:05:30.000000");
-  EXPECT_EQ(f.form.start.year, "2026");
-
-  // An analog check after a discrete one replaces all six fields.
-  f.CheckDiscrete(DiscreteRecord().Start().Bytes());
-  f.CheckAnalog(Analog().Bytes());
-  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "15.07.2024 09:05:30");
-
-  // The combined conversion leaves the discrete record's day, month and time
-  // of day with the analog record's year.
+  EXPECT_EQ(ReadFile(f.dir / "d.cfg") + ReadFile(f.dir / "d.dat"), pair);
+  EXPECT_EQ(f.ui.informations,
+            Lines{"В строке пуска записи нет времени: пара начинается в 00:00:00."});
+  ASSERT_TRUE(f.form.controls.SovmestButton);
   ConvertInto(f.form, f.ui, &TFComtrade::SovmestButtonClick, f.dir / "u.cfg");
-  EXPECT_EQ(FileLines(f.dir / "u.cfg")[8], "13/02/2024,16:33:45.000000");
-  f.CheckDiscrete(DiscreteRecord().Pair("14 03", "Пуск").Bytes());
-  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "14.03.???? 16:33:45");
+  const Lines combined = FileLines(f.dir / "u.cfg");
+  ASSERT_GE(combined.size(), 4u);
+  EXPECT_EQ(combined[combined.size() - 4], "15/07/2024,09:05:30.000000");
+  EXPECT_EQ(f.ui.informations.size(), 1u);
+  EXPECT_TRUE(f.ui.errors.empty());
 
-  // A failed discrete check keeps the start numbers of the last one that passed.
-  f.CheckDiscrete("");
-  EXPECT_EQ(f.form.discrete.day, "14");
+  // A start pair of the day alone, or of nothing, lacks the date as well.
+  click(ListBox::kFileListBox2, f.Put("day.txt", DiscreteRecord().Pair("15", "Пуск").Bytes()));
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "15.??.???? время не указано");
+  ConvertInto(f.form, f.ui, &TFComtrade::ConvertDISButtonClick, f.dir / "day.cfg");
+  EXPECT_EQ(FileLines(f.dir / "day.cfg")[6],
+            "15/01/" + std::to_string(CurrentYear()) + ",00:00:00.000000");
+  // A failed discrete check keeps the start fields of the last one that passed.
+  click(ListBox::kFileListBox2, f.Put("bad.txt", ""));
+  EXPECT_EQ(f.form.discrete.day, "15");
+  click(ListBox::kFileListBox2, f.Put("none.txt", DiscreteRecord().Pair("", "Пуск").Bytes()));
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "??.??.???? время не указано");
 }
 
 }  // namespace

@@ -543,7 +543,8 @@ TEST(FileListState, ARecordRewrittenInPlaceIsCheckedAgain) {
 }
 
 // A record copied over the highlighted one in place, of the same size and
-// with no click: the views' poll finds it by its time of change alone.
+// with no click: the views' poll finds it by its time of change, and by its
+// bytes where the copy kept the time of the record it replaced.
 TEST(FileListState, ThePollFollowsARecordCopiedOverTheHighlightedOne) {
   ListFixture f;
   ASSERT_EQ(f.form.controls.TipLabel, "60");
@@ -557,6 +558,18 @@ TEST(FileListState, ThePollFollowsARecordCopiedOverTheHighlightedOne) {
   EXPECT_EQ(f.form.controls.TipLabel, "31");
   EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabel), "15.07.2024 09:05:31");
   EXPECT_FALSE(f.form.controls.SovmestButton);  // 09:05:31 is not the discrete record's moment
+  EXPECT_FALSE(f.form.RefreshSelected());
+
+  for (const auto& [name, bytes] :
+       {std::pair{d60, AnalogOfType(60, 0x30)},
+        std::pair{f.rec + "rec.txt", Cp("// 15 07 09:05:31\r\n\\\\ Пуск\r\n")}}) {
+    const auto kept = fs::last_write_time(FsPath(name));
+    WriteFile(name, bytes);
+    fs::last_write_time(FsPath(name), kept);
+    EXPECT_TRUE(f.form.RefreshSelected()) << name;
+  }
+  EXPECT_EQ(f.form.controls.TipLabel, "60");
+  EXPECT_EQ(Cp1251ToUtf8(f.form.controls.DateLabelDIS), "15.07.???? 09:05:31");
   EXPECT_FALSE(f.form.RefreshSelected());
 
   // The highlighted discrete record deleted: its list drops it.
@@ -664,17 +677,27 @@ TEST(LastFoldersPlace, AFileBesideAReadOnlyExecutableIsReadUntilTheUserHasOwnOne
   EXPECT_EQ(g.form.paths.FolderDIS, g.dir.Folder());
 }
 
-// A program the user may not write beside: the save dialogs open in the
-// user's own output folders, made when first needed, and a conversion writes there.
-TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFile) {
+// A program the user may not write beside, or one installed without output
+// folders beside it: the save dialogs open in the user's own output folders,
+// made when first needed, and a conversion writes there. The unpacked
+// program, with its output folders, keeps them.
+TEST(OutputFoldersPlace, UserDocumentsWhenTheProgramsFolderTakesNoFileOrHasNoOutputFolders) {
   FormFixture beside;
   beside.system.documents_folder = beside.dir / "docs/";
+  fs::create_directories(beside.dir / "comtrade_uni");
   beside.form.RestoreLastFolders();
   EXPECT_EQ(beside.form.paths.OutPathANL, beside.dir / "comtrade_anl/sample_anl.cfg");
+
+  FormFixture installed;
+  installed.system.documents_folder = installed.dir / "docs/";
+  installed.form.RestoreLastFolders();
+  EXPECT_EQ(installed.form.paths.OutPathUNI,
+            installed.dir / "docs/velk-comtrade/comtrade_uni/sample_uni.cfg");
 
   FormFixture f;
   f.system.executable_folder_writable = false;
   f.system.documents_folder = f.dir / "docs/";
+  fs::create_directories(f.dir / "comtrade_anl");
   f.form.RestoreLastFolders();
   const std::string own = f.dir / "docs/velk-comtrade/";
   EXPECT_EQ(f.form.paths.OutPathANL, f.dir / "docs/velk-comtrade/comtrade_anl/sample_anl.cfg");

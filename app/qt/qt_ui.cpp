@@ -66,6 +66,13 @@ Answer QtUi::QuestionBox(std::string_view text) {
   return box.exec() == QMessageBox::No ? Answer::kNo : Answer::kYes;
 }
 
+void QtUi::InformationBox(std::string_view text) {
+  QWidget* parent = BeforeModal();
+  QMessageBox box(QMessageBox::Information, FromCp1251(text::kInformationTitle), FromCp1251(text),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
 std::optional<std::string> QtUi::OpenDialog(const FileDialogOptions& options) {
   return RunFileDialog(BeforeModal(), options, false);
 }

@@ -18,6 +18,7 @@ class QtUi : public UiServices {
 
   void ErrorBox(std::string_view text) override;
   Answer QuestionBox(std::string_view text) override;
+  void InformationBox(std::string_view text) override;
   std::optional<std::string> OpenDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveDialog(const FileDialogOptions& options) override;
   void CloseWindow() override;

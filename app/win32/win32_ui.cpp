@@ -69,6 +69,12 @@ Answer Win32Ui::QuestionBox(std::string_view text) {
   return answer == IDNO ? Answer::kNo : Answer::kYes;
 }
 
+void Win32Ui::InformationBox(std::string_view text) {
+  HWND owner = BeforeModal();
+  MessageBoxW(owner, WideFromCp1251(text).c_str(), WideFromCp1251(text::kInformationTitle).c_str(),
+              MB_OK | MB_ICONINFORMATION);
+}
+
 std::optional<std::string> Win32Ui::FileDialog(const FileDialogOptions& options, bool save) {
   HWND owner = BeforeModal();
   // An open dialog takes an existing file of an existing folder; a save

@@ -23,6 +23,7 @@ class Win32Ui : public UiServices {
 
   void ErrorBox(std::string_view text) override;
   Answer QuestionBox(std::string_view text) override;
+  void InformationBox(std::string_view text) override;
   std::optional<std::string> OpenDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveDialog(const FileDialogOptions& options) override;
   void CloseWindow() override;

@@ -20,6 +20,11 @@ void RecordingReporter::Report(const Outcome& outcome) {
   outcomes.push_back(outcome);
 }
 
+void RecordingUi::InformationBox(std::string_view text) {
+  informations.push_back(Cp1251ToUtf8(text));
+  log.push_back("information");
+}
+
 Answer RecordingUi::QuestionBox(std::string_view text) {
   questions.push_back(Cp1251ToUtf8(text));
   log.push_back("question");

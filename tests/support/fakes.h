@@ -24,6 +24,7 @@ class RecordingUi : public UiServices {
  public:
   void ErrorBox(std::string_view text) override;
   Answer QuestionBox(std::string_view text) override;
+  void InformationBox(std::string_view text) override;
   std::optional<std::string> OpenDialog(const FileDialogOptions& options) override;
   std::optional<std::string> SaveDialog(const FileDialogOptions& options) override;
   void CloseWindow() override { actions.push_back("close"); }
@@ -32,13 +33,14 @@ class RecordingUi : public UiServices {
     actions.push_back(box == ListBox::kFileListBox1 ? "focus 1" : "focus 2");
   }
 
-  std::vector<std::string> errors;     // error boxes, UTF-8
-  std::vector<std::string> questions;  // question boxes, UTF-8
+  std::vector<std::string> errors;        // error boxes, UTF-8
+  std::vector<std::string> questions;     // question boxes, UTF-8
+  std::vector<std::string> informations;  // information boxes, UTF-8
   std::deque<Answer> answers;
   std::vector<FileDialogOptions> open_dialogs, save_dialogs;
   std::deque<std::optional<std::string>> open_answers, save_answers;
   std::vector<std::string> actions;  // window actions: "close", "raise", "focus 1", "focus 2"
-  std::vector<std::string> log;      // every box and dialog in order: "error", "question", ...
+  std::vector<std::string> log;      // every box and dialog in order: "error", "open", ...
 };
 
 // Records every report of the record engine in order: its message (as UTF-8,

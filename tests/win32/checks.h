@@ -15,6 +15,7 @@
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
 #include "app/win32/main_window.h"
+#include "app/win32/win32_text.h"
 #include "app/win32/win32_ui.h"
 
 namespace velk::win32 {
@@ -62,15 +63,23 @@ bool PumpSeconds(MainWindow& window, int seconds, Condition condition) {
 }
 
 // The program's window over folder as the program opens it: its last
-// folders restored, created, its state drawn and shown.
+// folders restored, created, its state drawn and shown. The folder is an
+// unpacked program's, with its output folders, so that the window writes
+// there and never into the user's documents.
 struct ShownWindow {
-  explicit ShownWindow(const std::string& folder) : system(folder), form(ui, system), window(form) {
+  explicit ShownWindow(const std::string& folder)
+      : system(WithOutputFolders(folder)), form(ui, system), window(form) {
     ui.Attach(&window);
     form.RestoreLastFolders();
     CHECK(window.Create(GetModuleHandleW(nullptr)));
     form.FormCreate();
     window.ShowState();
     ShowWindow(window.hwnd(), SW_SHOW);
+  }
+  static std::string WithOutputFolders(const std::string& folder) {
+    for (const char* name : {"comtrade_anl", "comtrade_dis", "comtrade_uni"})
+      CreateDirectoryW(WideFromUtf8(folder + name).c_str(), nullptr);
+    return folder;
   }
   LocalSystem system;
   Win32Ui ui;
