@@ -2,8 +2,11 @@
 // The inputs themselves stay in fuzz/regressions/ and replay in FuzzReplay.*.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "combined/combined.h"
 #include "discrete/discrete_record.h"
+#include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
@@ -63,6 +66,28 @@ TEST(FuzzFindings, AStateWithoutATimeKeepsThePictureInTimeOrder) {
   EXPECT_EQ(a.steps[2].time_ms, 125);  // dropped out "at 0", drawn where it stands
   EXPECT_FALSE(a.ActiveAt(300));
   EXPECT_EQ(opening.picture->DurationMs(), 480);
+}
+
+// A COMTRADE record timed by its stamps whose stamps step back: each state
+// took its sample's stamp, the steps fell out of time order, and the states
+// at a time were looked up in them as if they were in order (found by
+// comtrade_picture). A change is drawn at the time of the one before it.
+TEST(FuzzFindings, StampsThatStepBackKeepTheSignalsInTimeOrder) {
+  TempDir dir;
+  WriteFile(dir / "back.cfg",
+            CrLf({"S,R,1999", "1,0A,1D", "1,Trip,,,0", "50", "0", "0,5",
+                  "01/02/2024,10:00:00.000000", "01/02/2024,10:00:00.000000", "ASCII", "1"}));
+  WriteFile(dir / "back.dat", CrLf({"1,0,0", "2,1000,1", "3,3000,0", "4,2000,1", "5,500,0"}));
+  const ComtradePicture opened = OpenComtradePicture(dir / "back.cfg");
+  ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+  const std::vector<SignalStep>& steps = opened.picture->discrete_signals().at(0).steps;
+  ASSERT_EQ(steps.size(), 5u);
+  EXPECT_TRUE(std::is_sorted(
+      steps.begin(), steps.end(),
+      [](const SignalStep& a, const SignalStep& b) { return a.time_ms < b.time_ms; }));
+  EXPECT_EQ(steps[3].time_ms, 3);  // stamped 2 ms, after the change at 3 ms
+  EXPECT_TRUE(opened.picture->discrete_signals()[0].ActiveAt(2.5));
+  EXPECT_FALSE(opened.picture->discrete_signals()[0].ActiveAt(3.5));
 }
 
 }  // namespace
