@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "combined/combined.h"
+#include "comtrade/record_reader.h"
 #include "discrete/discrete_record.h"
 #include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
@@ -88,6 +89,33 @@ TEST(FuzzFindings, StampsThatStepBackKeepTheSignalsInTimeOrder) {
   EXPECT_EQ(steps[3].time_ms, 3);  // stamped 2 ms, after the change at 3 ms
   EXPECT_TRUE(opened.picture->discrete_signals()[0].ActiveAt(2.5));
   EXPECT_FALSE(opened.picture->discrete_signals()[0].ActiveAt(3.5));
+}
+
+// A field of dozens of digits in ASCII data: check's quick pass took them
+// into a 64-bit number before refusing the field, which overflowed (found by
+// check_rest under the undefined-behaviour sanitizer). Both ways of reading
+// refuse it alike.
+TEST(FuzzFindings, ADataFieldOfManyDigitsIsToldAlikeByBothWaysOfReading) {
+  TempDir dir;
+  WriteFile(dir / "long.cfg", CrLf({"S,R,1999", "2,1A,1D", "1,IA,A,,A,1,0,0,-99,99,1,1,S",
+                                    "1,Trip,,,0", "50", "1", "1000,3", "01/02/2024,10:00:00.000000",
+                                    "01/02/2024,10:00:00.000000", "ASCII", "1"}));
+  WriteFile(dir / "long.dat", CrLf({"1,0,5,0", "2,1000,5," + std::string(33, '7'), "3,2000,5,1"}));
+  DiagnosticList by_sample, by_check;
+  RecordReader next(by_sample), quick(by_check);
+  ASSERT_TRUE(next.Open(dir / "long.cfg") && quick.Open(dir / "long.cfg"));
+  Sample sample;
+  while (next.Next(sample)) {
+  }
+  std::optional<double> first_us, last_us;
+  quick.CheckRest(first_us, last_us);
+  EXPECT_EQ(quick.samples_read(), next.samples_read());
+  ASSERT_FALSE(by_check.all.empty());
+  ASSERT_EQ(by_check.all.size(), by_sample.all.size());
+  for (std::size_t i = 0; i < by_check.all.size(); ++i) {
+    EXPECT_EQ(by_check.all[i].code, by_sample.all[i].code);
+    EXPECT_EQ(by_check.all[i].line, by_sample.all[i].line);
+  }
 }
 
 }  // namespace
