@@ -91,6 +91,22 @@ TEST(FuzzFindings, StampsThatStepBackKeepTheSignalsInTimeOrder) {
   EXPECT_FALSE(opened.picture->discrete_signals()[0].ActiveAt(3.5));
 }
 
+// An ASCII record without samples kept no place to read from, so reading
+// none of its samples failed as if the record had changed (found by
+// comtrade_picture). Nothing to read reads.
+TEST(FuzzFindings, AnAsciiRecordWithoutSamplesReadsAsUnchanged) {
+  TempDir dir;
+  WriteFile(dir / "empty.cfg",
+            CrLf({"S,R,1999", "1,0A,1D", "1,Trip,,,0", "50", "1", "1000,0",
+                  "01/02/2024,10:00:00.000000", "01/02/2024,10:00:00.000000", "ASCII", "1"}));
+  WriteFile(dir / "empty.dat", "");
+  const ComtradePicture opened = OpenComtradePicture(dir / "empty.cfg");
+  ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
+  std::vector<double> none;
+  EXPECT_TRUE(opened.picture->ReadSamples(0, 0, none));
+  EXPECT_TRUE(none.empty() && opened.picture->record_unchanged());
+}
+
 // A field of dozens of digits in ASCII data: check's quick pass took them
 // into a 64-bit number before refusing the field, which overflowed (found by
 // check_rest under the undefined-behaviour sanitizer). Both ways of reading
