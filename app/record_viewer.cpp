@@ -422,7 +422,10 @@ std::string RecordViewer::PictureFileName(std::string_view extension) const {
                                                         : picture_->records().analog;
   if (const auto* comtrade = dynamic_cast<const ComtradeSource*>(&picture_->source()))
     path = comtrade->path();
-  return NameOf(path) + std::string(extension);
+  std::string name = NameOf(path);
+  const auto dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);  // X.cfg -> X.svg, not X.cfg.svg
+  return name + std::string(extension);
 }
 
 }  // namespace velk

@@ -136,7 +136,7 @@ class RecordViewer {
   // One landscape page: the title line, the view and the cursor readout.
   Scene DrawPage(int width, int height) const;
   // The name a saved picture is offered under: the record's name with the
-  // extension (".svg", ".png").
+  // picture's extension (".svg", ".png") in place of its own.
   std::string PictureFileName(std::string_view extension) const;
 
   // The shortest span shown: a few samples across the whole plot.

@@ -13,6 +13,7 @@ inline constexpr auto kOverwriteQuestion = Cp1251("Файл уже сущест�
 inline constexpr auto kAnalogFilter = Cp1251("Аналог файлы (*.flh)|*.FLH");
 inline constexpr auto kDiscreteFilter = Cp1251("Дискр файлы (*.txt)|*.TXT");
 inline constexpr auto kComtradeFilter = Cp1251("COMTRADE файлы (*.cfg)|*.CFG");
+inline constexpr auto kCffFilter = Cp1251("COMTRADE файлы (*.cff)|*.CFF");
 
 // The main window and the titles of its message boxes.
 inline constexpr auto kWindowCaption = Cp1251("COMTRADE конвертер для ВЕЛК");

@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "comtrade/file_io.h"
 #include "comtrade/file_system.h"
+#include "comtrade/pair_paths.h"
 
 namespace velk {
 namespace {
@@ -264,17 +265,25 @@ void TFComtrade::ChooseOutput(std::string& out_path, void (TFComtrade::*convert)
   const std::string& user_folder = paths.UserOutputFolder;
   if (!user_folder.empty() && FolderOf(out_path).starts_with(user_folder))
     system_.MakeFolder(FolderOf(out_path));
-  FileDialogOptions options{std::string(text::kComtradeFilter), "cfg", FolderOf(out_path),
-                            NameOf(out_path)};
+  // The name is offered, and the dialog filters, as the output form writes it.
+  const bool one_file = output_.one_file;
+  const auto offered_name = [one_file](const std::string& path) {
+    std::string name = NameOf(path);
+    if (MatchesMask(name, "*.cfg") || MatchesMask(name, "*.cff")) name.resize(name.size() - 4);
+    return name + (one_file ? ".cff" : ".cfg");
+  };
+  FileDialogOptions options{std::string(one_file ? text::kCffFilter : text::kComtradeFilter),
+                            one_file ? "cff" : "cfg", FolderOf(out_path), offered_name(out_path)};
   for (;;) {
     const auto chosen = ui_.SaveDialog(options);
     if (!chosen) return;
     out_path = system_.ExpandFileName(*chosen);
-    // Only the .cfg file is asked about; the other three files of the pair
-    // are replaced without a question.
-    if (FileExists(out_path) && ui_.QuestionBox(text::kOverwriteQuestion) == Answer::kNo) {
+    // Only the .cfg (or the .cff) file is asked about; the other files of the
+    // pair are replaced without a question.
+    if (FileExists(PairFilesFor(out_path, one_file).front()) &&
+        ui_.QuestionBox(text::kOverwriteQuestion) == Answer::kNo) {
       options.initial_folder = FolderOf(out_path);
-      options.file_name = NameOf(out_path);
+      options.file_name = offered_name(out_path);
       continue;
     }
     (this->*convert)();

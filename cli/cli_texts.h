@@ -49,6 +49,8 @@ inline constexpr std::string_view kBadTimeQuality =
 inline constexpr std::string_view kClockNeeds2013 =
     "Смещение и качество часов пишутся только в редакции 2013 "
     "(--time-code and --time-quality need --revision 2013)";
+inline constexpr std::string_view kUnknownCommand = "Неизвестная команда (unknown command): ";
+inline constexpr std::string_view kSeeHelp = "; справка / help: velk-convert --help";
 inline constexpr std::string_view kNoOptionValue =
     "Нет значения параметра (the option needs a value): ";
 // A discrete pair written whose record's start pair gave no time of day.

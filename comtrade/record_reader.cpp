@@ -1235,8 +1235,9 @@ bool RecordReader::State::CheckAsciiLine(std::string_view buffered, std::size_t&
     if (analog_field) {
       while (at < limit && static_cast<unsigned>(*at - '0') < 10) ++at;
     } else {
-      while (at < limit && static_cast<unsigned>(*at - '0') < 10)
-        whole = whole * 10 + (*at++ - '0');
+      // Digits past the sixteenth are passed over: such a field is refused below.
+      for (; at < limit && static_cast<unsigned>(*at - '0') < 10; ++at)
+        if (at - digits < 16) whole = whole * 10 + (*at - '0');
     }
     if (at == limit) return false;  // the line goes on past the buffer
     const auto count = static_cast<std::size_t>(at - digits);

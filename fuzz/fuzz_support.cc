@@ -149,6 +149,19 @@ std::string JoinTwo(std::string_view first, std::string_view second) {
   return joined;
 }
 
+std::string PutComtrade(const Harness& h, const std::uint8_t* data, std::size_t size,
+                        std::string_view& dat) {
+  if (size < 1) return "";
+  if ((data[0] & 1) != 0) {
+    dat = {reinterpret_cast<const char*>(data + 1), size - 1};
+    return h.Put("rec.cff", dat);
+  }
+  const auto [cfg, data_file] = SplitTwo(data + 1, size - 1);
+  dat = data_file;
+  h.Put("rec.dat", dat);
+  return h.Put("rec.cfg", cfg);
+}
+
 std::string CheckPair(const std::string& cfg_path) {
   const PairPaths pair = PairPathsFor(cfg_path);
   const std::string cfg = ReadAll(pair.binary_cfg);

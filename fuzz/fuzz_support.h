@@ -43,6 +43,13 @@ struct Harness {
 std::pair<std::string_view, std::string_view> SplitTwo(const std::uint8_t* data, std::size_t size);
 std::string JoinTwo(std::string_view first, std::string_view second);
 
+// Lays a COMTRADE record of one input down: the first byte chooses the form,
+// even a .cfg and its .dat (split as SplitTwo says), odd one .cff of the
+// rest. Returns the path of the .cfg or the .cff (empty for an empty input);
+// dat gets the bytes of the data file, or of the whole .cff.
+std::string PutComtrade(const Harness& h, const std::uint8_t* data, std::size_t size,
+                        std::string_view& dat);
+
 // The BINARY configuration file at cfg_path and the rest of its pair, as a
 // conversion that showed no message left them: whole lines of the expected
 // layout, channel lines with exactly their fields, a data file of exactly the

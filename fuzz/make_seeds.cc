@@ -154,13 +154,15 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   const Seeds analog = AnalogRecords();
   const Seeds discrete = DiscreteRecords();
-  const bool written = WriteAll(root / "analog_header", analog) &&
-                       WriteAll(root / "analog_convert", analog) &&
-                       WriteAll(root / "discrete_header", discrete) &&
-                       WriteAll(root / "discrete_convert", discrete) &&
-                       WriteAll(root / "combined_convert", CombinedPairs(analog, discrete)) &&
-                       WriteAll(root / "picture", CombinedPairs(analog, discrete)) &&
-                       WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete)) &&
-                       WriteAll(root / "record_reader", ComtradeRecords(analog, discrete));
+  const Seeds comtrade = ComtradeRecords(analog, discrete);
+  const bool written =
+      WriteAll(root / "analog_header", analog) && WriteAll(root / "analog_convert", analog) &&
+      WriteAll(root / "discrete_header", discrete) &&
+      WriteAll(root / "discrete_convert", discrete) &&
+      WriteAll(root / "combined_convert", CombinedPairs(analog, discrete)) &&
+      WriteAll(root / "picture", CombinedPairs(analog, discrete)) &&
+      WriteAll(root / "ascii_pair", BinaryPairs(analog, discrete)) &&
+      WriteAll(root / "record_reader", comtrade) && WriteAll(root / "comtrade_picture", comtrade) &&
+      WriteAll(root / "check_rest", comtrade);
   return written ? 0 : 1;
 }

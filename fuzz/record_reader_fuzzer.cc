@@ -1,10 +1,9 @@
-// Fuzz target: the COMTRADE reader over an arbitrary record. The first byte
-// chooses the form: even, a .cfg and its .dat (split as fuzz::SplitTwo
-// says); odd, one .cff of the rest. Whatever the files hold, the reader ends,
-// gives every sample one value per channel of the configuration and states of
-// 0 or 1, never reads more samples than the data's bytes can hold, and tells
-// whenever the count it read differs from the count the configuration
-// announces.
+// Fuzz target: the COMTRADE reader over an arbitrary record, laid down as
+// fuzz::PutComtrade says: a .cfg and its .dat, or one .cff. Whatever the
+// files hold, the reader ends, gives every sample one value per channel of the
+// configuration and states of 0 or 1, never reads more samples than the data's
+// bytes can hold, and tells whenever the count it read differs from the count
+// the configuration announces.
 #include <algorithm>
 
 #include "comtrade/record_reader.h"
@@ -13,20 +12,10 @@
 using namespace velk;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1) return 0;
-  const bool cff = (data[0] & 1) != 0;
   fuzz::Harness h;
-  std::string path;
   std::string_view dat;
-  if (cff) {
-    dat = {reinterpret_cast<const char*>(data + 1), size - 1};
-    path = h.Put("rec.cff", dat);
-  } else {
-    const auto [cfg_bytes, dat_bytes] = fuzz::SplitTwo(data + 1, size - 1);
-    dat = dat_bytes;
-    path = h.Put("rec.cfg", cfg_bytes);
-    h.Put("rec.dat", dat_bytes);
-  }
+  const std::string path = fuzz::PutComtrade(h, data, size, dat);
+  if (path.empty()) return 0;
   DiagnosticList list;
   RecordReader reader(list);
   if (!reader.Open(path)) {

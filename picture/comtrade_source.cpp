@@ -449,6 +449,14 @@ struct ComtradePass {
     in_block = 0;
   }
 
+  // A signal's change of state at its sample's time. Where the stamps step
+  // back, the change is drawn at the time of the one before it: the steps
+  // stay in time order, as the states at a time are looked up in them.
+  static void AddStep(std::vector<SignalStep>& steps, double time_ms, bool active) {
+    if (!steps.empty() && steps.back().active == active) return;
+    steps.push_back({steps.empty() ? time_ms : std::max(time_ms, steps.back().time_ms), active});
+  }
+
   // The status words of `records` binary samples at `first`: a signal's
   // steps change only where a word differs from the one before, so a
   // sample's time (time_of its place in the run) is asked only there.
@@ -490,9 +498,7 @@ struct ComtradePass {
         const auto word = static_cast<std::uint16_t>(LittleU16(at + 2 * w));
         if (words_known && word == words[w]) continue;
         for (std::size_t d = 16 * w; d < std::min(digital.size(), 16 * w + 16); ++d) {
-          const bool active = ((word >> (d - 16 * w)) & 1u) != 0;
-          std::vector<SignalStep>& steps = digital[d].steps;
-          if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
+          AddStep(digital[d].steps, time_ms, ((word >> (d - 16 * w)) & 1u) != 0);
         }
       }
       for (std::size_t w = 0; w < count; ++w)
@@ -504,11 +510,8 @@ struct ComtradePass {
   void AddStates(const Sample& sample, double time_ms) {
     words_known = false;
     auto& digital = source.layout_.digital;
-    for (std::size_t d = 0; d < digital.size() && d < sample.digital.size(); ++d) {
-      const bool active = sample.digital[d] != 0;
-      std::vector<SignalStep>& steps = digital[d].steps;
-      if (steps.empty() || steps.back().active != active) steps.push_back({time_ms, active});
-    }
+    for (std::size_t d = 0; d < digital.size() && d < sample.digital.size(); ++d)
+      AddStep(digital[d].steps, time_ms, sample.digital[d] != 0);
   }
 
   // Sample n at time_ms, taken after the one at previous_ms: it stays in the
@@ -688,6 +691,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
 bool ComtradeSource::Read(std::int64_t first, std::int64_t count, std::vector<double>& out) const {
   out.clear();
   if (first < 0 || count < 0 || first + count > layout_.samples) return false;
+  if (count == 0) return true;  // also of a record without samples, which keeps no place
   if (binary_) return ReadBinary(first, count, out);
   QuietSink quiet;
   RecordReader reader(quiet);

@@ -17,7 +17,8 @@ seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(analog_header analog_convert discrete_header discrete_convert combined_convert ascii_pair picture record_reader)
+  targets=(analog_header analog_convert discrete_header discrete_convert combined_convert ascii_pair picture record_reader
+           comtrade_picture check_rest)
 fi
 
 scripts/build.sh build-fuzz -DVELK_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DVELK_BUILD_TESTS=OFF \

@@ -129,7 +129,35 @@ TEST(CommandLine, ExplainsItselfAndRefusesWrongUsage) {
   EXPECT_EQ(RunConvert({"--version", "x.flh"}).status, 64);
   auto wrong = RunConvert({"analog", "only-one-argument"});
   EXPECT_EQ(wrong.status, 64);
+  EXPECT_NE(wrong.err.find("velk-convert analog RECORD.flh OUT.cfg"), std::string::npos);
   EXPECT_EQ(RunConvert({}).status, 64);
+
+  // Each command's own help, wherever --help stands among its arguments.
+  for (const auto& [command, usage] : std::vector<std::pair<std::string, std::string>>{
+           {"analog", "velk-convert analog RECORD.flh OUT.cfg"},
+           {"discrete", "velk-convert discrete RECORD.txt OUT.cfg"},
+           {"combined", "velk-convert combined RECORD.flh RECORD.txt OUT.cfg"},
+           {"batch", "velk-convert batch [--recursive]"},
+           {"picture", "velk-convert picture FILE.cfg|FILE.cff OUT.svg"},
+           {"readout", "velk-convert readout FILE.cfg|FILE.cff --at MS"},
+           {"check", "velk-convert check FILE.cfg|FILE.cff"},
+           {"csv", "velk-convert csv SOURCE... OUT.csv"}}) {
+    const auto asked = RunConvert({command, "--help"});
+    EXPECT_EQ(asked.status, 0) << command;
+    EXPECT_EQ(asked.err, "") << command;
+    EXPECT_NE(asked.out.find(usage), std::string::npos) << command << ": " << asked.out;
+    EXPECT_EQ(asked.out.find("velk-convert --version"), std::string::npos) << command;
+    EXPECT_EQ(RunConvert({command, "x.cfg", "-h"}).out, asked.out) << command;
+  }
+  EXPECT_NE(RunConvert({"analog", "-h"}).out.find("--revision 1999|2013"), std::string::npos);
+  EXPECT_EQ(RunConvert({"check", "--", "--help"}).status, 64);  // a file named --help
+
+  const auto unknown = RunConvert({"convert", "rec.flh", "out.cfg"});
+  EXPECT_EQ(unknown.status, 64);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(
+      unknown.err,
+      "Неизвестная команда (unknown command): convert; справка / help: velk-convert --help\n");
 }
 
 // Numbers in files never follow the locale: a Russian locale's decimal comma

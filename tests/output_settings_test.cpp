@@ -121,6 +121,17 @@ TEST(OutputSettingsInTheWindow, ConvertInTheChosenFormAndKeepItForTheNextStart) 
   next.form.ConvertANLButtonClick();
   EXPECT_TRUE(Exists(next.dir / "one.cff") && Exists(next.dir / "oneASCII.cff"));
   EXPECT_FALSE(Exists(next.dir / "one.cfg"));
+  // The save dialog offers and filters the .cff, and the .cff is what an
+  // overwrite is asked about, whichever extension the name was given.
+  const FileDialogOptions& offered = next.ui.save_dialogs.at(0);
+  EXPECT_EQ(Cp1251ToUtf8(offered.filter), "COMTRADE файлы (*.cff)|*.CFF");
+  EXPECT_EQ(offered.default_extension, "cff");
+  EXPECT_TRUE(offered.file_name.ends_with("_anl.cff")) << offered.file_name;
+  next.ui.save_answers = {next.dir / "one.cfg", std::nullopt};
+  next.ui.answers = {Answer::kNo};
+  next.form.ConvertANLButtonClick();
+  EXPECT_EQ(next.ui.questions.size(), 1u);
+  EXPECT_EQ(next.ui.save_dialogs.at(2).file_name, "one.cff");
 
   // The folder dialog's run writes its pairs in the form too.
   std::filesystem::create_directory(next.dir / "records");

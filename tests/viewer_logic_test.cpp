@@ -87,6 +87,7 @@ TEST(ViewerOfAComtradeRecord, CursorsKeepToTheRecordsOwnSamplesAndCycles) {
   WriteRecord(dir / "rec", 60, 1000);  // 1 ms a sample, 17 samples a cycle
   RecordViewer viewer = Open(dir / "rec.cfg");
   EXPECT_DOUBLE_EQ(viewer.NarrowestMs(), 8.0);
+  EXPECT_EQ(viewer.PictureFileName(".svg"), "rec.svg");
 
   // A click puts A on a whole millisecond, the nearest sample.
   Click(viewer, 200 + 1000 * 100.3 / 599, PointerButton::kLeft, false);

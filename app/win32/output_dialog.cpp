@@ -83,18 +83,20 @@ INT_PTR CALLBACK OutputProcedure(HWND dialog, UINT message, WPARAM wparam, LPARA
 }  // namespace
 
 std::optional<OutputSettings> AskOutputSettings(HWND owner, const OutputSettings& settings) {
-  DialogTemplate dialog(text::kOutputFormTitle, 240, 100);
-  dialog.Add(kStatic, text::kRevisionLabel, -1, {7, 9, 120, 8}, SS_NOPREFIX);
-  dialog.Add(kComboBox, "", kRevisionBox, {130, 7, 103, 60}, kList);
-  dialog.Add(kStatic, text::kEncodingLabel, -1, {7, 27, 120, 8}, SS_NOPREFIX);
-  dialog.Add(kComboBox, "", kEncodingBox, {130, 25, 103, 60}, kList);
-  dialog.Add(kButton, text::kOneFileBox, kOneFileBox, {7, 43, 226, 10},
+  // The labels take 170 dialog units: the longest, the clock's, needs about
+  // 150 in the dialog font.
+  DialogTemplate dialog(text::kOutputFormTitle, 290, 100);
+  dialog.Add(kStatic, text::kRevisionLabel, -1, {7, 9, 170, 8}, SS_NOPREFIX);
+  dialog.Add(kComboBox, "", kRevisionBox, {180, 7, 103, 60}, kList);
+  dialog.Add(kStatic, text::kEncodingLabel, -1, {7, 27, 170, 8}, SS_NOPREFIX);
+  dialog.Add(kComboBox, "", kEncodingBox, {180, 25, 103, 60}, kList);
+  dialog.Add(kButton, text::kOneFileBox, kOneFileBox, {7, 43, 276, 10},
              BS_AUTOCHECKBOX | WS_TABSTOP);
-  dialog.Add(kStatic, text::kTimeCodeLabel, -1, {7, 61, 120, 8}, SS_NOPREFIX);
-  dialog.Add(kEdit, "", kTimeCodeField, {130, 59, 103, 14}, ES_AUTOHSCROLL | WS_TABSTOP,
+  dialog.Add(kStatic, text::kTimeCodeLabel, -1, {7, 61, 170, 8}, SS_NOPREFIX);
+  dialog.Add(kEdit, "", kTimeCodeField, {180, 59, 103, 14}, ES_AUTOHSCROLL | WS_TABSTOP,
              WS_EX_CLIENTEDGE);
-  dialog.Add(kButton, text::kOkButton, IDOK, {126, 79, 52, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP);
-  dialog.Add(kButton, text::kCancelButton, IDCANCEL, {181, 79, 52, 14}, BS_PUSHBUTTON | WS_TABSTOP);
+  dialog.Add(kButton, text::kOkButton, IDOK, {176, 79, 52, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP);
+  dialog.Add(kButton, text::kCancelButton, IDCANCEL, {231, 79, 52, 14}, BS_PUSHBUTTON | WS_TABSTOP);
   OutputSettings chosen = settings;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
   const INT_PTR pressed = DialogBoxIndirectParamW(instance, dialog.get(), owner, OutputProcedure,

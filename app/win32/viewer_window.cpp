@@ -55,8 +55,8 @@ constexpr ControlClass kListView{0, WC_LISTVIEWW};
 HMENU MakeViewerMenu() {
   HMENU file = CreatePopupMenu();
   AddMenuItem(file, MF_STRING, kOpenAnotherCommand, text::kOpenRecordItem, L"Ctrl+O");
-  AddMenuItem(file, MF_STRING, kSavePictureCommand, text::kSavePictureItem);
-  AddMenuItem(file, MF_STRING, kPrintCommand, text::kPrintItem);
+  AddMenuItem(file, MF_STRING, kSavePictureCommand, text::kSavePictureItem, L"Ctrl+S");
+  AddMenuItem(file, MF_STRING, kPrintCommand, text::kPrintItem, L"Ctrl+P");
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AddMenuItem(file, MF_STRING, kCloseViewerCommand, text::kCloseViewerItem, L"Esc");
   HMENU view = CreatePopupMenu();
@@ -480,7 +480,7 @@ void ViewerWindow::ScrollReadout(int to) {
 }
 
 // Left and right (with Shift, with Ctrl to the signals' changes), Home, Page
-// Up, Page Down and Ctrl+O; Esc closes the window.
+// Up, Page Down, Ctrl+O, Ctrl+S and Ctrl+P; Esc closes the window.
 bool ViewerWindow::Key(WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
@@ -502,8 +502,10 @@ bool ViewerWindow::Key(WPARAM key) {
       });
       return true;
     case 'O':
+    case 'S':
+    case 'P':
       if (!control) return false;
-      Command(kOpenAnotherCommand);
+      Command(key == 'O' ? kOpenAnotherCommand : key == 'S' ? kSavePictureCommand : kPrintCommand);
       return true;
     case VK_ESCAPE:
       PostMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -656,12 +658,12 @@ void ViewerWindow::AskSavePicture() {
   } else if (!EndsWith(lower, L".png") && !EndsWith(lower, L".svg")) {
     path += L".svg";
   }
-  DialogTemplate ask(text::kSavePictureTitle, 200, 50);
-  ask.Add(kStatic, text::kPictureWidthLabel, -1, {7, 9, 140, 8}, SS_NOPREFIX);
-  ask.Add(kEdit, "", kWidthField, {150, 7, 43, 14}, ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP,
+  DialogTemplate ask(text::kSavePictureTitle, 250, 50);
+  ask.Add(kStatic, text::kPictureWidthLabel, -1, {7, 9, 184, 8}, SS_NOPREFIX);
+  ask.Add(kEdit, "", kWidthField, {194, 7, 49, 14}, ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP,
           WS_EX_CLIENTEDGE);
-  ask.Add(kButton, text::kOkButton, IDOK, {84, 29, 52, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP);
-  ask.Add(kButton, text::kCancelButton, IDCANCEL, {141, 29, 52, 14}, BS_PUSHBUTTON | WS_TABSTOP);
+  ask.Add(kButton, text::kOkButton, IDOK, {134, 29, 52, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP);
+  ask.Add(kButton, text::kCancelButton, IDCANCEL, {191, 29, 52, 14}, BS_PUSHBUTTON | WS_TABSTOP);
   int width = 0;
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
   if (DialogBoxIndirectParamW(instance, ask.get(), hwnd_, WidthProcedure,

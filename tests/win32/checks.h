@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/comtrade_form.h"
 #include "app/system_services.h"
@@ -37,6 +38,7 @@ struct BoxSeen {
   bool has_ok = false;
   std::wstring file_type, file_name;  // of a file dialog
   std::wstring type;                  // a name to type into a file dialog before the press
+  std::vector<std::wstring> cut;      // labels and check boxes whose text is wider than they are
 };
 extern BoxSeen seen;   // the first box or dialog
 extern BoxSeen after;  // the one after it, when a second press is expected

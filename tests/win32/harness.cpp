@@ -44,6 +44,33 @@ namespace {
 
 UINT_PTR answer_timer = 0;
 
+// A label's or a check box's text that its control is too narrow to show whole.
+BOOL CALLBACK FindCut(HWND control, LPARAM found) {
+  wchar_t name[32] = {};
+  GetClassNameW(control, name, 32);
+  const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+  const bool check_box =
+      std::wstring(name) == L"Button" &&
+      ((style & BS_TYPEMASK) == BS_AUTOCHECKBOX || (style & BS_TYPEMASK) == BS_CHECKBOX);
+  const bool label = std::wstring(name) == L"Static" && (style & SS_TYPEMASK) <= SS_RIGHT;
+  const std::wstring text = TextOf(control);
+  if ((!label && !check_box) || text.empty() || !IsWindowVisible(control)) return TRUE;
+  HDC dc = GetDC(control);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  RECT room{};
+  GetClientRect(control, &room);
+  // A check box draws its box and a gap of about half a box before the text.
+  const int box = check_box ? GetSystemMetrics(SM_CXMENUCHECK) * 3 / 2 : 0;
+  if (size.cx > room.right - box)
+    reinterpret_cast<std::vector<std::wstring>*>(found)->push_back(text);
+  return TRUE;
+}
+
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   wchar_t name[32] = {};
   GetClassNameW(hwnd, name, 32);
@@ -56,6 +83,7 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
   if (HWND yes = GetDlgItem(hwnd, IDYES)) box.yes = TextOf(yes);
   if (HWND no = GetDlgItem(hwnd, IDNO)) box.no = TextOf(no);
   box.has_ok = GetDlgItem(hwnd, IDOK) != nullptr;
+  EnumChildWindows(hwnd, FindCut, reinterpret_cast<LPARAM>(&box.cut));
   // The file dialog's controls: the type list (cmb1) and the name (cmb13 or edt1).
   if (HWND type = GetDlgItem(hwnd, 0x470)) box.file_type = TextOf(type);
   if (HWND edit = GetDlgItem(hwnd, 0x47c)) box.file_name = TextOf(edit);

@@ -50,6 +50,45 @@ void CheckMenuBar(const MainWindow& window) {
   }));
 }
 
+// «Формат вывода…» shows each of its texts whole.
+void CheckOutputDialog(MainWindow& window) {
+  Expect(IDCANCEL);
+  SendMessageW(window.hwnd(), WM_COMMAND, kOutputFormCommand, 0);
+  CHECK(seen.title == L"Формат вывода");
+  for (const std::wstring& text : seen.cut) std::printf("cut: %s\n", Utf8FromWide(text).c_str());
+  CHECK(seen.found && seen.cut.empty());
+}
+
+// The viewer's «Файл» with its shortcuts: Ctrl+S asks where to save the
+// picture, under the record's name, then its width with texts shown whole;
+// Ctrl+P asks for a printer (or says there is none).
+void CheckViewerFileMenu(MainWindow& window, HWND hwnd) {
+  HMENU file = GetSubMenu(GetMenu(hwnd), 0);
+  CHECK(MenuText(file, 1) == L"Со&хранить рисунок…\tCtrl+S");
+  CHECK(MenuText(file, 2) == L"&Печать…\tCtrl+P");
+  const auto control_key = [&](WPARAM key) {
+    SetKey(VK_CONTROL, true);
+    PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+    Pump(window, 30);
+    SetKey(VK_CONTROL, false);
+  };
+  Expect(IDOK, IDCANCEL);
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  seen.type = std::wstring(temp) + L"velk-win32-checks-unsaved.svg";
+  control_key('S');
+  CHECK(PumpUntil(window, [] { return after.found; }));
+  CHECK(seen.title == L"Сохранить рисунок" && seen.file_name == L"feeder_type60.svg");
+  CHECK(after.title == L"Сохранить рисунок");
+  for (const std::wstring& text : after.cut) std::printf("cut: %s\n", Utf8FromWide(text).c_str());
+  CHECK(after.cut.empty());
+  CHECK(GetFileAttributesW(seen.type.c_str()) == INVALID_FILE_ATTRIBUTES);
+  Expect(IDCANCEL);
+  control_key('P');
+  CHECK(PumpUntil(window, [] { return seen.found; }));
+  StopAnswering();
+}
+
 bool SameView(const PictureView& a, const PictureView& b) {
   return a.from_ms == b.from_ms && a.to_ms == b.to_ms && a.cursor_ms == b.cursor_ms &&
          a.width == b.width && a.height == b.height && a.primary == b.primary;
@@ -194,6 +233,7 @@ void CheckViewer(const std::string& folder) {
   MainWindow& window = shown.window;
   const HWND hwnd = window.hwnd();
   CheckMenuBar(window);
+  CheckOutputDialog(window);
 
   HWND analog = window.Control(kFileListBox1);
   HWND discrete = window.Control(kFileListBox2);
@@ -211,6 +251,7 @@ void CheckViewer(const std::string& folder) {
   CHECK(first.picture().records().analog == form.controls.FileListBox1.SelectedFile());
   CHECK(first.picture().records().discrete.empty());
   CHECK(TextOf(open[0]) == WideFromCp1251(first.Title()));
+  CheckViewerFileMenu(window, open[0]);
   CheckViewerEvents(window, open[0]);
 
   DoubleClickRow(discrete, 0);
