@@ -7,7 +7,6 @@
 
 #include "cli/cli_texts.h"
 #include "cli/picture_command.h"
-#include "comtrade/cp1251.h"
 #include "picture/analysis.h"
 #include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
@@ -107,10 +106,10 @@ std::string Number(const std::optional<double>& value) {
   return value ? Number(*value) : "null";
 }
 
-// A text of code page 1251 as a JSON string of UTF-8.
-std::string String(std::string_view cp1251) {
+// A text (UTF-8) as a JSON string.
+std::string String(std::string_view text) {
   std::string out = "\"";
-  for (const char c : Cp1251ToUtf8(cp1251)) {
+  for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -221,8 +220,8 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::st
   text += "\n";
   const auto& channels = picture.channels();
   for (std::size_t c = 0; c < channels.size(); ++c) {
-    text += "  " + Cp1251ToUtf8(channels[c].name) + ", " + Cp1251ToUtf8(channels[c].unit) + ": " +
-            Fixed(readout.values[c], 3) + "  RMS " + Fixed(readout.rms[c], 3);
+    text += "  " + channels[c].name + ", " + channels[c].unit + ": " + Fixed(readout.values[c], 3) +
+            "  RMS " + Fixed(readout.rms[c], 3);
     if (const auto& p = at.phasors[c]) {
       text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Fixed(p->phasor.angle_deg, 1) +
               "°  h2..h7 %";
@@ -233,8 +232,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::st
   for (const SequenceComponents& s : at.sequences) {
     text += "  ";
     for (std::size_t p = 0; p < 3; ++p)
-      text += (p ? ", " : "") +
-              Cp1251ToUtf8(channels[static_cast<std::size_t>(s.set.channels[p])].name);
+      text += (p ? ", " : "") + channels[static_cast<std::size_t>(s.set.channels[p])].name;
     text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Fixed(s.positive.angle_deg, 1) +
             "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Fixed(s.negative.angle_deg, 1) +
             "°";
@@ -245,7 +243,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, std::st
   }
   const auto& signals = picture.discrete_signals();
   for (std::size_t s = 0; s < signals.size(); ++s)
-    text += "  " + Cp1251ToUtf8(signals[s].name) + ": " + (readout.states[s] ? "1" : "0") + "\n";
+    text += "  " + signals[s].name + ": " + (readout.states[s] ? "1" : "0") + "\n";
   return text;
 }
 
@@ -267,8 +265,7 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
   const RecordPicture& picture = *opened;
   int reference = 0;
   if (options->reference) {
-    const std::optional<std::string> name = Utf8ToCp1251(*options->reference);
-    const std::optional<int> found = name ? ChannelNamed(picture, *name) : std::nullopt;
+    const std::optional<int> found = ChannelNamed(picture, *options->reference);
     if (!found) {
       err << kNoChannel << *options->reference << '\n';
       return kExitUsage;
@@ -285,11 +282,11 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     out << Text(picture, two.a, "A");
     if (both) {
       out << Text(picture, two.b, "B");
-      out << "B - A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
+      out << "Δt = B − A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
           << " периода / cycles\n";
       const auto& channels = picture.channels();
       for (std::size_t c = 0; c < channels.size(); ++c)
-        out << "  " << Cp1251ToUtf8(channels[c].name) << ": " << Fixed(two.delta[c], 3) << '\n';
+        out << "  " << channels[c].name << ": " << Fixed(two.delta[c], 3) << '\n';
     }
   }
   return kExitConverted;

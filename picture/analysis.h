@@ -87,7 +87,7 @@ struct TwoCursors {
 TwoCursors AnalyseBetween(const RecordPicture& picture, double a_ms, double b_ms, bool primary,
                           int reference = 0);
 
-// The index of the channel of this name (code page 1251), or nothing.
+// The index of the channel of this name (UTF-8), or nothing.
 std::optional<int> ChannelNamed(const RecordPicture& picture, const std::string& name);
 
 }  // namespace velk

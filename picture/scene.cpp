@@ -8,8 +8,8 @@
 #include <cmath>
 #include <limits>
 
-#include "comtrade/cp1251.h"
 #include "picture/scene_layout.h"
+#include "picture/text_columns.h"
 #include "picture/time_axis.h"
 
 namespace velk {
@@ -98,14 +98,15 @@ class Painter {
   // `room` points; the whole name stays with the text.
   void Name(float x, float y, const std::string& name, float room, bool bold) {
     const auto fits = static_cast<std::size_t>(std::max(2.0f, room / CharWidth(bold)));
-    if (name.size() <= fits) return Text(x, y, name, kInk, TextAnchor::kStart, bold);
-    std::string cut = name.substr(0, fits - 1);
+    if (TextColumns(name) <= fits) return Text(x, y, name, kInk, TextAnchor::kStart, bold);
+    std::string cut(LeadingColumns(name, fits - 1));
     while (!cut.empty() && cut.back() == ' ') cut.pop_back();
     Text(x, y, cut + std::string(kEllipsis), kInk, TextAnchor::kStart, bold);
     scene_.texts.back().whole = name;
   }
-  // The width of one letter of a name, in points: a little wider than the
-  // sans-serif face's average, so that a cut name always keeps to its column.
+  // The width of one letter of a name (one of TextColumns), in points: a
+  // little wider than the sans-serif face's average, so that a cut name
+  // always keeps to its column.
   static float CharWidth(bool bold) { return kTextSize * (bold ? 0.66f : 0.62f); }
   // A line of the grid: drawn before (under) every wave.
   void Grid(std::vector<ScenePoint> points) { grid_.push_back({std::move(points), kGrid}); }
@@ -467,7 +468,7 @@ class Painter {
       title +=
           "    " + (ours ? std::string(kDeviceType) + " " : std::string()) + picture_.device_type();
     Text(6, 17, title, kInk, TextAnchor::kStart, true);
-    title_end_ = 6 + static_cast<float>(title.size()) * CharWidth(true);
+    title_end_ = 6 + static_cast<float>(TextColumns(title)) * CharWidth(true);
   }
 
   // A cursor's label in the title line, ending at x: the whole label where it
@@ -476,7 +477,7 @@ class Painter {
   float TitleLabel(float end, const std::string& whole, const std::string& short_label,
                    Colour colour) {
     for (const std::string* label : {&whole, &short_label}) {
-      const float begins = end - static_cast<float>(label->size()) * CharWidth(true);
+      const float begins = end - static_cast<float>(TextColumns(*label)) * CharWidth(true);
       if (begins < title_end_ + 12) continue;
       Text(end, 17, *label, colour, TextAnchor::kEnd, true);
       return begins;
@@ -521,7 +522,8 @@ class Painter {
     const std::string at = CursorTime(time);
     std::string where = std::string(kCursorBAt) + at;
     if (view_.cursor_ms)
-      where += "   B-A " + Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
+      where += "   " + std::string(kDelta) + ": " +
+               Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
     TitleLabel(cursor_label_end_ - 16, where, "B " + at, kCursorB);
   }
 
@@ -534,17 +536,18 @@ class Painter {
   // Band heights (points) that take the name, unit and reading in three
   // lines, and the scale's two ends beside the name.
   static constexpr float kFullBand = 44, kLowBand = 30;
-  static constexpr auto kMs = Cp1251("мс");
-  static constexpr auto kCursorBAt = Cp1251("Курсор B ");
-  static constexpr auto kTriggerMark = Cp1251("Пуск");
-  static constexpr auto kPrimaryMode = Cp1251("Первичные значения");
-  static constexpr auto kSecondaryMode = Cp1251("Вторичные значения");
-  static constexpr auto kStart = Cp1251("Пуск ");
-  static constexpr auto kDeviceType = Cp1251("Тип ВЕЛК");
-  static constexpr auto kCursorAt = Cp1251("Курсор ");
-  static constexpr auto kRms = Cp1251("RMS");
-  static constexpr auto kChanged = Cp1251("Запись изменена");
-  static constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
+  static constexpr std::string_view kMs = "мс";
+  static constexpr std::string_view kCursorBAt = "Курсор B ";
+  static constexpr std::string_view kDelta = "Δt = B − A";  // the time from cursor A to B
+  static constexpr std::string_view kTriggerMark = "Пуск";
+  static constexpr std::string_view kPrimaryMode = "Первичные значения";
+  static constexpr std::string_view kSecondaryMode = "Вторичные значения";
+  static constexpr std::string_view kStart = "Пуск ";
+  static constexpr std::string_view kDeviceType = "Тип ВЕЛК";
+  static constexpr std::string_view kCursorAt = "Курсор ";
+  static constexpr std::string_view kRms = "RMS";
+  static constexpr std::string_view kChanged = "Запись изменена";
+  static constexpr std::string_view kEllipsis = "…";
 
   const RecordPicture& picture_;
   const PictureView& view_;

@@ -41,7 +41,7 @@ enum class TextAnchor { kStart, kMiddle, kEnd };
 // (kEnd) at x, y, in the sans-serif face at size pixels.
 struct SceneText {
   float x = 0, y = 0;
-  std::string text;  // code page 1251
+  std::string text;  // UTF-8
   Colour colour;
   TextAnchor anchor = TextAnchor::kStart;
   int size = 11;

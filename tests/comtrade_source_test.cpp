@@ -87,8 +87,8 @@ TEST(ComtradePicture, RatesStampsGapsAndSignalsOfEveryDataFormAsTheReaderReadsTh
     ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
     ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
     const RecordPicture& picture = *opened.picture;
-    EXPECT_EQ(picture.station(), Cp("Подстанция"));
-    EXPECT_EQ(picture.device_type(), Cp("Рекордер"));
+    EXPECT_EQ(picture.station(), "Подстанция");
+    EXPECT_EQ(picture.device_type(), "Рекордер");
     ASSERT_TRUE(picture.source().layout().trigger_ms);
     EXPECT_NEAR(*picture.source().layout().trigger_ms, 150.0, 1e-9);
     ASSERT_EQ(picture.sample_count(), kSamples);

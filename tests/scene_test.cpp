@@ -164,8 +164,7 @@ TEST(SceneBands, LowBandsKeepTheirNamesClearOfTheirValues) {
     for (const SceneText* one : names_column)
       for (const SceneText* other : names_column) {
         if (one == other || one->anchor != other->anchor) continue;
-        EXPECT_GE(std::abs(one->y - other->y), 10.0f)
-            << Cp1251ToUtf8(one->text) << " | " << Cp1251ToUtf8(other->text);
+        EXPECT_GE(std::abs(one->y - other->y), 10.0f) << one->text << " | " << other->text;
       }
   }
 }
@@ -217,7 +216,7 @@ std::pair<std::vector<const SceneText*>, std::string> AxisOf(const Scene& scene,
   float row = -1;
   for (const SceneText& text : scene.texts)
     if (text.anchor == TextAnchor::kEnd && text.x == PlotLeft(view) - 12)
-      axis.second = Cp1251ToUtf8(text.text), row = text.y;
+      axis.second = text.text, row = text.y;
   for (const SceneText& text : scene.texts)
     if (text.anchor == TextAnchor::kMiddle && text.y == row) axis.first.push_back(&text);
   return axis;
@@ -274,7 +273,7 @@ TEST(SceneTimeAxis, MillisecondsSecondsAndTheClockOnALongRecordWithItsTrigger) {
     // The trigger is marked where it lies in view.
     const auto marks =
         std::count_if(scene.texts.begin(), scene.texts.end(), [&](const SceneText& t) {
-          return Cp1251ToUtf8(t.text) == "Пуск" && std::abs(t.x - XAtTime(view, 1234.5) - 3) < 0.01;
+          return t.text == "Пуск" && std::abs(t.x - XAtTime(view, 1234.5) - 3) < 0.01;
         });
     EXPECT_EQ(marks, c.from < 1234.5 && 1234.5 < c.to ? 1 : 0);
   }
@@ -284,7 +283,7 @@ TEST(SceneTimeAxis, MillisecondsSecondsAndTheClockOnALongRecordWithItsTrigger) {
 std::vector<std::string> CursorLabels(const Scene& scene) {
   std::vector<std::string> labels;
   for (const SceneText& text : scene.texts)
-    if (text.y == 17 && text.anchor == TextAnchor::kEnd) labels.push_back(Cp1251ToUtf8(text.text));
+    if (text.y == 17 && text.anchor == TextAnchor::kEnd) labels.push_back(text.text);
   return labels;
 }
 
@@ -307,12 +306,13 @@ TEST(SceneCursors, CursorBHasItsOwnLineAndLabelAndAKeepsItsLook) {
   EXPECT_EQ(at_a, std::vector<Colour>{(Colour{30, 60, 200})});
   ASSERT_EQ(at_b.size(), 1u);
   EXPECT_FALSE(at_b[0] == at_a[0]);
-  EXPECT_EQ(CursorLabels(scene),
-            (std::vector<std::string>{"Курсор 100.00 мс", "Курсор B 140.00 мс   B-A 40.00 мс"}));
-  view.clock_time = true;
   EXPECT_EQ(
-      CursorLabels(DrawPicture(*picture, view)),
-      (std::vector<std::string>{"Курсор 09:05:30.100", "Курсор B 09:05:30.140   B-A 40.00 мс"}));
+      CursorLabels(scene),
+      (std::vector<std::string>{"Курсор 100.00 мс", "Курсор B 140.00 мс   Δt = B − A: 40.00 мс"}));
+  view.clock_time = true;
+  EXPECT_EQ(CursorLabels(DrawPicture(*picture, view)),
+            (std::vector<std::string>{"Курсор 09:05:30.100",
+                                      "Курсор B 09:05:30.140   Δt = B − A: 40.00 мс"}));
 
   // A narrower picture shortens the labels, then leaves B's out, rather
   // than write them over the station and the start moment.
@@ -344,8 +344,7 @@ TEST(SceneValues, PrimaryValuesInAmperesAndKilovoltsWithTheModeWritten) {
     std::string mode, readout;
     for (const SceneText& text : scene.texts) {
       if (text.colour == Colour{110, 110, 110} && text.x == 6) units.push_back(text.text);
-      const std::string utf8 = Cp1251ToUtf8(text.text);
-      if (utf8.ends_with("ичные значения")) mode += utf8;
+      if (text.text.ends_with("ичные значения")) mode += text.text;
       if (text.colour == Colour{30, 60, 200} && text.x == 6 && readout.empty()) readout = text.text;
     }
     for (int c = 0; c < 3; ++c) tops.push_back(ScaleTexts(scene, view, *picture, c)[0]);
@@ -364,9 +363,8 @@ TEST(SceneRecordChanged, TheSceneThatFindsTheChangeSaysSo) {
   const auto picture = RecordPicture::OfSource(std::move(source));
   ASSERT_TRUE(picture);
   const auto banner = [](const Scene& scene) {
-    return std::count_if(scene.texts.begin(), scene.texts.end(), [](const SceneText& text) {
-      return Cp1251ToUtf8(text.text) == "Запись изменена";
-    });
+    return std::count_if(scene.texts.begin(), scene.texts.end(),
+                         [](const SceneText& text) { return text.text == "Запись изменена"; });
   };
   // The whole record is drawn from its summary: only the cursor's readout reads samples.
   PictureView view = WholeView(*picture, 1000, 600);

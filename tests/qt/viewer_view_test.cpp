@@ -117,7 +117,7 @@ TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   });
   Item(3, 0)->trigger();
   EXPECT_EQ(title, "О программе");
-  EXPECT_EQ(about, FromCp1251(f.form.AboutText()));
+  EXPECT_EQ(about, FromUtf8(f.form.AboutText()));
 
   Item(0, 3)->trigger();  // «Выход» closes the window as «Завершить» does
   EXPECT_EQ(f.ui.actions, std::vector<std::string>({"close"}));
@@ -151,7 +151,7 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
   // The same records, driven by direct calls at the drawing area's size.
   const std::unique_ptr<RecordViewer> direct = f.form.OpenViewer(ListBox::kFileListBox1);
   ASSERT_NE(direct, nullptr);
-  EXPECT_EQ(shown->windowTitle(), FromCp1251(direct->Title()));
+  EXPECT_EQ(shown->windowTitle(), FromUtf8(direct->Title()));
   EXPECT_EQ(shown->windowTitle(), "Просмотр записи — feeder_type60.flh + feeder_type60.txt");
   QWidget* area = shown->DrawingArea();
   direct->Resize(area->width(), area->height());
