@@ -176,9 +176,6 @@ void CheckFaultReading(MainWindow& window, HWND hwnd, const std::string& folder)
   // Ctrl+Right jumps to the next change; the list selects its event.
   CHECK(!shown.events().empty());
   CHECK(SendMessageW(events, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(shown.events().size()));
-  std::wstring row(static_cast<std::size_t>(SendMessageW(events, LB_GETTEXTLEN, 0, 0)), L'\0');
-  SendMessageW(events, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row.data()));
-  CHECK(row == WideFromUtf8(shown.events().front().text));  // the signal's name whole
   for (int jump = 0; jump < 2; ++jump) {
     SetKey(VK_CONTROL, true);
     PostMessageW(hwnd, WM_KEYDOWN, VK_RIGHT, 1);
@@ -246,7 +243,7 @@ void CheckFaultReading(MainWindow& window, HWND hwnd, const std::string& folder)
   Pump(window, 30);
   SendMessageW(events, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
   CHECK(shown.clock_time() && std::wstring(row) != in_ms &&
-        std::wstring(row) == WideFromCp1251(shown.events()[0].text));
+        std::wstring(row) == WideFromUtf8(shown.events()[0].text));
   PostMessageW(hwnd, WM_COMMAND, kClockTimeCommand, 0);
   Pump(window, 30);
 
