@@ -200,7 +200,7 @@ class TFComtrade {
   // when it shows none (app/opened_files.h).
   std::unique_ptr<RecordViewer> OpenFile(const std::string& path);
   // «О программе»: the program's name, its version and where the
-  // last-folders file lives (code page 1251, lines joined by "\n").
+  // last-folders file lives (UTF-8, lines joined by "\n").
   std::string AboutText() const;
 
   // ---- whole folders and dropped files (app/folder_logic.cpp) ----

@@ -6,6 +6,7 @@
 #include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/cp1251.h"
+#include "comtrade/text_encodings.h"
 #include "picture/comtrade_source.h"
 #include "picture/readout_scene.h"
 #include "platform/platform.h"
@@ -61,14 +62,13 @@ std::string RecordViewer::Names() const {
   std::string names;
   for (const std::string& path : paths) {
     if (!names.empty()) names += " + ";
-    const std::string name = NameOf(path);
-    names += Utf8ToCp1251(name).value_or(name);  // a name for a person, in the window's code
+    names += ToUtf8(NameOf(path), TextEncoding::kUtf8);  // bytes of no character shown as such
   }
   return names;
 }
 
 std::string RecordViewer::Title() const {
-  return std::string(text::kViewerTitle) + Names();
+  return Cp1251ToUtf8(text::kViewerTitle) + Names();
 }
 
 void RecordViewer::Resize(int width, int height) {
@@ -344,7 +344,7 @@ void RecordViewer::MakeEvents() {
   for (ViewerEvent& event : events_)
     event.text = ShownTime(*picture_, event.time_ms, view_.clock_time) + "  " +
                  signals[static_cast<std::size_t>(event.signal)].name + "  " +
-                 std::string(event.picked_up ? text::kSignalPickedUp : text::kSignalDroppedOut);
+                 Cp1251ToUtf8(event.picked_up ? text::kSignalPickedUp : text::kSignalDroppedOut);
 }
 
 const std::vector<ViewerEvent>& RecordViewer::events() const {

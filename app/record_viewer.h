@@ -38,7 +38,7 @@ struct ViewerEvent {
   double time_ms = 0;
   int signal = 0;
   bool picked_up = false;
-  // The list's row (code page 1251): the time as the view shows times, the
+  // The list's row (UTF-8): the time as the view shows times, the
   // signal's name and whether it picked up or dropped out.
   std::string text;
 };
@@ -47,7 +47,7 @@ class RecordViewer {
  public:
   explicit RecordViewer(std::unique_ptr<RecordPicture> picture);
 
-  // The window's title (code page 1251): "Просмотр записи — " and the records' names.
+  // The window's title (UTF-8): "Просмотр записи — " and the records' names.
   std::string Title() const;
 
   // The drawing area's size in pixels; the shown times stay.
@@ -150,7 +150,7 @@ class RecordViewer {
   double NextChangeTime(double at, int steps) const;
   // A time put where the record has a sample: on the nearest sample.
   double Snapped(double time_ms) const;
-  // The records' names for a title (code page 1251).
+  // The records' names for a title (UTF-8).
   std::string Names() const;
   void MakeEvents();
   // What the cursors read, analysed again only when a cursor, the values'

@@ -4,14 +4,14 @@
 #include "app/opened_files.h"
 #include "app/texts.h"
 #include "comtrade/cp1251.h"
+#include "comtrade/text_encodings.h"
 
 namespace velk {
 namespace {
 
-// A path's text for a person: code page 1251 where the path is UTF-8 text, its
-// bytes otherwise.
+// A path's text for a person (UTF-8): a byte of no character shown as such.
 std::string ForPerson(const std::string& path) {
-  return Utf8ToCp1251(path).value_or(path);
+  return ToUtf8(path, TextEncoding::kUtf8);
 }
 
 }  // namespace
@@ -46,12 +46,12 @@ std::unique_ptr<RecordViewer> TFComtrade::OpenFile(const std::string& path) {
 }
 
 std::string TFComtrade::AboutText() const {
-  std::string about(text::kWindowCaption);
+  std::string about = Cp1251ToUtf8(text::kWindowCaption);
   about += "\n";
-  about += text::kVersion;
+  about += Cp1251ToUtf8(text::kVersion);
   about += VELK_VERSION;
   about += "\n\n";
-  about += text::kFoldersFileAt;
+  about += Cp1251ToUtf8(text::kFoldersFileAt);
   about += "\n" + ForPerson(paths.LastFoldersPath);
   return about;
 }

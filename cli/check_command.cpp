@@ -17,7 +17,7 @@ constexpr std::string_view kCheckHelp =
     "      что за запись COMTRADE и чем она отступает от стандарта\n"
     "      what a COMTRADE record is and where it departs from the standard\n"
     "      --encoding  кодировка имён / the names' encoding:\n"
-    "                  utf-8, cp1251, cp866, koi8-r, latin-1\n"
+    "                  utf-8, cp1251, cp866, koi8-r, gbk, latin-1\n"
     "      код выхода / exit status: 0 соответствует / conforms,\n"
     "      1 отступает / departs, 2 не читается / cannot be read\n";
 

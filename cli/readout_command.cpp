@@ -7,7 +7,6 @@
 
 #include "cli/cli_texts.h"
 #include "cli/picture_command.h"
-#include "comtrade/cp1251.h"
 #include "picture/analysis.h"
 #include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
@@ -115,10 +114,10 @@ std::string Number(const std::optional<double>& value) {
   return value ? Number(*value) : "null";
 }
 
-// A text of code page 1251 as a JSON string of UTF-8.
-std::string String(std::string_view cp1251) {
+// A text (UTF-8) as a JSON string.
+std::string String(std::string_view text) {
   std::string out = "\"";
-  for (const char c : Cp1251ToUtf8(cp1251)) {
+  for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -246,9 +245,8 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool pr
   text += "\n";
   const auto& channels = picture.channels();
   for (std::size_t c = 0; c < channels.size(); ++c) {
-    text += "  " + Cp1251ToUtf8(channels[c].name) + ", " +
-            Cp1251ToUtf8(channels[c].OnSide(primary).unit) + ": " + Fixed(readout.values[c], 3) +
-            "  RMS " + Fixed(readout.rms[c], 3);
+    text += "  " + channels[c].name + ", " + channels[c].OnSide(primary).unit + ": " +
+            Fixed(readout.values[c], 3) + "  RMS " + Fixed(readout.rms[c], 3);
     if (const auto& p = at.phasors[c]) {
       text += "  |X1| " + Fixed(p->phasor.magnitude, 3) + " < " + Angle(p->phasor.angle_deg) +
               "°  h2..h7 %";
@@ -259,8 +257,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool pr
   for (const SequenceComponents& s : at.sequences) {
     text += "  ";
     for (std::size_t p = 0; p < 3; ++p)
-      text += (p ? ", " : "") +
-              Cp1251ToUtf8(channels[static_cast<std::size_t>(s.set.channels[p])].name);
+      text += (p ? ", " : "") + channels[static_cast<std::size_t>(s.set.channels[p])].name;
     text += ": X1 " + Fixed(s.positive.magnitude, 3) + " < " + Angle(s.positive.angle_deg) +
             "°  X2 " + Fixed(s.negative.magnitude, 3) + " < " + Angle(s.negative.angle_deg) + "°";
     if (s.zero)
@@ -269,7 +266,7 @@ std::string Text(const RecordPicture& picture, const CursorAnalysis& at, bool pr
   }
   const auto& signals = picture.discrete_signals();
   for (std::size_t s = 0; s < signals.size(); ++s)
-    text += "  " + Cp1251ToUtf8(signals[s].name) + ": " + (readout.states[s] ? "1" : "0") + "\n";
+    text += "  " + signals[s].name + ": " + (readout.states[s] ? "1" : "0") + "\n";
   return text;
 }
 
@@ -291,8 +288,7 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
   const RecordPicture& picture = *opened;
   int reference = 0;
   if (options->reference) {
-    const std::optional<std::string> name = Utf8ToCp1251(*options->reference);
-    const std::optional<int> found = name ? ChannelNamed(picture, *name) : std::nullopt;
+    const std::optional<int> found = ChannelNamed(picture, *options->reference);
     if (!found) {
       err << kNoChannel << *options->reference << '\n';
       return kExitUsage;
@@ -316,11 +312,11 @@ int RunReadout(const std::vector<std::string>& args, std::ostream& out, std::ost
     out << Text(picture, two.a, primary, "A");
     if (both) {
       out << Text(picture, two.b, primary, "B");
-      out << "B - A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
+      out << "Δt = B − A: " << Fixed(two.delta_ms, 3) << " мс / ms, " << Fixed(two.delta_cycles, 3)
           << " периода / cycles\n";
       const auto& channels = picture.channels();
       for (std::size_t c = 0; c < channels.size(); ++c)
-        out << "  " << Cp1251ToUtf8(channels[c].name) << ": " << Fixed(two.delta[c], 3) << '\n';
+        out << "  " << channels[c].name << ": " << Fixed(two.delta[c], 3) << '\n';
     }
   }
   return kExitConverted;

@@ -22,7 +22,7 @@ namespace velk {
 enum class Revision { k1991, k1999, k2013 };
 
 // How the names and other texts of a record are encoded.
-enum class TextEncoding { kCp1251, kUtf8, kCp866, kKoi8r, kLatin1 };
+enum class TextEncoding { kCp1251, kUtf8, kCp866, kKoi8r, kLatin1, kGbk };
 
 // How the data file holds each sample's values.
 enum class DataFileType { kAscii, kBinary, kBinary32, kFloat32 };

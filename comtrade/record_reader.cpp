@@ -687,9 +687,11 @@ void RecordReader::State::ParseMoment(const std::string& line, std::int64_t line
 }
 
 void RecordReader::State::DecideEncoding(const ReadOptions& options) {
-  std::string names = cfg.station + cfg.recording_device;
-  for (const auto& a : cfg.analog) names += a.id + a.phase + a.circuit + a.unit;
-  for (const auto& d : cfg.digital) names += d.id + d.phase + d.circuit;
+  // Joined as the lines hold them: no two-byte code reaches from one field into the next.
+  std::string names = cfg.station + ',' + cfg.recording_device;
+  for (const auto& a : cfg.analog)
+    names += ',' + a.id + ',' + a.phase + ',' + a.circuit + ',' + a.unit;
+  for (const auto& d : cfg.digital) names += ',' + d.id + ',' + d.phase + ',' + d.circuit;
   form.ascii_names = true;
   for (char c : names)
     if (static_cast<unsigned char>(c) >= 0x80) form.ascii_names = false;

@@ -92,7 +92,7 @@ TwoCursors AnalyseBetween(const RecordPicture& picture, double a_ms, double b_ms
 // one that rounds to it from either side) reads 180 and never -180.
 double ShownAngle(double degrees, int decimals);
 
-// The index of the channel of this name (code page 1251), or nothing.
+// The index of the channel of this name (UTF-8), or nothing.
 std::optional<int> ChannelNamed(const RecordPicture& picture, const std::string& name);
 
 }  // namespace velk

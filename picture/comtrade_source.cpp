@@ -8,7 +8,6 @@
 #include <cstring>
 #include <limits>
 
-#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "comtrade/record_reader.h"
 #include "picture/record_picture.h"
@@ -22,23 +21,6 @@ class QuietSink : public DiagnosticSink {
  public:
   void Report(const Diagnostic&) override {}
 };
-
-// A text field of the record in code page 1251, as the picture holds names:
-// a character the code page lacks becomes '?'.
-std::string Cp1251Of(const RecordReader& reader, const std::string& field) {
-  if (reader.configuration().encoding == TextEncoding::kCp1251) return field;
-  const std::string utf8 = reader.Utf8(field);
-  if (auto whole = Utf8ToCp1251(utf8)) return *whole;
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    const auto one = Utf8ToCp1251(std::string_view(utf8).substr(i, length));
-    out += one ? *one : std::string("?");
-    i += length;
-  }
-  return out;
-}
 
 // The phase of a channel line's ph field as the sets of three phases take it:
 // "A", "B", "C", "AB", "BC", "CA", "N", or empty for anything else.
@@ -75,9 +57,9 @@ Diagnostic FirstError(const DiagnosticList& list) {
 
 PictureChannel ChannelOf(const RecordReader& reader, const AnalogChannelInfo& info) {
   PictureChannel channel;
-  channel.name = Cp1251Of(reader, info.id);
-  channel.unit = Cp1251Of(reader, info.unit);
-  channel.circuit = Cp1251Of(reader, info.circuit);
+  channel.name = reader.Utf8(info.id);
+  channel.unit = reader.Utf8(info.unit);
+  channel.circuit = reader.Utf8(info.circuit);
   channel.phase = PhaseOfField(info.phase);
   // Our own pairs leave the phase field empty: their names tell the phase.
   if (channel.phase.empty()) {
@@ -567,8 +549,8 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
   source->path_ = path;
   const Configuration& cfg = reader.configuration();
   SourceLayout& layout = source->layout_;
-  layout.station = Cp1251Of(reader, cfg.station);
-  layout.device_type = Cp1251Of(reader, cfg.recording_device);
+  layout.station = reader.Utf8(cfg.station);
+  layout.device_type = reader.Utf8(cfg.recording_device);
   layout.moment = cfg.start.text;
   layout.start_fraction = cfg.start.fraction;
   if (cfg.start.valid && cfg.trigger.valid)
@@ -576,7 +558,7 @@ ComtradeOpening ComtradeSource::Open(const std::string& path, std::int64_t max_b
   for (const AnalogChannelInfo& info : cfg.analog)
     layout.channels.push_back(ChannelOf(reader, info));
   for (const DigitalChannelInfo& info : cfg.digital)
-    layout.digital.push_back({Cp1251Of(reader, info.id), {}});
+    layout.digital.push_back({reader.Utf8(info.id), {}});
   source->binary_ = cfg.file_type != DataFileType::kAscii;
   const std::int64_t value_size = cfg.file_type == DataFileType::kBinary ? 2 : 4;
   source->record_size_ = 8 + value_size * static_cast<std::int64_t>(cfg.analog.size()) +

@@ -10,9 +10,9 @@
 #include <map>
 #include <numbers>
 
-#include "comtrade/cp1251.h"
 #include "comtrade/record_reader.h"
 #include "picture/analysis.h"
+#include "picture/text_columns.h"
 #include "picture/time_axis.h"
 
 namespace velk {
@@ -29,27 +29,28 @@ constexpr Colour kHeading{236, 236, 236};
 constexpr Colour kPhaseA{190, 150, 0}, kPhaseB{0, 140, 60}, kPhaseC{200, 30, 30};
 constexpr Colour kOther{90, 60, 30};
 
-constexpr auto kMs = Cp1251("мс");
-constexpr auto kCycles = Cp1251("пер.");
-constexpr auto kUnit = Cp1251("Ед.");
-constexpr auto kAngleWord = Cp1251("Угол, ");
-constexpr auto kSample = Cp1251("отсчёт");
-constexpr auto kSequences = Cp1251("Симметричные составляющие");
-constexpr auto kSignals = Cp1251("Сигналы");
-constexpr auto kNoCursor = Cp1251("Курсор A не поставлен");
-constexpr auto kNoCycle = Cp1251("До курсора A нет полного периода");
-constexpr auto kNoSets = Cp1251("Нет трёхфазных групп каналов");
-constexpr auto kPhasorsAt = Cp1251("Векторы при A: ");
-constexpr auto kPrimary = Cp1251("первичные значения");
-constexpr auto kSecondary = Cp1251("вторичные значения");
+constexpr std::string_view kMs = "мс";
+constexpr std::string_view kCycles = "пер.";
+constexpr std::string_view kUnit = "Ед.";
+constexpr std::string_view kAngle = "Угол, °";
+constexpr std::string_view kSample = "отсчёт";
+constexpr std::string_view kDifference = "B − A";  // a channel's value at B less that at A
+constexpr std::string_view kDelta = "Δt = B − A";  // the time from cursor A to B
+constexpr std::string_view kSequences = "Симметричные составляющие";
+constexpr std::string_view kSignals = "Сигналы";
+constexpr std::string_view kNoCursor = "Курсор A не поставлен";
+constexpr std::string_view kNoCycle = "До курсора A нет полного периода";
+constexpr std::string_view kNoSets = "Нет трёхфазных групп каналов";
+constexpr std::string_view kPhasorsAt = "Векторы при A: ";
+constexpr std::string_view kPrimary = "первичные значения";
+constexpr std::string_view kSecondary = "вторичные значения";
 // The heading of the channels' column: the side their values are on.
-constexpr auto kPrimaryHeading = Cp1251("Первичные значения");
-constexpr auto kSecondaryHeading = Cp1251("Вторичные значения");
-constexpr auto kStart = Cp1251("Пуск ");
-constexpr std::string_view kDegree = "\xB0";  // "°" in code page 1251
+constexpr std::string_view kPrimaryHeading = "Первичные значения";
+constexpr std::string_view kSecondaryHeading = "Вторичные значения";
+constexpr std::string_view kStart = "Пуск ";
 
 std::string AngleHeading() {
-  return std::string(kAngleWord) + std::string(kDegree);
+  return std::string(kAngle);
 }
 
 std::string Fixed(double value, int decimals) {
@@ -100,9 +101,11 @@ Colour PhaseColour(const std::string& phase) {
 }
 
 // The quantity a unit measures, whatever its prefix: "mA", "A" and "kA" are
-// currents alike.
+// currents alike, "В" and "кВ" voltages: the unit's last character.
 std::string Quantity(const std::string& unit) {
-  return unit.empty() ? std::string() : unit.substr(unit.size() - 1);
+  std::size_t last = unit.size();
+  while (last > 0 && (static_cast<unsigned char>(unit[last - 1]) & 0xC0) == 0x80) --last;
+  return last > 0 ? unit.substr(last - 1) : std::string();
 }
 
 // A phasor's magnitude in its quantity's unit without a prefix, so that
@@ -258,7 +261,8 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
   if (b) {
     if (at.two_rows) table.Next();
     table.Text(at.two_rows ? 0 : at.rms - 80, "B: " + where(*b), kCursorB, true);
-    std::string delta = "B - A: " + Fixed(both.delta_ms, 2) + " " + std::string(kMs);
+    std::string delta =
+        std::string(kDelta) + ": " + Fixed(both.delta_ms, 2) + " " + std::string(kMs);
     if (both.delta_cycles)
       delta += ", " + Fixed(*both.delta_cycles, 3) + " " + std::string(kCycles);
     if (at.two_rows) table.Next();
@@ -276,7 +280,7 @@ Scene DrawReadout(const RecordPicture& picture, const PictureView& view,
     table.Text(at.a, "A", kCursorA, true);
     if (b) {
       table.Text(at.b, "B", kCursorB, true);
-      table.Text(at.delta, "B - A", kInk, true);
+      table.Text(at.delta, std::string(kDifference), kInk, true);
     }
     if (at.two_rows) {
       table.Next();
@@ -479,7 +483,7 @@ Scene DrawPhasors(const RecordPicture& picture, const PictureView& view,
     // would run into a name placed before it or out of the pane.
     const float line = static_cast<float>(text_size) + 2 * scale;
     const float wide =
-        static_cast<float>(channel.name.size()) * static_cast<float>(text_size) * 0.62f;
+        static_cast<float>(TextColumns(channel.name)) * static_cast<float>(text_size) * 0.62f;
     for (int out = 0; out < 8; ++out) {
       bool placed = false;
       for (const float aside : {0.0f, line, -line}) {

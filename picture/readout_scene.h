@@ -13,7 +13,7 @@
 
 namespace velk {
 
-// A time as the viewer shows it (code page 1251): milliseconds from the first
+// A time as the viewer shows it (UTF-8): milliseconds from the first
 // sample with two decimals and "мс", or, with clock, the clock time of the
 // start moment plus the offset ("10:00:00.150250"). Milliseconds where the
 // start moment gives no clock time.

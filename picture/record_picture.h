@@ -52,7 +52,7 @@ class RecordPicture {
   // Our records the picture is of; empty for another source.
   const PictureRecords& records() const { return records_; }
   const RecordSource& source() const { return *source_; }
-  // The station (code page 1251), empty for a discrete record alone.
+  // The station (UTF-8), empty for a discrete record alone.
   const std::string& station() const { return layout().station; }
   // The start moment as the converted pair's time lines bear it; a discrete
   // record alone has no year ("????").

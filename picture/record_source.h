@@ -20,8 +20,8 @@ namespace velk {
 // One analog channel as a COMTRADE channel line describes it:
 // An,ch_id,ph,ccbm,uu,a,b,skew,min,max,primary,secondary,PS.
 struct PictureChannel {
-  std::string name;         // code page 1251, as in the channel line
-  std::string unit;         // "mA", "mV", "A", "kV", ...
+  std::string name;         // UTF-8, as in the channel line
+  std::string unit;         // "mA", "mV", "A", "kV", "°", ... (UTF-8)
   std::string phase;        // "A", "B", "C", "AB", "BC", "CA", "N", or empty
   std::string circuit;      // the circuit the channel belongs to
   double multiplier = 1.0;  // a: a reader's value is a * recorded value + b
@@ -67,7 +67,7 @@ struct SignalStep {
 // One digital channel: its name and its states. steps[0] is its state from the
 // start of the picture; each later step changes it.
 struct PictureSignal {
-  std::string name;  // code page 1251, as in the channel line
+  std::string name;  // UTF-8, as in the channel line
   std::vector<SignalStep> steps;
   // The state at time_ms: that of the last step at or before it.
   bool ActiveAt(double time_ms) const;
@@ -125,8 +125,8 @@ class SourceTiming {
 
 // What a record says of itself once it is open.
 struct SourceLayout {
-  std::string station;         // code page 1251; empty when the record names none
-  std::string device_type;     // as the window shows it; empty when there is none
+  std::string station;         // UTF-8; empty when the record names none
+  std::string device_type;     // as the window shows it (UTF-8); empty when there is none
   StartMoment moment;          // of the first sample
   std::string start_fraction;  // the digits of its second's fraction, as the record gives them
   std::optional<double> trigger_ms;  // the trigger, in ms from the first sample

@@ -9,8 +9,8 @@
 #include <limits>
 #include <map>
 
-#include "comtrade/cp1251.h"
 #include "picture/scene_layout.h"
+#include "picture/text_columns.h"
 #include "picture/time_axis.h"
 
 namespace velk {
@@ -62,17 +62,17 @@ std::string Signed(double value) {
   return value > 0 ? "+" + Reading(value) : Reading(value);
 }
 
-constexpr std::string_view kEllipsis = "\x85";  // "…" in code page 1251
+constexpr std::string_view kEllipsis = "…";
 
-// A name of more than `fits` letters with its middle left out: the first
-// `head` letters, "…" and as many of its last ones as fit.
+// A name of more than `fits` columns with its middle left out: the first
+// `head` columns, "…" and as many of its last ones as fit, cut between
+// characters.
 std::string CutInMiddle(const std::string& name, std::size_t fits, std::size_t head) {
-  if (name.size() <= fits) return name;
+  if (TextColumns(name) <= fits) return name;
   head = std::min(head, fits - 2);
-  std::string start = name.substr(0, head);
+  std::string start(LeadingColumns(name, head));
   while (!start.empty() && start.back() == ' ') start.pop_back();
-  std::size_t tail = fits - 1 - head;
-  std::string end = name.substr(name.size() - tail);
+  std::string end(TrailingColumns(name, fits - 1 - head));
   while (!end.empty() && end.front() == ' ') end.erase(0, 1);
   return start + std::string(kEllipsis) + end;
 }
@@ -93,7 +93,7 @@ std::vector<std::string> DistinctCuts(const std::vector<std::string>& names, std
   for (const auto& [cut, which] : alike) {
     if (which.size() < 2) continue;
     for (const std::size_t i : which) {
-      if (names[i].size() <= fits) continue;  // uncut: the cut ones move
+      if (TextColumns(names[i]) <= fits) continue;  // uncut: the cut ones move
       const auto reads_alike = [&](const std::string& text) {
         for (std::size_t j = 0; j < names.size(); ++j)
           if (j != i && names[j] != names[i] && cuts[j] == text) return true;
@@ -161,11 +161,12 @@ class Painter {
                                                 bool bold) {
     return DistinctCuts(names, static_cast<std::size_t>(std::max(4.0f, room / CharWidth(bold))));
   }
-  // The width of one letter of a name, in points: a little wider than the
-  // sans-serif face's average, so that a cut name always keeps to its column.
+  // The width of one letter of a name (one of TextColumns), in points: a
+  // little wider than the sans-serif face's average, so that a cut name
+  // always keeps to its column.
   static float CharWidth(bool bold) { return kTextSize * (bold ? 0.66f : 0.62f); }
   static float TextWidth(const std::string& text, bool bold = false) {
-    return static_cast<float>(text.size()) * CharWidth(bold);
+    return static_cast<float>(TextColumns(text)) * CharWidth(bold);
   }
   // A line of the grid: drawn before (under) every wave.
   void Grid(std::vector<ScenePoint> points) { grid_.push_back({std::move(points), kGrid}); }
@@ -549,7 +550,7 @@ class Painter {
       title +=
           "    " + (ours ? std::string(kDeviceType) + " " : std::string()) + picture_.device_type();
     Text(6, 17, title, kInk, TextAnchor::kStart, true);
-    title_end_ = 6 + static_cast<float>(title.size()) * CharWidth(true);
+    title_end_ = 6 + static_cast<float>(TextColumns(title)) * CharWidth(true);
   }
 
   // A cursor's label in the title line, ending at x: the whole label where it
@@ -558,7 +559,7 @@ class Painter {
   float TitleLabel(float end, const std::string& whole, const std::string& short_label,
                    Colour colour) {
     for (const std::string* label : {&whole, &short_label}) {
-      const float begins = end - static_cast<float>(label->size()) * CharWidth(true);
+      const float begins = end - static_cast<float>(TextColumns(*label)) * CharWidth(true);
       if (begins < title_end_ + 12) continue;
       Text(end, 17, *label, colour, TextAnchor::kEnd, true);
       return begins;
@@ -602,7 +603,8 @@ class Painter {
     const std::string at = CursorTime(time);
     std::string where = std::string(kCursorBAt) + at;
     if (view_.cursor_ms)
-      where += "   B-A " + Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
+      where += "   " + std::string(kDelta) + ": " +
+               Fixed(time - TimeOfSample(*view_.cursor_ms), 2) + " " + std::string(kMs);
     TitleLabel(cursor_label_end_ - 16, where, "B " + at, kCursorB);
   }
 
@@ -615,16 +617,17 @@ class Painter {
   // Band heights (points) that take the name, unit and reading in three
   // lines, and the scale's two ends beside the name.
   static constexpr float kFullBand = 44, kLowBand = 30;
-  static constexpr auto kMs = Cp1251("мс");
-  static constexpr auto kCursorBAt = Cp1251("Курсор B ");
-  static constexpr auto kTriggerMark = Cp1251("Пуск");
-  static constexpr auto kPrimaryMode = Cp1251("Первичные значения");
-  static constexpr auto kSecondaryMode = Cp1251("Вторичные значения");
-  static constexpr auto kStart = Cp1251("Пуск ");
-  static constexpr auto kDeviceType = Cp1251("Тип ВЕЛК");
-  static constexpr auto kCursorAt = Cp1251("Курсор ");
-  static constexpr auto kRms = Cp1251("RMS");
-  static constexpr auto kChanged = Cp1251("Запись изменена");
+  static constexpr std::string_view kMs = "мс";
+  static constexpr std::string_view kCursorBAt = "Курсор B ";
+  static constexpr std::string_view kDelta = "Δt = B − A";  // the time from cursor A to B
+  static constexpr std::string_view kTriggerMark = "Пуск";
+  static constexpr std::string_view kPrimaryMode = "Первичные значения";
+  static constexpr std::string_view kSecondaryMode = "Вторичные значения";
+  static constexpr std::string_view kStart = "Пуск ";
+  static constexpr std::string_view kDeviceType = "Тип ВЕЛК";
+  static constexpr std::string_view kCursorAt = "Курсор ";
+  static constexpr std::string_view kRms = "RMS";
+  static constexpr std::string_view kChanged = "Запись изменена";
 
   const RecordPicture& picture_;
   const PictureView& view_;

@@ -41,7 +41,7 @@ enum class TextAnchor { kStart, kMiddle, kEnd };
 // (kEnd) at x, y, in the sans-serif face at size pixels.
 struct SceneText {
   float x = 0, y = 0;
-  std::string text;  // code page 1251
+  std::string text;  // UTF-8
   Colour colour;
   TextAnchor anchor = TextAnchor::kStart;
   int size = 11;
@@ -131,7 +131,8 @@ Scene DrawPicture(const RecordPicture& picture, const PictureView& view);
 // Names as a column `fits` letters wide shows them: a longer name with its
 // middle left out ("3Io_2…_ВЛ_ВЛ62"), and the gap of one that would then read
 // like another name placed elsewhere, so that no two names read alike where
-// some placement tells them apart. Code page 1251, one letter a byte.
+// some placement tells them apart. UTF-8, measured in the columns of
+// picture/text_columns.h.
 std::vector<std::string> DistinctCuts(const std::vector<std::string>& names, std::size_t fits);
 
 }  // namespace velk

@@ -5,7 +5,6 @@
 #include <charconv>
 
 #include "comtrade/ascii_pair.h"
-#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 
 namespace velk {
@@ -31,10 +30,10 @@ std::string Hex(Colour colour) {
   return text;
 }
 
-// Text as SVG holds it: UTF-8 with the characters of markup escaped.
-std::string Escaped(std::string_view cp1251) {
+// Text (UTF-8) as SVG holds it: the characters of markup escaped.
+std::string Escaped(std::string_view text) {
   std::string out;
-  for (const char c : Cp1251ToUtf8(cp1251)) {
+  for (const char c : text) {
     switch (c) {
       case '<':
         out += "&lt;";

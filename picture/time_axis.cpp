@@ -8,8 +8,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "comtrade/cp1251.h"
-
 namespace velk {
 namespace {
 
@@ -184,8 +182,8 @@ TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
   }
   const double step = TickStep(least);
   const bool seconds = span > kSecondsAxisFromMs;
-  static constexpr auto kMs = Cp1251("мс");
-  static constexpr auto kSeconds = Cp1251("с");
+  static constexpr std::string_view kMs = "мс";
+  static constexpr std::string_view kSeconds = "с";
   axis.unit = seconds ? std::string(kSeconds) : std::string(kMs);
   const int decimals = TickDecimals(seconds ? step / 1000 : step);
   for (double t = std::ceil(from_ms / step) * step; t <= to_ms + step * 1e-9; t += step) {

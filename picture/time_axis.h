@@ -14,7 +14,7 @@ namespace velk {
 
 struct AxisTick {
   double time_ms = 0;  // from the first sample
-  std::string label;   // code page 1251
+  std::string label;   // UTF-8
 };
 
 struct TimeAxis {

@@ -15,6 +15,7 @@
 #include "analog/analog_record.h"
 #include "analog/channel_tables.h"
 #include "combined/state_grid.h"
+#include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "discrete/digital_pair.h"
 #include "discrete/discrete_record.h"
@@ -46,11 +47,12 @@ double Number(std::string_view text) {
   return value;
 }
 
-// A channel as its line in the configuration file describes it.
+// A channel as its line in the configuration file describes it (the line in
+// code page 1251, the names taken into UTF-8).
 PictureChannel ChannelOfLine(std::string_view line) {
   PictureChannel channel;
-  channel.name = std::string(Field(line, 1));
-  channel.unit = std::string(Field(line, 4));
+  channel.name = Cp1251ToUtf8(Field(line, 1));
+  channel.unit = Cp1251ToUtf8(Field(line, 4));
   channel.multiplier = Number(Field(line, 5));
   channel.offset = Number(Field(line, 6));
   channel.primary = Number(Field(line, 10));
@@ -160,8 +162,8 @@ struct VelkReader {
     for (const std::string& line : AnalogChannelLines(type, ReadCalibration(block, type.layout)))
       layout.channels.push_back(ChannelOfLine(line));
     source.words_.assign(type.words.begin(), type.words.begin() + type.analog_count);
-    layout.station = header.StationNameANL;
-    layout.device_type = DeviceTypeText(header);
+    layout.station = Cp1251ToUtf8(header.StationNameANL);
+    layout.device_type = Cp1251ToUtf8(DeviceTypeText(header));
     source.record_size_ = flh.Size();
     if (!IsValidFlhSize(source.record_size_)) return std::nullopt;
     return SampleCountOf(source.record_size_);
@@ -217,8 +219,10 @@ struct VelkReader {
       if (name.starts_with('~')) name[0] = ' ';  // the drop-out mark is not part of the name
       const auto first = name.find_first_not_of(' ');
       const auto last = name.find_last_not_of(' ');
-      layout.digital.push_back(
-          {first == std::string::npos ? std::string() : name.substr(first, last - first + 1), {}});
+      layout.digital.push_back({first == std::string::npos
+                                    ? std::string()
+                                    : Cp1251ToUtf8(name.substr(first, last - first + 1)),
+                                {}});
     }
   }
 

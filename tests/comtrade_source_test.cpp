@@ -19,6 +19,7 @@
 #include "picture/readout_scene.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
+#include "picture/text_columns.h"
 #include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
 
@@ -89,8 +90,8 @@ TEST(ComtradePicture, RatesStampsGapsAndSignalsOfEveryDataFormAsTheReaderReadsTh
     ComtradePicture opened = OpenComtradePicture(dir / "rec.cfg");
     ASSERT_TRUE(opened.picture) << ErrorText(opened.error);
     const RecordPicture& picture = *opened.picture;
-    EXPECT_EQ(picture.station(), Cp("Подстанция"));
-    EXPECT_EQ(picture.device_type(), Cp("Рекордер"));
+    EXPECT_EQ(picture.station(), "Подстанция");
+    EXPECT_EQ(picture.device_type(), "Рекордер");
     ASSERT_TRUE(picture.source().layout().trigger_ms);
     EXPECT_NEAR(*picture.source().layout().trigger_ms, 150.0, 1e-9);
     ASSERT_EQ(picture.sample_count(), kSamples);
@@ -503,7 +504,8 @@ TEST(ComtradePicture, ClockTimesKeepTheStartsFractionAndTheReadoutKeepsToTheReco
   std::vector<std::pair<float, float>> row;
   for (const SceneText& t : drawn.texts) {
     if (t.y != date->y) continue;
-    const float width = static_cast<float>(t.text.size()) * 0.62f * static_cast<float>(t.size);
+    const float width =
+        static_cast<float>(TextColumns(t.text)) * 0.62f * static_cast<float>(t.size);
     const float from = t.anchor == TextAnchor::kStart ? t.x
                        : t.anchor == TextAnchor::kEnd ? t.x - width
                                                       : t.x - width / 2;

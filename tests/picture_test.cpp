@@ -15,6 +15,7 @@
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "picture/svg.h"
+#include "picture/text_columns.h"
 #include "tests/support/fakes.h"
 #include "tools/records/discrete_builder.h"
 #include "tools/records/record_builder.h"
@@ -276,7 +277,7 @@ TEST(PictureRecord, KeepsItsPictureWhenTheRecordIsRewrittenOrDeleted) {
   EXPECT_FALSE(ReadCursor(*picture, 50, false).values[0]);
   ASSERT_EQ(after.lines.size(), before.lines.size());
   EXPECT_FALSE(after.lines[1].points.empty());  // drawn from the summary now
-  const std::string changed = Cp1251("Запись изменена").view().data();
+  const std::string changed = "Запись изменена";
   EXPECT_TRUE(std::any_of(after.texts.begin(), after.texts.end(),
                           [&](const SceneText& t) { return t.text == changed; }));
   std::filesystem::remove(std::filesystem::path(dir / "rec.flh"));
@@ -367,9 +368,10 @@ TEST(PictureScene, WavesOverTheGridAndLongNamesCutBeforeTheStateColumn) {
     if (text.whole.empty()) continue;
     ++cut;
     EXPECT_EQ(text.whole, std::string(79, 'W'));
-    EXPECT_NE(text.text.find('\x85'), std::string::npos);  // its middle left out
+    EXPECT_NE(text.text.find("…"), std::string::npos);  // its middle left out
     // At the letters' average width the cut name ends before the state column.
-    EXPECT_LT(text.x + static_cast<float>(text.text.size()) * 0.66f * 11, PlotLeft(view) - 12);
+    EXPECT_LT(text.x + static_cast<float>(TextColumns(text.text)) * 0.66f * 11,
+              PlotLeft(view) - 12);
   }
   EXPECT_EQ(cut, 1);
 }
@@ -427,7 +429,7 @@ TEST(ViewerFromTheWindow, OpensTheHighlightedRecordsOrNoneWithTheCheckInTheLabel
   ASSERT_TRUE(viewer);
   EXPECT_EQ(viewer->picture().records().analog, flh);
   EXPECT_EQ(viewer->picture().records().discrete, "");
-  EXPECT_EQ(viewer->Title(), Cp1251("Просмотр записи — a.flh").view());
+  EXPECT_EQ(viewer->Title(), "Просмотр записи — a.flh");
 
   Select(controls.FileListBox2, txt);
   CheckSelected(f.form, ListBox::kFileListBox2);

@@ -8,7 +8,9 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <sstream>
 
+#include "cli/cli_run.h"
 #include "comtrade/record_reader.h"
 #include "comtrade/text_encodings.h"
 #include "tests/support/fakes.h"
@@ -377,6 +379,45 @@ TEST(TextEncodings, TellsEachCyrillicCodePageByItsLettersAndLatinOneFromThem) {
   EXPECT_EQ(given.Utf8(given.configuration().station), "Подстанция");
 }
 
+// Names whose bytes are valid both as GBK and as a single-byte code: Chinese
+// names read as Chinese, not as KOI8-R (in which they spell capitals after
+// small letters); Russian names whose letters happen to pair into GBK codes,
+// and Latin-1 ones, as they are.
+TEST(TextEncodings, TellsGbkFromCyrillicAndLatinOneOnNamesValidInBoth) {
+  const std::vector<std::string> chinese = {"\xC4\xB8\xCF\xDF\xB5\xE7\xD1\xB9Ua",
+                                            "\xC1\xE3\xD0\xF2\xB5\xE7\xC1\xF7",
+                                            "\xA3\xC1\xCF\xE0\xCC\xF8\xCE\xBB"};
+  EXPECT_EQ(ToUtf8(chinese[0] + "," + chinese[1] + "," + chinese[2], TextEncoding::kGbk),
+            "母线电压Ua,零序电流,Ａ相跳位");
+  const std::vector<std::string> russian = {"Пуск", "Откл", "Ввод", "Блокировка", "Реле 3"};
+  std::string all_chinese, all_russian;
+  for (const std::string& name : chinese) {
+    EXPECT_EQ(DetectEncoding(name), TextEncoding::kGbk) << ToUtf8(name, TextEncoding::kGbk);
+    all_chinese += name + ",";
+  }
+  for (const std::string& name : russian) {
+    const std::string bytes = Encode(name, TextEncoding::kCp1251);
+    EXPECT_EQ(ToUtf8(bytes, TextEncoding::kGbk).find("\uFFFD"), std::string::npos) << name;
+    EXPECT_EQ(DetectEncoding(bytes), TextEncoding::kCp1251) << name;
+    all_russian += bytes + ",";
+  }
+  EXPECT_EQ(DetectEncoding(all_chinese), TextEncoding::kGbk);
+  EXPECT_EQ(DetectEncoding(all_russian), TextEncoding::kCp1251);
+  const std::string latin = "Esta\xE7\xE3o de Medi\xE7\xE3o,Oscil\xF3grafo";
+  EXPECT_EQ(ToUtf8(latin, TextEncoding::kGbk).find("\uFFFD"), std::string::npos);
+  EXPECT_EQ(DetectEncoding(latin), TextEncoding::kLatin1);
+  // A lone lead byte, or a code of no character, is one unknown character.
+  EXPECT_EQ(ToUtf8("\xC4,\xAA\xA1\x80", TextEncoding::kGbk), "\uFFFD,\uFFFD\uFFFD");
+  EXPECT_EQ(EncodingByName("GBK"), TextEncoding::kGbk);
+  EXPECT_EQ(EncodingByName("cp936"), TextEncoding::kGbk);
+  EXPECT_EQ(EncodingName(TextEncoding::kGbk), "gbk");
+  // The UTF-16 surrogates are no characters of UTF-8; the code points on
+  // either side of them are.
+  EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));
+  EXPECT_FALSE(IsUtf8("\xED\xBF\xBF"));
+  EXPECT_TRUE(IsUtf8("\xED\x9F\xBF\xEE\x80\x80"));
+}
+
 // Public records of other recorders: what each is, and values from each.
 TEST(RecordReader, ReadsPublicRecordsOfOtherRecorders) {
   const std::string root = std::string(VELK_SOURCE_DIR) + "/tests/data/comtrade-samples/";
@@ -463,6 +504,18 @@ TEST(RecordReader, ReadsPublicRecordsOfOtherRecorders) {
   const Read pair = ReadPair(root + "python-comtrade/sample_ascii.cfg");
   for (std::size_t i = 0; i < 40; ++i)
     EXPECT_EQ(cff.record->samples[i].analog, pair.record->samples[i].analog);
+  // The names of a Chinese line protection in GBK, found or named (its repeated
+  // sample-rate lines depart from the standard: exit 1).
+  const std::string gbk = root + "yonwoo9-go-comtrade/test2.cfg";
+  DiagnosticList told;
+  RecordReader chinese(told);
+  ASSERT_TRUE(chinese.Open(gbk));
+  EXPECT_EQ(chinese.configuration().encoding, TextEncoding::kGbk);
+  EXPECT_EQ(chinese.Utf8(chinese.configuration().digital[4].id), "5-两组开关Ａ相跳位");
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCommandLine({"check", gbk, "--encoding", "gbk", "--json"}, "", out, err), 1);
+  EXPECT_NE(out.str().find("\"encoding\":\"gbk\""), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("南自线路保护PSL603"), std::string::npos) << out.str();
   // The names of a Russian relay in code page 866 reach people as Unicode.
   DiagnosticList list;
   RecordReader nazir(list);

@@ -13,6 +13,7 @@
 #include "picture/record_picture.h"
 #include "picture/scene.h"
 #include "picture/svg.h"
+#include "picture/text_columns.h"
 #include "tools/records/record_builder.h"
 
 namespace velk::testing {
@@ -166,8 +167,7 @@ TEST(SceneBands, LowBandsKeepTheirNamesClearOfTheirValues) {
     for (const SceneText* one : names_column)
       for (const SceneText* other : names_column) {
         if (one == other || one->anchor != other->anchor) continue;
-        EXPECT_GE(std::abs(one->y - other->y), 10.0f)
-            << Cp1251ToUtf8(one->text) << " | " << Cp1251ToUtf8(other->text);
+        EXPECT_GE(std::abs(one->y - other->y), 10.0f) << one->text << " | " << other->text;
       }
   }
 }
@@ -220,7 +220,7 @@ std::pair<std::vector<const SceneText*>, std::string> AxisOf(const Scene& scene,
   for (const SceneText& text : scene.texts)
     if (text.anchor == TextAnchor::kEnd && text.x >= PlotLeft(view) - 12 &&
         text.y > static_cast<float>(view.height) - 30)
-      axis.second = Cp1251ToUtf8(text.text), row = text.y;
+      axis.second = text.text, row = text.y;
   for (const SceneText& text : scene.texts)
     if (text.anchor == TextAnchor::kMiddle && text.y == row) axis.first.push_back(&text);
   return axis;
@@ -277,7 +277,7 @@ TEST(SceneTimeAxis, MillisecondsSecondsAndTheClockOnALongRecordWithItsTrigger) {
     // The trigger is marked where it lies in view.
     const auto marks =
         std::count_if(scene.texts.begin(), scene.texts.end(), [&](const SceneText& t) {
-          return Cp1251ToUtf8(t.text) == "Пуск" && std::abs(t.x - XAtTime(view, 1234.5) - 3) < 0.01;
+          return t.text == "Пуск" && std::abs(t.x - XAtTime(view, 1234.5) - 3) < 0.01;
         });
     EXPECT_EQ(marks, c.from < 1234.5 && 1234.5 < c.to ? 1 : 0);
   }
@@ -287,7 +287,7 @@ TEST(SceneTimeAxis, MillisecondsSecondsAndTheClockOnALongRecordWithItsTrigger) {
 std::vector<std::string> CursorLabels(const Scene& scene) {
   std::vector<std::string> labels;
   for (const SceneText& text : scene.texts)
-    if (text.y == 17 && text.anchor == TextAnchor::kEnd) labels.push_back(Cp1251ToUtf8(text.text));
+    if (text.y == 17 && text.anchor == TextAnchor::kEnd) labels.push_back(text.text);
   return labels;
 }
 
@@ -310,12 +310,13 @@ TEST(SceneCursors, CursorBHasItsOwnLineAndLabelAndAKeepsItsLook) {
   EXPECT_EQ(at_a, std::vector<Colour>{(Colour{30, 60, 200})});
   ASSERT_EQ(at_b.size(), 1u);
   EXPECT_FALSE(at_b[0] == at_a[0]);
-  EXPECT_EQ(CursorLabels(scene),
-            (std::vector<std::string>{"Курсор 100.00 мс", "Курсор B 140.00 мс   B-A 40.00 мс"}));
+  EXPECT_EQ(
+      CursorLabels(scene),
+      (std::vector<std::string>{"Курсор 100.00 мс", "Курсор B 140.00 мс   Δt = B − A: 40.00 мс"}));
   view.clock_time = true;
   EXPECT_EQ(CursorLabels(DrawPicture(*picture, view)),
             (std::vector<std::string>{"Курсор 09:05:30.100000",
-                                      "Курсор B 09:05:30.140000   B-A 40.00 мс"}));
+                                      "Курсор B 09:05:30.140000   Δt = B − A: 40.00 мс"}));
 
   // A narrower picture shortens the labels, then leaves B's out, rather
   // than write them over the station and the start moment.
@@ -347,8 +348,7 @@ TEST(SceneValues, PrimaryValuesInAmperesAndKilovoltsWithTheModeWritten) {
     std::string mode, readout;
     for (const SceneText& text : scene.texts) {
       if (text.colour == Colour{110, 110, 110} && text.x == 6) units.push_back(text.text);
-      const std::string utf8 = Cp1251ToUtf8(text.text);
-      if (utf8.ends_with("ичные значения")) mode += utf8;
+      if (text.text.ends_with("ичные значения")) mode += text.text;
       if (text.colour == Colour{30, 60, 200} && text.x == 6 && readout.empty()) readout = text.text;
     }
     for (int c = 0; c < 3; ++c) tops.push_back(ScaleTexts(scene, view, *picture, c)[0]);
@@ -367,9 +367,8 @@ TEST(SceneRecordChanged, TheSceneThatFindsTheChangeSaysSo) {
   const auto picture = RecordPicture::OfSource(std::move(source));
   ASSERT_TRUE(picture);
   const auto banner = [](const Scene& scene) {
-    return std::count_if(scene.texts.begin(), scene.texts.end(), [](const SceneText& text) {
-      return Cp1251ToUtf8(text.text) == "Запись изменена";
-    });
+    return std::count_if(scene.texts.begin(), scene.texts.end(),
+                         [](const SceneText& text) { return text.text == "Запись изменена"; });
   };
   // The whole record is drawn from its summary: only the cursor's readout reads samples.
   PictureView view = WholeView(*picture, 1000, 600);
@@ -388,29 +387,29 @@ TEST(SceneRecordChanged, TheSceneThatFindsTheChangeSaysSo) {
 // apart when their column is narrow, each keeping its start; the picture's
 // band keeps its whole name for the pointer and for the SVG's title.
 TEST(SceneNames, LongNamesCutInTheMiddleNeverReadAlike) {
-  const std::vector<std::string> lines = {Cp("3Io_2СШ-110_ВЛ_ВЛ1"),
-                                          Cp("3Io_2СШ-110_ВЛ_ВЛ2"),
-                                          Cp("3Io_2СШ-110_ВЛ_ВЛ4"),
-                                          Cp("3Io_2СШ-110_ВЛ_ВЛ62"),
-                                          Cp("Ток фазы A линии Северная"),
-                                          Cp("Ток фазы B линии Северная"),
+  const std::vector<std::string> lines = {"3Io_2СШ-110_ВЛ_ВЛ1",
+                                          "3Io_2СШ-110_ВЛ_ВЛ2",
+                                          "3Io_2СШ-110_ВЛ_ВЛ4",
+                                          "3Io_2СШ-110_ВЛ_ВЛ62",
+                                          "Ток фазы A линии Северная",
+                                          "Ток фазы B линии Северная",
                                           "IA"};
   for (const std::size_t fits : {12u, 17u, 40u}) {
     SCOPED_TRACE(fits);
     const std::vector<std::string> cut = DistinctCuts(lines, fits);
     ASSERT_EQ(cut.size(), lines.size());
     for (std::size_t i = 0; i < cut.size(); ++i) {
-      EXPECT_LE(cut[i].size(), fits);
+      EXPECT_LE(TextColumns(cut[i]), fits);
       EXPECT_EQ(cut[i].front(), lines[i].front());
       EXPECT_EQ(cut[i].back(), lines[i].back());
-      for (std::size_t j = 0; j < i; ++j) EXPECT_NE(cut[i], cut[j]) << Cp1251ToUtf8(cut[i]);
+      for (std::size_t j = 0; j < i; ++j) EXPECT_NE(cut[i], cut[j]) << cut[i];
     }
     EXPECT_EQ(cut[6], "IA");
   }
-  EXPECT_EQ(Cp1251ToUtf8(DistinctCuts(lines, 17)[3]), "3Io_2С…10_ВЛ_ВЛ62");
+  EXPECT_EQ(DistinctCuts(lines, 17)[3], "3Io_2С…10_ВЛ_ВЛ62");
 
   auto source = FaultSource(400);
-  source->layout().channels[2].name = Cp("3Io_2СШ-110_ВЛ_ВЛ62 фидер Заречная");
+  source->layout().channels[2].name = "3Io_2СШ-110_ВЛ_ВЛ62 фидер Заречная";
   const auto picture = RecordPicture::OfSource(std::move(source));
   ASSERT_TRUE(picture);
   const Scene scene = DrawPicture(*picture, WholeView(*picture, 1000, 600));

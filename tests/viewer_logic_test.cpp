@@ -10,13 +10,18 @@
 #include <filesystem>
 #include <numbers>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/record_viewer.h"
+#include "cli/cli_run.h"
 #include "comtrade/cp1251.h"
+#include "comtrade/text_encodings.h"
 #include "picture/comtrade_source.h"
 #include "picture/readout_scene.h"
+#include "picture/svg.h"
+#include "picture/text_columns.h"
 #include "tests/support/fakes.h"
 #include "tools/records/record_builder.h"
 
@@ -74,7 +79,7 @@ void Click(RecordViewer& viewer, double x, PointerButton button, bool shift) {
 // Every text of a scene, as UTF-8, one a line.
 std::string Texts(const Scene& scene) {
   std::string all;
-  for (const SceneText& text : scene.texts) all += Cp1251ToUtf8(text.text) + "\n";
+  for (const SceneText& text : scene.texts) all += text.text + "\n";
   return all;
 }
 
@@ -114,7 +119,7 @@ TEST(ViewerOfAComtradeRecord, CursorsKeepToTheRecordsOwnSamplesAndCycles) {
   const Scene readout = viewer.DrawReadout(900);
   EXPECT_TRUE(Has(readout, "A: 84.00 мс")) << Texts(readout);
   EXPECT_TRUE(Has(readout, "B: 101.00 мс"));
-  EXPECT_TRUE(Has(readout, "B - A: 17.00 мс, 1.020 пер."));
+  EXPECT_TRUE(Has(readout, "Δt = B − A: 17.00 мс, 1.020 пер."));
   EXPECT_GT(readout.height, 10 * kReadoutRow);
   viewer.SetClockTime(true);
   EXPECT_TRUE(Has(viewer.DrawReadout(900), "A: 10:00:00.084000"));
@@ -135,9 +140,9 @@ TEST(ViewerOfAComtradeRecord, EventsInTimeOrderWithJumpsAndPicks) {
   RecordViewer viewer = Open(dir / "rec.cfg");
   const auto& events = viewer.events();
   ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(Cp1251ToUtf8(events[0].text), "100.00 мс  Пуск  сработал");
-  EXPECT_EQ(Cp1251ToUtf8(events[1].text), "150.00 мс  Откл  сработал");
-  EXPECT_EQ(Cp1251ToUtf8(events[2].text), "300.00 мс  Пуск  вернулся");
+  EXPECT_EQ(events[0].text, "100.00 мс  Пуск  сработал");
+  EXPECT_EQ(events[1].text, "150.00 мс  Откл  сработал");
+  EXPECT_EQ(events[2].text, "300.00 мс  Пуск  вернулся");
   EXPECT_TRUE(events[0].picked_up);
   EXPECT_FALSE(events[2].picked_up);
   EXPECT_EQ(events[1].signal, 1);
@@ -165,7 +170,7 @@ TEST(ViewerOfAComtradeRecord, EventsInTimeOrderWithJumpsAndPicks) {
   EXPECT_DOUBLE_EQ(*viewer.cursor_a(), 300.0);
 
   viewer.SetClockTime(true);
-  EXPECT_EQ(Cp1251ToUtf8(viewer.events()[1].text), "10:00:00.150000  Откл  сработал");
+  EXPECT_EQ(viewer.events()[1].text, "10:00:00.150000  Откл  сработал");
 }
 
 TEST(ViewerOfAnyRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw) {
@@ -306,7 +311,7 @@ TEST(ViewerOfAComtradeRecord, HiddenChannelsLeaveTheReadoutAndThePhasors) {
   EXPECT_TRUE(Has(page, "rec.cfg"));
   EXPECT_TRUE(Has(page, "UA, UB, UC"));
   for (const SceneText& text : page.texts) {
-    EXPECT_LE(text.y, 780.5f) << Cp1251ToUtf8(text.text);
+    EXPECT_LE(text.y, 780.5f) << text.text;
     EXPECT_GE(text.y, 0.0f);
   }
   for (const ScenePolyline& line : page.lines)
@@ -390,7 +395,7 @@ TEST(ViewerOfAComtradeRecord, TheReadoutsTextsKeepApartInANarrowPaneAsInAWideOne
   for (const int width : {420, 560, 1000}) {
     SCOPED_TRACE(width);
     const Scene readout = viewer.DrawReadout(width);
-    ASSERT_TRUE(Has(readout, "B - A")) << Texts(readout);
+    ASSERT_TRUE(Has(readout, "B − A")) << Texts(readout);
     // Sans-serif letters of 11 pixels are at most about 7 pixels wide (bold).
     std::vector<const SceneText*> texts;
     for (const SceneText& text : readout.texts) texts.push_back(&text);
@@ -399,9 +404,9 @@ TEST(ViewerOfAComtradeRecord, TheReadoutsTextsKeepApartInANarrowPaneAsInAWideOne
     });
     for (std::size_t i = 1; i < texts.size(); ++i) {
       if (texts[i]->y != texts[i - 1]->y) continue;
-      const float end = texts[i - 1]->x + 6.5f * static_cast<float>(texts[i - 1]->text.size());
-      EXPECT_LE(end, texts[i]->x) << Cp1251ToUtf8(texts[i - 1]->text) << " | "
-                                  << Cp1251ToUtf8(texts[i]->text);
+      const float end =
+          texts[i - 1]->x + 6.5f * static_cast<float>(TextColumns(texts[i - 1]->text));
+      EXPECT_LE(end, texts[i]->x) << texts[i - 1]->text << " | " << texts[i]->text;
     }
   }
 }
@@ -438,7 +443,7 @@ TEST(ViewerOfManyChannels, EveryBandIsReachedWithTheAxisInViewAndThePictureHolds
   };
   const auto axis_in_view = [](const Scene& scene) {
     for (const SceneText& text : scene.texts)
-      if (text.text == Cp("мс")) return text.y < static_cast<float>(scene.height);
+      if (text.text == "мс") return text.y < static_cast<float>(scene.height);
     return false;
   };
   BandScroll scroll = viewer.band_scroll();
@@ -544,6 +549,68 @@ TEST(ViewerOfManyChannels, SetsFromTheRelaysNamesAndPhasorNamesKeptApart) {
     }
     EXPECT_GE(named, least);
   }
+}
+
+// A record whose names code page 1251 lacks (Chinese, Greek, a degree sign,
+// an accented station) shows them whole wherever a person reads them: the
+// title, the picture and its SVG, the readout, the events, the printed page
+// and the command line's readout; a name cut short keeps whole characters.
+TEST(ViewerOfAComtradeRecord, NamesOutsideCodePage1251ReachEveryTextWhole) {
+  TempDir dir;
+  const std::string long_name = "母线电压母线电压母线电压母线电压母线电压";
+  std::string cfg = "Estação 变电站,Ρελέ,1999\r\n3,2A,1D\r\n";
+  cfg += "1,母线电压Ua,A,,kV,0.001,0,0,-32767,32767,1,1,P\r\n";
+  cfg += "2," + long_name + ",,,°,0.1,0,0,-32767,32767,1,1,P\r\n";
+  cfg += "1,跳闸 ΔI,,,0\r\n50\r\n1\r\n1000,100\r\n";
+  cfg += "01/02/2024,10:00:00.000000\r\n01/02/2024,10:00:00.000000\r\nASCII\r\n1\r\n";
+  std::string dat;
+  for (int n = 0; n < 100; ++n)
+    dat += std::to_string(n + 1) + "," + std::to_string(n * 1000) + "," +
+           std::to_string(std::lround(1000 * std::sin(2 * kPi * n / 20))) + ",900," +
+           (n >= 50 ? "1" : "0") + "\r\n";
+  WriteFile(dir / "母线.cfg", cfg);
+  WriteFile(dir / "母线.dat", dat);
+  RecordViewer viewer = Open(dir / "母线.cfg");
+  EXPECT_EQ(viewer.Title(), "Просмотр записи — 母线.cfg");
+  ASSERT_EQ(viewer.events().size(), 1u);
+  EXPECT_EQ(viewer.events()[0].text, "50.00 мс  跳闸 ΔI  сработал");
+  viewer.PickEvent(0);
+
+  const Scene picture = viewer.Draw();
+  for (const char* text : {"Estação 变电站", "母线电压Ua", "°", "跳闸 ΔI"}) {
+    EXPECT_TRUE(Has(picture, text)) << text << "\n" << Texts(picture);
+    EXPECT_NE(SvgText(picture).find(text), std::string::npos) << text;
+  }
+  const auto cut = std::find_if(picture.texts.begin(), picture.texts.end(),
+                                [&](const SceneText& text) { return text.whole == long_name; });
+  ASSERT_NE(cut, picture.texts.end());
+  EXPECT_TRUE(IsUtf8(cut->text));
+  const std::size_t gap = cut->text.find("…");
+  ASSERT_NE(gap, std::string::npos);
+  EXPECT_TRUE(long_name.starts_with(cut->text.substr(0, gap)));
+  EXPECT_TRUE(long_name.ends_with(cut->text.substr(gap + 3)));
+  const Scene readout = viewer.DrawReadout(1000);
+  for (const char* text : {"母线电压Ua", "跳闸 ΔI", "Угол, °"})
+    EXPECT_TRUE(Has(readout, text)) << text << "\n" << Texts(readout);
+  EXPECT_TRUE(Has(viewer.DrawPage(1100, 800), "母线.cfg    Estação 变电站"));
+
+  std::ostringstream out, json, err;
+  ASSERT_EQ(RunCommandLine({"readout", dir / "母线.cfg", "--at", "50"}, "", out, err), 0);
+  EXPECT_NE(out.str().find("  母线电压Ua, kV: "), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("  跳闸 ΔI: 1"), std::string::npos) << out.str();
+  ASSERT_EQ(RunCommandLine(
+                {"readout", dir / "母线.cfg", "--at", "50", "--reference", long_name, "--json"}, "",
+                json, err),
+            0)
+      << err.str();
+  EXPECT_NE(json.str().find("{\"name\": \"" + long_name + "\", \"unit\": \"°\""),
+            std::string::npos);
+
+  // A Latin-1 record of another recorder names its station as it is.
+  const RecordViewer latin = Open(std::string(VELK_SOURCE_DIR) +
+                                  "/tests/data/comtrade-samples/python-comtrade/"
+                                  "sample_iso8859-1_bin.cfg");
+  EXPECT_TRUE(Has(latin.Draw(), "Estação de Medição    Пуск ")) << Texts(latin.Draw());
 }
 
 }  // namespace

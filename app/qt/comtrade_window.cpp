@@ -582,7 +582,7 @@ void ComtradeWindow::PlaceViewer(QWidget* viewer) const {
 
 void ComtradeWindow::ShowAbout() {
   QMessageBox box(QMessageBox::Information, FromCp1251(text::kAboutTitle),
-                  FromCp1251(form_.AboutText()), QMessageBox::Ok, this);
+                  FromUtf8(form_.AboutText()), QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);  // a folder's name is shown as it is
   box.exec();
 }

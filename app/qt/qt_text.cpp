@@ -11,6 +11,10 @@ QString FromCp1251(std::string_view text) {
   return QString::fromStdString(Cp1251ToUtf8(text));
 }
 
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString FromPath(std::string_view path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }

@@ -61,7 +61,7 @@ QFont TextFont(int pixels, bool bold) {
 
 void PaintText(QPainter& painter, const SceneText& text) {
   const QFont font = TextFont(text.size, text.bold);
-  const QString shown = FromCp1251(text.text);
+  const QString shown = FromUtf8(text.text);
   double x = text.x;
   if (text.anchor != TextAnchor::kStart) {
     const double width = QFontMetricsF(font).horizontalAdvance(shown);
@@ -75,7 +75,7 @@ void PaintText(QPainter& painter, const SceneText& text) {
 // Where a text of the scene lies on the screen, painted as PaintText paints it.
 QRectF TextBox(const SceneText& text) {
   const QFontMetricsF metrics(TextFont(text.size, text.bold));
-  const double width = metrics.horizontalAdvance(FromCp1251(text.text));
+  const double width = metrics.horizontalAdvance(FromUtf8(text.text));
   double x = text.x;
   if (text.anchor != TextAnchor::kStart)
     x -= text.anchor == TextAnchor::kMiddle ? width / 2 : width;
@@ -110,7 +110,7 @@ class PictureArea : public QWidget {
     const Scene shown = viewer_.Draw();
     for (const SceneText& text : shown.texts)
       if (!text.whole.empty() && TextBox(text).contains(help->pos())) {
-        QToolTip::showText(help->globalPos(), FromCp1251(text.whole), this);
+        QToolTip::showText(help->globalPos(), FromUtf8(text.whole), this);
         return true;
       }
     QToolTip::hideText();
@@ -248,7 +248,7 @@ ViewerWindow::ViewerWindow(std::unique_ptr<RecordViewer> viewer, QWidget* owner,
                            OpenRecord open_record)
     : QWidget(owner, Qt::Window), viewer_(std::move(viewer)), open_record_(std::move(open_record)) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(FromCp1251(viewer_->Title()));
+  setWindowTitle(FromUtf8(viewer_->Title()));
   splitter_ = new QSplitter(Qt::Horizontal, this);
   // The picture with the scroll bar of its bands at its right.
   auto* picture = new QWidget(splitter_);
@@ -371,7 +371,7 @@ void ViewerWindow::ShowEvents() {
   const std::vector<ViewerEvent>& events = viewer_->events();
   if (events.size() != listed_events_ || viewer_->clock_time() != listed_clock_) {
     events_->clear();
-    for (const ViewerEvent& event : events) events_->addItem(FromCp1251(event.text));
+    for (const ViewerEvent& event : events) events_->addItem(FromUtf8(event.text));
     listed_events_ = events.size();
     listed_clock_ = viewer_->clock_time();
   }
@@ -483,7 +483,7 @@ void ViewerWindow::ChooseChannels() {
   auto* list = new QListWidget(&dialog);
   const RecordPicture& picture = viewer_->picture();
   const auto add = [list](const std::string& name, bool shown) {
-    auto* row = new QListWidgetItem(FromCp1251(name), list);
+    auto* row = new QListWidgetItem(FromUtf8(name), list);
     row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
     row->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
   };

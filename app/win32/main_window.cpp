@@ -526,7 +526,7 @@ void MainWindow::OpenRecordFile(const std::string& path) {
 void MainWindow::ShowAbout() {
   std::string about;
   Run([&] { about = form_.AboutText(); });
-  MessageBoxW(hwnd_, WideFromCp1251(about).c_str(), WideFromCp1251(text::kAboutTitle).c_str(),
+  MessageBoxW(hwnd_, WideFromUtf8(about).c_str(), WideFromCp1251(text::kAboutTitle).c_str(),
               MB_OK | MB_ICONINFORMATION);
 }
 

@@ -136,7 +136,7 @@ void DrawScene(HDC dc, const Scene& scene, const RECT& area) {
     SelectObject(dc, fonts.Get(text.size, text.bold));
     SetTextColor(dc, ColourOf(text.colour));
     SetTextAlign(dc, TA_BASELINE | TA_NOUPDATECP | AlignOf(text.anchor));
-    const std::wstring wide = WideFromCp1251(text.text);
+    const std::wstring wide = WideFromUtf8(text.text);
     TextOutW(dc, Pixel(text.x), Pixel(text.y), wide.c_str(), static_cast<int>(wide.size()));
   }
   SelectObject(dc, old_font);

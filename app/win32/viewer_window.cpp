@@ -105,7 +105,7 @@ bool EndsWith(const std::wstring& text, std::wstring_view end) {
 
 // «Каналы»: every channel and signal with a check that shows it.
 struct ChannelChoice {
-  std::vector<std::string> names;  // code page 1251
+  std::vector<std::string> names;  // UTF-8
   std::vector<bool> shown;
   std::size_t channels = 0;   // the channels' rows come first, then the signals'
   std::vector<bool> changes;  // per signal: whether it changes in the record
@@ -140,7 +140,7 @@ INT_PTR CALLBACK ChannelsProcedure(HWND dialog, UINT message, WPARAM wparam, LPA
     column.cx = room.right - GetSystemMetrics(SM_CXVSCROLL);
     ListView_InsertColumn(list, 0, &column);
     for (std::size_t i = 0; i < choice.names.size(); ++i) {
-      std::wstring name = WideFromCp1251(choice.names[i]);
+      std::wstring name = WideFromUtf8(choice.names[i]);
       LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);
@@ -264,7 +264,7 @@ HWND ViewerWindow::Create(HINSTANCE instance, HWND main_window, int dpi) {
   const layout::Box at = PlaceBeside(main_window, dpi);
   viewer_->SetScale(static_cast<float>(dpi) / 96.0f);  // texts and margins as the screen's
   HMENU menu = MakeViewerMenu();
-  CreateWindowExW(0, kViewerClass, WideFromCp1251(viewer_->Title()).c_str(),
+  CreateWindowExW(0, kViewerClass, WideFromUtf8(viewer_->Title()).c_str(),
                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, at.left, at.top, at.width, at.height,
                   nullptr, menu, instance, this);
   if (hwnd_ == nullptr) {
@@ -377,7 +377,7 @@ void ViewerWindow::ShowEvents() {
     listed_.clear();
     for (const ViewerEvent& event : events) {
       SendMessageW(events_, LB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(WideFromCp1251(event.text).c_str()));
+                   reinterpret_cast<LPARAM>(WideFromUtf8(event.text).c_str()));
       listed_.push_back(event.text);
     }
     SendMessageW(events_, WM_SETREDRAW, TRUE, 0);
@@ -706,7 +706,7 @@ void ViewerWindow::Print() {
     const int dpi_x = std::max(GetDeviceCaps(dc, LOGPIXELSX), 1);
     const int dpi_y = std::max(GetDeviceCaps(dc, LOGPIXELSY), 1);
     const int page_width = MulDiv(width, 96, dpi_x), page_height = MulDiv(height, 96, dpi_y);
-    const std::wstring title = WideFromCp1251(viewer_->Title());
+    const std::wstring title = WideFromUtf8(viewer_->Title());
     DOCINFOW document{};
     document.cbSize = sizeof document;
     document.lpszDocName = title.c_str();

@@ -120,7 +120,7 @@ TEST_F(ViewerView, MenuBarStandsAboveTheUnchangedClientArea) {
   });
   Item(3, 0)->trigger();
   EXPECT_EQ(title, "О программе");
-  EXPECT_EQ(about, FromCp1251(f.form.AboutText()));
+  EXPECT_EQ(about, FromUtf8(f.form.AboutText()));
 
   Item(0, 3)->trigger();  // «Выход» closes the window as «Завершить» does
   EXPECT_EQ(f.ui.actions, std::vector<std::string>({"close"}));
@@ -154,7 +154,7 @@ TEST_F(ViewerView, DoubleClickedRowOpensAViewerThatMovesAsItsLogicWould) {
   // The same records, driven by direct calls at the drawing area's size.
   const std::unique_ptr<RecordViewer> direct = f.form.OpenViewer(ListBox::kFileListBox1);
   ASSERT_NE(direct, nullptr);
-  EXPECT_EQ(shown->windowTitle(), FromCp1251(direct->Title()));
+  EXPECT_EQ(shown->windowTitle(), FromUtf8(direct->Title()));
   EXPECT_EQ(shown->windowTitle(), "Просмотр записи — feeder_type60.flh + feeder_type60.txt");
   QWidget* area = shown->DrawingArea();
   direct->Resize(area->width(), area->height());
@@ -394,8 +394,10 @@ TEST_F(ViewerView, TheViewIsKeptAsPngSvgAndAPrintedPageOrSaysWhyNot) {
 
 TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   // A three-phase pair of our own: one cycle of 50 Hz at 1 kHz, the first
-  // channel's name longer than its column.
-  const std::string kLongName(79, 'I');
+  // channel's name longer than its column, names in letters code page 1251
+  // lacks.
+  std::string long_name;
+  for (int i = 0; i < 79; ++i) long_name += "Ω";
   std::string dat;
   for (int i = 0; i < 40; ++i)
     dat += std::to_string(i + 1) + "," + std::to_string(i * 1000) + "," +
@@ -406,11 +408,11 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   WriteFile(folder + "bay.cfg",
             "Substation,Bay relay,1999\r\n4,3A,1D\r\n"
             "1," +
-                kLongName +
+                long_name +
                 ",A,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
                 "2,IB,B,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
                 "3,IC,C,Line,A,0.01,0,0,-32767,32767,1,1,S\r\n"
-                "1,Trip,,,0\r\n50\r\n1\r\n1000,40\r\n"
+                "1,跳闸 ΔI,,,0\r\n50\r\n1\r\n1000,40\r\n"
                 "01/01/2024,10:00:00.000000\r\n01/01/2024,10:00:00.020000\r\nASCII\r\n1\r\n");
   auto* data = new QMimeData;
   data->setUrls({QUrl::fromLocalFile(FromPath(folder + "bay.cfg"))});
@@ -426,6 +428,8 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   ViewerWindow* shown = Viewers().first();
   EXPECT_EQ(shown->windowTitle(), "Просмотр записи — bay.cfg");
   EXPECT_EQ(shown->viewer().picture().channels().size(), 3u);
+  ASSERT_EQ(shown->EventsList()->count(), 1);
+  EXPECT_EQ(shown->EventsList()->item(0)->text(), "21.00 мс  跳闸 ΔI  сработал");
   // Beside the main window on its screen, its top with the window's top; it
   // never opens over the window's corner as before.
   const QRect main = window->frameGeometry(), work = window->screen()->availableGeometry();
@@ -442,12 +446,12 @@ TEST_F(ViewerView, ADroppedComtradeRecordOpensItsViewerBesideTheMainWindow) {
   const auto cut = std::find_if(scene.texts.begin(), scene.texts.end(),
                                 [](const SceneText& text) { return !text.whole.empty(); });
   ASSERT_NE(cut, scene.texts.end());
-  EXPECT_EQ(cut->whole, kLongName);
+  EXPECT_EQ(cut->whole, long_name);
   const QPoint over(static_cast<int>(cut->x) + 4, static_cast<int>(cut->y) - 3);
   QHelpEvent help(QEvent::ToolTip, over, area->mapToGlobal(over));
   QApplication::sendEvent(area, &help);
   EXPECT_TRUE(QToolTip::isVisible());
-  EXPECT_EQ(QToolTip::text(), QString::fromStdString(kLongName));
+  EXPECT_EQ(QToolTip::text(), QString::fromStdString(long_name));
   QToolTip::hideText();
   // «Файл → Открыть запись…» of the viewer offers records of both kinds.
   QStringList filters;

@@ -243,7 +243,7 @@ void CheckFaultReading(MainWindow& window, HWND hwnd, const std::string& folder)
   Pump(window, 30);
   SendMessageW(events, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
   CHECK(shown.clock_time() && std::wstring(row) != in_ms &&
-        std::wstring(row) == WideFromCp1251(shown.events()[0].text));
+        std::wstring(row) == WideFromUtf8(shown.events()[0].text));
   PostMessageW(hwnd, WM_COMMAND, kClockTimeCommand, 0);
   Pump(window, 30);
 

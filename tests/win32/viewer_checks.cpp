@@ -250,7 +250,7 @@ void CheckViewer(const std::string& folder) {
   const RecordViewer& first = *ViewerOf(open[0]);
   CHECK(first.picture().records().analog == form.controls.FileListBox1.SelectedFile());
   CHECK(first.picture().records().discrete.empty());
-  CHECK(TextOf(open[0]) == WideFromCp1251(first.Title()));
+  CHECK(TextOf(open[0]) == WideFromUtf8(first.Title()));
   CheckViewerFileMenu(window, open[0]);
   CheckViewerEvents(window, open[0]);
 
@@ -285,7 +285,7 @@ void CheckViewer(const std::string& folder) {
   Expect(IDOK);
   SendMessageW(hwnd, WM_COMMAND, kAboutCommand, 0);
   CHECK(seen.title == L"О программе");
-  CHECK(seen.text == WideFromCp1251(form.AboutText()));
+  CHECK(seen.text == WideFromUtf8(form.AboutText()));
 
   SendMessageW(hwnd, WM_COMMAND, kExitCommand, 0);
   CHECK(PumpUntil(window, [&] { return window.hwnd() == nullptr; }));
