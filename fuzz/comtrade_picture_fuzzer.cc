@@ -21,17 +21,6 @@ using namespace velk;
 
 namespace {
 
-void CheckScene(const Scene& scene) {
-  const auto finite = [](float v) { return std::isfinite(v); };
-  for (const ScenePolyline& line : scene.lines)
-    for (const ScenePoint& point : line.points)
-      if (!finite(point.x) || !finite(point.y)) fuzz::Fail("a point of the scene is not a number");
-  for (const SceneRect& rect : scene.rects)
-    if (!finite(rect.x) || !finite(rect.width) ||
-        rect.x + rect.width > static_cast<float>(scene.width) + 1)
-      fuzz::Fail("a rectangle outside the picture");
-}
-
 // Equal values, a missing one (NaN) equal to another missing one.
 bool Same(const std::vector<double>& a, const std::vector<double>& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](double x, double y) {
@@ -111,12 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CheckSamples(picture, path);
   PictureView view = WholeView(picture, 640, NaturalHeight(picture));
-  CheckScene(DrawPicture(picture, view));
+  fuzz::CheckScene(DrawPicture(picture, view));
   view.to_ms = view.from_ms + 20;
   view.cursor_ms = view.from_ms + 7.5;
   view.primary = true;
   const Scene narrow = DrawPicture(picture, view);
-  CheckScene(narrow);
+  fuzz::CheckScene(narrow);
   if (SvgText(narrow).empty()) fuzz::Fail("no SVG text");
   const TwoCursors two = AnalyseBetween(picture, 0, 30, false);
   for (const auto& phasors : two.b.phasors)

@@ -1,6 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -222,6 +223,17 @@ std::string CheckPair(const std::string& cfg_path) {
 void Fail(const std::string& what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
   std::abort();
+}
+
+void CheckScene(const Scene& scene) {
+  const auto finite = [](float v) { return std::isfinite(v); };
+  for (const ScenePolyline& line : scene.lines)
+    for (const ScenePoint& point : line.points)
+      if (!finite(point.x) || !finite(point.y)) Fail("a point of the scene is not a number");
+  for (const SceneRect& rect : scene.rects)
+    if (!finite(rect.x) || !finite(rect.width) ||
+        rect.x + rect.width > static_cast<float>(scene.width) + 1)
+      Fail("a rectangle outside the picture");
 }
 
 }  // namespace velk::fuzz

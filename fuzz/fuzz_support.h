@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "comtrade/report.h"
+#include "picture/scene.h"
 
 namespace velk::fuzz {
 
@@ -56,6 +57,10 @@ std::string PutComtrade(const Harness& h, const std::uint8_t* data, std::size_t 
 // stated number of records, and the ASCII pair derived from it line for line.
 // Returns what is wrong, or an empty text.
 std::string CheckPair(const std::string& cfg_path);
+
+// Fails the run where a scene holds a coordinate that is no number or a
+// rectangle beyond the picture's width.
+void CheckScene(const Scene& scene);
 
 // Stops the run as a crash would, so that the fuzzer keeps the input.
 [[noreturn]] void Fail(const std::string& what);

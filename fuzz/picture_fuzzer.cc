@@ -14,17 +14,6 @@ using namespace velk;
 
 namespace {
 
-void CheckScene(const Scene& scene) {
-  const auto finite = [](float v) { return std::isfinite(v); };
-  for (const ScenePolyline& line : scene.lines)
-    for (const ScenePoint& point : line.points)
-      if (!finite(point.x) || !finite(point.y)) fuzz::Fail("a point of the scene is not a number");
-  for (const SceneRect& rect : scene.rects)
-    if (!finite(rect.x) || !finite(rect.width) ||
-        rect.x + rect.width > static_cast<float>(scene.width) + 1)
-      fuzz::Fail("a rectangle outside the picture");
-}
-
 void Draw(const PictureRecords& records) {
   const PictureOpening opening = RecordPicture::Open(records);
   if (!opening.picture) return;
@@ -33,11 +22,11 @@ void Draw(const PictureRecords& records) {
     for (std::size_t i = 1; i < signal.steps.size(); ++i)
       if (signal.steps[i].time_ms < signal.steps[i - 1].time_ms) fuzz::Fail("steps out of order");
   PictureView view = WholeView(picture, 640, NaturalHeight(picture));
-  CheckScene(DrawPicture(picture, view));
+  fuzz::CheckScene(DrawPicture(picture, view));
   view.to_ms = view.from_ms + 20;
   view.cursor_ms = 7.5;
   const Scene narrow = DrawPicture(picture, view);
-  CheckScene(narrow);
+  fuzz::CheckScene(narrow);
   if (SvgText(narrow).empty()) fuzz::Fail("no SVG text");
   // The fault's readout at two cursors, the start (no whole cycle) included.
   const TwoCursors two = AnalyseBetween(picture, 0, 30, false);
