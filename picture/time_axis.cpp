@@ -99,12 +99,17 @@ std::optional<double> ClockMs(const ClockStart& start) {
     unit /= 10;
     fraction += (c - '0') * unit;
   }
-  return ((std::floor(*hour) * 60 + std::floor(*minute)) * 60 + *second + fraction) *
-         1000;
+  return ((std::floor(*hour) * 60 + std::floor(*minute)) * 60 + *second + fraction) * 1000;
 }
 
 std::string StartLabel(const ClockStart& start) {
-  const std::string label = MomentLabel(start.moment);
+  const StartMoment& m = start.moment;
+  if (LacksTimeOfDay(m)) {
+    // A discrete record whose start line gives its day alone.
+    const auto field = [](const std::string& text) { return text.empty() ? "??" : text; };
+    return field(m.day) + "." + field(m.month) + "." + field(m.year) + " время не указано";
+  }
+  const std::string label = MomentLabel(m);
   return start.fraction.empty() ? label : label + "." + start.fraction;
 }
 

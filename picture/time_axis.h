@@ -44,7 +44,8 @@ TimeAxis AxisTicks(double from_ms, double to_ms, double width, double spacing,
 std::optional<double> ClockMs(const ClockStart& start);
 
 // The start as the picture's title line shows it: MomentLabel, and the
-// second's fraction where the record gives one.
+// second's fraction where the record gives one; the date and «время не
+// указано» where the moment holds no time of day.
 std::string StartLabel(const ClockStart& start);
 
 // The digits of the second a clock time of the record is shown with: 6, or

@@ -231,6 +231,10 @@ TEST(StartMoments, AStartPairWithoutATimeStartsItsPairAtMidnightEverywhere) {
     EXPECT_EQ(RunCommandLine({"check", out / name}, out.Folder(), report, check_err), 0)
         << report.str();
   }
+  // The picture of the record alone titles its start as the window's label does.
+  ASSERT_EQ(RunCommandLine({"picture", txt, out / "d.svg"}, out.Folder(), said, err),
+            kExitConverted);
+  EXPECT_NE(ReadFile(out / "d.svg").find("15.07.???? время не указано"), std::string::npos);
 
   const batch::FolderResult run = batch::ConvertFolder({in.Folder(), out / "run", false, false, 1});
   EXPECT_EQ(ReadFile(out / "run/comtrade_dis/rec.cfg") + ReadFile(out / "run/comtrade_dis/rec.dat"),
