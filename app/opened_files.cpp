@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/texts.h"
+#include "comtrade/ascii_case.h"
 #include "comtrade/cp1251.h"
 #include "comtrade/utf16.h"
 #include "picture/record_picture.h"
@@ -13,17 +14,6 @@ namespace velk {
 namespace {
 
 constexpr std::string_view kOpenPrefix = "open ";
-
-bool EndsWithNoCase(std::string_view text, std::string_view end) {
-  if (text.size() < end.size()) return false;
-  return std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
-                    [](char a, char b) {
-                      const auto lower = [](char c) {
-                        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-                      };
-                      return lower(a) == lower(b);
-                    });
-}
 
 // A path's text for a person, in code page 1251 where the path is UTF-8 text.
 std::string ForPerson(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "app/comtrade_form.h"
 #include "app/texts.h"
+#include "comtrade/ascii_case.h"
 #include "comtrade/file_io.h"
 #include "comtrade/file_system.h"
 #include "comtrade/pair_paths.h"
@@ -17,10 +18,6 @@ namespace velk {
 namespace {
 
 constexpr char kEnter = 13;
-
-char FoldCase(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 }  // namespace
 
@@ -33,7 +30,7 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     if (m < mask.size() && mask[m] == '*') {
       star = m++;
       resume = n;
-    } else if (m < mask.size() && (mask[m] == '?' || FoldCase(mask[m]) == FoldCase(name[n]))) {
+    } else if (m < mask.size() && (mask[m] == '?' || AsciiLower(mask[m]) == AsciiLower(name[n]))) {
       ++m;
       ++n;
     } else if (star != std::string_view::npos) {
@@ -56,7 +53,7 @@ std::vector<std::string> ListFolder(const std::string& folder, std::string_view 
         !MatchesMask(entry.name, mask))
       continue;
     std::string folded = entry.name;
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    std::transform(folded.begin(), folded.end(), folded.begin(), AsciiLower);
     found.emplace_back(std::move(folded), std::move(entry.name));
   }
   // By name with letters in any case; names that differ only in case keep a
@@ -182,7 +179,7 @@ namespace {
 // does not show it.
 std::string ShownName(const FileList& list, const std::string& name) {
   const auto folds = [](std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), FoldCase);
+    std::transform(text.begin(), text.end(), text.begin(), AsciiLower);
     return text;
   };
   if (std::find(list.names.begin(), list.names.end(), name) != list.names.end()) return name;

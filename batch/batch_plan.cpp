@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "comtrade/ascii_case.h"
 #include "comtrade/number_format.h"
 #include "comtrade/pair_paths.h"
 
@@ -70,9 +71,7 @@ std::string Line(std::string_view word, const PairKey& key, const std::string& s
 }  // namespace
 
 std::string Folded(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
+  return AsciiLowered(text);
 }
 
 // ---- pairing ----

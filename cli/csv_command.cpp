@@ -6,6 +6,7 @@
 #include "cli/cli_texts.h"
 #include "cli/cli_ui.h"
 #include "combined/requests.h"
+#include "comtrade/ascii_case.h"
 #include "comtrade/cp1251.h"
 #include "comtrade/file_io.h"
 #include "platform/platform.h"
@@ -25,16 +26,6 @@ constexpr std::string_view kCsvHelp =
     "                 either: as the file gives them)\n"
     "      --excel    для Excel: BOM, «;» и десятичная запятая /\n"
     "                 for Excel: a BOM, semicolons and decimal commas\n";
-
-bool HasExtension(const std::string& path, std::string_view extension) {
-  if (path.size() < extension.size()) return false;
-  for (std::size_t i = 0; i < extension.size(); ++i) {
-    char c = path[path.size() - extension.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != extension[i]) return false;
-  }
-  return true;
-}
 
 // A number in a cell: ten significant digits, a decimal comma for Excel.
 char* PutNumber(char* out, double value, bool excel) {
@@ -161,7 +152,7 @@ int RunCsv(const std::vector<std::string>& args, std::ostream& err) {
   }
   const std::string out = FullPath(files.back());
   const std::string& first = files[0];
-  if (files.size() == 2 && (HasExtension(first, ".cfg") || HasExtension(first, ".cff")))
+  if (files.size() == 2 && (EndsWithNoCase(first, ".cfg") || EndsWithNoCase(first, ".cff")))
     return TableOf(FullPath(first), out, options, err);
 
   // A device record: converted into a private folder, then read as any pair.
@@ -169,11 +160,12 @@ int RunCsv(const std::vector<std::string>& args, std::ostream& err) {
   const std::string cfg = FolderOf(pair_folder.StateFilePath()) + "record.cfg";
   StreamReporter reporter(err);
   RequestOutcome done;
-  if (files.size() == 2 && HasExtension(first, ".flh")) {
+  if (files.size() == 2 && EndsWithNoCase(first, ".flh")) {
     done = ConvertAnalogRequest({FullPath(first), cfg}, reporter);
-  } else if (files.size() == 2 && HasExtension(first, ".txt")) {
+  } else if (files.size() == 2 && EndsWithNoCase(first, ".txt")) {
     done = ConvertDiscreteRequest({FullPath(first), cfg, CurrentYear()}, reporter);
-  } else if (files.size() == 3 && HasExtension(first, ".flh") && HasExtension(files[1], ".txt")) {
+  } else if (files.size() == 3 && EndsWithNoCase(first, ".flh") &&
+             EndsWithNoCase(files[1], ".txt")) {
     done = ConvertCombinedRequest({FullPath(first), FullPath(files[1]), cfg,
                                    [&state_folder] { return state_folder.StateFilePath(); }},
                                   reporter);

@@ -3,15 +3,10 @@
 #include <optional>
 
 #include "cli/cli_texts.h"
+#include "comtrade/ascii_case.h"
 
 namespace velk {
 namespace {
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 bool IsHexDigit(const std::string& text) {
   if (text.size() != 1) return false;
@@ -58,7 +53,7 @@ FormOptions TakeFormOptions(const std::vector<std::string>& args, int local_offs
   form = FormOf(revision_2013 ? Revision::k2013 : Revision::k1999);
   form.one_file = one_file;
   if (encoding) {
-    const std::string name = Lower(*encoding);
+    const std::string name = AsciiLowered(*encoding);
     if (name == "cp1251" || name == "windows-1251") {
       form.encoding = TextEncoding::kCp1251;
     } else if (name == "utf-8" || name == "utf8") {

@@ -6,6 +6,7 @@
 
 #include "cli/cli_texts.h"
 #include "cli/cli_ui.h"
+#include "comtrade/ascii_case.h"
 #include "comtrade/cp1251.h"
 #include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
@@ -42,14 +43,6 @@ struct PictureOptions {
   std::optional<bool> primary;  // the side the file gives when not asked
 };
 
-bool HasExtension(const std::string& path, std::string_view extension) {
-  if (path.size() < extension.size()) return false;
-  return std::equal(extension.begin(), extension.end(),
-                    path.end() - static_cast<std::ptrdiff_t>(extension.size()), [](char a, char b) {
-                      return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
-                    });
-}
-
 template <typename Number>
 std::optional<Number> NumberOf(const std::string& text) {
   Number value{};
@@ -65,13 +58,13 @@ bool TakeFiles(const std::vector<std::string>& files, PictureOptions& options) {
   options.out = FullPath(files.back());
   const std::string& first = files[0];
   if (files.size() == 3) {
-    if (!HasExtension(first, ".flh") || !HasExtension(files[1], ".txt")) return false;
+    if (!EndsWithNoCase(first, ".flh") || !EndsWithNoCase(files[1], ".txt")) return false;
     options.records = {FullPath(first), FullPath(files[1])};
   } else if (IsComtradePath(first)) {
     options.comtrade = FullPath(first);
-  } else if (HasExtension(first, ".flh")) {
+  } else if (EndsWithNoCase(first, ".flh")) {
     options.records.analog = FullPath(first);
-  } else if (HasExtension(first, ".txt")) {
+  } else if (EndsWithNoCase(first, ".txt")) {
     options.records.discrete = FullPath(first);
   } else {
     return false;

@@ -7,6 +7,7 @@
 
 #include "cli/cli_texts.h"
 #include "cli/picture_command.h"
+#include "comtrade/ascii_case.h"
 #include "picture/analysis.h"
 #include "picture/comtrade_source.h"
 #include "picture/record_picture.h"
@@ -46,16 +47,6 @@ struct ReadoutOptions {
   std::optional<bool> primary;  // the side the file gives when not asked
 };
 
-bool EndsWith(const std::string& path, std::string_view extension) {
-  if (path.size() < extension.size()) return false;
-  for (std::size_t i = 0; i < extension.size(); ++i) {
-    char c = path[path.size() - extension.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != extension[i]) return false;
-  }
-  return true;
-}
-
 std::optional<double> Milliseconds(const std::string& text) {
   double value = 0;
   const auto done = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -87,13 +78,13 @@ std::optional<ReadoutOptions> Parse(const std::vector<std::string>& args) {
     }
   }
   if (!options.at_ms) return std::nullopt;
-  if (files.size() == 2 && EndsWith(files[0], ".flh") && EndsWith(files[1], ".txt")) {
+  if (files.size() == 2 && EndsWithNoCase(files[0], ".flh") && EndsWithNoCase(files[1], ".txt")) {
     options.records = {FullPath(files[0]), FullPath(files[1])};
   } else if (files.size() == 1 && IsComtradePath(files[0])) {
     options.comtrade = FullPath(files[0]);
-  } else if (files.size() == 1 && EndsWith(files[0], ".flh")) {
+  } else if (files.size() == 1 && EndsWithNoCase(files[0], ".flh")) {
     options.records.analog = FullPath(files[0]);
-  } else if (files.size() == 1 && EndsWith(files[0], ".txt")) {
+  } else if (files.size() == 1 && EndsWithNoCase(files[0], ".txt")) {
     options.records.discrete = FullPath(files[0]);
   } else {
     return std::nullopt;

@@ -7,22 +7,13 @@
 #include <limits>
 #include <utility>
 
+#include "comtrade/ascii_case.h"
 #include "comtrade/file_io.h"
 #include "comtrade/text_encodings.h"
 #include "comtrade/text_reader.h"
 
 namespace velk {
 namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -144,7 +135,7 @@ bool ParseCount(std::string_view text, std::int64_t& value) {
 
 // A number of channels written with its letter, such as "16D".
 bool ParseChannelCount(std::string_view text, char letter, std::int64_t& value) {
-  if (text.empty() || Lower(text.back()) != Lower(letter)) return false;
+  if (text.empty() || AsciiLower(text.back()) != AsciiLower(letter)) return false;
   return ParseInteger(Trim(text.substr(0, text.size() - 1)), value) && value >= 0;
 }
 
@@ -299,14 +290,14 @@ struct RecordReader::State {
 namespace {
 
 bool IsSectionLine(std::string_view line) {
-  const std::string lower = LowerText(Trim(line));
+  const std::string lower = AsciiLowered(Trim(line));
   return lower.starts_with("---") && lower.find("file type") != std::string::npos;
 }
 
 // What a .cff section line names: "cfg", "inf", "hdr", "dat ascii",
 // "dat binary" ..., and the byte count after a colon, if any.
 std::string SectionName(std::string_view line, std::int64_t& bytes) {
-  std::string lower = LowerText(Trim(line));
+  std::string lower = AsciiLowered(Trim(line));
   while (lower.starts_with("-")) lower.erase(0, 1);
   while (lower.ends_with("-")) lower.pop_back();
   const std::size_t colon = lower.find(':');
@@ -535,7 +526,7 @@ bool RecordReader::State::ParseConfiguration(LineSource& lines, std::string& pen
   // ft: the data file's type.
   if (!next("ft")) return false;
   {
-    const std::string type = LowerText(Trim(line));
+    const std::string type = AsciiLowered(Trim(line));
     if (type == "ascii") {
       cfg.file_type = DataFileType::kAscii;
     } else if (type == "binary") {
@@ -753,10 +744,10 @@ bool RecordReader::State::OpenDat() {
     const std::size_t cut = cfg_path.find_last_of("/\\");
     const std::string folder = cut == std::string::npos ? "." : cfg_path.substr(0, cut + 1);
     const std::string wanted =
-        LowerText(stem.substr(cut == std::string::npos ? 0 : cut + 1)) + ".dat";
+        AsciiLowered(stem.substr(cut == std::string::npos ? 0 : cut + 1)) + ".dat";
     if (const auto entries = FolderEntries(folder)) {
       for (const FolderEntry& entry : *entries)
-        if (entry.kind == FolderEntry::Kind::kFile && LowerText(entry.name) == wanted)
+        if (entry.kind == FolderEntry::Kind::kFile && AsciiLowered(entry.name) == wanted)
           path = (cut == std::string::npos ? "" : folder) + entry.name;
     }
   }
@@ -1008,7 +999,7 @@ bool RecordReader::Open(const std::string& path, const ReadOptions& options) {
   State& s = *state_;
   s.note_missing_in_runs = options.note_missing_in_runs;
   s.form.cfg_path = path;
-  s.form.cff = LowerText(path).ends_with(".cff");
+  s.form.cff = AsciiLowered(path).ends_with(".cff");
   if (!s.cfg_file.Open(path)) {
     s.Report("cfg-open", path, 0, 0, "");
     return false;
@@ -1345,7 +1336,7 @@ std::string RecordReader::Utf8(std::string_view field) const {
 
 double ChannelValue(const AnalogChannelInfo& channel, double x, bool primary) {
   const double value = channel.a.value * x + channel.b.value;
-  const bool secondary = !channel.ps.empty() && Lower(channel.ps[0]) == 's';
+  const bool secondary = !channel.ps.empty() && AsciiLower(channel.ps[0]) == 's';
   if (primary && secondary && channel.secondary.value != 0)
     return value * channel.primary.value / channel.secondary.value;
   return value;
@@ -1386,7 +1377,7 @@ SideUnit UnitOnSide(std::string_view unit, bool file_primary, double ratio, bool
 }
 
 SideUnit ChannelOnSide(const AnalogChannelInfo& channel, bool primary) {
-  const bool file_primary = !channel.ps.empty() && Lower(channel.ps[0]) == 'p';
+  const bool file_primary = !channel.ps.empty() && AsciiLower(channel.ps[0]) == 'p';
   const double ratio =
       channel.secondary.value != 0 ? channel.primary.value / channel.secondary.value : 1.0;
   return UnitOnSide(channel.unit, file_primary, ratio, primary);

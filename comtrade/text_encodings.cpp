@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "comtrade/ascii_case.h"
 #include "comtrade/cp1251.h"
 #include "comtrade/gbk_table.h"
 #include "comtrade/utf16.h"
@@ -259,8 +260,7 @@ std::string_view EncodingName(TextEncoding encoding) {
 std::optional<TextEncoding> EncodingByName(std::string_view name) {
   std::string key;
   for (char c : name)
-    if (c != '-' && c != '_' && c != ' ')
-      key += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (c != '-' && c != '_' && c != ' ') key += AsciiLower(c);
   if (key == "utf8") return TextEncoding::kUtf8;
   if (key == "cp1251" || key == "windows1251" || key == "1251") return TextEncoding::kCp1251;
   if (key == "cp866" || key == "ibm866" || key == "866") return TextEncoding::kCp866;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "comtrade/ascii_case.h"
 #include "comtrade/file_io.h"
 #include "comtrade/record_reader.h"
 #include "picture/record_picture.h"
@@ -114,12 +115,7 @@ std::string ErrorText(const Diagnostic& diagnostic) {
 }
 
 bool IsComtradePath(const std::string& path) {
-  if (path.size() < 4 || path[path.size() - 4] != '.') return false;
-  std::string extension;
-  for (std::size_t i = path.size() - 3; i < path.size(); ++i)
-    extension +=
-        (path[i] >= 'A' && path[i] <= 'Z') ? static_cast<char>(path[i] - 'A' + 'a') : path[i];
-  return extension == "cfg" || extension == "cff";
+  return EndsWithNoCase(path, ".cfg") || EndsWithNoCase(path, ".cff");
 }
 
 // The least and the greatest stored value of each channel over binary
