@@ -3,6 +3,7 @@
 #include <charconv>
 #include <optional>
 
+#include "batch/batch_plan.h"
 #include "cli/cli_texts.h"
 #include "comtrade/record_reader.h"
 #include "comtrade/text_encodings.h"
@@ -73,25 +74,6 @@ std::string MomentText(const CfgMoment& moment) {
   return text;
 }
 
-std::string Json(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      static constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string_view SeverityText(Severity severity) {
   switch (severity) {
     case Severity::kError:
@@ -158,7 +140,7 @@ void PrintText(const RecordReader& reader, const CheckResult& result, const std:
 
 void PrintJson(const RecordReader& reader, const CheckResult& result, std::ostream& out) {
   const Configuration& c = reader.configuration();
-  auto text = [&reader](const std::string& field) { return Json(reader.Utf8(field)); };
+  auto text = [&reader](const std::string& field) { return batch::JsonString(reader.Utf8(field)); };
   out << "{\"status\":" << result.status << ",\"readable\":" << (result.opened ? "true" : "false");
   if (result.opened) {
     out << ",\"revision\":\"" << RevisionName(c.revision)
@@ -172,8 +154,8 @@ void PrintJson(const RecordReader& reader, const CheckResult& result, std::ostre
     for (std::size_t i = 0; i < c.rates.size(); ++i)
       out << (i ? "," : "") << "{\"rate\":" << Number(c.rates[i].rate.value)
           << ",\"last_sample\":" << c.rates[i].last_sample << '}';
-    out << "],\"start\":" << Json(MomentText(c.start))
-        << ",\"trigger\":" << Json(MomentText(c.trigger));
+    out << "],\"start\":" << batch::JsonString(MomentText(c.start))
+        << ",\"trigger\":" << batch::JsonString(MomentText(c.trigger));
     if (result.first_us && result.last_us)
       out << ",\"duration_s\":" << Seconds((*result.last_us - *result.first_us) / 1e6);
     out << ",\"time_multiplier\":" << Number(c.time_multiplier.value) << ",\"analog\":[";
@@ -198,9 +180,9 @@ void PrintJson(const RecordReader& reader, const CheckResult& result, std::ostre
     const Diagnostic& d = result.diagnostics.all[i];
     // File names come as the file system spells them; only the texts are ours.
     out << (i ? "," : "") << "{\"severity\":\"" << SeverityName(d.severity) << "\",\"code\":\""
-        << d.code << "\",\"file\":" << Json(ToUtf8(d.file, TextEncoding::kUtf8))
-        << ",\"line\":" << d.line << ",\"field\":" << d.field << ",\"text\":" << Json(d.text)
-        << '}';
+        << d.code << "\",\"file\":" << batch::JsonString(ToUtf8(d.file, TextEncoding::kUtf8))
+        << ",\"line\":" << d.line << ",\"field\":" << d.field
+        << ",\"text\":" << batch::JsonString(d.text) << '}';
   }
   out << "]}\n";
 }

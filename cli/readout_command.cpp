@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "batch/batch_plan.h"
 #include "cli/cli_texts.h"
 #include "cli/picture_command.h"
 #include "comtrade/ascii_case.h"
@@ -105,26 +106,6 @@ std::string Number(const std::optional<double>& value) {
   return value ? Number(*value) : "null";
 }
 
-// A text (UTF-8) as a JSON string.
-std::string String(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string PhasorJson(const Phasor& phasor) {
   return "{\"magnitude\": " + Number(phasor.magnitude) +
          ", \"angle_deg\": " + Number(phasor.angle_deg) + "}";
@@ -153,8 +134,8 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, b
   const auto& channels = picture.channels();
   for (std::size_t c = 0; c < channels.size(); ++c) {
     json += c == 0 ? "\n" : ",\n";
-    json += indent + "    {\"name\": " + String(channels[c].name) +
-            ", \"unit\": " + String(channels[c].OnSide(primary).unit) +
+    json += indent + "    {\"name\": " + batch::JsonString(channels[c].name) +
+            ", \"unit\": " + batch::JsonString(channels[c].OnSide(primary).unit) +
             ", \"value\": " + Number(readout.values[c]) + ", \"rms\": " + Number(readout.rms[c]);
     const auto& phasors = at.phasors[c];
     json += ", \"phasor\": " + (phasors ? PhasorJson(phasors->phasor) : std::string("null"));
@@ -177,7 +158,7 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, b
     json += indent + "    {\"set\": [";
     for (std::size_t p = 0; p < 3; ++p)
       json += (p ? ", " : "") +
-              String(channels[static_cast<std::size_t>(sequence.set.channels[p])].name);
+              batch::JsonString(channels[static_cast<std::size_t>(sequence.set.channels[p])].name);
     json += "], \"positive\": " + PhasorJson(sequence.positive) +
             ", \"negative\": " + PhasorJson(sequence.negative) +
             ", \"zero\": " + (sequence.zero ? PhasorJson(*sequence.zero) : std::string("null")) +
@@ -188,7 +169,7 @@ std::string CursorJson(const RecordPicture& picture, const CursorAnalysis& at, b
   const auto& signals = picture.discrete_signals();
   for (std::size_t s = 0; s < signals.size(); ++s) {
     json += s == 0 ? "\n" : ",\n";
-    json += indent + "    {\"name\": " + String(signals[s].name) +
+    json += indent + "    {\"name\": " + batch::JsonString(signals[s].name) +
             ", \"active\": " + (readout.states[s] ? "true" : "false") + "}";
   }
   json += (signals.empty() ? "]\n" : "\n" + indent + "  ]\n");
@@ -207,7 +188,7 @@ std::string Json(const RecordPicture& picture, const TwoCursors& two, bool both,
   json += ",\n  \"delta\": [";
   const auto& channels = picture.channels();
   for (std::size_t c = 0; c < channels.size(); ++c)
-    json += std::string(c ? ", " : "") + "{\"name\": " + String(channels[c].name) +
+    json += std::string(c ? ", " : "") + "{\"name\": " + batch::JsonString(channels[c].name) +
             ", \"value\": " + Number(two.delta[c]) + "}";
   return json + "]\n}\n";
 }
