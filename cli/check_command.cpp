@@ -5,6 +5,7 @@
 
 #include "batch/batch_plan.h"
 #include "cli/cli_texts.h"
+#include "comtrade/cfg_writer.h"
 #include "comtrade/record_reader.h"
 #include "comtrade/text_encodings.h"
 
@@ -33,32 +34,6 @@ std::string Seconds(double value) {
   const auto done =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
   return std::string(buffer, done.ptr);
-}
-
-std::string_view RevisionName(Revision revision) {
-  switch (revision) {
-    case Revision::k1991:
-      return "1991";
-    case Revision::k1999:
-      return "1999";
-    case Revision::k2013:
-      break;
-  }
-  return "2013";
-}
-
-std::string_view FileTypeName(DataFileType type) {
-  switch (type) {
-    case DataFileType::kAscii:
-      return "ASCII";
-    case DataFileType::kBinary:
-      return "BINARY";
-    case DataFileType::kBinary32:
-      return "BINARY32";
-    case DataFileType::kFloat32:
-      break;
-  }
-  return "FLOAT32";
 }
 
 // A moment as yyyy-mm-ddThh:mm:ss.fraction, or its fields as written.
@@ -100,13 +75,13 @@ void PrintText(const RecordReader& reader, const CheckResult& result, const std:
   if (result.opened) {
     const Configuration& c = reader.configuration();
     const RecordForm& form = reader.form();
-    out << t::kRevision << ": " << RevisionName(c.revision);
-    if (!c.revision_text.empty() && c.revision_text != RevisionName(c.revision))
+    out << t::kRevision << ": " << RevisionText(c.revision);
+    if (!c.revision_text.empty() && c.revision_text != RevisionText(c.revision))
       out << " («" << reader.Utf8(c.revision_text) << "»)";
     out << '\n';
     out << t::kEncoding << ": " << EncodingName(c.encoding) << " ("
         << (form.encoding_detected ? t::kEncodingFound : t::kEncodingGiven) << ")\n";
-    out << t::kFileType << ": " << FileTypeName(c.file_type) << (form.cff ? ", .cff" : "") << '\n';
+    out << t::kFileType << ": " << FileTypeText(c.file_type) << (form.cff ? ", .cff" : "") << '\n';
     out << t::kStation << ": " << reader.Utf8(c.station) << ", " << reader.Utf8(c.recording_device)
         << '\n';
     out << t::kChannels << ": " << c.analog.size() << ' ' << t::kAnalog << ", " << c.digital.size()
@@ -143,9 +118,9 @@ void PrintJson(const RecordReader& reader, const CheckResult& result, std::ostre
   auto text = [&reader](const std::string& field) { return batch::JsonString(reader.Utf8(field)); };
   out << "{\"status\":" << result.status << ",\"readable\":" << (result.opened ? "true" : "false");
   if (result.opened) {
-    out << ",\"revision\":\"" << RevisionName(c.revision)
+    out << ",\"revision\":\"" << RevisionText(c.revision)
         << "\",\"revision_text\":" << text(c.revision_text) << ",\"encoding\":\""
-        << EncodingName(c.encoding) << "\",\"file_type\":\"" << FileTypeName(c.file_type)
+        << EncodingName(c.encoding) << "\",\"file_type\":\"" << FileTypeText(c.file_type)
         << "\",\"cff\":" << (reader.form().cff ? "true" : "false")
         << ",\"station\":" << text(c.station) << ",\"device\":" << text(c.recording_device)
         << ",\"samples\":" << result.samples
