@@ -1,4 +1,5 @@
-// The timing of a record's samples and the states of its signals.
+// The timing of a record's samples, the states of its signals, and the reads of
+// its spans and summary that a source gets unless it has faster ones.
 #include "picture/record_source.h"
 
 #include <algorithm>
@@ -100,6 +101,49 @@ std::optional<std::int64_t> SourceTiming::CycleSamples(std::int64_t sample) cons
 
 std::int64_t SourceTiming::SegmentStart(std::int64_t sample) const {
   return SegmentOf(sample).first;
+}
+
+bool RecordSource::SpanMinMax(std::span<const std::int64_t> bounds,
+                              std::vector<MinMax>& out) const {
+  const std::size_t channels = layout().channels.size();
+  out.assign(bounds.empty() ? 0 : (bounds.size() - 1) * channels, MinMax{});
+  if (bounds.size() < 2) return true;
+  if (!std::is_sorted(bounds.begin(), bounds.end()) || bounds.front() < 0 ||
+      bounds.back() > layout().samples)
+    return false;
+  // The samples a chunk at a time, each into the span it belongs to.
+  constexpr std::int64_t kChunk = 4096;
+  std::vector<double> values;
+  std::size_t span = 0;
+  for (std::int64_t first = bounds.front(); first < bounds.back(); first += kChunk) {
+    const std::int64_t count = std::min(kChunk, bounds.back() - first);
+    if (!Read(first, count, values)) return false;
+    for (std::int64_t n = first; n < first + count; ++n) {
+      while (n >= bounds[span + 1]) ++span;
+      const double* sample = values.data() + static_cast<std::size_t>(n - first) * channels;
+      MinMax* to = out.data() + span * channels;
+      for (std::size_t c = 0; c < channels; ++c) to[c].Add(sample[c]);
+    }
+  }
+  return true;
+}
+
+bool RecordSource::Summarize(SampleSummary& summary) const {
+  const SourceLayout& record = layout();
+  const auto channels = static_cast<int>(record.channels.size());
+  summary.Reserve(record.samples);
+  // Whole blocks of the finest level at a time, a run of them per read.
+  const std::int64_t base = summary.base_block();
+  const std::int64_t run_samples = base * std::max<std::int64_t>(1, 2048 / base);
+  std::vector<double> values;
+  for (std::int64_t done = 0; done < record.samples;) {
+    const std::int64_t run = std::min(run_samples, record.samples - done);
+    if (!Read(done, run, values)) return false;
+    AddSamples(summary, values, channels);
+    done += run;
+  }
+  summary.Finish();
+  return true;
 }
 
 }  // namespace velk
