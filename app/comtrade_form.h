@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "analog/analog_record.h"
+#include "app/file_stamp.h"
 #include "app/folder_conversion.h"
 #include "app/output_settings.h"
 #include "app/record_viewer.h"
@@ -27,25 +28,6 @@
 #include "comtrade/start_moment.h"
 
 namespace velk {
-
-// The first bytes of a record that a stamp holds: an analog record's header
-// whole, a discrete record's start pair and the events that follow it.
-inline constexpr std::size_t kStampedBytes = 64 * 1024;
-
-// Size, time of last change and first bytes of a record: a record copied over
-// another under the same name shows another stamp, also one of the same size
-// whose copy kept the time of change (or whose file system keeps its times to
-// two seconds).
-struct FileStamp {
-  bool found = false;
-  std::uintmax_t size = 0;
-  std::int64_t changed = 0;  // the file system's clock ticks
-  std::string head;          // the first kStampedBytes bytes, all of a shorter file
-  friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-// The stamp of the file at path; not found when its size or time cannot be
-// told, its head empty when it cannot be read.
-FileStamp StampOf(const std::string& path);
 
 // A file list of the window: the folder it shows, the names it shows and the
 // name selected in it. The selection is a name, never a row: a view draws

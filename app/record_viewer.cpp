@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/comtrade_form.h"
 #include "app/texts.h"
 #include "comtrade/cp1251.h"
 #include "comtrade/text_encodings.h"
@@ -47,8 +46,8 @@ RecordViewer::RecordViewer(std::unique_ptr<RecordPicture> picture)
     }
   }
   for (std::string& path : paths) {
-    const FileStamp stamp = StampOf(path);
-    watched_.push_back({std::move(path), stamp.found, stamp.size, stamp.changed});
+    FileStamp stamp = StampOf(path);
+    watched_.push_back({std::move(path), std::move(stamp)});
   }
   MakeEvents();
 }
@@ -373,9 +372,7 @@ bool RecordViewer::PollRecord() {
   if (change_told_) return false;
   bool changed = !picture_->record_unchanged();
   for (const Watched& file : watched_) {
-    const FileStamp now = StampOf(file.path);
-    if (now.found != file.found || now.size != file.size || now.changed != file.changed)
-      changed = true;
+    if (StampOf(file.path) != file.stamp) changed = true;
   }
   if (!changed) return false;
   picture_->MarkChanged();

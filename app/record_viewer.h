@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_stamp.h"
 #include "picture/analysis.h"
 #include "picture/record_picture.h"
 #include "picture/scene.h"
@@ -165,9 +166,7 @@ class RecordViewer {
   // The record's files with their stamps when the picture was read.
   struct Watched {
     std::string path;
-    bool found = false;
-    std::uintmax_t size = 0;
-    std::int64_t changed = 0;
+    FileStamp stamp;
   };
   std::vector<Watched> watched_;
   bool change_told_ = false;

@@ -184,6 +184,17 @@ TEST(ViewerOfAnyRecord, FindsItsRecordRewrittenOnceAndSaysSoAtTheNextDraw) {
   EXPECT_FALSE(viewer.PollRecord());
   EXPECT_TRUE(Has(viewer.Draw(), "Запись изменена"));
 
+  // A configuration rewritten to its size, its time of change put back.
+  WriteRecord(dir / "same", 50, 1000);
+  RecordViewer same = Open(dir / "same.cfg");
+  const std::filesystem::path same_cfg(dir / "same.cfg");
+  const auto time = std::filesystem::last_write_time(same_cfg);
+  std::string cfg = ReadFile(dir / "same.cfg");
+  cfg[0] = cfg[0] == 'X' ? 'Y' : 'X';  // the station's first letter
+  WriteFile(dir / "same.cfg", cfg);
+  std::filesystem::last_write_time(same_cfg, time);
+  EXPECT_TRUE(same.PollRecord());
+
   // Our record deleted under its viewer: found once, and its values are no
   // longer read from whatever lies there now.
   FlhRecord record;
